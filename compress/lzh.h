@@ -1,0 +1,47 @@
+// Tlzh: the LZH codec. LZSS over a 4096-byte window (matches of 3 to 60 bytes) with
+// literals and match lengths coded by one adaptive Huffman tree of 314 symbols and
+// match positions by a fixed prefix code for their upper 6 bits plus 6 verbatim bits.
+// Each Encode or Decode is one self-contained run over one whole file; the tables live
+// for one run.
+//
+// Hostile input: Decode never reads or writes outside its tables whatever the code
+// stream holds (window reads are taken modulo 4096, every symbol ends at a leaf, every
+// position decodes to 0..4095). It does not detect a corrupt or short stream: past the
+// end of the input it decodes zero bits, and it stops once Count bytes are produced.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "compress/byte_callback.h"
+#include "platform/exceptions.h"
+
+namespace lz {
+
+class ElzhException : public sys::Exception {
+ public:
+  using Exception::Exception;
+};
+
+class Tlzh {
+ public:
+  Tlzh();
+  ~Tlzh();
+  Tlzh(const Tlzh&) = delete;
+  Tlzh& operator=(const Tlzh&) = delete;
+
+  // Compresses everything GetBytes delivers until it answers 0, passing the code
+  // stream to PutBytes one byte at a time. Bytes receives the count of input bytes
+  // consumed; it is not set when an exception leaves Encode.
+  void Encode(int32_t& Bytes, TByteCallback GetBytes, TByteCallback PutBytes);
+
+  // Restores at least Count bytes (exactly Count for a stream Encode wrote) from the
+  // code stream GetBytes delivers, passing them to PutBytes. Count <= 0 does nothing.
+  void Decode(int32_t Count, TByteCallback GetBytes, TByteCallback PutBytes);
+
+ private:
+  struct Tables;
+  std::unique_ptr<Tables> tables_;  // present only during a run
+};
+
+}  // namespace lz

@@ -1,0 +1,74 @@
+// Tlzrw1: the compressed-file driver. Compress turns InputFile into OutputFile in the
+// "WRZL" (LZRW1/KH, 32768-byte blocks each framed by its 16-bit length) or "!HZL" (LZH
+// stream) format, both behind an 8-byte header: signature and uncompressed size;
+// Decompress restores it, dispatching on the signature. Every failure raises
+// ELzrw1Exception with a fixed message; a failure while the output is being written
+// deletes the output.
+//
+// Hostile input: Decompress never reads or writes outside its buffers. A block record
+// longer than 32769 bytes, a block that breaks the block format, a restored length
+// that differs from the header, and an LZH stream that runs out before the header's
+// size is restored all fail with the method's "Sizes do not match" message and leave
+// no output.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "compress/compress_mode.h"
+#include "compress/lzh.h"
+#include "compress/lzrw1kh.h"
+#include "platform/component.h"
+#include "platform/exceptions.h"
+
+namespace plat {
+class File;
+}
+
+namespace lz {
+
+class ELzrw1Exception : public sys::Exception {
+ public:
+  using Exception::Exception;
+};
+
+using TLZRWOnProgress = std::function<void(sys::TObject* Sender, int32_t InSize, int32_t OutSize)>;
+using TLZRWOnFinished = std::function<void(sys::TObject* Sender, int32_t PercentCompressed)>;
+
+class Tlzrw1 : public sys::TComponent {
+ public:
+  static constexpr int32_t kChunk = 32768;
+  static constexpr int32_t kBufferSize = kChunk + 16;  // slack the block codec needs
+
+  explicit Tlzrw1(sys::TComponent* AOwner);
+  ~Tlzrw1() override;
+
+  std::string InputFile;
+  std::string OutputFile;
+  TCompressMode CompressMode = TCompressMode::Good;
+  TLZRWOnProgress OnProgress;
+  TLZRWOnFinished OnFinished;
+
+  // Compresses InputFile into OutputFile; returns the compressed length, header included.
+  int32_t Compress();
+  // Restores InputFile into OutputFile; returns the number of restored bytes.
+  int32_t Decompress();
+  // Samples InputFile and answers Good or Fast. Below 98304 bytes it also sets
+  // CompressMode to Good.
+  TCompressMode Advise();
+
+ private:
+  struct Operation;  // buffers, files and counters of one Compress or Decompress
+
+  void CompressKh(Operation& op);
+  void CompressLzh(Operation& op);
+  void DecompressKh(Operation& op);
+  void DecompressLzh(Operation& op);
+
+  std::unique_ptr<TLZRW1KH> kh_;
+  std::unique_ptr<Tlzh> lzh_;
+};
+
+}  // namespace lz

@@ -1,0 +1,186 @@
+// POSIX adapters of the small ports.
+//
+// Drives: a path is removable when it lies on a block device the kernel marks
+// removable, or under a removable-media mount (/media, /run/media); a CD-ROM when its
+// device is an optical drive or its file system is iso9660 or udf; remote on a network
+// file system; fixed otherwise.
+// Dialogs: questions are asked on the terminal when standard input is one; otherwise
+// the safe answer (Cancel, No, Abort) is taken without asking.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/posix/path_posix.h"
+#include "platform/system.h"
+
+namespace plat {
+namespace {
+
+// Undoes the octal escapes (\040 for a space) of /proc/self/mountinfo fields.
+std::string Unescape(const std::string& field) {
+  std::string out;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    if (field[i] == '\\' && i + 3 < field.size()) {
+      out += static_cast<char>(std::strtol(field.substr(i + 1, 3).c_str(), nullptr, 8));
+      i += 3;
+    } else {
+      out += field[i];
+    }
+  }
+  return out;
+}
+
+bool UnderMount(const std::string& path, const std::string& mount) {
+  if (mount == "/") return true;
+  return path.compare(0, mount.size(), mount) == 0 &&
+         (path.size() == mount.size() || path[mount.size()] == '/');
+}
+
+bool SysfsRemovable(unsigned major, unsigned minor) {
+  // /sys/dev/block/M:m points at the partition or disk; a partition's disk is its parent.
+  const std::string base = "/sys/dev/block/" + std::to_string(major) + ":" + std::to_string(minor);
+  for (const char* rel : {"/removable", "/../removable"}) {
+    std::ifstream f(base + rel);
+    int flag = 0;
+    if (f >> flag) return flag == 1;
+  }
+  return false;
+}
+
+class PosixDrives final : public Drives {
+ public:
+  DriveType TypeOf(const std::string& root) override {
+    const std::string path = NativeFiles().FullPath(posix::ToNative(root));
+    std::ifstream info("/proc/self/mountinfo");
+    std::string line, bestMount, bestType, bestSource;
+    unsigned bestMajor = 0, bestMinor = 0;
+    while (std::getline(info, line)) {
+      // id parent major:minor root mountpoint options [optional...] - fstype source superopts
+      std::istringstream in(line);
+      std::string id, parent, devno, fsroot, mount;
+      in >> id >> parent >> devno >> fsroot >> mount;
+      mount = Unescape(mount);
+      std::string field;
+      while (in >> field && field != "-") {
+      }
+      std::string type, source;
+      in >> type >> source;
+      if (!UnderMount(path, mount) || mount.size() < bestMount.size()) continue;
+      bestMount = mount;
+      bestType = type;
+      bestSource = source;
+      std::sscanf(devno.c_str(), "%u:%u", &bestMajor, &bestMinor);
+    }
+    if (bestMount.empty()) return DriveType::NoRootDir;
+    if (bestType == "iso9660" || bestType == "udf" || bestSource.rfind("/dev/sr", 0) == 0)
+      return DriveType::CdRom;
+    if (bestType == "nfs" || bestType == "nfs4" || bestType == "cifs" || bestType == "smb3" ||
+        bestType == "fuse.sshfs")
+      return DriveType::Remote;
+    if (bestSource.rfind("/dev/", 0) == 0 && SysfsRemovable(bestMajor, bestMinor))
+      return DriveType::Removable;
+    if (bestMount.rfind("/media/", 0) == 0 || bestMount.rfind("/run/media/", 0) == 0)
+      return DriveType::Removable;
+    return DriveType::Fixed;
+  }
+};
+
+class PosixTemp final : public TempFiles {
+ public:
+  std::string Directory() override {
+    const char* env = std::getenv("TMPDIR");
+    std::string dir = env && *env ? env : "/tmp";
+    if (dir.back() != '/') dir += '/';
+    return dir;
+  }
+  std::string CreateUnique(const std::string& dir, const std::string& prefix) override {
+    std::string native = posix::ToNative(dir);
+    if (!native.empty() && native.back() != '/') native += '/';
+    std::string templ = native + prefix + "XXXXXX.tmp";
+    const int fd = ::mkstemps(templ.data(), 4);
+    if (fd < 0) return {};
+    ::close(fd);
+    return templ;
+  }
+};
+
+class PosixErrorMode final : public ErrorMode {
+ public:
+  uint32_t Set(uint32_t mode) override {
+    const uint32_t previous = mode_;
+    mode_ = mode;
+    return previous;
+  }
+
+ private:
+  uint32_t mode_ = 0;
+};
+
+class TerminalDialogs final : public Dialogs {
+ public:
+  int Show(DialogKind kind, const std::string& caption, const std::string& text,
+           Buttons buttons) override {
+    struct Choice {
+      char key;
+      const char* label;
+      int id;
+    };
+    std::vector<Choice> choices;
+    switch (buttons) {
+      case Buttons::Ok: choices = {{'o', "OK", kIdOk}}; break;
+      case Buttons::OkCancel: choices = {{'o', "OK", kIdOk}, {'c', "Cancel", kIdCancel}}; break;
+      case Buttons::AbortRetryIgnore:
+        choices = {{'a', "Abort", kIdAbort}, {'r', "Retry", kIdRetry}, {'i', "Ignore", kIdIgnore}};
+        break;
+      case Buttons::YesNo: choices = {{'y', "Yes", kIdYes}, {'n', "No", kIdNo}}; break;
+      case Buttons::YesNoCancel:
+        choices = {{'y', "Yes", kIdYes}, {'n', "No", kIdNo}, {'c', "Cancel", kIdCancel}};
+        break;
+      case Buttons::RetryCancel: choices = {{'r', "Retry", kIdRetry}, {'c', "Cancel", kIdCancel}}; break;
+    }
+    // The answer taken without a terminal: the one that gives up.
+    const int fallback = choices.size() == 1 ? choices[0].id : (buttons == Buttons::AbortRetryIgnore ? kIdAbort : (buttons == Buttons::YesNo ? kIdNo : kIdCancel));
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    if (!::isatty(STDIN_FILENO)) return fallback;
+    for (;;) {
+      std::string prompt;
+      for (const auto& c : choices) prompt += std::string(prompt.empty() ? "" : ", ") + "[" + c.key + "]" + (c.label + 1);
+      std::fprintf(stderr, "%s? ", prompt.c_str());
+      std::string answer;
+      if (!std::getline(std::cin, answer)) return fallback;
+      if (answer.empty() && choices.size() == 1) return choices[0].id;
+      for (const auto& c : choices)
+        if (!answer.empty() && (answer[0] | 0x20) == c.key) return c.id;
+    }
+  }
+  void ProcessMessages() override {}
+};
+
+}  // namespace
+
+Drives& NativeDrives() {
+  static PosixDrives instance;
+  return instance;
+}
+TempFiles& NativeTemp() {
+  static PosixTemp instance;
+  return instance;
+}
+ErrorMode& NativeErrorMode() {
+  static PosixErrorMode instance;
+  return instance;
+}
+Dialogs& NativeDialogs() {
+  static TerminalDialogs instance;
+  return instance;
+}
+
+}  // namespace plat

@@ -1,0 +1,25 @@
+// Short strings: wherever the system stores a path, name or password it keeps at most
+// 255 bytes; longer text is cut to its first 255 bytes. Text is 8-bit (Windows-1252).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace sys {
+
+inline constexpr std::size_t kShortStringMax = 255;
+
+inline std::string ShortString(std::string_view text) {
+  return std::string(text.substr(0, kShortStringMax));
+}
+
+// Upper-cases only the letters a to z, as the installer does.
+inline std::string UpperAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return out;
+}
+
+}  // namespace sys

@@ -1,0 +1,81 @@
+// The small ports besides files: drive types, temporary files, the process error mode,
+// message boxes and the window-message pump. Each has a platform adapter and may be
+// replaced by a test double.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace plat {
+
+// ---- drives ------------------------------------------------------------------------
+enum class DriveType : uint32_t {
+  Unknown = 0,
+  NoRootDir = 1,
+  Removable = 2,
+  Fixed = 3,
+  Remote = 4,
+  CdRom = 5,
+  RamDisk = 6,
+};
+
+class Drives {
+ public:
+  virtual ~Drives() = default;
+  // Type of the drive that holds `root`: a drive letter with colon ("A:"), a network
+  // share ("\\server\share") or, where there are no drive letters, an absolute path.
+  virtual DriveType TypeOf(const std::string& root) = 0;
+};
+
+// ---- temporary files ---------------------------------------------------------------
+class TempFiles {
+ public:
+  virtual ~TempFiles() = default;
+  // The temporary-files directory, ending with a separator; empty on failure.
+  virtual std::string Directory() = 0;
+  // Creates a new, empty, uniquely named file in `dir` whose name starts with
+  // `prefix`; returns its full path, empty on failure.
+  virtual std::string CreateUnique(const std::string& dir, const std::string& prefix) = 0;
+};
+
+// ---- process error mode ------------------------------------------------------------
+inline constexpr uint32_t kSemFailCriticalErrors = 1;
+class ErrorMode {
+ public:
+  virtual ~ErrorMode() = default;
+  // Sets the mode and returns the previous one.
+  virtual uint32_t Set(uint32_t mode) = 0;
+};
+
+// ---- dialogs -----------------------------------------------------------------------
+enum class DialogKind { Warning, Error, Information, Confirmation };
+enum class Buttons { Ok, OkCancel, AbortRetryIgnore, YesNo, YesNoCancel, RetryCancel };
+// Answers, with the codes message boxes return.
+inline constexpr int kIdOk = 1, kIdCancel = 2, kIdAbort = 3, kIdRetry = 4, kIdIgnore = 5,
+                     kIdYes = 6, kIdNo = 7;
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  virtual int Show(DialogKind kind, const std::string& caption, const std::string& text,
+                   Buttons buttons) = 0;
+  // Processes pending window messages (keeps a window painted during long work).
+  virtual void ProcessMessages() = 0;
+};
+
+Drives& DriveProbe();
+void SetDriveProbe(Drives* replacement);
+TempFiles& Temp();
+void SetTemp(TempFiles* replacement);
+ErrorMode& ProcessErrorMode();
+void SetProcessErrorMode(ErrorMode* replacement);
+Dialogs& Ui();
+void SetUi(Dialogs* replacement);
+
+// Convenience: process pending window messages through the current Dialogs port.
+inline void ProcessMessages() { Ui().ProcessMessages(); }
+
+// The current local date and time as days since 30 December 1899 (fraction = time of day).
+double NowLocalStamp();
+
+}  // namespace plat
