@@ -173,12 +173,15 @@ class PosixFileSystem final : public FileSystem {
     if (disposition != Disposition::OpenExisting) flags |= O_CREAT;
     const int fd = ::open(native.c_str(), flags, 0666);
     if (fd < 0) return nullptr;
+    // Devices such as /dev/null are shared by everyone and cannot be truncated.
+    struct stat opened {};
+    const bool regular = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode);
     const int lock = share == Share::None ? LOCK_EX : LOCK_SH;
-    if (::flock(fd, lock | LOCK_NB) != 0) {
+    if (regular && ::flock(fd, lock | LOCK_NB) != 0) {
       ::close(fd);
       return nullptr;
     }
-    if (disposition == Disposition::CreateAlways && ::ftruncate(fd, 0) != 0) {
+    if (regular && disposition == Disposition::CreateAlways && ::ftruncate(fd, 0) != 0) {
       ::close(fd);
       return nullptr;
     }

@@ -1,0 +1,323 @@
+// The compressed-file driver: header, method dispatch, LZRW1/KH block framing, LZH
+// byte staging, progress events and clean-up on failure.
+#include "compress/lzrw1.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include "compress/messages.h"
+#include "platform/files.h"
+#include "platform/system.h"
+
+namespace lz {
+namespace {
+
+constexpr uint8_t kSigKh[4] = {'W', 'R', 'Z', 'L'};
+constexpr uint8_t kSigLzh[4] = {'!', 'H', 'Z', 'L'};
+constexpr int64_t kAdviseMinimum = 3 * Tlzrw1::kChunk;  // 98304
+
+void PutLe32(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+  p[2] = static_cast<uint8_t>(v >> 16);
+  p[3] = static_cast<uint8_t>(v >> 24);
+}
+uint32_t GetLe32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+[[noreturn]] void Fail(const std::string& message) { throw ELzrw1Exception(message); }
+
+std::unique_ptr<uint8_t[]> AllocBuffer(const char* failure) {
+  // Value-initialised: the block coder may look at the slack after the data.
+  std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[Tlzrw1::kBufferSize]());
+  if (!buffer) Fail(failure);
+  return buffer;
+}
+
+// Size of InputFile, taken by opening it for reading and writing with full sharing:
+// a missing, read-only or exclusively held file fails here.
+int32_t ProbeSize(const std::string& path) {
+  auto probe = plat::Files().Open(path, plat::Access::ReadWrite, plat::Share::ReadWrite,
+                                  plat::Disposition::OpenExisting);
+  const int64_t size = probe ? probe->Size() : -1;
+  // The header holds a signed 32-bit size; a larger file cannot be described.
+  if (size < 0 || size > std::numeric_limits<int32_t>::max())
+    Fail(msg::kCannotObtainSize + path);
+  return static_cast<int32_t>(size);
+}
+
+int32_t Percent(int64_t part, int64_t whole) {
+  return whole == 0 ? 0 : static_cast<int32_t>(part * 100 / whole);
+}
+
+}  // namespace
+
+// Everything one Compress or Decompress holds: buffers, files, counters and the LZH
+// staging state. Destroying it closes whatever is still open.
+struct Tlzrw1::Operation {
+  Operation(Tlzrw1& owner, const char* noMemory)
+      : driver(owner), in(AllocBuffer(noMemory)), out(AllocBuffer(noMemory)) {}
+
+  Tlzrw1& driver;
+  std::unique_ptr<uint8_t[]> in;
+  std::unique_ptr<uint8_t[]> out;
+  std::unique_ptr<plat::File> input;
+  std::unique_ptr<plat::File> output;
+  int32_t InSize = 0;
+  int32_t OutSize = 0;
+  // LZH staging.
+  int32_t inValid = 0;       // valid bytes in `in`
+  int32_t inNext = 0;        // next unread byte in `in`
+  int32_t outWaiting = 0;    // bytes of `out` not yet written
+  int endOfInputAnswers = 0; // read requests answered with 0 bytes
+
+  void Progress() {
+    if (driver.OnProgress) driver.OnProgress(&driver, InSize, OutSize);
+  }
+  void CheckRead(int32_t got, int32_t expected) {
+    if (got != expected) Fail(msg::kReadingFrom + driver.InputFile + msg::kBang);
+    plat::ProcessMessages();
+  }
+  void CheckWrite(int32_t got, int32_t expected) {
+    if (got != expected) Fail(msg::kWritingTo + driver.OutputFile + msg::kBang);
+    plat::ProcessMessages();
+  }
+  void Write(const void* data, int32_t count) {
+    CheckWrite(count == 0 ? 0 : output->Write(data, count), count);
+  }
+
+  // The read procedure the LZH codec pulls its input through.
+  void GetBytes(uint8_t* Buf, uint16_t ByteCount, uint16_t& Actual) {
+    if (inNext >= inValid) {
+      const int32_t n = input->Read(in.get(), kChunk);
+      if (n < 0) Fail(msg::kLzhReadError + driver.InputFile + msg::kBang);
+      plat::ProcessMessages();
+      InSize += n;
+      Progress();
+      inValid = n;
+      inNext = 0;
+      if (n == 0) {
+        Actual = 0;
+        ++endOfInputAnswers;
+        return;
+      }
+    }
+    const int32_t served = std::min<int32_t>(ByteCount, inValid - inNext);
+    std::memcpy(Buf, in.get() + inNext, static_cast<size_t>(served));
+    inNext += served;
+    Actual = static_cast<uint16_t>(served);
+  }
+
+  // The write procedure the LZH codec pushes its output through; ByteCount 0 flushes.
+  void PutBytes(const uint8_t* Buf, uint16_t ByteCount, uint16_t& Actual) {
+    if (ByteCount == 0 || outWaiting + ByteCount > kChunk) {
+      Write(out.get(), outWaiting);
+      OutSize += outWaiting;
+      outWaiting = 0;
+      Progress();
+      if (ByteCount == 0) return;
+    }
+    std::memcpy(out.get() + outWaiting, Buf, ByteCount);
+    outWaiting += ByteCount;
+    Actual = ByteCount;
+  }
+
+  void Flush() {
+    uint16_t ignored = 0;
+    PutBytes(nullptr, 0, ignored);
+  }
+
+  // Opens the input for reading without sharing and creates the output, replacing an
+  // existing file. The output cannot be created while the input is held, so naming
+  // the same file twice fails here and leaves the input intact.
+  void OpenFiles(const char* inputPrefix) {
+    input = plat::Files().Open(driver.InputFile, plat::Access::Read, plat::Share::None,
+                               plat::Disposition::OpenExisting);
+    if (!input) Fail(inputPrefix + driver.InputFile + msg::kInputSuffix);
+    output = plat::Files().Open(driver.OutputFile, plat::Access::ReadWrite, plat::Share::None,
+                                plat::Disposition::CreateAlways);
+    if (!output) {
+      input.reset();
+      Fail(msg::kOutputPrefix + driver.OutputFile + msg::kOutputSuffix);
+    }
+  }
+
+  // Runs `body`; when anything escapes it, the output is closed and deleted before the
+  // exception goes on.
+  template <class Body>
+  void Guarded(Body&& body) {
+    try {
+      body();
+    } catch (...) {
+      output.reset();
+      plat::Files().Delete(driver.OutputFile);
+      throw;
+    }
+  }
+};
+
+Tlzrw1::Tlzrw1(sys::TComponent* AOwner)
+    : TComponent(AOwner), kh_(std::make_unique<TLZRW1KH>()), lzh_(std::make_unique<Tlzh>()) {}
+
+Tlzrw1::~Tlzrw1() {
+  lzh_.reset();
+  kh_.reset();
+}
+
+int32_t Tlzrw1::Compress() {
+  const TCompressMode method = CompressMode == TCompressMode::Auto ? Advise() : CompressMode;
+  Operation op(*this, msg::kNoMemoryCompress);
+  const bool fast = method == TCompressMode::Fast;
+  const int32_t size = ProbeSize(InputFile);
+  op.OpenFiles(msg::kCompressInputPrefix);
+  op.Guarded([&] {
+    op.Write(fast ? kSigKh : kSigLzh, 4);
+    op.OutSize = 4;
+    op.InSize = 0;
+    uint8_t header[4];
+    PutLe32(header, static_cast<uint32_t>(size));
+    op.Write(header, 4);
+    op.OutSize = 8;
+    if (fast)
+      CompressKh(op);
+    else
+      CompressLzh(op);
+  });
+  op.input.reset();
+  op.output.reset();
+  if (OnFinished) OnFinished(this, Percent(op.OutSize, op.InSize));
+  return op.OutSize;
+}
+
+int32_t Tlzrw1::Decompress() {
+  Operation op(*this, msg::kNoMemoryDecompress);
+  op.OpenFiles(msg::kDecompressInputPrefix);
+  op.Guarded([&] {
+    uint8_t sig[4];
+    op.CheckRead(op.input->Read(sig, 4), 4);
+    const bool kh = std::memcmp(sig, kSigKh, 4) == 0;
+    if (!kh && std::memcmp(sig, kSigLzh, 4) != 0)
+      Fail(msg::kNotCompressedPrefix + InputFile + msg::kNotCompressedSuffix);
+    op.InSize = 4;
+    op.OutSize = 0;
+    if (kh)
+      DecompressKh(op);
+    else
+      DecompressLzh(op);
+    if (OnFinished) OnFinished(this, Percent(op.OutSize, op.InSize));
+  });
+  return op.OutSize;
+}
+
+TCompressMode Tlzrw1::Advise() {
+  auto in = AllocBuffer(msg::kNoMemoryCompress);
+  auto out = AllocBuffer(msg::kNoMemoryCompress);
+  const int64_t size = ProbeSize(InputFile);
+  auto input = plat::Files().Open(InputFile, plat::Access::Read, plat::Share::None,
+                                  plat::Disposition::OpenExisting);
+  if (!input) Fail(msg::kCompressInputPrefix + InputFile + msg::kInputSuffix);
+  if (size < kAdviseMinimum) {
+    CompressMode = TCompressMode::Good;
+    return TCompressMode::Good;
+  }
+  // Compress one block at a third and one at two thirds of the file; LZRW1/KH is the
+  // better choice when they shrink below 40 %.
+  int64_t read = 0, packed = 0;
+  for (const int64_t at : {size / 3, size * 2 / 3}) {
+    const int64_t position = at / kChunk * kChunk;
+    const int32_t n = input->Seek(position) ? input->Read(in.get(), kChunk) : -1;
+    if (n < 0) Fail(msg::kKhReadError + InputFile + msg::kBang);
+    plat::ProcessMessages();
+    read += n;
+    packed += kh_->CompressBlock(in.get(), out.get(), static_cast<uint16_t>(n));
+  }
+  return packed < read * 40 / 100 ? TCompressMode::Fast : TCompressMode::Good;
+}
+
+void Tlzrw1::CompressKh(Operation& op) {
+  for (;;) {
+    const int32_t n = op.input->Read(op.in.get(), kChunk);
+    if (n == 0) break;
+    if (n < 0) Fail(msg::kKhReadError + InputFile + msg::kBang);
+    plat::ProcessMessages();
+    op.InSize += n;
+    const uint16_t length = kh_->CompressBlock(op.in.get(), op.out.get(), static_cast<uint16_t>(n));
+    const uint8_t framed[2] = {static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8)};
+    op.Write(framed, 2);
+    op.OutSize += 2;
+    op.Write(op.out.get(), length);
+    op.OutSize += length;
+    op.Progress();
+    if (n != kChunk) break;
+  }
+}
+
+void Tlzrw1::CompressLzh(Operation& op) {
+  op.inValid = op.inNext = op.outWaiting = 0;
+  auto get = [&op](uint8_t* Buf, uint16_t ByteCount, uint16_t& Actual) {
+    op.GetBytes(Buf, ByteCount, Actual);
+  };
+  auto put = [&op](uint8_t* Buf, uint16_t ByteCount, uint16_t& Actual) {
+    op.PutBytes(Buf, ByteCount, Actual);
+  };
+  int32_t bytes = 0;
+  lzh_->Encode(bytes, get, put);
+  op.Flush();
+}
+
+void Tlzrw1::DecompressKh(Operation& op) {
+  uint8_t header[4];
+  op.CheckRead(op.input->Read(header, 4), 4);
+  op.InSize += 4;
+  const int64_t expected = static_cast<int32_t>(GetLe32(header));
+  for (;;) {
+    uint8_t framed[2];
+    const int32_t got = op.input->Read(framed, 2);
+    if (got == 0) break;  // the file ends at a block boundary
+    op.CheckRead(got, 2);
+    const int32_t length = framed[0] | framed[1] << 8;
+    // A record longer than the stored form of a full block cannot be sound.
+    if (length > static_cast<int32_t>(TLZRW1KH::kMaxStored)) Fail(msg::kKhSizes);
+    op.CheckRead(op.input->Read(op.in.get(), length), length);
+    op.InSize += length + 2;
+    bool intact = true;
+    const int32_t restored =
+        kh_->DecompressBlock(op.in.get(), op.out.get(), static_cast<uint16_t>(length), &intact);
+    if (!intact) Fail(msg::kKhSizes);
+    op.Write(op.out.get(), restored);
+    op.OutSize += restored;
+    op.Progress();
+    // More than the header promises is corruption already; stop before writing on.
+    if (op.OutSize > expected) Fail(msg::kKhSizes);
+    if (restored != kChunk) break;
+  }
+  // A file that ends early, even at a block boundary, restores less than it promises.
+  if (op.OutSize != expected) Fail(msg::kKhSizes);
+}
+
+void Tlzrw1::DecompressLzh(Operation& op) {
+  uint8_t header[4];
+  op.CheckRead(op.input->Read(header, 4), 4);
+  op.InSize += 4;
+  const int32_t expected = static_cast<int32_t>(GetLe32(header));
+  op.inValid = op.inNext = op.outWaiting = 0;
+  op.endOfInputAnswers = 0;
+  // A complete stream makes the decoder ask for exactly one byte past its end; a second
+  // request past the end means the stream was cut short and the rest would be made up.
+  auto get = [&op](uint8_t* Buf, uint16_t ByteCount, uint16_t& Actual) {
+    op.GetBytes(Buf, ByteCount, Actual);
+    if (op.endOfInputAnswers > 1) Fail(msg::kLzhSizes);
+  };
+  auto put = [&op](uint8_t* Buf, uint16_t ByteCount, uint16_t& Actual) {
+    op.PutBytes(Buf, ByteCount, Actual);
+  };
+  lzh_->Decode(expected, get, put);
+  op.Flush();
+  if (op.OutSize != expected) Fail(msg::kLzhSizes);
+}
+
+}  // namespace lz

@@ -1,0 +1,207 @@
+// TCustomPack: the package engine. It reads packages ("PCK10" and "PCK11", single or
+// split into volumes across disks, with an optional password): listing the entries and
+// extracting the selected members into a directory. For writing it supplies the pieces
+// (the member list from wildcard patterns, volume creation with prefix and header
+// block, opening member sources) and WritePackage, which writes a whole package.
+//
+// Member data is opaque to the engine; it reaches a member's file only through the
+// overridable OpenSource/CloseSource/OpenTarget/CloseTarget, which the compressed
+// engine replaces.
+//
+// Hostile input: Extract, Process and WritePackage never raise. A package that is
+// truncated, lies about its counts or sizes, or names a member outside the target
+// directory (a `..` component, a drive letter or colon, a second leading `\`, an
+// absolute or network path) ends the run with False; no member is written outside
+// Directory and no allocation follows an unchecked size.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/component.h"
+#include "platform/exceptions.h"
+
+namespace plat {
+class File;
+}
+
+namespace pck {
+
+// ---- exceptions ------------------------------------------------------------------
+class EPackException : public sys::Exception {
+ public:
+  using Exception::Exception;
+};
+class EPackFileName : public EPackException {  // "Missing PackFileName"
+ public:
+  EPackFileName();
+};
+class EPackPassword : public EPackException {  // "Invalid Password"
+ public:
+  EPackPassword();
+};
+class EPackReadError : public EPackException {  // "Error reading data"
+ public:
+  EPackReadError();
+};
+// A member name that would land outside the target directory.
+class EPackUnsafeName : public EPackException {
+ public:
+  explicit EPackUnsafeName(const std::string& name);
+};
+// An entry record or header that breaks the format (a negative size, for one).
+class EPackCorrupt : public EPackException {
+ public:
+  using EPackException::EPackException;
+};
+
+// ---- types -----------------------------------------------------------------------
+enum class TPathOption : uint8_t { poNone, poFullPath, poRelative };
+enum class TPackMode : uint8_t { pmWrite = 0, pmList = 3, pmExtract = 4 };
+
+using TStringList = std::vector<std::string>;
+
+using TNotifyEvent = std::function<void(sys::TObject* Sender)>;
+using TOnProgress = std::function<void(sys::TObject* Sender, const std::string& FileName,
+                                       int32_t Percent, bool& Cancel)>;
+using TOnPassword = std::function<void(sys::TObject* Sender, std::string& Password)>;
+using TOnList = std::function<void(sys::TObject* Sender, const std::string& FileName,
+                                   int32_t Size, uint16_t Attr, int32_t Time)>;
+using TOnIO = std::function<void(sys::TObject* Sender, std::string& FileName)>;
+using TOnError = std::function<void(sys::TObject* Sender, const sys::Exception& E,
+                                    const std::string& FileName)>;
+
+// The format's fixed sizes.
+inline constexpr int kPrefixSize = 15;        // signature, stamp, volume number
+inline constexpr int kEntryFixedSize = 11;    // size, attributes, time, name length
+inline constexpr int kBufferSize = 8192;      // member data moves in blocks of this size
+
+// The current entry of the engine.
+class TEntry {
+ public:
+  int32_t Size = 0;
+  uint16_t Attr = 0;
+  int32_t Time = 0;
+  std::string Name;  // at most 255 characters
+
+  void Clear();
+  // Reads one entry record from `file` (no volume switch); a short read raises
+  // EInOutError.
+  void ReadFrom(plat::File& file);
+  // Writes this entry's record; a short write raises EInOutError.
+  void WriteTo(plat::File& file) const;
+  int RecordSize() const { return kEntryFixedSize + static_cast<int>(Name.size()); }
+};
+
+class TCustomPack : public sys::TComponent {
+ public:
+  explicit TCustomPack(sys::TComponent* AOwner);
+  ~TCustomPack() override;
+
+  // ---- operations ----
+  // Process(pmExtract). True when every entry was read and every selected member
+  // extracted. Never raises.
+  bool Extract();
+  // Reads the package in `Mode` (pmList or pmExtract). Never raises.
+  bool Process(TPackMode Mode);
+  // Writes a whole package to PackFileName from the files Items and Excludes select
+  // under Directory (BuildList), one entry per file, cutting volumes of at most
+  // VolumeSize bytes when it is above 0. Never raises; False on any failure, with the
+  // reason in LastError().
+  bool WritePackage();
+  // Fills List with the paths to pack (non-recursive search per Items pattern).
+  virtual void BuildList();
+
+  // ---- published properties ----
+  const std::string& Directory() const { return directory_; }
+  void SetDirectory(const std::string& value);
+  const std::string& PackFileName() const { return packFileName_; }
+  void SetPackFileName(const std::string& value);
+  const std::string& Password() const { return password_; }
+  void SetPassword(const std::string& value);
+  TStringList Items, Excludes, List, Header;
+  int32_t Offset = 0;
+  TPathOption PathOption = TPathOption::poNone;
+  // Largest volume file WritePackage produces, in bytes; 0 for a single volume.
+  int64_t VolumeSize = 0;
+
+  TOnProgress OnProgress;
+  TOnPassword OnPassword;
+  TNotifyEvent OnPrepared, OnReadHeader, OnWriteHeader;
+  TOnList OnList;
+  TOnIO OnOpen, OnClose;
+  TOnError OnError;
+
+  // ---- state visible to callers and descendants ----
+  const std::array<char, 5>& Signature() const { return signature_; }
+  double Stamp() const { return stamp_; }
+  uint16_t Volume() const { return volume_; }
+  uint8_t Version() const { return version_; }
+  int32_t EntryCount() const { return entryCount_; }
+  uint32_t Reserved() const { return reserved_; }
+  const std::vector<uint8_t>& RawHeader() const { return rawHeader_; }
+  // Makes the next package written a "PCK10" one with this raw header block (when
+  // Header is empty); an empty block clears it.
+  void SetRawHeader(std::vector<uint8_t> block);
+  const std::string& StoredPassword() const { return storedPassword_; }
+  TPackMode Mode() const { return mode_; }
+  const TEntry& Entry() const { return *entry_; }
+  // The message of the failure that ended the last operation with False (empty after
+  // success).
+  const std::string& LastError() const { return lastError_; }
+
+ protected:
+  // ---- overridable operations ----
+  virtual bool IsSelected();
+  virtual void OpenPackRead();
+  virtual void OpenPackWrite();
+  virtual void ClosePack();
+  virtual void OpenSource(const std::string& FileName);
+  virtual void CloseSource();
+  virtual void OpenTarget(const std::string& FileName);
+  virtual void CloseTarget(const std::string& FileName);
+  // Moves to the next volume: on a removable drive asks for the next disk; elsewhere
+  // fails. Descendants may find volumes elsewhere (the pck tool's disk folders).
+  virtual bool NextVolume();
+
+  // ---- pieces for descendants and writers ----
+  bool OpenVolume();
+  bool CreateVolume();
+  bool IsSameVolume();
+  void ReadHeader();
+  void WriteHeader();
+  bool ReadNextEntry();
+  bool SkipData(int64_t N);
+  void ReadData(uint8_t* Buf, int32_t N);
+  void WriteTarget(const uint8_t* Buf, int32_t N);
+  bool ReportProgress();
+  void DoPrepared();
+  void ClearHeaderData();
+  void ResetState();
+  void SetVolume(uint16_t value) { volume_ = value; }
+
+  std::unique_ptr<plat::File> PackFile;
+  std::unique_ptr<plat::File> MemberFile;
+  std::unique_ptr<TEntry> entry_;
+  std::array<uint8_t, kBufferSize> Buffer{};
+
+ private:
+  bool ExtractMember();
+
+  std::array<char, 5> signature_{};
+  double stamp_ = 0;
+  uint16_t volume_ = 0;
+  uint8_t version_ = 0;
+  std::vector<uint8_t> rawHeader_;
+  int32_t entryCount_ = 0;
+  uint32_t reserved_ = 0;
+  std::string directory_, packFileName_, password_, storedPassword_;
+  TPackMode mode_ = TPackMode::pmWrite;
+  std::string lastError_;
+};
+
+}  // namespace pck

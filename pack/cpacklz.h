@@ -1,0 +1,55 @@
+// TCustomPackLz: the package engine with every member stored compressed. Each member
+// passes through one temporary staging file (prefix "PCK", created when the engine is
+// constructed): written packages take the compressed form of each source file; read
+// packages have each member's stored bytes copied into the staging file, which the
+// compressed-file driver then restores to the real target.
+// TPackLz is the component the installer and the pck tool create.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "compress/compress_mode.h"
+#include "pack/cpack.h"
+
+namespace lz {
+class Tlzrw1;
+}
+
+namespace pck {
+
+using TOnFileProgress = std::function<void(sys::TObject* Sender, int32_t InSize, int32_t OutSize)>;
+
+class TCustomPackLz : public TCustomPack {
+ public:
+  explicit TCustomPackLz(sys::TComponent* AOwner);
+  ~TCustomPackLz() override;
+
+  lz::TCompressMode CompressMode = lz::TCompressMode::Good;
+  TOnFileProgress OnFileProgress;
+
+  // Full path of the staging file, fixed for the engine's lifetime.
+  const std::string& TempFile() const { return tempFile_; }
+
+  void CompressFile(const std::string& Source, const std::string& Dest);
+  void DecompressFile(const std::string& Source, const std::string& Dest);
+
+ protected:
+  void OpenSource(const std::string& FileName) override;
+  void CloseSource() override;
+  void OpenTarget(const std::string& FileName) override;
+  void CloseTarget(const std::string& FileName) override;
+
+ private:
+  std::string tempFile_;
+  std::unique_ptr<lz::Tlzrw1> driver_;
+};
+
+class TPackLz : public TCustomPackLz {
+ public:
+  using TCustomPackLz::TCustomPackLz;
+};
+
+}  // namespace pck

@@ -1,0 +1,43 @@
+// File and path helpers of the package layer: joining a directory and a member name,
+// wildcard matching of names, finishing an extracted file with its stored time and
+// attributes, recognising removable drives and creating directory chains.
+//
+// Positions are 1-based where they are results (ExtensionPos). Letters are compared
+// without regard to case only for a..z.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace pck {
+
+// Dir and Name joined with exactly one `\` between them; one leading `\` of Name is
+// dropped. An empty Dir gives Name (less one leading `\`).
+std::string CombinePath(const std::string& Dir, const std::string& Name);
+
+// Everything up to and including the last `\` or `:`; empty when there is neither.
+std::string ExtractFilePath(const std::string& FileName);
+
+// 1-based position of the dot that starts the extension of the last path component,
+// or the length of S + 1 when there is none.
+int ExtensionPos(const std::string& S);
+
+// S matches Pattern: `*` any run (also across `\`), `?` exactly one character.
+bool MatchPattern(const std::string& Pattern, const std::string& S);
+
+// The name parts and the extension parts of Pattern and Name both match.
+bool MatchFileName(const std::string& Pattern, const std::string& Name);
+
+// Gives FileName the last-write time Time (DOS date-time, local) and then the
+// attributes Attr. Raises EInOutError when the file cannot be opened or closed; a
+// failure to set the time or the attributes is ignored.
+void SetFileDateAttr(const std::string& FileName, int32_t Time, uint16_t Attr);
+
+// Path lies on a removable drive (a floppy), or on a CD-ROM when AllowCdrom.
+bool IsRemovableDrive(const std::string& Path, bool AllowCdrom);
+
+// Creates Dir and every missing parent. An empty Dir raises sys::Exception "Unable to
+// create directory"; any other failure answers false.
+bool CreateDirectories(const std::string& Dir);
+
+}  // namespace pck

@@ -1,0 +1,46 @@
+// A dialogs port double: records every message box and answers from a script, and
+// counts how often pending window messages were processed. Installed for its lifetime.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/system.h"
+
+namespace testing_support {
+
+class ScriptedDialogs : public plat::Dialogs {
+ public:
+  struct Shown {
+    plat::DialogKind kind;
+    std::string caption;
+    std::string text;
+    plat::Buttons buttons;
+  };
+
+  ScriptedDialogs() { plat::SetUi(this); }
+  ~ScriptedDialogs() override { plat::SetUi(nullptr); }
+
+  // Answers given in order; when the script runs out, `fallback` is answered.
+  void Answer(int id) { answers_.push_back(id); }
+  int fallback = plat::kIdCancel;
+
+  int Show(plat::DialogKind kind, const std::string& caption, const std::string& text,
+           plat::Buttons buttons) override {
+    shown.push_back({kind, caption, text, buttons});
+    if (answers_.empty()) return fallback;
+    const int id = answers_.front();
+    answers_.pop_front();
+    return id;
+  }
+  void ProcessMessages() override { ++pumped; }
+
+  std::vector<Shown> shown;
+  int pumped = 0;
+
+ private:
+  std::deque<int> answers_;
+};
+
+}  // namespace testing_support

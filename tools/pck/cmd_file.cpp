@@ -1,0 +1,76 @@
+// compress and decompress: one file into one compressed file and back, with the
+// compressed-file driver.
+#include <CLI/CLI.hpp>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "compress/lzrw1.h"
+#include "platform/files.h"
+#include "tools/pck/commands.h"
+#include "tools/pck/progress.h"
+
+namespace pcktool {
+namespace {
+
+const std::map<std::string, lz::TCompressMode> kMethods = {
+    {"good", lz::TCompressMode::Good},
+    {"fast", lz::TCompressMode::Fast},
+    {"auto", lz::TCompressMode::Auto}};
+
+struct FileOptions {
+  std::string input;
+  std::string output;
+  lz::TCompressMode method = lz::TCompressMode::Good;
+};
+
+int64_t SizeOf(const std::string& path) {
+  auto f = plat::Files().Open(path, plat::Access::Read, plat::Share::ReadWrite,
+                              plat::Disposition::OpenExisting);
+  return f ? f->Size() : 0;
+}
+
+int RunDriver(const FileOptions& options, bool compress) {
+  lz::Tlzrw1 driver(nullptr);
+  driver.InputFile = options.input;
+  driver.OutputFile = options.output;
+  driver.CompressMode = options.method;
+  // Compressing reports input bytes taken, restoring reports compressed bytes read:
+  // either way the bar follows the input file.
+  ProgressBar bar(compress ? "compressing " + options.input : "restoring " + options.input,
+                  SizeOf(options.input));
+  driver.OnProgress = [&bar](sys::TObject*, int32_t inSize, int32_t) { bar.Update(inSize); };
+  try {
+    if (compress)
+      driver.Compress();
+    else
+      driver.Decompress();
+  } catch (const std::exception& e) {
+    bar.Finish();
+    ReportError(e.what());
+    return kExitData;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+void AddFileVerbs(CLI::App& app, std::function<void(Verb)> add) {
+  auto options = std::make_shared<FileOptions>();
+
+  CLI::App* compress = app.add_subcommand("compress", "Compress one file into a compressed file");
+  compress->add_option("--method,-m", options->method, "good (LZH), fast (LZRW1/KH) or auto")
+      ->transform(CLI::CheckedTransformer(kMethods, CLI::ignore_case))
+      ->default_str("good");
+  compress->add_option("INPUT", options->input, "File to compress")->required();
+  compress->add_option("OUTPUT", options->output, "Compressed file to write")->required();
+  add({compress, [options] { return RunDriver(*options, true); }});
+
+  CLI::App* decompress =
+      app.add_subcommand("decompress", "Restore a compressed file (method read from its header)");
+  decompress->add_option("INPUT", options->input, "Compressed file")->required();
+  decompress->add_option("OUTPUT", options->output, "File to restore into")->required();
+  add({decompress, [options] { return RunDriver(*options, false); }});
+}
+
+}  // namespace pcktool

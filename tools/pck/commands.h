@@ -1,0 +1,31 @@
+// The verbs of the pck tool. Each module adds its subcommands to the application and
+// runs them; a command returns the process exit status.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace CLI {
+class App;
+}
+
+namespace pcktool {
+
+// Exit statuses: success, a data or archive error, a usage error.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitData = 1;
+inline constexpr int kExitUsage = 2;
+
+// A registered verb: after parsing, `run` is called when its subcommand was given.
+struct Verb {
+  CLI::App* command;
+  std::function<int()> run;
+};
+
+// compress, decompress
+void AddFileVerbs(CLI::App& app, std::function<void(Verb)> add);
+
+// Prints "pck: <text>" on standard error.
+void ReportError(const std::string& text);
+
+}  // namespace pcktool

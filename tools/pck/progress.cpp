@@ -1,0 +1,59 @@
+#include "tools/pck/progress.h"
+
+#include <cstdio>
+
+#ifdef _WIN32
+#include <io.h>
+#define PCK_ISATTY _isatty
+#define PCK_FILENO _fileno
+#else
+#include <unistd.h>
+#define PCK_ISATTY isatty
+#define PCK_FILENO fileno
+#endif
+
+namespace pcktool {
+
+bool StderrIsTerminal() { return PCK_ISATTY(PCK_FILENO(stderr)) != 0; }
+
+ProgressBar::ProgressBar(std::string label, int64_t total, int64_t minimum)
+    : label_(std::move(label)), total_(total), active_(StderrIsTerminal() && total >= minimum) {}
+
+ProgressBar::~ProgressBar() { Finish(); }
+
+void ProgressBar::Update(int64_t done) {
+  done_ = done;
+  if (!active_) return;
+  const int permille = total_ > 0 ? static_cast<int>(done_ * 1000 / total_) : 1000;
+  if (permille == lastPermille_) return;
+  lastPermille_ = permille;
+  Draw();
+}
+
+void ProgressBar::SetLabel(std::string label) {
+  label_ = std::move(label);
+  if (active_) Draw();
+}
+
+void ProgressBar::Draw() {
+  constexpr int kWidth = 30;
+  const int64_t clamped = done_ > total_ ? total_ : done_;
+  const int filled = total_ > 0 ? static_cast<int>(clamped * kWidth / total_) : kWidth;
+  char bar[kWidth + 1];
+  for (int i = 0; i < kWidth; ++i) bar[i] = i < filled ? '#' : '.';
+  bar[kWidth] = 0;
+  const int percent = total_ > 0 ? static_cast<int>(clamped * 100 / total_) : 100;
+  std::string label = label_;
+  if (label.size() > 40) label = "..." + label.substr(label.size() - 37);
+  std::fprintf(stderr, "\r[%s] %3d%% %-40s", bar, percent, label.c_str());
+  std::fflush(stderr);
+}
+
+void ProgressBar::Finish() {
+  if (!active_) return;
+  std::fprintf(stderr, "\r%80s\r", "");
+  std::fflush(stderr);
+  active_ = false;
+}
+
+}  // namespace pcktool
