@@ -1,0 +1,364 @@
+// TLZRW1KH: one pass over a block of at most 32768 bytes, a 4096-entry hash table of
+// earlier positions, copies of 3..18 bytes from up to 4095 back, runs of 16..4095 equal
+// bytes, literals, and a 16-bit control word in front of every group of 16 items.
+//
+// Both directions work on whole machine words where they can (run and match scans,
+// literal stretches, copies) but produce exactly the bytes of the byte-at-a-time
+// algorithm. Neither direction reads past the bytes it is given.
+#include "compress/lzrw1kh.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <new>
+
+#include "compress/messages.h"
+
+namespace lz {
+
+namespace {
+
+constexpr uint8_t kFlagCompressed = 0x40;
+constexpr uint8_t kFlagStored = 0x80;
+constexpr uint32_t kMaxDistance = 4095;
+constexpr uint32_t kMinMatch = 3;
+constexpr uint32_t kMaxMatch = 18;
+constexpr uint32_t kMinRun = 16;
+constexpr uint32_t kMaxRun = 4095;
+constexpr uint32_t kGroupItems = 16;
+
+inline uint64_t Load64(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+// Index of the first differing byte, in memory order, of two words whose XOR is x; 8
+// when they are equal.
+inline uint32_t FirstDiffByte(uint64_t x) {
+  if constexpr (std::endian::native == std::endian::little)
+    return static_cast<uint32_t>(std::countr_zero(x)) >> 3;
+  else
+    return static_cast<uint32_t>(std::countl_zero(x)) >> 3;
+}
+
+// The bits of a loaded word that hold its first three bytes in memory order.
+constexpr uint64_t kFirst3Bytes =
+    std::endian::native == std::endian::little ? 0xFFFFFFull : 0xFFFFFFull << 40;
+
+inline uint32_t Hash(const uint8_t* p) {
+  const uint32_t v =
+      ((static_cast<uint32_t>(p[0]) << 8) ^ (static_cast<uint32_t>(p[1]) << 4)) ^ p[2];
+  return ((40543u * v) >> 4) & (TLZRW1KH::kHashSize - 1);
+}
+
+// True when the 16 bytes at p are all equal: the shortest run worth a run item.
+inline bool StartsRun(const uint8_t* p) {
+  const uint64_t pattern = static_cast<uint64_t>(p[0]) * 0x0101010101010101ull;
+  return Load64(p) == pattern && Load64(p + 8) == pattern;
+}
+
+// Length of the run of p[0] starting at p, given that it is at least 16 and at most
+// `limit` bytes long. Reads only p[0 .. limit-1].
+inline uint32_t RunLength(const uint8_t* p, uint32_t limit) {
+  const uint64_t pattern = static_cast<uint64_t>(p[0]) * 0x0101010101010101ull;
+  uint32_t r = kMinRun;
+  while (r + 8 <= limit) {
+    const uint64_t diff = Load64(p + r) ^ pattern;
+    if (diff != 0) return r + FirstDiffByte(diff);
+    r += 8;
+  }
+  while (r < limit && p[r] == p[0]) ++r;
+  return r;
+}
+
+// Number of equal leading bytes of p and q, at most `limit` (<= 18). Reads only the
+// first `limit` bytes of each.
+inline uint32_t MatchLength(const uint8_t* p, const uint8_t* q, uint32_t limit) {
+  uint32_t n = 0;
+  if (limit >= 16) {
+    uint64_t diff = Load64(p) ^ Load64(q);
+    if (diff != 0) return FirstDiffByte(diff);
+    diff = Load64(p + 8) ^ Load64(q + 8);
+    if (diff != 0) return 8 + FirstDiffByte(diff);
+    n = 16;
+  }
+  while (n < limit && p[n] == q[n]) ++n;
+  return n;
+}
+
+// Copies N bytes from D bytes back, front to back, so that a short distance repeats
+// its pattern. The caller guarantees 24 writable bytes at `out`.
+inline void CopyBackFast(uint8_t* out, uint32_t d, uint32_t n) {
+  const uint8_t* from = out - d;
+  if (d >= 8) {
+    // Each 8-byte step reads only bytes that are already final.
+    std::memcpy(out, from, 8);
+    std::memcpy(out + 8, from + 8, 8);
+    std::memcpy(out + 16, from + 16, 8);
+  } else if (d == 1) {
+    std::memset(out, from[0], n);
+  } else {
+    for (uint32_t k = 0; k < n; ++k) out[k] = from[k];
+  }
+}
+
+}  // namespace
+
+TLZRW1KH::TLZRW1KH() {
+  hash_.reset(new (std::nothrow) int16_t[kHashSize]);
+  if (!hash_) throw ELzrw1KHCompressor(msg::kKhNoHashMemory);
+}
+
+TLZRW1KH::~TLZRW1KH() = default;
+
+uint16_t TLZRW1KH::CompressBlock(const uint8_t* Source, uint8_t* Dest, uint16_t SourceSize) {
+  const uint32_t n = SourceSize;
+  int16_t* const table = hash_.get();
+  // An empty entry holds a position so far before the block that no position in it
+  // accepts it as a candidate: one distance test then rejects empty and distant entries.
+  std::memset(table, 0x80, kHashSize * sizeof(int16_t));
+
+  const uint8_t* ip = Source;              // next input byte
+  const uint8_t* const iend = Source + n;  // the block's end
+  uint8_t* op = Dest + 3;                  // next output byte
+  uint8_t* ctrl = Dest + 1;                // the current group's control word
+  uint8_t* const olimit = Dest + n;        // output beyond it means the stored form
+  // Control bits of the current group, first item highest, below a marker bit that
+  // reaches bit 16 when the group holds 16 items.
+  uint32_t cmd = 1;
+  Dest[0] = kFlagCompressed;
+
+  auto start_item = [&] {
+    if (cmd >= 0x10000) {
+      ctrl[0] = static_cast<uint8_t>(cmd >> 8);
+      ctrl[1] = static_cast<uint8_t>(cmd);
+      ctrl = op;
+      op += 2;
+      cmd = 1;
+    }
+  };
+  auto put_copy = [&](uint32_t dist, uint32_t len) {
+    const uint32_t item = (dist << 4) | (len - kMinMatch);
+    op[0] = static_cast<uint8_t>(item >> 8);
+    op[1] = static_cast<uint8_t>(item);
+    op += 2;
+    ip += len;
+    cmd = (cmd << 1) | 1;
+  };
+
+  // Main loop: at least 18 bytes left, so every scan of a position stays inside the
+  // block and only the run cap bounds it.
+  const uint8_t* const ifast = n >= kMaxMatch ? iend - (kMaxMatch - 1) : Source;
+  while (ip < ifast && op <= olimit) {
+    start_item();
+    const uint64_t head = Load64(ip);
+    // The run test comes first; a run shorter than 16 is never used.
+    const uint64_t pattern = (head & 0xFF) * 0x0101010101010101ull;
+    if (head == pattern && Load64(ip + 8) == pattern) {
+      const uint32_t r = RunLength(ip, std::min(static_cast<uint32_t>(iend - ip), kMaxRun));
+      const uint32_t count = r - kMinRun;
+      op[0] = 0;
+      op[1] = static_cast<uint8_t>(count >> 8);
+      op[2] = static_cast<uint8_t>(count);
+      op[3] = ip[0];
+      op += 4;
+      ip += r;
+      cmd = (cmd << 1) | 1;
+      continue;
+    }
+    const uint32_t x = static_cast<uint32_t>(ip - Source);
+    const uint32_t h = Hash(ip);
+    const uint32_t dist = x - static_cast<uint32_t>(static_cast<int32_t>(table[h]));
+    table[h] = static_cast<int16_t>(x);
+    // The candidate's bytes are compared before its distance is judged, so that the
+    // usual outcome on data that does not repeat costs no unpredictable branch.
+    const uint32_t far = dist > kMaxDistance;
+    const uint8_t* const cand = ip - (dist & (far - 1));  // ip itself when too far
+    if ((((head ^ Load64(cand)) & kFirst3Bytes) | far) == 0) {
+      put_copy(dist, MatchLength(ip, cand, kMaxMatch));
+      continue;
+    }
+    *op++ = *ip++;
+    cmd <<= 1;
+  }
+
+  // The last 17 bytes at most: no run of 16 fits after the first of them, and in the
+  // last two positions no match of 3 fits, so neither the lookup nor the table entry
+  // could change the output there; both are skipped.
+  while (ip < iend && op <= olimit) {
+    start_item();
+    const uint32_t avail = static_cast<uint32_t>(iend - ip);
+    if (avail >= kMinRun && StartsRun(ip)) {
+      const uint32_t r = RunLength(ip, avail);
+      op[0] = 0;
+      op[1] = 0;
+      op[2] = static_cast<uint8_t>(r - kMinRun);
+      op[3] = ip[0];
+      op += 4;
+      ip += r;
+      cmd = (cmd << 1) | 1;
+      continue;
+    }
+    if (avail >= kMinMatch) {
+      const uint32_t x = static_cast<uint32_t>(ip - Source);
+      const uint32_t h = Hash(ip);
+      const uint32_t dist = x - static_cast<uint32_t>(static_cast<int32_t>(table[h]));
+      table[h] = static_cast<int16_t>(x);
+      if (dist <= kMaxDistance) {
+        const uint32_t len = MatchLength(ip, ip - dist, std::min(avail, kMaxMatch));
+        if (len >= kMinMatch) {
+          put_copy(dist, len);
+          continue;
+        }
+      }
+    }
+    *op++ = *ip++;
+    cmd <<= 1;
+  }
+
+  // Close the last group: its unused bits are 0.
+  cmd <<= std::countl_zero(cmd) - 15;
+  ctrl[0] = static_cast<uint8_t>(cmd >> 8);
+  ctrl[1] = static_cast<uint8_t>(cmd);
+
+  if (op > olimit) {
+    Dest[0] = kFlagStored;
+    if (n != 0) std::memmove(Dest + 1, Source, n);
+    return static_cast<uint16_t>(n + 1);
+  }
+  return static_cast<uint16_t>(op - Dest);
+}
+
+uint16_t TLZRW1KH::DecompressBlock(const uint8_t* Source, uint8_t* Dest, uint16_t SourceSize,
+                                   bool* Intact) {
+  const uint32_t len = SourceSize;
+  bool intact = true;
+  auto finish = [&](uint32_t restored) {
+    if (Intact) *Intact = intact;
+    return static_cast<uint16_t>(restored);
+  };
+
+  if (len <= 1) return finish(0);
+
+  if (Source[0] == kFlagStored) {
+    uint32_t size = len - 1;
+    if (size > kMaxBlock) {
+      size = kMaxBlock;
+      intact = false;
+    }
+    std::memmove(Dest, Source + 1, size);
+    return finish(size);
+  }
+
+  // A compressed body without a single item restores to nothing.
+  if (len <= 3) return finish(0);
+
+  const uint8_t* const s = Source;
+  uint8_t* const d = Dest;
+  uint32_t x = 3;
+  uint32_t y = 0;
+  uint32_t cmd = (static_cast<uint32_t>(s[1]) << 8) | s[2];
+  uint32_t bit = kGroupItems;  // items left in the current group
+
+  // Fast loop over whole groups while both buffers have room for the largest group to
+  // spare: 16 items of at most 4 bytes plus the next control word and a 16-byte literal
+  // load on the input side; 16 copies of 18 bytes plus a 24-byte copy store on the
+  // output side. Runs check their own length.
+  constexpr uint32_t kInMargin = 80;
+  constexpr uint32_t kOutMargin = kGroupItems * kMaxMatch + 32;
+  while (x + kInMargin <= len && y + kOutMargin <= kMaxBlock) {
+    while (bit != 0) {
+      if ((cmd & 0x8000) == 0) {
+        // A stretch of literals: as many as the control word shows, within the group.
+        uint32_t k = static_cast<uint32_t>(std::countl_zero(static_cast<uint16_t>(cmd)));
+        if (k > bit) k = bit;
+        std::memcpy(d + y, s + x, 16);
+        x += k;
+        y += k;
+        cmd <<= k;
+        bit -= k;
+        continue;
+      }
+      const uint32_t b0 = s[x];
+      const uint32_t b1 = s[x + 1];
+      const uint32_t dist = (b0 << 4) | (b1 >> 4);
+      if (dist == 0) {
+        const uint32_t r = ((b1 << 8) | s[x + 2]) + kMinRun;
+        if (y + r + kOutMargin > kMaxBlock) goto checked;  // let the checked loop decide
+        std::memset(d + y, s[x + 3], r);
+        x += 4;
+        y += r;
+      } else {
+        if (dist > y) goto checked;  // reaches before the block's start
+        const uint32_t n = (b1 & 0x0F) + kMinMatch;
+        CopyBackFast(d + y, dist, n);
+        x += 2;
+        y += n;
+      }
+      cmd <<= 1;
+      --bit;
+    }
+    // The margin guarantees input left: the next group's control word follows.
+    cmd = (static_cast<uint32_t>(s[x]) << 8) | s[x + 1];
+    x += 2;
+    bit = kGroupItems;
+  }
+
+checked:
+  // Checked loop: every item is tested against both buffers' ends.
+  while (x < len) {
+    if (bit == 0) {
+      if (x + 2 >= len) {  // a control word cut off, or one with no item after it
+        intact = false;
+        break;
+      }
+      cmd = (static_cast<uint32_t>(s[x]) << 8) | s[x + 1];
+      x += 2;
+      bit = kGroupItems;
+    }
+    if ((cmd & 0x8000) == 0) {
+      if (y >= kMaxBlock) {
+        intact = false;
+        break;
+      }
+      d[y++] = s[x++];
+    } else {
+      if (x + 2 > len) {
+        intact = false;
+        break;
+      }
+      const uint32_t b0 = s[x];
+      const uint32_t b1 = s[x + 1];
+      const uint32_t dist = (b0 << 4) | (b1 >> 4);
+      if (dist == 0) {
+        if (x + 4 > len) {
+          intact = false;
+          break;
+        }
+        const uint32_t r = ((b1 << 8) | s[x + 2]) + kMinRun;
+        if (y + r > kMaxBlock) {
+          intact = false;
+          break;
+        }
+        std::memset(d + y, s[x + 3], r);
+        x += 4;
+        y += r;
+      } else {
+        const uint32_t n = (b1 & 0x0F) + kMinMatch;
+        if (dist > y || y + n > kMaxBlock) {
+          intact = false;
+          break;
+        }
+        for (uint32_t k = 0; k < n; ++k) d[y + k] = d[y - dist + k];
+        x += 2;
+        y += n;
+      }
+    }
+    cmd <<= 1;
+    --bit;
+  }
+  return finish(y);
+}
+
+}  // namespace lz
