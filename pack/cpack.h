@@ -112,6 +112,18 @@ class TCustomPack : public sys::TComponent {
   // under Directory (BuildList), one entry per file, cutting volumes of at most
   // VolumeSize bytes when it is above 0. Never raises; False on any failure, with the
   // reason in LastError().
+  //
+  // The name stored for each file follows PathOption:
+  //   poNone      the bare file name ("DATA\A.DBF" is stored as "A.DBF");
+  //   poRelative  the path relative to Directory, `\` as separator ("DATA\A.DBF");
+  //   poFullPath  the full path without its drive: "C:" or "\\server\share" is dropped,
+  //               and on systems without drives the absolute path is taken with `/`
+  //               turned into `\` ("\tmp\src\DATA\A.DBF").
+  // A name the reader would refuse (a `..` component, a colon, ...) or one longer than
+  // 255 characters fails the run before anything is written; so does a VolumeSize too
+  // small for the package's header block and entry records. The package file itself is
+  // never packed. On failure the volume being written is deleted (unless it is the
+  // file that holds the package at Offset).
   bool WritePackage();
   // Fills List with the paths to pack (non-recursive search per Items pattern).
   virtual void BuildList();
@@ -202,6 +214,17 @@ class TCustomPack : public sys::TComponent {
   std::string directory_, packFileName_, password_, storedPassword_;
   TPackMode mode_ = TPackMode::pmWrite;
   std::string lastError_;
+
+  // Failure bookkeeping: called inside a catch, keeps the exception's message (an
+  // EAbort, which only follows a failure already described, keeps the earlier one).
+  void NoteFailure() noexcept;
+  void NoteMessage(std::string text) { lastError_ = std::move(text); }
+  // WritePackage without its catch.
+  void WriteBody();
+  // Copies `count` bytes from MemberFile to PackFile through Buffer.
+  void CopyToPack(int64_t count);
+  // The volume file this run created last (deleted when writing fails).
+  std::string createdVolume_;
 };
 
 }  // namespace pck

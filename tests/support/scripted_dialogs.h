@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,10 +26,14 @@ class ScriptedDialogs : public plat::Dialogs {
   // Answers given in order; when the script runs out, `fallback` is answered.
   void Answer(int id) { answers_.push_back(id); }
   int fallback = plat::kIdCancel;
+  // Called with every message box before it is answered (a test may, say, put the
+  // next disk's file in place).
+  std::function<void(const Shown&)> onShow;
 
   int Show(plat::DialogKind kind, const std::string& caption, const std::string& text,
            plat::Buttons buttons) override {
     shown.push_back({kind, caption, text, buttons});
+    if (onShow) onShow(shown.back());
     if (answers_.empty()) return fallback;
     const int id = answers_.front();
     answers_.pop_front();

@@ -1,0 +1,168 @@
+// TCustomPack: construction, properties, the Process run and its shared pieces.
+#include "pack/cpack.h"
+
+#include "pack/lfiles.h"
+#include "pack/pack_io.h"
+#include "pack/pack_messages.h"
+#include "platform/files.h"
+#include "platform/shortstring.h"
+#include "platform/system.h"
+
+namespace pck {
+namespace {
+
+// floor(part * 100 / whole) for 0 <= part, 0 < whole, without overflow for any size:
+// the product is formed in 128 bits and divided bit by bit.
+int32_t PercentOf(int64_t part, int64_t whole) {
+  if (whole <= 0 || part <= 0) return 0;
+  const uint64_t p = static_cast<uint64_t>(part), w = static_cast<uint64_t>(whole);
+  const uint64_t lo32 = (p & 0xFFFFFFFFu) * 100u;
+  const uint64_t hi32 = (p >> 32) * 100u;
+  const uint64_t lo = lo32 + (hi32 << 32);
+  const uint64_t hi = (hi32 >> 32) + (lo < lo32 ? 1 : 0);
+  uint64_t rem = 0, quotient = 0;
+  for (int bit = 127; bit >= 0; --bit) {
+    const uint64_t next = bit >= 64 ? (hi >> (bit - 64)) & 1u : (lo >> bit) & 1u;
+    rem = (rem << 1) | next;  // rem < w < 2^63, so this cannot overflow
+    quotient <<= 1;
+    if (rem >= w) {
+      rem -= w;
+      quotient |= 1u;
+    }
+  }
+  return quotient > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int32_t>(quotient);
+}
+
+}  // namespace
+
+// ---- exceptions ------------------------------------------------------------------
+EPackFileName::EPackFileName() : EPackException(msg::kMissingPackFileName) {}
+EPackPassword::EPackPassword() : EPackException(msg::kInvalidPassword) {}
+EPackReadError::EPackReadError() : EPackException(msg::kErrorReadingData) {}
+EPackUnsafeName::EPackUnsafeName(const std::string& name)
+    : EPackException(msg::Fmt(msg::kUnsafeName, name)) {}
+
+// ---- construction ----------------------------------------------------------------
+TCustomPack::TCustomPack(sys::TComponent* AOwner)
+    : sys::TComponent(AOwner), entry_(std::make_unique<TEntry>()) {}
+
+TCustomPack::~TCustomPack() {
+  ClearHeaderData();
+  // Every operation closes its files before it returns; these only matter when a
+  // descendant left one open.
+  MemberFile.reset();
+  PackFile.reset();
+}
+
+void TCustomPack::SetDirectory(const std::string& value) { directory_ = sys::ShortString(value); }
+void TCustomPack::SetPackFileName(const std::string& value) {
+  packFileName_ = sys::ShortString(value);
+}
+void TCustomPack::SetPassword(const std::string& value) { password_ = sys::ShortString(value); }
+
+void TCustomPack::SetRawHeader(std::vector<uint8_t> block) { rawHeader_ = std::move(block); }
+
+// ---- the run -----------------------------------------------------------------------
+bool TCustomPack::Extract() { return Process(TPackMode::pmExtract); }
+
+bool TCustomPack::Process(TPackMode Mode) {
+  ResetState();
+  lastError_.clear();
+  mode_ = Mode;
+  const bool reading = mode_ == TPackMode::pmList || mode_ == TPackMode::pmExtract;
+  io::ErrorModeScope errorMode;
+  bool result = false;
+  try {
+    bool ignored = false;
+    if (OnProgress) OnProgress(this, std::string(), 0, ignored);
+    if (!OpenVolume()) throw sys::EAbort();
+    try {
+      if (!ReportProgress()) throw sys::EAbort();
+      while (reading && ReadNextEntry()) {
+        if (!ReportProgress()) throw sys::EAbort();
+        if (mode_ != TPackMode::pmList && IsSelected()) {
+          if (!ExtractMember()) throw sys::EAbort();
+        } else {
+          if (!SkipData(entry_->Size)) throw sys::EAbort();
+        }
+        if (!ReportProgress()) throw sys::EAbort();
+      }
+      if (reading) DoPrepared();
+      result = true;
+      ignored = false;
+      if (OnProgress) OnProgress(this, std::string(), 100, ignored);
+    } catch (...) {
+      PackFile.reset();  // the run's failure is the one reported, not a close error
+      throw;
+    }
+    ClosePack();
+  } catch (...) {
+    NoteFailure();
+    result = false;
+  }
+  if (result) lastError_.clear();
+  return result;
+}
+
+void TCustomPack::ResetState() {
+  signature_.fill(0);
+  stamp_ = 0;
+  volume_ = 0;
+  List.clear();
+  entry_->Clear();
+  version_ = 0;
+  createdVolume_.clear();
+}
+
+bool TCustomPack::ReportProgress() {
+  bool cancel = false;
+  try {
+    if (OnProgress) {
+      int32_t percent = 0;
+      if (PackFile) percent = PercentOf(io::PositionOf(*PackFile), io::SizeOf(*PackFile));
+      OnProgress(this, entry_->Name, percent, cancel);
+    }
+  } catch (...) {
+    NoteFailure();
+    return false;
+  }
+  if (cancel) NoteMessage(msg::kAborted);
+  return !cancel;
+}
+
+void TCustomPack::DoPrepared() {
+  if (OnPrepared) OnPrepared(this);
+  entryCount_ = static_cast<int32_t>(List.size());
+}
+
+void TCustomPack::ClearHeaderData() {
+  rawHeader_.clear();
+  rawHeader_.shrink_to_fit();
+  Header.clear();
+}
+
+bool TCustomPack::IsSelected() {
+  const std::string name = CombinePath(directory_, entry_->Name);
+  bool selected = Items.empty();
+  for (std::size_t i = 0; i < Items.size() && !selected; ++i)
+    selected = MatchFileName(CombinePath(directory_, Items[i]), name);
+  for (std::size_t i = 0; i < Excludes.size() && selected; ++i)
+    selected = !MatchFileName(CombinePath(directory_, Excludes[i]), name);
+  return selected;
+}
+
+void TCustomPack::NoteFailure() noexcept {
+  try {
+    throw;
+  } catch (const sys::EAbort&) {
+    if (lastError_.empty()) lastError_ = msg::kAborted;
+  } catch (const sys::Exception& e) {
+    lastError_ = e.Message();
+  } catch (const std::exception& e) {
+    lastError_ = e.what();
+  } catch (...) {
+    lastError_ = msg::kAborted;
+  }
+}
+
+}  // namespace pck

@@ -1,0 +1,283 @@
+// TCustomPack: reading packages (volumes, header block, entries, member data).
+#include <cstring>
+
+#include "pack/cpack.h"
+#include "pack/le_bytes.h"
+#include "pack/lfiles.h"
+#include "pack/member_name.h"
+#include "pack/pack_io.h"
+#include "pack/pack_messages.h"
+#include "platform/files.h"
+#include "platform/shortstring.h"
+#include "platform/system.h"
+
+namespace pck {
+namespace {
+
+constexpr char kSignature10[5] = {'P', 'C', 'K', '1', '0'};
+constexpr char kSignature11[5] = {'P', 'C', 'K', '1', '1'};
+// Offsets inside the volume prefix.
+constexpr int kStampAt = 5, kVolumeAt = 13;
+
+uint8_t FindVersion(const uint8_t* prefix) {
+  if (std::memcmp(prefix, kSignature10, 5) == 0) return 1;
+  if (std::memcmp(prefix, kSignature11, 5) == 0) return 2;
+  return 0;
+}
+
+void Scramble(std::string& password) {
+  for (char& c : password) c = static_cast<char>(c ^ 0xFF);
+}
+
+// One short string: a length byte and that many bytes.
+std::string ReadShortString(plat::File& file) {
+  uint8_t length = 0;
+  io::ReadExact(file, &length, 1);
+  std::string text(length, '\0');
+  io::ReadExact(file, text.data(), length);
+  return text;
+}
+
+bool AtEnd(plat::File& file) { return io::PositionOf(file) >= io::SizeOf(file); }
+
+}  // namespace
+
+void TCustomPack::OpenPackRead() {
+  if (packFileName_.empty()) throw EPackFileName();
+  PackFile = io::Open(packFileName_, plat::Access::Read, plat::Share::Read,
+                      plat::Disposition::OpenExisting, msg::kCannotOpen);
+  if (volume_ == 0 && Offset > 0) io::SeekTo(*PackFile, Offset);
+}
+
+void TCustomPack::ClosePack() {
+  if (!PackFile) return;
+  std::unique_ptr<plat::File> file = std::move(PackFile);
+  io::CloseFile(*file, packFileName_);
+}
+
+bool TCustomPack::OpenVolume() {
+  try {
+    OpenPackRead();
+  } catch (...) {
+    NoteFailure();
+    PackFile.reset();
+    return false;
+  }
+  try {
+    std::array<uint8_t, kPrefixSize> prefix{};
+    io::ReadExact(*PackFile, prefix.data(), kPrefixSize);
+    const uint8_t version = FindVersion(prefix.data());
+    if (version == 0) {
+      NoteMessage(msg::Fmt(msg::kNotAPackage, packFileName_));
+      throw sys::EAbort();
+    }
+    const double stamp = le::GetDouble(&prefix[kStampAt]);
+    const uint16_t volume = le::Get16(&prefix[kVolumeAt]);
+    if (volume_ == 0) {
+      std::memcpy(signature_.data(), prefix.data(), 5);
+      stamp_ = stamp;
+      volume_ = volume;
+      version_ = version;
+      ReadHeader();
+    } else if (stamp == stamp_ && volume == volume_) {
+      version_ = version;
+    } else {
+      NoteMessage(msg::Fmt(msg::kWrongVolume, packFileName_, static_cast<int>(volume_)));
+      throw sys::EAbort();
+    }
+    return true;
+  } catch (...) {
+    NoteFailure();
+    PackFile.reset();
+    return false;
+  }
+}
+
+void TCustomPack::ReadHeader() {
+  ClearHeaderData();
+  plat::File& file = *PackFile;
+  if (version_ == 1) {
+    std::array<uint8_t, 2> length{};
+    io::ReadExact(file, length.data(), 2);
+    const uint16_t rawLength = le::Get16(length.data());
+    // The block must be there before memory is taken for it.
+    if (rawLength > io::SizeOf(file) - io::PositionOf(file))
+      throw EPackCorrupt(msg::kRawHeaderTooLong);
+    std::vector<uint8_t> block(rawLength);
+    io::ReadExact(file, block.data(), rawLength);
+    rawHeader_ = std::move(block);
+  } else if (version_ == 2) {
+    std::array<uint8_t, 8> fixed{};
+    io::ReadExact(file, fixed.data(), 8);
+    const int32_t count = static_cast<int32_t>(le::Get32(&fixed[0]));
+    if (count < 0) throw EPackCorrupt(msg::Fmt(msg::kNegativeEntryCount, count));
+    entryCount_ = count;
+    reserved_ = le::Get32(&fixed[4]);
+    storedPassword_ = ReadShortString(file);
+    Scramble(storedPassword_);
+    if (OnPassword) {
+      OnPassword(this, password_);
+      password_ = sys::ShortString(password_);
+    }
+    if (password_ != storedPassword_) throw EPackPassword();
+    Header.clear();
+    std::array<uint8_t, 2> lines{};
+    io::ReadExact(file, lines.data(), 2);
+    const uint16_t lineCount = le::Get16(lines.data());
+    // Each line is read before it is kept: a count beyond the data fails at its end.
+    for (uint16_t i = 0; i < lineCount; ++i) Header.push_back(ReadShortString(file));
+  }
+  if (OnReadHeader) OnReadHeader(this);
+}
+
+bool TCustomPack::ReadNextEntry() {
+  if (version_ == 1) {
+    if (AtEnd(*PackFile)) return false;
+  } else if (version_ == 2) {
+    if (entryCount_ <= 0) return false;
+    --entryCount_;
+  } else {
+    return false;
+  }
+  entry_->ReadFrom(*PackFile);
+  if (entry_->Size < 0)
+    throw EPackCorrupt(msg::Fmt(msg::kNegativeSize, entry_->Size, entry_->Name));
+  List.push_back(entry_->Name);
+  if (OnList) OnList(this, entry_->Name, entry_->Size, entry_->Attr, entry_->Time);
+  return true;
+}
+
+bool TCustomPack::ExtractMember() {
+  std::string target = sys::ShortString(CombinePath(directory_, entry_->Name));
+  try {
+    // The name is checked as stored and as cut into the target path, before anything
+    // is created for it.
+    const std::string base = CombinePath(directory_, std::string());
+    const bool cutUnsafe =
+        target.size() > base.size() && !IsSafeMemberName(target.substr(base.size()));
+    if (!IsSafeMemberName(entry_->Name) || cutUnsafe) throw EPackUnsafeName(entry_->Name);
+    if (OnOpen) {
+      OnOpen(this, target);
+      target = sys::ShortString(target);
+    }
+    OpenTarget(target);
+    try {
+      const int32_t blocks = entry_->Size / kBufferSize;
+      for (int32_t i = 0; i < blocks; ++i) {
+        ReadData(Buffer.data(), kBufferSize);
+        WriteTarget(Buffer.data(), kBufferSize);
+      }
+      const int32_t rest = entry_->Size % kBufferSize;
+      ReadData(Buffer.data(), rest);
+      WriteTarget(Buffer.data(), rest);
+    } catch (...) {
+      // The target is closed and finished as far as it goes; the copy's failure is
+      // the one reported.
+      try {
+        CloseTarget(target);
+      } catch (...) {
+      }
+      MemberFile.reset();
+      if (OnClose) OnClose(this, target);
+      throw;
+    }
+    CloseTarget(target);
+    if (OnClose) OnClose(this, target);
+    return true;
+  } catch (...) {
+    MemberFile.reset();
+    NoteFailure();
+    try {
+      throw;
+    } catch (const sys::Exception& e) {
+      if (OnError) OnError(this, e, target);
+    } catch (const std::exception& e) {
+      if (OnError) OnError(this, sys::Exception(e.what()), target);
+    } catch (...) {
+      if (OnError) OnError(this, sys::Exception(msg::kAborted), target);
+    }
+    return false;
+  }
+}
+
+void TCustomPack::ReadData(uint8_t* Buf, int32_t N) {
+  if (N <= 0) return;
+  int32_t got = io::ReadSome(*PackFile, Buf, N);
+  while (got < N) {
+    if (!AtEnd(*PackFile)) throw EPackReadError();
+    if (!NextVolume()) throw sys::EAbort();
+    got += io::ReadSome(*PackFile, Buf + got, N - got);
+  }
+}
+
+void TCustomPack::WriteTarget(const uint8_t* Buf, int32_t N) {
+  // The final partial block is written even when it is empty.
+  if (MemberFile->Write(Buf, N) != N) throw sys::EInOutError(msg::kWriteFailed);
+}
+
+bool TCustomPack::SkipData(int64_t N) {
+  try {
+    int64_t size = io::SizeOf(*PackFile);
+    int64_t position = io::PositionOf(*PackFile);
+    while (size < position + N) {
+      if (size < position) throw sys::EInOutError(msg::kSeekFailed);
+      N -= size - position;
+      if (!NextVolume()) return false;
+      size = io::SizeOf(*PackFile);
+      position = io::PositionOf(*PackFile);
+    }
+    io::SeekTo(*PackFile, position + N);
+    return true;
+  } catch (...) {
+    NoteFailure();
+    return false;
+  }
+}
+
+bool TCustomPack::NextVolume() {
+  try {
+    ClosePack();
+    if (volume_ == 0xFFFF) {
+      NoteMessage(msg::kTooManyVolumes);
+      return false;
+    }
+    ++volume_;
+    for (;;) {
+      if (!IsRemovableDrive(packFileName_, mode_ != TPackMode::pmWrite)) {
+        NoteMessage(msg::Fmt(msg::kVolumeUnavailable, static_cast<int>(volume_)));
+        return false;
+      }
+      const int answer = plat::Ui().Show(plat::DialogKind::Information, msg::kInformation,
+                                         msg::Fmt(msg::kInsertNextDisk, static_cast<int>(volume_)),
+                                         plat::Buttons::OkCancel);
+      if (answer != plat::kIdOk) {
+        NoteMessage(msg::Fmt(msg::kDiskNotInserted, static_cast<int>(volume_)));
+        return false;
+      }
+      const bool ok = mode_ == TPackMode::pmWrite ? CreateVolume() : OpenVolume();
+      if (ok) {
+        lastError_.clear();  // earlier attempts at this volume no longer matter
+        return true;
+      }
+    }
+  } catch (...) {
+    NoteFailure();
+    return false;
+  }
+}
+
+void TCustomPack::OpenTarget(const std::string& FileName) {
+  CreateDirectories(ExtractFilePath(FileName));
+  MemberFile = io::Open(FileName, plat::Access::Write, plat::Share::None,
+                        plat::Disposition::CreateAlways, msg::kCannotCreate);
+}
+
+void TCustomPack::CloseTarget(const std::string& FileName) {
+  if (MemberFile) {
+    std::unique_ptr<plat::File> file = std::move(MemberFile);
+    io::CloseFile(*file, FileName);
+  }
+  SetFileDateAttr(FileName, entry_->Time, entry_->Attr);
+}
+
+}  // namespace pck

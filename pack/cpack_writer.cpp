@@ -1,0 +1,242 @@
+// TCustomPack::WritePackage: writes a whole package, single or split into volumes.
+//
+// Volumes obey the two rules readers depend on: the prefix, the header block and every
+// entry record lie wholly in one volume, and every volume but the last ends inside a
+// member's data with at least one byte of it on each side of the cut. The writer plans
+// backwards: need(i) is what must follow contiguously once member i-1's data ends in a
+// volume, need(n) = 0 and need(i) = record(i) + (size(i) >= 2 ? 1 : size(i) + need(i+1)).
+// Member i's data goes into the volume whole when it leaves need(i+1) bytes of room;
+// otherwise the volume takes all it can while keeping one byte back, and the rest
+// follows in the next volume under the same rule.
+#include <algorithm>
+#include <limits>
+
+#include "pack/cpack.h"
+#include "pack/lfiles.h"
+#include "pack/member_name.h"
+#include "pack/pack_io.h"
+#include "pack/pack_messages.h"
+#include "platform/files.h"
+#include "platform/shortstring.h"
+
+namespace pck {
+namespace {
+
+constexpr uint16_t kStoredAttr =
+    plat::kAttrReadOnly | plat::kAttrHidden | plat::kAttrSystem | plat::kAttrArchive;
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+std::string WithBackslashes(std::string s) {
+  for (char& c : s)
+    if (c == '/') c = '\\';
+  return s;
+}
+
+char Fold(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool StartsWithFolded(const std::string& s, const std::string& prefix) {
+  if (s.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i)
+    if (Fold(s[i]) != Fold(prefix[i])) return false;
+  return true;
+}
+
+std::string BareName(const std::string& path) {
+  for (std::size_t i = path.size(); i > 0; --i)
+    if (IsSeparator(path[i - 1]) || path[i - 1] == ':') return path.substr(i);
+  return path;
+}
+
+// A full path without its drive: "C:" or "\\server\share" is dropped.
+std::string WithoutDrive(const std::string& full) {
+  const bool letter = full.size() >= 2 && full[1] == ':';
+  if (letter) return full.substr(2);
+  if (full.size() >= 2 && IsSeparator(full[0]) && IsSeparator(full[1])) {
+    std::size_t seps = 0;
+    for (std::size_t i = 2; i < full.size(); ++i)
+      if (IsSeparator(full[i]) && ++seps == 2) return full.substr(i);
+    return std::string();
+  }
+  return full;
+}
+
+struct Member {
+  std::string path;  // the source file
+  std::string name;  // the name stored in its entry
+  int64_t size;      // the source's size, for the volume plan
+};
+
+// The name a file is stored under for each PathOption.
+std::string StoredNameFor(const std::string& path, const std::string& directory,
+                          TPathOption option) {
+  switch (option) {
+    case TPathOption::poNone:
+      return BareName(path);
+    case TPathOption::poRelative: {
+      const std::string p = WithBackslashes(path);
+      const std::string base = WithBackslashes(CombinePath(directory, std::string()));
+      if (!base.empty() && StartsWithFolded(p, base)) return p.substr(base.size());
+      return p;
+    }
+    case TPathOption::poFullPath:
+      return WithBackslashes(WithoutDrive(plat::Files().FullPath(path)));
+  }
+  return BareName(path);
+}
+
+}  // namespace
+
+bool TCustomPack::WritePackage() {
+  lastError_.clear();
+  mode_ = TPackMode::pmWrite;
+  io::ErrorModeScope errorMode;
+  try {
+    WriteBody();
+    lastError_.clear();
+    return true;
+  } catch (...) {
+    NoteFailure();
+    try {
+      if (MemberFile) CloseSource();
+    } catch (...) {
+    }
+    MemberFile.reset();
+    PackFile.reset();
+    // A volume left half-written would read as a shorter package: it goes.
+    if (!createdVolume_.empty()) plat::Files().Delete(createdVolume_);
+    createdVolume_.clear();
+    return false;
+  }
+}
+
+void TCustomPack::WriteBody() {
+  ResetState();
+  BuildList();
+  // A package never holds itself (its directory may be among the ones packed).
+  const std::string self = plat::Files().FullPath(packFileName_);
+  if (!packFileName_.empty())
+    std::erase_if(List, [&](const std::string& p) { return plat::Files().FullPath(p) == self; });
+  if (List.size() > static_cast<std::size_t>(std::numeric_limits<int32_t>::max()))
+    throw EPackException(msg::kTooManyEntries);
+  entryCount_ = static_cast<int32_t>(List.size());
+
+  // Names and sizes first, so that nothing is written for a package that cannot be.
+  std::vector<Member> members;
+  for (const std::string& path : List) {
+    Member m{path, StoredNameFor(path, directory_, PathOption), 0};
+    if (m.name.size() > sys::kShortStringMax)
+      throw EPackException(msg::Fmt(msg::kNameTooLong, m.name));
+    if (!IsSafeMemberName(m.name))
+      throw EPackException(msg::Fmt(msg::kUnsafeStoredName, path, m.name));
+    auto source = io::Open(path, plat::Access::Read, plat::Share::Read,
+                           plat::Disposition::OpenExisting, msg::kCannotOpen);
+    m.size = io::SizeOf(*source);
+    if (m.size > std::numeric_limits<int32_t>::max())
+      throw EPackException(msg::Fmt(msg::kFileTooLarge, path));
+    members.push_back(std::move(m));
+  }
+  const bool raw = !rawHeader_.empty() && Header.empty();
+  if (raw && rawHeader_.size() > 0xFFFF) throw EPackException(msg::kRawHeaderTooBig);
+  if (!raw && Header.size() > 0xFFFF) throw EPackException(msg::kTooManyHeaderLines);
+
+  // The volume plan. A planned size below 2 counts as at least 1 byte, so the plan
+  // holds also when the stored data (a descendant's, compressed) is longer than the
+  // source.
+  const std::size_t n = members.size();
+  std::vector<int64_t> need(n + 1, 0);
+  for (std::size_t i = n; i-- > 0;) {
+    const int64_t record = kEntryFixedSize + static_cast<int64_t>(members[i].name.size());
+    need[i] =
+        record + (members[i].size >= 2 ? 1 : std::max<int64_t>(members[i].size, 1) + need[i + 1]);
+  }
+  if (VolumeSize > 0) {
+    int64_t headerBlock = 0;
+    if (raw) {
+      headerBlock = 2 + static_cast<int64_t>(rawHeader_.size());
+    } else {
+      headerBlock = 4 + 4 + 1 + static_cast<int64_t>(password_.size()) + 2;
+      for (const std::string& line : Header)
+        headerBlock += 1 + static_cast<int64_t>(std::min(line.size(), sys::kShortStringMax));
+    }
+    const int64_t largest = n > 0 ? *std::max_element(need.begin() + 1, need.end()) : 0;
+    if (kPrefixSize + headerBlock + need[0] > VolumeSize ||
+        (n > 0 && VolumeSize - kPrefixSize < 1 + largest))
+      throw EPackException(msg::Fmt(msg::kVolumeSizeTooSmall, static_cast<long long>(VolumeSize)));
+  }
+
+  if (!CreateVolume())
+    throw EPackException(lastError_.empty() ? msg::Fmt(msg::kVolumeNotCreated, 1, packFileName_)
+                                            : lastError_);
+  auto used = [&] {
+    return io::PositionOf(*PackFile) - (volume_ == 1 ? static_cast<int64_t>(Offset) : 0);
+  };
+  // With Offset the first volume lives inside an existing file, which is not
+  // truncated: older bytes after the package would be read as more of it wherever
+  // the end of the volume file counts (version 1, or a volume that continues).
+  auto checkNoOlderData = [&] {
+    if (volume_ == 1 && Offset > 0 && io::SizeOf(*PackFile) > io::PositionOf(*PackFile))
+      throw EPackException(msg::Fmt(msg::kOlderDataAfter, packFileName_));
+  };
+
+  for (std::size_t i = 0; i < n; ++i) {
+    const Member& m = members[i];
+    bool cancel = false;
+    if (OnProgress)
+      OnProgress(this, m.name, static_cast<int32_t>(static_cast<int64_t>(i) * 100 / n), cancel);
+    if (cancel) {
+      NoteMessage(msg::kAborted);
+      throw sys::EAbort();
+    }
+    OpenSource(m.path);
+    const int64_t size = io::SizeOf(*MemberFile);
+    if (size > std::numeric_limits<int32_t>::max())
+      throw EPackException(msg::Fmt(msg::kFileTooLarge, m.path));
+    uint32_t time = 0;
+    uint16_t attr = 0;
+    if (!plat::Files().GetDosTime(m.path, time) || !plat::Files().GetAttributes(m.path, attr))
+      throw sys::EInOutError(msg::Fmt(msg::kCannotOpen, m.path));
+    entry_->Size = static_cast<int32_t>(size);
+    entry_->Attr = attr & kStoredAttr;
+    entry_->Time = static_cast<int32_t>(time);
+    entry_->Name = m.name;
+    if (VolumeSize > 0 && entry_->RecordSize() > VolumeSize - used())
+      throw EPackException(msg::Fmt(msg::kCannotCut, m.name));
+    entry_->WriteTo(*PackFile);
+
+    int64_t remaining = size;
+    while (remaining > 0) {
+      if (VolumeSize <= 0 || remaining + need[i + 1] <= VolumeSize - used()) {
+        CopyToPack(remaining);
+        break;
+      }
+      const int64_t cut = std::min(remaining - 1, VolumeSize - used());
+      if (cut < 1) throw EPackException(msg::Fmt(msg::kCannotCut, m.name));
+      CopyToPack(cut);
+      remaining -= cut;
+      checkNoOlderData();
+      createdVolume_.clear();  // this volume is complete
+      if (!NextVolume())
+        throw EPackException(lastError_.empty() ? msg::Fmt(msg::kVolumeNotCreated,
+                                                           static_cast<int>(volume_), packFileName_)
+                                                : lastError_);
+    }
+    CloseSource();
+  }
+  if (version_ == 1) checkNoOlderData();
+  bool ignored = false;
+  if (OnProgress) OnProgress(this, std::string(), 100, ignored);
+  ClosePack();
+  createdVolume_.clear();
+}
+
+void TCustomPack::CopyToPack(int64_t count) {
+  while (count > 0) {
+    const int32_t chunk = static_cast<int32_t>(std::min<int64_t>(count, kBufferSize));
+    io::ReadExact(*MemberFile, Buffer.data(), chunk);
+    io::WriteExact(*PackFile, Buffer.data(), chunk);
+    count -= chunk;
+  }
+}
+
+}  // namespace pck

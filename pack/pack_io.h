@@ -1,0 +1,42 @@
+// File helpers of the package layer on top of the files port: every failure becomes
+// an EInOutError, so callers read and write whole fields or nothing.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/files.h"
+#include "platform/system.h"
+
+namespace pck::io {
+
+// Opens a file through the files port; null becomes EInOutError `message` naming path.
+std::unique_ptr<plat::File> Open(const std::string& path, plat::Access access, plat::Share share,
+                                 plat::Disposition disposition, const char* message);
+// Reads exactly `count` bytes; fewer (end of file or an error) raises EInOutError.
+void ReadExact(plat::File& file, void* buf, int32_t count);
+// Reads up to `count` bytes and returns how many arrived; an error raises EInOutError.
+int32_t ReadSome(plat::File& file, void* buf, int32_t count);
+// Writes exactly `count` bytes or raises EInOutError.
+void WriteExact(plat::File& file, const void* buf, int32_t count);
+void SeekTo(plat::File& file, int64_t position);
+int64_t PositionOf(plat::File& file);
+int64_t SizeOf(plat::File& file);
+// Closes the file; failure raises EInOutError naming path.
+void CloseFile(plat::File& file, const std::string& path);
+
+// Sets the process error mode so that a drive that is not ready fails as an I/O error
+// instead of a system dialog, and restores the previous mode on every exit.
+class ErrorModeScope {
+ public:
+  ErrorModeScope() : previous_(plat::ProcessErrorMode().Set(plat::kSemFailCriticalErrors)) {}
+  ~ErrorModeScope() { plat::ProcessErrorMode().Set(previous_); }
+  ErrorModeScope(const ErrorModeScope&) = delete;
+  ErrorModeScope& operator=(const ErrorModeScope&) = delete;
+
+ private:
+  uint32_t previous_;
+};
+
+}  // namespace pck::io

@@ -1,0 +1,81 @@
+// Every message of the package layer, defined once. Texts with a %s or %d are filled
+// by Fmt below.
+#pragma once
+
+#include <string>
+
+namespace pck::msg {
+
+// The engine's fixed messages.
+inline constexpr const char* kMissingPackFileName = "Missing PackFileName";
+inline constexpr const char* kInvalidPassword = "Invalid Password";
+inline constexpr const char* kErrorReadingData = "Error reading data";
+inline constexpr const char* kInsertNextDisk = "Please, insert next disk [%d]";
+inline constexpr const char* kInformation = "Information";
+inline constexpr const char* kUnableToCreateDirectory = "Unable to create directory";
+
+// File layer.
+inline constexpr const char* kCannotOpen = "Cannot open file %s";
+inline constexpr const char* kCannotCreate = "Cannot create file %s";
+inline constexpr const char* kCannotClose = "Cannot close file %s";
+inline constexpr const char* kReadPastEnd = "Read beyond end of file";
+inline constexpr const char* kReadFailed = "Read error";
+inline constexpr const char* kWriteFailed = "Write error (disk full or not writable)";
+inline constexpr const char* kSeekFailed = "Seek error";
+inline constexpr const char* kSizeFailed = "Cannot obtain the size of a file";
+
+// Reading packages.
+inline constexpr const char* kNotAPackage = "%s is not a package";
+inline constexpr const char* kWrongVolume = "%s does not hold volume %d of this package";
+inline constexpr const char* kVolumeUnavailable = "Volume %d of the package is not available";
+inline constexpr const char* kDiskNotInserted = "Disk %d was not inserted";
+inline constexpr const char* kTooManyVolumes = "Too many volumes";
+inline constexpr const char* kUnsafeName = "Member name leads outside the target directory: %s";
+inline constexpr const char* kNegativeSize = "Invalid size %d of member %s";
+inline constexpr const char* kNegativeEntryCount = "Invalid entry count %d";
+inline constexpr const char* kRawHeaderTooLong = "Header block longer than the package";
+inline constexpr const char* kAborted = "Operation aborted";
+
+// Writing packages.
+inline constexpr const char* kVolumeSizeTooSmall = "Volume size %lld is too small for this package";
+inline constexpr const char* kFileTooLarge = "%s is too large for a package";
+inline constexpr const char* kNameTooLong = "Member name too long: %s";
+inline constexpr const char* kUnsafeStoredName =
+    "%s would be stored as %s, a name refused on extraction";
+inline constexpr const char* kTooManyHeaderLines = "Too many header lines";
+inline constexpr const char* kRawHeaderTooBig = "Raw header block longer than 65535 bytes";
+inline constexpr const char* kTooManyEntries = "Too many files for one package";
+inline constexpr const char* kOlderDataAfter =
+    "%s holds older data after the package; it would be read as part of it";
+inline constexpr const char* kCannotCut = "Member %s does not fit the volume layout";
+inline constexpr const char* kDiskNotChanged = "%s still holds a volume of this package";
+inline constexpr const char* kVolumeNotCreated = "Cannot create volume %d of %s";
+
+// Fills a message: each %s, %d or %lld in turn takes the next argument. Text is taken
+// whole, also past a zero byte.
+inline std::string ToText(const std::string& s) { return s; }
+inline std::string ToText(const char* s) { return s; }
+template <class T>
+std::string ToText(T value) {
+  return std::to_string(value);
+}
+
+template <class... Args>
+std::string Fmt(const char* format, const Args&... args) {
+  const std::string values[] = {ToText(args)..., std::string()};
+  std::string out;
+  std::size_t next = 0;
+  for (const char* p = format; *p; ++p) {
+    const bool s = p[0] == '%' && p[1] == 's', d = p[0] == '%' && p[1] == 'd';
+    const bool lld = p[0] == '%' && p[1] == 'l' && p[2] == 'l' && p[3] == 'd';
+    if ((s || d || lld) && next < sizeof...(Args)) {
+      out += values[next++];
+      p += lld ? 3 : 1;
+    } else {
+      out += *p;
+    }
+  }
+  return out;
+}
+
+}  // namespace pck::msg

@@ -1,0 +1,125 @@
+// Hostile packages: member names that would leave the target directory, invalid
+// sizes and counts, and packages cut short at every byte.
+#include <gtest/gtest.h>
+
+#include "pack/cpack.h"
+#include "pack_test_util.h"
+#include "support/fake_drives.h"
+#include "support/fault_files.h"
+#include "support/scripted_dialogs.h"
+
+using namespace packtest;
+using testing_support::FromHex;
+using testing_support::ScratchDir;
+using testing_support::WriteFileBytes;
+
+namespace {
+
+class HostileTest : public ::testing::Test {
+ protected:
+  void SetUp() override { pck::CreateDirectories(dir / "a/b/target"); }
+  bool ExtractBytes(const Bytes& package) {
+    WriteFileBytes(dir / "P.PCK", package);
+    pack.SetPackFileName(dir / "P.PCK");
+    pack.SetDirectory(dir / "a/b/target");
+    return pack.Extract();
+  }
+  ScratchDir dir;
+  testing_support::FakeDrives drives;   // fixed: no disk is ever asked for
+  testing_support::ScriptedDialogs ui;  // and none answered
+  RecordingPack pack;
+};
+
+}  // namespace
+
+TEST_F(HostileTest, NamesLeavingTheTargetAreRefusedBeforeAnythingIsCreated) {
+  WriteFileBytes(dir / "P.PCK", {});
+  const std::vector<std::string> before = Listing(dir.Path());
+  for (const std::string& name :
+       std::vector<std::string>{"..\\x", "a\\..\\..\\x", "../x", "sub/../../x", "C:x", "C:\\x",
+                                "\\\\server\\share\\x", "\\/x", "/etc/x", "a:b", ".. \\x", "...\\x",
+                                std::string("a\0b", 3), "x\\..\\..\\..\\y"}) {
+    SCOPED_TRACE(name);
+    pack.log.clear();
+    EXPECT_FALSE(ExtractBytes(V2Package({{name, {'!'}}})));
+    ASSERT_FALSE(pack.log.empty());
+    const std::string target = pck::CombinePath(pack.Directory(), name);
+    EXPECT_EQ(pack.log.back(), "Error " + pack.Short(target) +
+                                   " Member name leads outside the target directory: " + name);
+    EXPECT_EQ(pack.LastError(), "Member name leads outside the target directory: " + name);
+    EXPECT_EQ(std::count_if(pack.log.begin(), pack.log.end(),
+                            [](const std::string& l) { return l.rfind("Open", 0) == 0; }),
+              0);
+  }
+  EXPECT_EQ(Listing(dir.Path()), before);
+}
+
+TEST_F(HostileTest, NamesInsideTheTargetAreExtracted) {
+  ASSERT_TRUE(
+      ExtractBytes(V2Package({{"\\lead.txt", {'1'}}, {"sub/.\\x..y", {'2'}}, {"..x", {'3'}}})));
+  EXPECT_EQ(Listing(dir / "a/b/target"),
+            (std::vector<std::string>{"..x", "lead.txt", "sub", "sub/x..y"}));
+}
+
+TEST_F(HostileTest, InvalidCountsAndSizesEndTheRun) {
+  Bytes negative = Prefix("PCK11", 1.0, 1);
+  Append(negative, V2Header(1));
+  Append(negative, Record(-5, "NEG.TXT"));
+  Append(negative, Bytes(64, 0));
+  EXPECT_FALSE(ExtractBytes(negative));
+  EXPECT_EQ(pack.LastError(), "Invalid size -5 of member NEG.TXT");
+
+  Bytes huge = Prefix("PCK11", 1.0, 1);
+  Append(huge, V2Header(0x7FFFFFFF));
+  Append(huge, Member("A", {'a'}));
+  EXPECT_FALSE(ExtractBytes(huge));
+  EXPECT_EQ(pack.List.size(), 1u);
+
+  Bytes negativeCount = Prefix("PCK11", 1.0, 1);
+  Append(negativeCount, V2Header(-1));
+  EXPECT_FALSE(ExtractBytes(negativeCount));
+
+  Bytes lines = Prefix("PCK11", 1.0, 1);
+  Append(lines, FromHex("00 00 00 00  00 00 00 00  00  FF FF  03 61 62 63"));
+  EXPECT_FALSE(ExtractBytes(lines));
+
+  Bytes raw = Prefix("PCK10", 1.0, 1);
+  Append(raw, FromHex("FF FF 01 02 03"));
+  EXPECT_FALSE(ExtractBytes(raw));
+  EXPECT_EQ(pack.LastError(), "Header block longer than the package");
+  EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(HostileTest, PackagesCutAtEveryByteFailWithoutHarm) {
+  const Bytes v2 = V2Package({{"A.TXT", {'a', 'b'}}, {"D\\B.TXT", {}}, {"C.TXT", {'c'}}}, "pw");
+  pack.SetPassword("pw");
+  for (std::size_t n = 0; n < v2.size(); ++n)
+    EXPECT_FALSE(ExtractBytes(Bytes(v2.begin(), v2.begin() + static_cast<long>(n)))) << n;
+  EXPECT_TRUE(ExtractBytes(v2));
+
+  // Version 1 ends at the end of its file: a cut at an entry boundary is a shorter
+  // package, any other cut a failure.
+  Bytes v1 = Prefix("PCK10", 1.0, 1);
+  Append(v1, FromHex("01 00 AA"));
+  const std::size_t boundary1 = v1.size();
+  Append(v1, Member("A.TXT", {'a', 'b'}));
+  const std::size_t boundary2 = v1.size();
+  Append(v1, Member("C.TXT", {'c'}));
+  for (std::size_t n = 0; n <= v1.size(); ++n) {
+    const bool boundary = n == boundary1 || n == boundary2 || n == v1.size();
+    EXPECT_EQ(ExtractBytes(Bytes(v1.begin(), v1.begin() + static_cast<long>(n))), boundary) << n;
+  }
+  EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(HostileTest, ReadAndWriteFaultsFailTheMember) {
+  const Bytes package = V2Package({{"A.TXT", Bytes(9000, 'a')}});
+  testing_support::FaultFiles faults;
+  faults.FailReads("P.PCK", 100);
+  EXPECT_FALSE(ExtractBytes(package));
+  EXPECT_EQ(pack.log.back().rfind("Error \\A.TXT Read error", 0), 0u);
+  faults.FailReads("", -1);
+  faults.FailWrites("A.TXT", 8192);
+  EXPECT_FALSE(ExtractBytes(package));
+  EXPECT_EQ(pack.LastError(), "Write error (disk full or not writable)");
+}

@@ -1,0 +1,205 @@
+// Packages split into volumes on removable disks: the writer's cuts, the disk prompt,
+// and the reader's checks of each continuation volume.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "pack/cpack.h"
+#include "pack/lfiles.h"
+#include "pack_test_util.h"
+#include "support/fake_drives.h"
+#include "support/scripted_dialogs.h"
+
+using namespace packtest;
+using testing_support::RandomBytes;
+using testing_support::ReadFileBytes;
+using testing_support::ScratchDir;
+using testing_support::WriteFileBytes;
+namespace fs = std::filesystem;
+
+namespace {
+
+uint32_t Get32(const Bytes& b, std::size_t at) {
+  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t{b[at + 3]} << 24);
+}
+
+class VolumeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    drives.Set(dir / "floppy", plat::DriveType::Removable);
+    ui.fallback = plat::kIdOk;
+    pck::CreateDirectories(dir / "src");
+    pck::CreateDirectories(dir / "floppy");
+    for (const auto& [name, data] : members) WriteFileBytes(dir / ("src/" + name), data);
+  }
+  std::string Disk(int k) { return dir / ("disk" + std::to_string(k)); }
+  std::string Drive() { return dir / "floppy/P.PCK"; }
+
+  // Writes the sources as volumes of at most volumeSize bytes; each full disk is taken
+  // out of the drive (to Disk(k)) when the next one is asked for, except that the
+  // first prompt is answered once without changing the disk. Returns the volume count.
+  int WriteVolumes(int64_t volumeSize) {
+    int disks = 0;
+    bool unchanged = true;
+    ui.onShow = [&](const auto&) {
+      if (std::exchange(unchanged, false)) return;
+      fs::rename(Drive(), Disk(++disks));
+    };
+    pck::TCustomPack writer(nullptr);
+    writer.SetDirectory(dir / "src");
+    writer.Items = {"*.*"};
+    writer.SetPackFileName(Drive());
+    writer.VolumeSize = volumeSize;
+    EXPECT_TRUE(writer.WritePackage()) << writer.LastError();
+    fs::rename(Drive(), Disk(++disks));
+    ui.onShow = nullptr;
+    writes = ui.shown;
+    ui.shown.clear();
+    return disks;
+  }
+
+  // The reader's drive: the disk asked for by the prompt is put in, or the next of
+  // `order` when one is given.
+  void InsertOnPrompt(std::vector<std::string> order = {}) {
+    fs::copy_file(Disk(1), Drive(), fs::copy_options::overwrite_existing);
+    ui.onShow = [this, order, next = std::size_t{0}](const auto& shown) mutable {
+      const std::string disk =
+          next < order.size() ? order[next++] : Disk(std::stoi(shown.text.substr(26)));
+      fs::copy_file(disk, Drive(), fs::copy_options::overwrite_existing);
+    };
+    pack.SetPackFileName(Drive());
+    pack.SetDirectory(dir / "out");
+  }
+
+  ScratchDir dir;
+  testing_support::FakeDrives drives;
+  testing_support::ScriptedDialogs ui;
+  RecordingPack pack;
+  std::vector<testing_support::ScriptedDialogs::Shown> writes;  // the writer's prompts
+  const std::vector<std::pair<std::string, Bytes>> members = {{"A.DBF", RandomBytes(700, 1)},
+                                                              {"B.TXT", {7}},
+                                                              {"C.TXT", {}},
+                                                              {"D.DBF", RandomBytes(300, 2)},
+                                                              {"E.TXT", RandomBytes(2500, 3)}};
+};
+
+}  // namespace
+
+TEST_F(VolumeTest, EveryVolumeEndsInsideMemberDataAndReadsBack) {
+  const int count = WriteVolumes(600);
+  ASSERT_GE(count, 6);
+  // The first prompt was asked twice: the disk in the drive still held volume 1.
+  ASSERT_EQ(writes.size(), static_cast<std::size_t>(count));
+  EXPECT_EQ(writes[0].text, "Please, insert next disk [2]");
+  EXPECT_EQ(writes[1].text, "Please, insert next disk [2]");
+  EXPECT_EQ(writes[2].text, "Please, insert next disk [3]");
+  EXPECT_EQ(writes[0].caption, "Information");
+  EXPECT_EQ(writes[0].kind, plat::DialogKind::Information);
+  EXPECT_EQ(writes[0].buttons, plat::Buttons::OkCancel);
+
+  // Join the volumes' streams, noting where each volume ends.
+  Bytes stream;
+  std::vector<std::size_t> cuts;
+  const Bytes first = ReadFileBytes(Disk(1));
+  for (int k = 1; k <= count; ++k) {
+    const Bytes v = ReadFileBytes(Disk(k));
+    ASSERT_LE(v.size(), 600u);
+    EXPECT_EQ(Bytes(v.begin(), v.begin() + 13), Bytes(first.begin(), first.begin() + 13));
+    EXPECT_EQ(v[13] | (v[14] << 8), k);
+    if (k > 1) cuts.push_back(stream.size());
+    stream.insert(stream.end(), v.begin() + 15, v.end());
+  }
+  ASSERT_EQ(Get32(stream, 0), members.size());
+  std::size_t at = 11;
+  std::vector<std::pair<std::size_t, std::size_t>> data;
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    ASSERT_LE(at + 11, stream.size());
+    const std::size_t start = at + 11 + stream[at + 10];
+    data.emplace_back(start, start + Get32(stream, at));
+    at = data.back().second;
+  }
+  EXPECT_EQ(at, stream.size());
+  for (std::size_t cut : cuts) {
+    bool inside = false;
+    for (const auto& [from, to] : data) inside |= from < cut && cut < to;
+    EXPECT_TRUE(inside) << "volume cut at stream byte " << cut;
+  }
+
+  InsertOnPrompt();
+  ASSERT_TRUE(pack.Extract()) << pack.LastError();
+  EXPECT_EQ(ui.shown.size(), static_cast<std::size_t>(count - 1));
+  for (const auto& [name, bytes] : members) EXPECT_EQ(ReadFileBytes(dir / ("out/" + name)), bytes);
+}
+
+TEST_F(VolumeTest, UnselectedMembersAreSkippedAcrossVolumes) {
+  const int count = WriteVolumes(400);
+  InsertOnPrompt();
+  pack.Items = {"*.TXT"};
+  ASSERT_TRUE(pack.Extract()) << pack.LastError();
+  EXPECT_EQ(ui.shown.size(), static_cast<std::size_t>(count - 1));
+  EXPECT_EQ(Listing(dir / "out"), (std::vector<std::string>{"B.TXT", "C.TXT", "E.TXT"}));
+  EXPECT_EQ(ReadFileBytes(dir / "out/E.TXT"), members[4].second);
+}
+
+TEST_F(VolumeTest, CancelledPromptFailsTheMemberAfterOnError) {
+  WriteVolumes(600);
+  InsertOnPrompt();
+  ui.fallback = plat::kIdCancel;
+  EXPECT_FALSE(pack.Extract());
+  ASSERT_EQ(ui.shown.size(), 1u);
+  EXPECT_EQ(ui.shown[0].text, "Please, insert next disk [2]");
+  EXPECT_EQ(pack.log.back(), "Error \\A.DBF Operation aborted");
+  EXPECT_EQ(pack.LastError(), "Disk 2 was not inserted");
+}
+
+TEST_F(VolumeTest, AFixedDiskIsNeverAskedForTheNextVolume) {
+  WriteVolumes(600);
+  fs::copy_file(Disk(1), dir / "P.PCK");
+  pack.SetPackFileName(dir / "P.PCK");
+  pack.SetDirectory(dir / "out");
+  EXPECT_FALSE(pack.Extract());
+  EXPECT_TRUE(ui.shown.empty());
+
+  // Nor is one written there.
+  pck::TCustomPack writer(nullptr);
+  writer.SetDirectory(dir / "src");
+  writer.Items = {"*.*"};
+  writer.SetPackFileName(dir / "W.PCK");
+  writer.VolumeSize = 600;
+  EXPECT_FALSE(writer.WritePackage());
+  EXPECT_TRUE(ui.shown.empty());
+  EXPECT_EQ(writer.LastError(), "Volume 2 of the package is not available");
+}
+
+TEST_F(VolumeTest, WrongNumberOrStampIsRefusedAndAskedAgain) {
+  WriteVolumes(600);
+  Bytes otherStamp = ReadFileBytes(Disk(2));
+  otherStamp[5] ^= 1;
+  WriteFileBytes(dir / "other", otherStamp);
+  InsertOnPrompt({Disk(3), dir / "other", Disk(2)});
+  ASSERT_TRUE(pack.Extract()) << pack.LastError();
+  ASSERT_GE(ui.shown.size(), 3u);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(ui.shown[i].text, "Please, insert next disk [2]");
+  EXPECT_EQ(ReadFileBytes(dir / "out/E.TXT"), members[4].second);
+}
+
+TEST_F(VolumeTest, VolumeSizeTooSmallIsRefusedBeforeWriting) {
+  pck::TCustomPack writer(nullptr);
+  writer.SetDirectory(dir / "src");
+  writer.Items = {"*.*"};
+  writer.SetPackFileName(Drive());
+  for (int64_t size : {25, 40, 60}) {  // header; first record; the records after B.TXT
+    writer.VolumeSize = size;
+    EXPECT_FALSE(writer.WritePackage());
+    EXPECT_EQ(writer.LastError(),
+              "Volume size " + std::to_string(size) + " is too small for this package");
+  }
+  EXPECT_FALSE(testing_support::PathExists(Drive()));
+  // 15 + 1 + the 51 bytes that must follow A.DBF's data: B.TXT, C.TXT and D.DBF's
+  // record with one byte of its data.
+  writer.VolumeSize = 67;
+  int disks = 0;
+  ui.onShow = [&](const auto&) { fs::rename(Drive(), Disk(++disks)); };
+  EXPECT_TRUE(writer.WritePackage()) << writer.LastError();
+  EXPECT_GT(disks, 50);
+}
