@@ -1,0 +1,143 @@
+// Win32 adapters of the small ports: drive types, temporary files, the process error
+// mode, message boxes and the message pump.
+#include <windows.h>
+
+#include <string>
+
+#include "platform/system.h"
+
+namespace plat {
+namespace {
+
+class Win32Drives final : public Drives {
+ public:
+  DriveType TypeOf(const std::string& root) override {
+    // The API wants the root directory: "A:\", "\\server\share\".
+    std::string dir = root;
+    if (!dir.empty() && dir.back() != '\\' && dir.back() != '/') dir += '\\';
+    const UINT type = ::GetDriveTypeA(dir.empty() ? nullptr : dir.c_str());
+    return type <= static_cast<UINT>(DriveType::RamDisk) ? static_cast<DriveType>(type)
+                                                         : DriveType::Unknown;
+  }
+};
+
+class Win32Temp final : public TempFiles {
+ public:
+  std::string Directory() override {
+    std::string dir(MAX_PATH + 1, '\0');
+    DWORD n = ::GetTempPathA(static_cast<DWORD>(dir.size()), dir.data());
+    if (n >= dir.size()) {  // too short: n is the size needed, zero included
+      dir.assign(n, '\0');
+      n = ::GetTempPathA(static_cast<DWORD>(dir.size()), dir.data());
+      if (n >= dir.size()) return {};
+    }
+    dir.resize(n);
+    if (!dir.empty() && dir.back() != '\\') dir += '\\';
+    return dir;
+  }
+
+  std::string CreateUnique(const std::string& dir, const std::string& prefix) override {
+    char name[MAX_PATH];
+    // Unique number 0: the system picks one and creates the empty file.
+    if (::GetTempFileNameA(dir.c_str(), prefix.c_str(), 0, name) == 0) return {};
+    return name;
+  }
+};
+
+class Win32ErrorMode final : public ErrorMode {
+ public:
+  uint32_t Set(uint32_t mode) override { return ::SetErrorMode(mode); }
+};
+
+UINT IconOf(DialogKind kind) {
+  switch (kind) {
+    case DialogKind::Warning:
+      return MB_ICONWARNING;
+    case DialogKind::Error:
+      return MB_ICONERROR;
+    case DialogKind::Information:
+      return MB_ICONINFORMATION;
+    case DialogKind::Confirmation:
+      return MB_ICONQUESTION;
+  }
+  return 0;
+}
+
+const char* TitleOf(DialogKind kind) {
+  switch (kind) {
+    case DialogKind::Warning:
+      return "Warning";
+    case DialogKind::Error:
+      return "Error";
+    case DialogKind::Information:
+      return "Information";
+    case DialogKind::Confirmation:
+      return "Confirm";
+  }
+  return "";
+}
+
+UINT ButtonsOf(Buttons buttons) {
+  switch (buttons) {
+    case Buttons::Ok:
+      return MB_OK;
+    case Buttons::OkCancel:
+      return MB_OKCANCEL;
+    case Buttons::AbortRetryIgnore:
+      return MB_ABORTRETRYIGNORE;
+    case Buttons::YesNo:
+      return MB_YESNO;
+    case Buttons::YesNoCancel:
+      return MB_YESNOCANCEL;
+    case Buttons::RetryCancel:
+      return MB_RETRYCANCEL;
+  }
+  return MB_OK;
+}
+
+class Win32Dialogs final : public Dialogs {
+ public:
+  int Show(DialogKind kind, const std::string& caption, const std::string& text,
+           Buttons buttons) override {
+    // Modal to the active window of this thread, or to all of the thread's windows
+    // when none is active.
+    HWND owner = ::GetActiveWindow();
+    UINT flags = ButtonsOf(buttons) | IconOf(kind) | (owner ? 0 : MB_TASKMODAL);
+    const char* title = caption.empty() ? TitleOf(kind) : caption.c_str();
+    return ::MessageBoxA(owner, text.c_str(), title, flags);
+  }
+
+  void ProcessMessages() override {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        // Leave the quit request for the program's message loop.
+        ::PostQuitMessage(static_cast<int>(msg.wParam));
+        return;
+      }
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+  }
+};
+
+}  // namespace
+
+Drives& NativeDrives() {
+  static Win32Drives instance;
+  return instance;
+}
+TempFiles& NativeTemp() {
+  static Win32Temp instance;
+  return instance;
+}
+ErrorMode& NativeErrorMode() {
+  static Win32ErrorMode instance;
+  return instance;
+}
+Dialogs& NativeDialogs() {
+  static Win32Dialogs instance;
+  return instance;
+}
+
+}  // namespace plat

@@ -1,0 +1,166 @@
+// Message boxes and the message pump of the Windows dialogs port, driven for real: a
+// helper thread finds the message box, checks it and presses a button.
+#ifdef _WIN32
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/system.h"
+
+namespace port_tests {
+namespace {
+
+struct SeenBox {
+  bool found = false;
+  std::string text;
+  std::vector<int> buttons;  // ids of the present answer buttons
+  bool hasIcon = false;
+};
+
+HWND WaitForBox(const char* title) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (HWND box = ::FindWindowA("#32770", title)) return box;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return nullptr;
+}
+
+BOOL CALLBACK NoteIcon(HWND child, LPARAM seen) {
+  char cls[16] = {};
+  ::GetClassNameA(child, cls, sizeof cls);
+  const LONG style = ::GetWindowLongA(child, GWL_STYLE);
+  if (lstrcmpiA(cls, "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON &&
+      ::SendMessageA(child, STM_GETICON, 0, 0) != 0)
+    reinterpret_cast<SeenBox*>(seen)->hasIcon = true;
+  return TRUE;
+}
+
+// Waits for the message box titled `title`, records what it shows and answers `press`.
+std::thread Answer(const char* title, int press, SeenBox& seen) {
+  return std::thread([title, press, &seen] {
+    HWND box = WaitForBox(title);
+    if (!box) return;
+    seen.found = true;
+    char text[256] = {};
+    ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    seen.text = text;
+    for (int id = plat::kIdOk; id <= plat::kIdNo; ++id)
+      if (::GetDlgItem(box, id)) seen.buttons.push_back(id);
+    ::EnumChildWindows(box, NoteIcon, reinterpret_cast<LPARAM>(&seen));
+    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(press, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(box, press)));
+  });
+}
+
+TEST(PlatformDialogs, MessageBoxShowsTheButtonSetAndReturnsTheAnswer) {
+  SeenBox seen;
+  std::thread helper = Answer("Disk error", plat::kIdRetry, seen);
+  const int answer = plat::Ui().Show(plat::DialogKind::Error, "Disk error",
+                                     "Cannot read A:", plat::Buttons::AbortRetryIgnore);
+  helper.join();
+  ASSERT_TRUE(seen.found);
+  EXPECT_EQ(answer, plat::kIdRetry);
+  EXPECT_EQ(seen.text, "Cannot read A:");
+  EXPECT_EQ(seen.buttons, (std::vector<int>{plat::kIdAbort, plat::kIdRetry, plat::kIdIgnore}));
+  EXPECT_TRUE(seen.hasIcon);
+}
+
+TEST(PlatformDialogs, EmptyCaptionTakesTheKindsTitle) {
+  const struct {
+    plat::DialogKind kind;
+    const char* title;
+    plat::Buttons buttons;
+    int press;
+    std::vector<int> expected;
+  } cases[] = {
+      {plat::DialogKind::Confirmation,
+       "Confirm",
+       plat::Buttons::YesNo,
+       plat::kIdNo,
+       {plat::kIdYes, plat::kIdNo}},
+      {plat::DialogKind::Warning,
+       "Warning",
+       plat::Buttons::OkCancel,
+       plat::kIdCancel,
+       {plat::kIdOk, plat::kIdCancel}},
+      {plat::DialogKind::Information, "Information", plat::Buttons::Ok, plat::kIdOk, {plat::kIdOk}},
+      {plat::DialogKind::Warning,
+       "Warning",
+       plat::Buttons::YesNoCancel,
+       plat::kIdYes,
+       {plat::kIdCancel, plat::kIdYes, plat::kIdNo}},
+      {plat::DialogKind::Error,
+       "Error",
+       plat::Buttons::RetryCancel,
+       plat::kIdRetry,
+       {plat::kIdCancel, plat::kIdRetry}},
+  };
+  for (const auto& c : cases) {
+    SeenBox seen;
+    std::thread helper = Answer(c.title, c.press, seen);
+    const int answer = plat::Ui().Show(c.kind, "", "Question", c.buttons);
+    helper.join();
+    ASSERT_TRUE(seen.found) << c.title;
+    EXPECT_EQ(answer, c.press) << c.title;
+    EXPECT_EQ(seen.buttons, c.expected) << c.title;
+  }
+}
+
+std::atomic<int> g_delivered{0};
+LRESULT CALLBACK CountingProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_APP) {
+    g_delivered += static_cast<int>(wp);
+    return 0;
+  }
+  return ::DefWindowProcA(w, msg, wp, lp);
+}
+
+class PlatformMessagePump : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = CountingProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "PortTestCounter";
+    ::RegisterClassA(&wc);
+    window_ = ::CreateWindowA("PortTestCounter", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                              wc.hInstance, nullptr);
+    ASSERT_NE(window_, nullptr);
+    g_delivered = 0;
+  }
+  void TearDown() override {
+    if (window_) ::DestroyWindow(window_);
+  }
+  HWND window_ = nullptr;
+};
+
+TEST_F(PlatformMessagePump, DeliversPendingMessages) {
+  for (int i = 1; i <= 3; ++i) ASSERT_TRUE(::PostMessageA(window_, WM_APP, i, 0));
+  EXPECT_EQ(g_delivered, 0);
+  plat::Ui().ProcessMessages();
+  EXPECT_EQ(g_delivered, 6);
+  plat::Ui().ProcessMessages();  // nothing pending: returns at once
+  EXPECT_EQ(g_delivered, 6);
+}
+
+TEST_F(PlatformMessagePump, LeavesAQuitRequestForTheMessageLoop) {
+  ::PostQuitMessage(5);
+  ASSERT_TRUE(::PostMessageA(window_, WM_APP, 1, 0));
+  plat::Ui().ProcessMessages();
+  EXPECT_EQ(g_delivered, 1);
+  MSG msg;
+  ASSERT_TRUE(::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(msg.wParam, 5u);
+  EXPECT_FALSE(::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+}
+
+}  // namespace
+}  // namespace port_tests
+#endif
