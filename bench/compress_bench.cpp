@@ -5,8 +5,11 @@
 //
 // FILE defaults to corpus/sample.bin. The figures are measured in N interleaved rounds
 // (default 5): each round runs every figure once, and again while that figure has had less
-// than --slice seconds in the round (default 0.2). A figure is the fastest of all its runs,
-// so every ratio compares figures taken under the same machine load. MB/s counts
+// than --slice seconds in the round (default 0.2). A figure is the fastest of all its runs.
+// Each run is timed twice: by the wall clock and by the CPU time of the running thread
+// (user and system, so the driver's file I/O counts). The CPU figure hardly moves when other
+// processes load the machine, so the targets are judged on it (--wall judges them on the
+// wall clock instead); the interleaving keeps the wall figures comparable too. MB/s counts
 // uncompressed bytes, 1 MB = 10^6 bytes. --lzh-mib limits the LZH rows, their zlib anchors
 // and the driver's Good rows to the first N MiB of FILE; without it they use the whole of
 // FILE like every other row.
@@ -25,6 +28,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -59,13 +63,14 @@ struct Options {
   int rounds = 5;
   double slice = 0.2;
   double lzhMiB = 0;  // 0: the whole file
+  bool wall = false;  // judge the targets on the wall clock
   std::string tmpdir;
 };
 
 void Usage(FILE* to) {
   std::fprintf(to,
                "usage: compress_bench [FILE] [--rounds N] [--slice SECONDS] [--lzh-mib N] "
-               "[--tmpdir DIR]\n"
+               "[--tmpdir DIR] [--wall]\n"
                "  FILE       input (default corpus/sample.bin)\n"
                "  --rounds   interleaved rounds; every figure runs at least once in each\n"
                "             (default 5)\n"
@@ -73,7 +78,8 @@ void Usage(FILE* to) {
                "             seconds in it (default 0.2)\n"
                "  --lzh-mib  LZH, its zlib anchors and the driver's Good rows on the first\n"
                "             N MiB only (default: the whole input)\n"
-               "  --tmpdir   folder for the driver's files (default $TMPDIR or /tmp)\n");
+               "  --tmpdir   folder for the driver's files (default $TMPDIR or /tmp)\n"
+               "  --wall     judge the targets on wall-clock instead of CPU-time figures\n");
 }
 
 Options ParseOptions(int argc, char** argv) {
@@ -98,6 +104,8 @@ Options ParseOptions(int argc, char** argv) {
       o.lzhMiB = std::max(0.0, std::atof(value().c_str()));
     } else if (a == "--tmpdir") {
       o.tmpdir = value();
+    } else if (a == "--wall") {
+      o.wall = true;
     } else if (!a.empty() && a[0] == '-') {
       Usage(stderr);
       Fail("unknown option " + a);
@@ -168,6 +176,13 @@ void Same(const uint8_t* got, size_t gotSize, const uint8_t* want, size_t wantSi
 
 // ---- timing ------------------------------------------------------------------------------
 
+// CPU time of the calling thread, user and system, in seconds.
+double ThreadCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
 // One row of the table: `prepare` and `check` run around every timed `body`, untimed.
 // `out` tells the compressed size once the row has run.
 struct Case {
@@ -176,10 +191,12 @@ struct Case {
   size_t in = 0;  // uncompressed bytes per run
   std::function<void()> prepare, body, check;
   std::function<size_t()> out;
-  double best = std::numeric_limits<double>::infinity();  // fastest run, seconds
+  double bestWall = std::numeric_limits<double>::infinity();  // fastest run, seconds
+  double bestCpu = std::numeric_limits<double>::infinity();   // least CPU time of a run
   int runs = 0;
 
-  double MBps() const { return runs ? static_cast<double>(in) / best / 1e6 : 0; }
+  double WallMBps() const { return runs ? static_cast<double>(in) / bestWall / 1e6 : 0; }
+  double CpuMBps() const { return runs ? static_cast<double>(in) / bestCpu / 1e6 : 0; }
 };
 
 class Bench {
@@ -202,12 +219,15 @@ class Bench {
         double spent = 0;
         do {
           c.prepare();
+          const double cpu0 = ThreadCpuSeconds();
           const auto t0 = Clock::now();
           c.body();
           const auto t1 = Clock::now();
+          const double cpu1 = ThreadCpuSeconds();
           c.check();
           const double s = std::chrono::duration<double>(t1 - t0).count();
-          c.best = std::min(c.best, s);
+          c.bestWall = std::min(c.bestWall, s);
+          c.bestCpu = std::min(c.bestCpu, cpu1 - cpu0);
           spent += s;
           ++c.runs;
         } while (spent < opts_.slice);
@@ -224,17 +244,20 @@ class Bench {
   }
 
   void Print() const {
-    std::printf("\n  %-30s %10s %8s %12s %6s\n", "", "MB/s", "ratio", "out bytes", "runs");
+    std::printf("\n  %-30s %10s %10s %8s %12s %6s\n", "", "MB/s cpu", "MB/s wall", "ratio",
+                "out bytes", "runs");
     std::string group;
     for (const Case& c : cases_) {
       if (c.group != group) std::printf("%s\n", c.group.c_str());
       group = c.group;
       const size_t out = c.out ? c.out() : 0;
       if (out)
-        std::printf("  %-30s %10.1f %8.3f %12zu %6d\n", c.name.c_str(), c.MBps(),
-                    static_cast<double>(c.in) / static_cast<double>(out), out, c.runs);
+        std::printf("  %-30s %10.1f %10.1f %8.3f %12zu %6d\n", c.name.c_str(), c.CpuMBps(),
+                    c.WallMBps(), static_cast<double>(c.in) / static_cast<double>(out), out,
+                    c.runs);
       else
-        std::printf("  %-30s %10.1f %8s %12s %6d\n", c.name.c_str(), c.MBps(), "-", "-", c.runs);
+        std::printf("  %-30s %10.1f %10.1f %8s %12s %6d\n", c.name.c_str(), c.CpuMBps(),
+                    c.WallMBps(), "-", "-", c.runs);
     }
   }
 
@@ -614,8 +637,9 @@ int Run(const Options& opts) {
   std::printf("LZH, zlib and driver Good rows on %s%s\n", Describe(lzhSize).c_str(),
               lzhSize == size ? ", the whole input" : ", the start of the input");
   std::printf(
-      "fastest run of %d interleaved rounds (>= %.2f s per row per round); MB/s = 10^6 "
-      "uncompressed bytes per second; ratio = uncompressed / compressed\n",
+      "best run of %d interleaved rounds (>= %.2f s per row per round); MB/s = 10^6 "
+      "uncompressed bytes per second of thread CPU time (cpu) or elapsed time (wall); "
+      "ratio = uncompressed / compressed\n",
       opts.rounds, opts.slice);
   std::fflush(stdout);
   std::fprintf(stderr, "compress_bench: driver files in %s\n", dir.Path().c_str());
@@ -648,10 +672,14 @@ int Run(const Options& opts) {
        "LZRW1/KH DecompressBlock", 0.85},
       {"driver Good decompress / LZH Decode", "Tlzrw1 Decompress Good", "LZH Decode", 0.85},
   };
-  std::printf("\nTargets (throughput ours / reference):\n");
+  std::printf("\nTargets (throughput ours / reference, %s figures):\n",
+              opts.wall ? "wall-clock" : "CPU-time");
   int missed = 0;
   for (const Target& t : targets) {
-    const double ratio = bench.Row(t.ours).MBps() / bench.Row(t.anchor).MBps();
+    const Case& ours = bench.Row(t.ours);
+    const Case& anchor = bench.Row(t.anchor);
+    const double ratio =
+        opts.wall ? ours.WallMBps() / anchor.WallMBps() : ours.CpuMBps() / anchor.CpuMBps();
     const bool met = ratio >= t.least;
     missed += met ? 0 : 1;
     std::printf("  %-42s %6.2f  >= %.2f  %s\n", t.what, ratio, t.least, met ? "MET" : "MISSED");
