@@ -43,6 +43,8 @@ class TCustomPackLz : public TCustomPack {
   void CloseTarget(const std::string& FileName) override;
 
  private:
+  void RelayProgress();
+
   std::string tempFile_;
   std::unique_ptr<lz::Tlzrw1> driver_;
 };

@@ -25,6 +25,9 @@ struct Verb {
 // compress, decompress
 void AddFileVerbs(CLI::App& app, std::function<void(Verb)> add);
 
+// create, list, info, test, extract
+void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add);
+
 // Prints "pck: <text>" on standard error.
 void ReportError(const std::string& text);
 

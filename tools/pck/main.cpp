@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
   std::vector<Verb> verbs;
   auto add = [&verbs](Verb verb) { verbs.push_back(std::move(verb)); };
   AddFileVerbs(app, add);
+  AddArchiveVerbs(app, add);
 
   try {
     app.parse(argc, argv);

@@ -1,0 +1,452 @@
+// The pck program as a user runs it: each test starts the built executable with its
+// output sent to files in a scratch directory, and checks exit status, messages and
+// the files it made.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+#include "compress/lzrw1.h"
+#include "pack/lfiles.h"
+#include "platform/files.h"
+#include "support/test_files.h"
+
+namespace {
+
+using testing_support::Bytes;
+using testing_support::PathExists;
+using testing_support::ReadFileBytes;
+using testing_support::ScratchDir;
+using testing_support::WriteFileBytes;
+
+#ifdef _WIN32
+constexpr const char* kNoInput = "NUL";
+#else
+constexpr const char* kNoInput = "/dev/null";
+#endif
+
+// 1999-12-31 23:58:30 as a DOS date-time.
+constexpr uint32_t kTime = ((19u << 9 | 12u << 5 | 31u) << 16) | (23u << 11 | 58u << 5 | 15u);
+
+std::string Quote(const std::string& text) { return "\"" + text + "\""; }
+
+std::string Text(const std::string& path) {
+  const Bytes bytes = PathExists(path) ? ReadFileBytes(path) : Bytes{};
+  return std::string(bytes.begin(), bytes.end());
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+void PutLe(Bytes& out, uint64_t value, int size) {
+  for (int i = 0; i < size; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+class PckTool : public ::testing::Test {
+ protected:
+  // Runs pck with `args` (already quoted where needed), standard input from nowhere.
+  Outcome Pck(const std::string& args) {
+    const std::string out = dir / "stdout.txt", err = dir / "stderr.txt";
+    std::string command =
+        Quote(PCK_EXE) + " " + args + " > " + Quote(out) + " 2> " + Quote(err) + " < " + kNoInput;
+#ifdef _WIN32
+    command = "\"" + command + "\"";  // cmd /c strips one pair of outer quotes
+#endif
+    const int raw = std::system(command.c_str());
+#ifdef _WIN32
+    const int status = raw;
+#else
+    const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+#endif
+    return {status, Text(out), Text(err)};
+  }
+
+  std::string P(const std::string& name) { return Quote(dir / name); }
+
+  void MakeFile(const std::string& name, const Bytes& data, uint16_t attr = plat::kAttrArchive) {
+    WriteFileBytes(dir / name, data);
+    pck::SetFileDateAttr(dir / name, static_cast<int32_t>(kTime), attr);
+  }
+
+  void ExpectSameFile(const std::string& original, const std::string& copy) {
+    ASSERT_TRUE(PathExists(dir / copy)) << copy;
+    EXPECT_EQ(ReadFileBytes(dir / copy), ReadFileBytes(dir / original)) << copy;
+    uint32_t time = 0;
+    ASSERT_TRUE(plat::Files().GetDosTime(dir / copy, time));
+    EXPECT_EQ(time, kTime) << copy;
+    uint16_t a = 0, b = 0;
+    ASSERT_TRUE(plat::Files().GetAttributes(dir / original, a));
+    ASSERT_TRUE(plat::Files().GetAttributes(dir / copy, b));
+    EXPECT_EQ(a & plat::kAttrReadOnly, b & plat::kAttrReadOnly) << copy;
+  }
+
+  // `content` compressed by the driver with the block method.
+  Bytes Compressed(const Bytes& content) {
+    WriteFileBytes(dir / "plain.tmp", content);
+    lz::Tlzrw1 driver(nullptr);
+    driver.InputFile = dir / "plain.tmp";
+    driver.OutputFile = dir / "packed.tmp";
+    driver.CompressMode = lz::TCompressMode::Fast;
+    driver.Compress();
+    return ReadFileBytes(dir / "packed.tmp");
+  }
+
+  // A "PCK11" package, without password, of members given as stored bytes.
+  void WritePackage(const std::string& name,
+                    const std::vector<std::pair<std::string, Bytes>>& members) {
+    Bytes out = {'P', 'C', 'K', '1', '1'};
+    double stamp = 45000.25;
+    uint64_t bits;
+    std::memcpy(&bits, &stamp, 8);
+    PutLe(out, bits, 8);
+    PutLe(out, 1, 2);
+    PutLe(out, members.size(), 4);
+    PutLe(out, 0, 4 + 1 + 2);  // reserved, no password, no header lines
+    for (const auto& [member, data] : members) {
+      PutLe(out, data.size(), 4);
+      PutLe(out, 0x20, 2);
+      PutLe(out, kTime, 4);
+      PutLe(out, member.size(), 1);
+      out.insert(out.end(), member.begin(), member.end());
+      out.insert(out.end(), data.begin(), data.end());
+    }
+    WriteFileBytes(dir / name, out);
+  }
+
+  ScratchDir dir;
+};
+
+// ---- create, list, test, extract --------------------------------------------------
+
+TEST_F(PckTool, TreeRoundTripKeepsBytesTimesAndReadOnly) {
+  plat::Files().CreateDirectory(dir / "src");
+  plat::Files().CreateDirectory(dir / "src/SUB");
+  MakeFile("src/README.TXT", testing_support::SampleText(12345, 1));
+  MakeFile("src/DATA.BIN", testing_support::RandomBytes(100000, 2));
+  MakeFile("src/EMPTY.DAT", {});
+  MakeFile("src/LOCKED.TXT", testing_support::SampleText(777, 3),
+           plat::kAttrReadOnly | plat::kAttrArchive);
+  MakeFile("src/SUB/NOTES.TXT", testing_support::SampleText(40000, 4));
+
+  for (const char* method : {"fast", "good"}) {
+    SCOPED_TRACE(method);
+    const std::string archive = std::string("TREE-") + method + ".PCK";
+    Outcome r = Pck("create " + P(archive) + " -C " + P("src") + " --path relative --method " +
+                    method + " " + Quote("*.*") + " " + Quote("SUB/*.*"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out.empty());
+
+    r = Pck("list " + P(archive));
+    ASSERT_EQ(r.status, 0) << r.err;
+    // Uncompressed sizes from the members' compressed headers, and the totals.
+    EXPECT_TRUE(Contains(r.out, "12,345")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "100,000")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "153,122")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "5 files")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "1999-12-31 23:58:30")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "r--a")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "NOTES.TXT")) << r.out;
+
+    r = Pck("list --long " + P(archive));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, std::string(" ") + method + " ")) << r.out;
+
+    r = Pck("test " + P(archive));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "5 members OK")) << r.out;
+
+    const std::string out = std::string("out-") + method;
+    r = Pck("extract " + P(archive) + " -d " + P(out));
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* name : {"README.TXT", "DATA.BIN", "EMPTY.DAT", "LOCKED.TXT", "SUB/NOTES.TXT"})
+      ExpectSameFile(std::string("src/") + name, out + "/" + name);
+  }
+}
+
+TEST_F(PckTool, ExtractSelectsWithPatternsAndExcludes) {
+  plat::Files().CreateDirectory(dir / "src");
+  MakeFile("src/A.DBF", testing_support::SampleText(100, 1));
+  MakeFile("src/B.dbf", testing_support::SampleText(200, 2));
+  MakeFile("src/C.TXT", testing_support::SampleText(300, 3));
+  ASSERT_EQ(Pck("create " + P("SEL.PCK") + " -C " + P("src") + " " + Quote("*.*")).status, 0);
+
+  Outcome r = Pck("extract " + P("SEL.PCK") + " -v -d " + P("out") + " " + Quote("*.DBF") + " -x " +
+                  Quote("B.*"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(PathExists(dir / "out/A.DBF"));
+  EXPECT_FALSE(PathExists(dir / "out/B.dbf"));
+  EXPECT_FALSE(PathExists(dir / "out/C.TXT"));
+  EXPECT_TRUE(Contains(r.out, "A.DBF")) << r.out;
+
+  r = Pck("extract " + P("SEL.PCK") + " -d " + P("none") + " " + Quote("*.EXE"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "no member matches")) << r.err;
+}
+
+TEST_F(PckTool, CreateLeavesOutThePackageItself) {
+  MakeFile("ONE.TXT", testing_support::SampleText(500, 1));
+  ASSERT_EQ(Pck("create " + P("SELF.PCK") + " -C " + P("") + " " + Quote("*.*")).status, 0);
+  // Again, now that SELF.PCK exists in the folder being packed.
+  Outcome r = Pck("create " + P("SELF.PCK") + " -C " + P("") + " " + Quote("*.*"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  r = Pck("list " + P("SELF.PCK"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "ONE.TXT"));
+  EXPECT_FALSE(Contains(r.out, "SELF.PCK")) << r.out;
+}
+
+// ---- headers, raw headers, offsets ------------------------------------------------
+
+TEST_F(PckTool, InfoShowsHeaderLinesAndRawHeaderPackages) {
+  MakeFile("F.TXT", testing_support::SampleText(1000, 1));
+  ASSERT_EQ(Pck("create " + P("H.PCK") + " -C " + P("") + " F.TXT --header " + Quote("First line") +
+                " --header " + Quote("Second line"))
+                .status,
+            0);
+  Outcome r = Pck("info " + P("H.PCK"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "PCK11")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "Entries:   1")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "Password:  no")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "  First line\n  Second line\n")) << r.out;
+
+  WriteFileBytes(dir / "raw.bin", Bytes{1, 2, 3, 4, 5, 6, 7});
+  r = Pck("create " + P("R.PCK") + " -C " + P("") + " F.TXT --raw-header " + P("raw.bin"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const Bytes package = ReadFileBytes(dir / "R.PCK");
+  ASSERT_GE(package.size(), 24u);
+  EXPECT_EQ(std::string(package.begin(), package.begin() + 5), "PCK10");
+  EXPECT_EQ(Bytes(package.begin() + 15, package.begin() + 24), (Bytes{7, 0, 1, 2, 3, 4, 5, 6, 7}));
+  r = Pck("info " + P("R.PCK"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "Raw header: 7 bytes")) << r.out;
+  r = Pck("extract " + P("R.PCK") + " -d " + P("out"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  ExpectSameFile("F.TXT", "out/F.TXT");
+
+  WriteFileBytes(dir / "big.bin", Bytes(65536, 1));
+  r = Pck("create " + P("BIG.PCK") + " -C " + P("") + " F.TXT --raw-header " + P("big.bin"));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_FALSE(PathExists(dir / "BIG.PCK"));
+}
+
+TEST_F(PckTool, OffsetFindsAPackageInsideALargerFile) {
+  MakeFile("F.TXT", testing_support::SampleText(3000, 1));
+  ASSERT_EQ(Pck("create " + P("P.PCK") + " -C " + P("") + " F.TXT").status, 0);
+  Bytes wrapped(1000, 0xEE);
+  const Bytes package = ReadFileBytes(dir / "P.PCK");
+  wrapped.insert(wrapped.end(), package.begin(), package.end());
+  WriteFileBytes(dir / "WRAPPED.BIN", wrapped);
+
+  EXPECT_EQ(Pck("list " + P("WRAPPED.BIN")).status, 1);
+  Outcome r = Pck("list --offset 1000 " + P("WRAPPED.BIN"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "F.TXT"));
+  r = Pck("extract --offset 1000 " + P("WRAPPED.BIN") + " -d " + P("out"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  ExpectSameFile("F.TXT", "out/F.TXT");
+}
+
+// ---- passwords ----------------------------------------------------------------------
+
+TEST_F(PckTool, PasswordIsRequiredAndChecked) {
+  MakeFile("SECRET.TXT", testing_support::SampleText(2000, 1));
+  ASSERT_EQ(Pck("create " + P("PW.PCK") + " -C " + P("") + " SECRET.TXT -p s3cret").status, 0);
+
+  // Standard input is not a terminal: no prompt, a clear failure.
+  for (const std::string& command : {"list " + P("PW.PCK"), "test " + P("PW.PCK"),
+                                     "extract " + P("PW.PCK") + " -d " + P("out")}) {
+    const Outcome r = Pck(command);
+    EXPECT_EQ(r.status, 1) << command;
+    EXPECT_TRUE(Contains(r.err, "PW.PCK: password required (use -p)")) << command << ": " << r.err;
+  }
+  EXPECT_FALSE(PathExists(dir / "out/SECRET.TXT"));
+  Outcome r = Pck("extract " + P("PW.PCK") + " -p wrong -d " + P("out"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "PW.PCK: Invalid Password")) << r.err;
+  EXPECT_FALSE(PathExists(dir / "out/SECRET.TXT"));
+
+  r = Pck("info " + P("PW.PCK"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "Password:  yes")) << r.out;
+
+  r = Pck("extract " + P("PW.PCK") + " -p s3cret -d " + P("out"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  ExpectSameFile("SECRET.TXT", "out/SECRET.TXT");
+}
+
+// ---- volume sets in disk folders ------------------------------------------------------
+
+TEST_F(PckTool, VolumeSetSpreadsOverDiskFoldersAndExtractsBack) {
+  plat::Files().CreateDirectory(dir / "src");
+  MakeFile("src/BIG.BIN", testing_support::RandomBytes(30000, 1));
+  MakeFile("src/TEXT.TXT", testing_support::SampleText(60000, 2));
+  MakeFile("src/Z.BIN", testing_support::RandomBytes(5000, 3));
+  plat::Files().CreateDirectory(dir / "media");
+  plat::Files().CreateDirectory(dir / "media/DISK1");
+
+  Outcome r = Pck("create " + P("media/DISK1/APP.PCK") + " -C " + P("src") +
+                  " --method fast --volume-size 16000 " + Quote("*.*"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  int volumes = 0;
+  for (int disk = 1; PathExists(dir / ("media/DISK" + std::to_string(disk) + "/APP.PCK")); ++disk) {
+    ++volumes;
+    EXPECT_LE(ReadFileBytes(dir / ("media/DISK" + std::to_string(disk) + "/APP.PCK")).size(),
+              16000u);
+  }
+  EXPECT_GE(volumes, 3);
+
+  r = Pck("info " + P("media/DISK1/APP.PCK"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "Volumes:   " + std::to_string(volumes))) << r.out;
+
+  r = Pck("test " + P("media/DISK1/APP.PCK"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  r = Pck("extract " + P("media/DISK1/APP.PCK") + " -d " + P("out"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const char* name : {"BIG.BIN", "TEXT.TXT", "Z.BIN"})
+    ExpectSameFile(std::string("src/") + name, std::string("out/") + name);
+
+  // A failed create (volumes too small for an entry record) keeps the set it replaces.
+  r = Pck("create " + P("media/DISK1/APP.PCK") + " -C " + P("src") + " --volume-size 30 " +
+          Quote("*.*"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "media/DISK1/APP.PCK: ")) << r.err;
+  EXPECT_EQ(Pck("test " + P("media/DISK1/APP.PCK")).status, 0);
+
+  // Without its last disk the set cannot be read to the end, and the message says why.
+  std::rename((dir / ("media/DISK" + std::to_string(volumes) + "/APP.PCK")).c_str(),
+              (dir / "media/APP.SAVED").c_str());
+  r = Pck("extract " + P("media/DISK1/APP.PCK") + " -d " + P("out2"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "volume " + std::to_string(volumes) + " not found")) << r.err;
+  std::rename((dir / "media/APP.SAVED").c_str(),
+              (dir / ("media/DISK" + std::to_string(volumes) + "/APP.PCK")).c_str());
+
+  // Made again in fewer volumes, the set leaves no volume of the old one behind.
+  r = Pck("create " + P("media/DISK1/APP.PCK") + " -C " + P("src") +
+          " --method fast --volume-size 40000 " + Quote("*.*"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(PathExists(dir / "media/DISK2/APP.PCK"));
+  EXPECT_FALSE(PathExists(dir / "media/DISK3/APP.PCK"));
+  r = Pck("extract " + P("media/DISK1/APP.PCK") + " -d " + P("out3"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  ExpectSameFile("src/TEXT.TXT", "out3/TEXT.TXT");
+}
+
+TEST_F(PckTool, VolumeSizeOutsideADiskFolderIsAUsageError) {
+  MakeFile("F.TXT", testing_support::SampleText(100, 1));
+  Outcome r = Pck("create " + P("F.PCK") + " -C " + P("") + " --volume-size 5000 F.TXT");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Contains(r.err, "DISK1")) << r.err;
+  EXPECT_FALSE(PathExists(dir / "F.PCK"));
+}
+
+// ---- hostile and damaged packages ----------------------------------------------------
+
+TEST_F(PckTool, MemberNamesOutsideTheTargetAreRefused) {
+  const Bytes data = Compressed(testing_support::SampleText(100, 1));
+  for (const char* name : {"..\\evil", "SUB\\..\\..\\evil", "\\\\evil", "C:evil", "../evil"}) {
+    SCOPED_TRACE(name);
+    WritePackage("HOSTILE.PCK", {{name, data}});
+    plat::Files().CreateDirectory(dir / "target");
+    Outcome r = Pck("extract " + P("HOSTILE.PCK") + " -d " + P("target/inner"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Contains(r.err, "HOSTILE.PCK")) << r.err;
+    EXPECT_FALSE(PathExists(dir / "evil"));
+    EXPECT_FALSE(PathExists(dir / "target/evil"));
+    EXPECT_FALSE(PathExists(dir / "target/inner/evil"));
+  }
+}
+
+TEST_F(PckTool, DamagedMemberIsNamedInTheFailure) {
+  Bytes bad = Compressed(testing_support::SampleText(5000, 2));
+  bad[4] ^= 1;  // the header's uncompressed size no longer matches
+  WritePackage("DAMAGED.PCK", {{"GOOD1.TXT", Compressed(testing_support::SampleText(100, 1))},
+                               {"QEN2005.EXE", bad},
+                               {"GOOD2.TXT", Compressed(testing_support::SampleText(100, 3))}});
+
+  Outcome r = Pck("test " + P("DAMAGED.PCK"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err,
+                       "DAMAGED.PCK: QEN2005.EXE: Lzrw1/KH : Sizes do not match !! "
+                       "Corruption"))
+      << r.err;
+  EXPECT_TRUE(Contains(r.out, "1 of 3 members failed")) << r.out;
+
+  r = Pck("extract " + P("DAMAGED.PCK") + " -d " + P("out"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "pck: ")) << r.err;
+  EXPECT_TRUE(Contains(r.err, "QEN2005.EXE: Lzrw1/KH : Sizes do not match !! Corruption")) << r.err;
+  EXPECT_TRUE(PathExists(dir / "out/GOOD1.TXT"));
+  EXPECT_FALSE(PathExists(dir / "out/QEN2005.EXE"));
+
+  WriteFileBytes(dir / "NOTAPACKAGE.PCK", testing_support::SampleText(200, 9));
+  r = Pck("list " + P("NOTAPACKAGE.PCK"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "NOTAPACKAGE.PCK")) << r.err;
+
+  r = Pck("list " + P("MISSING.PCK"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "MISSING.PCK: no such file")) << r.err;
+}
+
+// ---- usage errors and the single-file verbs ------------------------------------------
+
+TEST_F(PckTool, UsageErrorsExitWithTwo) {
+  MakeFile("F.TXT", testing_support::SampleText(100, 1));
+  EXPECT_EQ(Pck("").status, 2);
+  EXPECT_EQ(Pck("frobnicate").status, 2);
+  EXPECT_EQ(Pck("create " + P("X.PCK")).status, 2);  // no patterns
+  EXPECT_EQ(Pck("list").status, 2);
+  EXPECT_EQ(Pck("create " + P("X.PCK") + " F.TXT --method best").status, 2);
+  EXPECT_EQ(Pck("list --offset -5 " + P("X.PCK")).status, 2);
+  WriteFileBytes(dir / "raw.bin", Bytes{1, 2});
+  Outcome r =
+      Pck("create " + P("X.PCK") + " -C " + P("") + " F.TXT -p pw --raw-header " + P("raw.bin"));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Contains(r.err, "--raw-header")) << r.err;
+  r = Pck("create " + P("X.PCK") + " -C " + P("") + " F.TXT --header h --raw-header " +
+          P("raw.bin"));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_FALSE(PathExists(dir / "X.PCK"));
+}
+
+TEST_F(PckTool, CompressAndDecompressVerbs) {
+  const Bytes content = testing_support::SampleText(70000, 5);
+  WriteFileBytes(dir / "plain.txt", content);
+  for (const char* method : {"fast", "good"}) {
+    SCOPED_TRACE(method);
+    Outcome r = Pck(std::string("compress --method ") + method + " " + P("plain.txt") + " " +
+                    P("packed.lz"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_LT(ReadFileBytes(dir / "packed.lz").size(), content.size());
+    r = Pck("decompress " + P("packed.lz") + " " + P("restored.txt"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFileBytes(dir / "restored.txt"), content);
+  }
+  Outcome r = Pck("decompress " + P("plain.txt") + " " + P("nothing.txt"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "pck: Lzrw1 : ")) << r.err;
+  EXPECT_TRUE(Contains(r.err, " : NOT A COMPRESSED FILE !")) << r.err;
+  EXPECT_FALSE(PathExists(dir / "nothing.txt"));
+
+  r = Pck("compress " + P("missing.txt") + " " + P("out.lz"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "Lzrw1 : Cannot obtain size of ")) << r.err;
+}
+
+}  // namespace

@@ -1,0 +1,144 @@
+// The pck tool's package engine: TPackLz with what a command line needs on top.
+//
+// - Volume sets on fixed disks: a package whose folder is named DISKn (any letter case)
+//   continues in the sibling folders DISK(n+1), DISK(n+2), ... under the same file
+//   name; volumes are found there (or created there when writing) without a prompt.
+//   Elsewhere the engine's own volume switching stays as it is.
+// - Three ways of treating members when reading: restore them to files (extract),
+//   restore them to nowhere so only the driver's checks remain (test), or keep just
+//   the first bytes of their compressed form (list: method and uncompressed size).
+// - The password is asked on the terminal when a package needs one and none was given.
+// - Progress in bytes over the whole volume set, for a progress bar.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "pack/cpacklz.h"
+
+namespace pcktool {
+
+// A package path whose folder is a disk folder "DISKn".
+struct DiskFolder {
+  std::string parent;  // up to and including the separator before the folder
+  std::string word;    // "DISK" as written in the path
+  int number = 0;
+  std::string name;  // file name inside the folder
+
+  std::string VolumePath(int disk) const;
+};
+// The disk folder of `path` (backslash separators), if its folder is named DISKn.
+std::optional<DiskFolder> FindDiskFolder(const std::string& path);
+
+// `path` with `/` turned into the engine's `\` separator.
+std::string EnginePath(std::string path);
+// `path` with the system's own separator, for messages.
+std::string ShownPath(std::string path);
+
+// The 15-byte prefix of a package volume file.
+struct VolumePrefix {
+  double stamp = 0;
+  int volume = 0;
+};
+// The prefix of `path` when the file starts like a package volume.
+std::optional<VolumePrefix> ReadVolumePrefix(const std::string& path);
+
+// True when `name`, joined below a target directory, could land outside it: a `..`
+// component, a colon, an absolute or network path (either separator).
+bool IsUnsafeMemberName(const std::string& name);
+
+enum class MemberMode { Restore, Verify, Peek };
+
+// What list learns about each member.
+struct MemberInfo {
+  std::string name;
+  int32_t stored = 0;  // bytes in the package
+  int64_t size = -1;   // uncompressed size from the compressed header; -1 unknown
+  std::string method;  // "good", "fast" or "?"
+  uint16_t attr = 0;
+  int32_t time = 0;
+};
+
+class ArchivePack : public pck::TPackLz {
+ public:
+  // `shownName` is the package as the user named it, for messages.
+  ArchivePack(std::string shownName, MemberMode mode);
+
+  // Points the engine at `path` (engine separators); recognises a disk folder.
+  void SetArchive(const std::string& path);
+  bool InDiskFolder() const { return disk_.has_value(); }
+
+  // Reads (pmList / pmExtract) or writes the package from the first volume on.
+  bool Run(pck::TPackMode mode);
+  bool Write();
+
+  // ---- password ----
+  // Probe: never ask; remember that the package is protected (info).
+  bool probePassword = false;
+  bool PasswordRequired() const { return passwordRequired_; }
+  bool Protected() const { return protected_; }
+
+  // ---- results ----
+  // The first member failure: entry name and cause.
+  struct Failure {
+    std::string member;
+    std::string cause;
+  };
+  const std::vector<Failure>& Failures() const { return failures_; }
+  // Why the last volume switch failed, when it did.
+  const std::string& VolumeError() const { return volumeError_; }
+  const std::vector<MemberInfo>& Members() const { return members_; }
+  int MembersDone() const { return membersDone_; }
+  // One line naming the archive, the member and the cause of a failed Run or Write.
+  std::string FailureText() const;
+
+  // ---- reporting ----
+  std::function<void(const std::string& member, int64_t size, int64_t stored)> OnMemberDone;
+  // Bytes done out of the total of the volume set (reading) or of the sources (writing).
+  std::function<void(const std::string& member, int64_t done, int64_t total)> OnBytes;
+
+  // Total size of the volume files that exist for this set (reading).
+  int64_t VolumeSetSize() const;
+
+ protected:
+  bool NextVolume() override;
+  bool IsSelected() override;
+  void OpenSource(const std::string& FileName) override;
+  void CloseSource() override;
+  void OpenTarget(const std::string& FileName) override;
+  void CloseTarget(const std::string& FileName) override;
+
+ private:
+  void HandlePassword(std::string& password);
+  void ReportBytes(int64_t within);
+  int64_t PackPosition() const;
+  int64_t BytesRead() const;
+
+  std::string shownName_;
+  MemberMode mode_;
+  std::string firstVolume_;
+  std::optional<DiskFolder> disk_;
+  int diskNumber_ = 0;
+
+  bool passwordRequired_ = false;
+  bool protected_ = false;
+  std::vector<Failure> failures_;
+  std::string volumeError_;
+  std::vector<MemberInfo> members_;
+  int membersDone_ = 0;
+  int entriesSeen_ = 0, entriesTotal_ = 0;
+
+  // Progress.
+  int64_t total_ = 0;
+  int64_t doneBefore_ = 0;    // previous volumes (reading) or finished sources (writing)
+  int64_t memberStart_ = -1;  // bytes read when the current member's data began
+  std::string current_;       // name of the member being worked on
+  std::string sourcePath_;    // file being added
+  std::vector<uint8_t> peeked_;
+  std::string sourceCopy_;
+};
+
+}  // namespace pcktool

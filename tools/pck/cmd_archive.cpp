@@ -1,0 +1,440 @@
+// create, list, info, test and extract: the package verbs, on the compressed package
+// engine of the tool (ArchivePack).
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "pack/lfiles.h"
+#include "platform/files.h"
+#include "platform/shortstring.h"
+#include "platform/system.h"
+#include "tools/pck/archive_pack.h"
+#include "tools/pck/commands.h"
+#include "tools/pck/listing.h"
+#include "tools/pck/progress.h"
+
+namespace pcktool {
+namespace {
+
+const std::map<std::string, lz::TCompressMode> kMethods = {{"good", lz::TCompressMode::Good},
+                                                           {"fast", lz::TCompressMode::Fast},
+                                                           {"auto", lz::TCompressMode::Auto}};
+const std::map<std::string, pck::TPathOption> kPathOptions = {
+    {"none", pck::TPathOption::poNone},
+    {"relative", pck::TPathOption::poRelative},
+    {"full", pck::TPathOption::poFullPath}};
+
+constexpr int64_t kMaxRawHeader = 65535;
+
+struct ReadOptions {
+  std::string archive;
+  std::string directory = ".";
+  std::vector<std::string> patterns, excludes;
+  std::string password;
+  int32_t offset = 0;
+  bool wide = false;
+  bool verbose = false;
+};
+
+struct CreateOptions {
+  std::string archive;
+  std::string directory = ".";
+  std::vector<std::string> patterns, excludes, header;
+  std::string password;
+  lz::TCompressMode method = lz::TCompressMode::Good;
+  int64_t volumeSize = 0;
+  std::string rawHeader;
+  pck::TPathOption path = pck::TPathOption::poRelative;
+  bool verbose = false;
+};
+
+int UsageError(const std::string& text) {
+  ReportError(text);
+  return kExitUsage;
+}
+
+bool SamePath(const std::string& a, const std::string& b) {
+#ifdef _WIN32
+  return sys::UpperAscii(a) == sys::UpperAscii(b);
+#else
+  return a == b;
+#endif
+}
+
+// The path the engine gets for a package: engine separators, with a directory part
+// (the engines create the package's directory and need one to start from), absolute
+// when the package lies in a disk folder so that its siblings can be found.
+bool ArchivePath(const std::string& given, std::string& path) {
+  path = EnginePath(given);
+  const std::string full = EnginePath(plat::Files().FullPath(path));
+  if (FindDiskFolder(full))
+    path = full;
+  else if (pck::ExtractFilePath(path).empty())
+    path = ".\\" + path;
+  if (path.size() > sys::kShortStringMax) {
+    ReportError(given + ": path longer than 255 characters");
+    return false;
+  }
+  return true;
+}
+
+std::vector<std::string> EnginePaths(const std::vector<std::string>& paths) {
+  std::vector<std::string> out;
+  for (const std::string& p : paths) out.push_back(EnginePath(p));
+  return out;
+}
+
+// A progress bar that appears with the first report of the work's size.
+class Bar {
+ public:
+  explicit Bar(std::string verb) : verb_(std::move(verb)) {}
+  void Report(const std::string& member, int64_t done, int64_t total) {
+    if (!bar_) bar_ = std::make_unique<ProgressBar>(verb_, total);
+    if (member != member_) {
+      member_ = member;
+      bar_->SetLabel(verb_ + " " + member);
+    }
+    bar_->Update(done);
+  }
+  void Finish() {
+    if (bar_) bar_->Finish();
+  }
+
+ private:
+  std::string verb_, member_;
+  std::unique_ptr<ProgressBar> bar_;
+};
+
+// Opens the reading engine on the package of `options`; false after reporting why not.
+bool PrepareRead(ArchivePack& pack, const ReadOptions& options) {
+  std::string path;
+  if (!ArchivePath(options.archive, path)) return false;
+  if (!plat::Files().FileExists(path)) {
+    ReportError(options.archive + ": no such file");
+    return false;
+  }
+  pack.SetArchive(path);
+  pack.Offset = options.offset;
+  pack.SetPassword(options.password);
+  return true;
+}
+
+int RunList(const ReadOptions& options) {
+  ArchivePack pack(options.archive, MemberMode::Peek);
+  if (!PrepareRead(pack, options)) return kExitData;
+  pack.SetDirectory(".");
+  Bar bar("listing");
+  pack.OnBytes = [&bar](const std::string& m, int64_t done, int64_t total) {
+    bar.Report(m, done, total);
+  };
+  const bool ok = pack.Run(pck::TPackMode::pmExtract);
+  bar.Finish();
+  if (!ok) {
+    ReportError(pack.FailureText());
+    return kExitData;
+  }
+  PrintListing(stdout, pack.Members(), options.wide);
+  return kExitOk;
+}
+
+int RunInfo(const ReadOptions& options) {
+  ArchivePack pack(options.archive, MemberMode::Peek);
+  if (!PrepareRead(pack, options)) return kExitData;
+  pack.probePassword = options.password.empty();
+  const bool ok = pack.Run(pck::TPackMode::pmList);
+  const bool locked = !ok && pack.Protected() && options.password.empty();
+  if (!ok && !locked) {
+    ReportError(pack.FailureText());
+    return kExitData;
+  }
+  const std::string signature(pack.Signature().data(), pack.Signature().size());
+  std::printf("Archive:   %s\n", options.archive.c_str());
+  std::printf("Format:    %s (version %d)\n", signature.c_str(), pack.Version());
+  std::printf("Created:   %s\n", FormatStamp(pack.Stamp()).c_str());
+  if (locked) {
+    // The header stops at the password: what lies before it is all there is to show.
+    std::printf("Entries:   %d\n", static_cast<int>(pack.EntryCount()));
+    std::printf("Password:  yes (give -p to read the header lines and the entries)\n");
+    return kExitOk;
+  }
+  std::printf("Volumes:   %u\n", static_cast<unsigned>(pack.Volume()));
+  std::printf("Entries:   %d\n", static_cast<int>(pack.List.size()));
+  if (pack.Version() == 1) {
+    std::printf("Raw header: %u bytes\n", static_cast<unsigned>(pack.RawHeader().size()));
+    return kExitOk;
+  }
+  std::printf("Password:  %s\n", pack.Protected() ? "yes" : "no");
+  std::printf("Header:    %u line%s\n", static_cast<unsigned>(pack.Header.size()),
+              pack.Header.size() == 1 ? "" : "s");
+  for (const std::string& line : pack.Header) std::printf("  %s\n", line.c_str());
+  return kExitOk;
+}
+
+int RunTest(const ReadOptions& options) {
+  ArchivePack pack(options.archive, MemberMode::Verify);
+  if (!PrepareRead(pack, options)) return kExitData;
+  pack.SetDirectory(".");
+  Bar bar("testing");
+  pack.OnBytes = [&bar](const std::string& m, int64_t done, int64_t total) {
+    bar.Report(m, done, total);
+  };
+  if (options.verbose)
+    pack.OnMemberDone = [&bar](const std::string& member, int64_t, int64_t) {
+      bar.Finish();
+      std::printf("    OK: %s\n", member.c_str());
+    };
+  const bool ok = pack.Run(pck::TPackMode::pmExtract);
+  bar.Finish();
+  if (!ok && pack.Failures().empty()) {
+    ReportError(pack.FailureText());
+    return kExitData;
+  }
+  for (const ArchivePack::Failure& f : pack.Failures())
+    ReportError(options.archive + ": " + (f.member.empty() ? "" : f.member + ": ") + f.cause);
+  const std::size_t failed = pack.Failures().size();
+  const std::size_t tested = pack.MembersDone() + failed;
+  if (ok && failed == 0) {
+    std::printf("%s: %zu member%s OK\n", options.archive.c_str(), tested, tested == 1 ? "" : "s");
+    return kExitOk;
+  }
+  std::printf("%s: %zu of %zu member%s failed%s\n", options.archive.c_str(), failed, tested,
+              tested == 1 ? "" : "s", ok ? "" : "; the package could not be read to its end");
+  return kExitData;
+}
+
+int RunExtract(const ReadOptions& options) {
+  ArchivePack pack(options.archive, MemberMode::Restore);
+  if (!PrepareRead(pack, options)) return kExitData;
+  const std::string directory = EnginePath(options.directory);
+  if (directory.empty() || directory.size() > sys::kShortStringMax)
+    return UsageError(options.directory + ": not a usable target directory");
+  pack.SetDirectory(directory);
+  pack.Items = EnginePaths(options.patterns);
+  pack.Excludes = EnginePaths(options.excludes);
+  Bar bar("extracting");
+  pack.OnBytes = [&bar](const std::string& m, int64_t done, int64_t total) {
+    bar.Report(m, done, total);
+  };
+  if (options.verbose)
+    pack.OnMemberDone = [&bar](const std::string& target, int64_t, int64_t) {
+      bar.Finish();
+      std::printf("  extracted: %s\n", ShownPath(target).c_str());
+    };
+  const bool ok = pack.Run(pck::TPackMode::pmExtract);
+  bar.Finish();
+  if (!ok) {
+    ReportError(pack.FailureText());
+    return kExitData;
+  }
+  if (!options.patterns.empty() && pack.MembersDone() == 0) {
+    ReportError(options.archive + ": no member matches");
+    return kExitData;
+  }
+  return kExitOk;
+}
+
+// Deletes the volumes a failed create left behind: those that carry this run's stamp.
+void RemovePartialVolumes(ArchivePack& pack, const std::string& first) {
+  std::vector<std::string> written{first};
+  if (auto disk = FindDiskFolder(first))
+    for (int v = 2; v <= pack.Volume(); ++v)
+      written.push_back(disk->VolumePath(disk->number + v - 1));
+  for (const std::string& path : written) {
+    const auto prefix = ReadVolumePrefix(path);
+    if (prefix && prefix->stamp == pack.Stamp()) plat::Files().Delete(path);
+  }
+}
+
+// After a new volume set is written, continuation volumes of an older, longer set under
+// the same name follow it in the next disk folders; nothing can read them any more.
+void RemoveStaleVolumes(ArchivePack& pack, const std::string& first) {
+  const auto disk = FindDiskFolder(first);
+  if (!disk) return;
+  for (int d = disk->number + pack.Volume(); d < disk->number + 1000; ++d) {
+    const std::string path = disk->VolumePath(d);
+    const auto prefix = ReadVolumePrefix(path);
+    if (!prefix || prefix->volume < 2 || prefix->stamp == pack.Stamp()) break;
+    plat::Files().Delete(path);
+  }
+}
+
+// The engine refuses to write over a volume that carries the stamp it is about to use,
+// and stamps count whole seconds: a package made again within the same second as the
+// one it replaces waits for the clock to move on.
+void WaitPastOldStamps(const std::string& first) {
+  double latest = -1;
+  if (auto prefix = ReadVolumePrefix(first)) latest = prefix->stamp;
+  if (const auto disk = FindDiskFolder(first))
+    for (int d = disk->number + 1; d < disk->number + 1000; ++d) {
+      const auto prefix = ReadVolumePrefix(disk->VolumePath(d));
+      if (!prefix) break;
+      latest = std::max(latest, prefix->stamp);
+    }
+  for (int waited = 0; waited < 30 && plat::NowLocalStamp() <= latest; ++waited)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
+
+int RunCreate(const CreateOptions& options, bool passwordGiven) {
+  if (!options.rawHeader.empty() && (!options.header.empty() || passwordGiven))
+    return UsageError("--raw-header cannot be combined with --header or -p");
+  std::string path;
+  if (!ArchivePath(options.archive, path)) return kExitUsage;
+  if (options.volumeSize > 0 && !FindDiskFolder(path))
+    return UsageError(options.archive +
+                      ": --volume-size needs the package in a disk folder, as in DISK1/" +
+                      "NAME.PCK (the next volumes go to DISK2, DISK3, ...)");
+  std::vector<uint8_t> raw;
+  if (!options.rawHeader.empty()) {
+    auto f = plat::Files().Open(EnginePath(options.rawHeader), plat::Access::Read,
+                                plat::Share::Read, plat::Disposition::OpenExisting);
+    if (!f) {
+      ReportError(options.rawHeader + ": cannot open");
+      return kExitData;
+    }
+    const int64_t size = f->Size();
+    if (size < 0 || size > kMaxRawHeader)
+      return UsageError(options.rawHeader + ": a raw header block holds at most 65535 bytes");
+    raw.resize(static_cast<std::size_t>(size));
+    if (size > 0 && f->Read(raw.data(), static_cast<int32_t>(size)) != size) {
+      ReportError(options.rawHeader + ": cannot read");
+      return kExitData;
+    }
+  }
+
+  ArchivePack pack(options.archive, MemberMode::Restore);
+  pack.SetArchive(path);
+  pack.SetDirectory(EnginePath(options.directory));
+  pack.Items = EnginePaths(options.patterns);
+  pack.Excludes = EnginePaths(options.excludes);
+  pack.SetPassword(options.password);
+  pack.CompressMode = options.method;
+  pack.Header = options.header;
+  pack.VolumeSize = options.volumeSize;
+  pack.PathOption = options.path;
+  if (!raw.empty()) pack.SetRawHeader(raw);
+
+  // The package never packs itself (or a volume of its own set).
+  const std::string self = plat::Files().FullPath(path);
+  const auto disk = FindDiskFolder(path);
+  pack.OnPrepared = [&pack, self, disk](sys::TObject*) {
+    std::vector<std::string> kept;
+    for (const std::string& file : pack.List) {
+      const std::string full = plat::Files().FullPath(file);
+      bool own = SamePath(full, self);
+      if (disk && !own)
+        for (int d = disk->number + 1; d < disk->number + 100 && !own; ++d)
+          own = SamePath(full, plat::Files().FullPath(disk->VolumePath(d)));
+      if (!own) kept.push_back(file);
+    }
+    pack.List = kept;
+  };
+  pack.BuildList();
+  if (pack.List.empty()) {
+    ReportError(options.archive + ": no files match the patterns");
+    return kExitData;
+  }
+
+  Bar bar("adding");
+  pack.OnBytes = [&bar](const std::string& m, int64_t done, int64_t total) {
+    bar.Report(m, done, total);
+  };
+  if (options.verbose)
+    pack.OnMemberDone = [&bar](const std::string& file, int64_t size, int64_t stored) {
+      bar.Finish();
+      std::printf("  added: %s (%lld -> %lld bytes)\n", ShownPath(file).c_str(),
+                  static_cast<long long>(size), static_cast<long long>(stored));
+    };
+  WaitPastOldStamps(path);
+  const bool ok = pack.Write();
+  bar.Finish();
+  if (!ok) {
+    ReportError(pack.FailureText());
+    if (pack.Volume() > 0) RemovePartialVolumes(pack, path);
+    return kExitData;
+  }
+  RemoveStaleVolumes(pack, path);
+  if (options.verbose)
+    std::printf("%s: %d member%s in %u volume%s\n", options.archive.c_str(), pack.MembersDone(),
+                pack.MembersDone() == 1 ? "" : "s", static_cast<unsigned>(pack.Volume()),
+                pack.Volume() == 1 ? "" : "s");
+  return kExitOk;
+}
+
+void AddArchiveOption(CLI::App* cmd, ReadOptions& options) {
+  cmd->add_option("ARCHIVE", options.archive, "Package file (.PCK)")->required();
+  cmd->add_option("--offset", options.offset, "Byte position of the package in its file")
+      ->check(CLI::Range(0, std::numeric_limits<int32_t>::max()));
+}
+
+}  // namespace
+
+void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add) {
+  // create
+  auto create = std::make_shared<CreateOptions>();
+  CLI::App* c = app.add_subcommand("create", "Create a package from files");
+  c->add_option("ARCHIVE", create->archive, "Package file to write")->required();
+  c->add_option("PATTERN", create->patterns, "Wildcard patterns of the files to add")->required();
+  c->add_option("-C,--directory", create->directory, "Base directory of the patterns");
+  c->add_option("-x,--exclude", create->excludes, "Wildcard pattern of files to leave out");
+  CLI::Option* createPassword =
+      c->add_option("-p,--password", create->password, "Password stored in the package");
+  c->add_option("--method,-m", create->method, "good (LZH), fast (LZRW1/KH) or auto")
+      ->transform(CLI::CheckedTransformer(kMethods, CLI::ignore_case))
+      ->default_str("good");
+  c->add_option("--header", create->header, "A header line (repeatable)");
+  c->add_option("--volume-size", create->volumeSize,
+                "Largest volume in bytes; volumes go to sibling DISKn folders")
+      ->check(CLI::Range(int64_t{1}, int64_t{std::numeric_limits<int32_t>::max()}));
+  c->add_option("--raw-header", create->rawHeader,
+                "Write a PCK10 package whose raw header block is this file's bytes");
+  c->add_option("--path", create->path, "Names stored: none, relative or full")
+      ->transform(CLI::CheckedTransformer(kPathOptions, CLI::ignore_case))
+      ->default_str("relative");
+  c->add_flag("-v,--verbose", create->verbose, "One line per member added");
+  add({c, [create, createPassword] { return RunCreate(*create, createPassword->count() > 0); }});
+
+  // list
+  auto list = std::make_shared<ReadOptions>();
+  CLI::App* l = app.add_subcommand("list", "List the members of a package");
+  AddArchiveOption(l, *list);
+  l->add_option("-p,--password", list->password, "Password of the package");
+  l->add_flag("-l,--long", list->wide, "Also the stored size, ratio and method");
+  add({l, [list] { return RunList(*list); }});
+
+  // info
+  auto info = std::make_shared<ReadOptions>();
+  CLI::App* i = app.add_subcommand("info", "Show the header of a package");
+  AddArchiveOption(i, *info);
+  i->add_option("-p,--password", info->password, "Password of the package");
+  add({i, [info] { return RunInfo(*info); }});
+
+  // test
+  auto test = std::make_shared<ReadOptions>();
+  CLI::App* t = app.add_subcommand("test", "Restore every member to nowhere, checking it");
+  AddArchiveOption(t, *test);
+  t->add_option("-p,--password", test->password, "Password of the package");
+  t->add_flag("-v,--verbose", test->verbose, "One line per member tested");
+  add({t, [test] { return RunTest(*test); }});
+
+  // extract
+  auto extract = std::make_shared<ReadOptions>();
+  CLI::App* x = app.add_subcommand("extract", "Extract members of a package");
+  AddArchiveOption(x, *extract);
+  x->add_option("PATTERN", extract->patterns, "Wildcard patterns of the members to extract");
+  x->add_option("-d,--directory", extract->directory, "Target directory (default: .)");
+  x->add_option("-x,--exclude", extract->excludes, "Wildcard pattern of members to leave out");
+  x->add_option("-p,--password", extract->password, "Password of the package");
+  x->add_flag("-v,--verbose", extract->verbose, "One line per member extracted");
+  add({x, [extract] { return RunExtract(*extract); }});
+}
+
+}  // namespace pcktool

@@ -1,0 +1,122 @@
+#include "tools/pck/listing.h"
+
+#include <cmath>
+#include <string>
+
+namespace pcktool {
+namespace {
+
+// Civil date of a count of days since 1 January 1970 (proleptic Gregorian).
+void CivilFromDays(int64_t z, int& year, unsigned& month, unsigned& day) {
+  z += 719468;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const unsigned doe = static_cast<unsigned>(z - era * 146097);
+  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t y = static_cast<int64_t>(yoe) + era * 400;
+  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const unsigned mp = (5 * doy + 2) / 153;
+  day = doy - (153 * mp + 2) / 5 + 1;
+  month = mp < 10 ? mp + 3 : mp - 9;
+  year = static_cast<int>(y + (month <= 2));
+}
+
+std::string Commas(int64_t value) {
+  std::string digits = std::to_string(value < 0 ? -value : value);
+  std::string out;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return value < 0 ? "-" + out : out;
+}
+
+// Space saved, in per cent of the uncompressed size.
+std::string Ratio(int64_t stored, int64_t size) {
+  if (size < 0) return "?";
+  if (size == 0) return "0%";
+  return std::to_string(100 - stored * 100 / size) + "%";
+}
+
+}  // namespace
+
+std::string FormatDosTime(uint32_t dosTime) {
+  const unsigned date = dosTime >> 16, time = dosTime & 0xFFFF;
+  char text[32];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", (date >> 9) + 1980,
+                (date >> 5) & 0x0F, date & 0x1F, time >> 11, (time >> 5) & 0x3F, (time & 0x1F) * 2);
+  return text;
+}
+
+std::string FormatStamp(double stamp) {
+  if (!std::isfinite(stamp) || std::fabs(stamp) > 3e6) return "(invalid stamp)";
+  int64_t days = static_cast<int64_t>(std::floor(stamp));
+  int64_t seconds = std::llround((stamp - static_cast<double>(days)) * 86400.0);
+  if (seconds >= 86400) {
+    ++days;
+    seconds -= 86400;
+  }
+  int year;
+  unsigned month, day;
+  CivilFromDays(days - 25569, year, month, day);  // 25569: 1899-12-30 to 1970-01-01
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d-%02u-%02u %02d:%02d:%02d", year, month, day,
+                static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
+                static_cast<int>(seconds % 60));
+  return text;
+}
+
+std::string FormatAttr(uint16_t attr) {
+  std::string text = "----";
+  if (attr & 0x01) text[0] = 'r';
+  if (attr & 0x02) text[1] = 'h';
+  if (attr & 0x04) text[2] = 's';
+  if (attr & 0x20) text[3] = 'a';
+  return text;
+}
+
+void PrintListing(std::FILE* out, const std::vector<MemberInfo>& members, bool wide) {
+  int64_t size = 0, stored = 0;
+  bool sizeKnown = true;
+  if (wide)
+    std::fprintf(out, "%12s %12s %5s %-6s %-19s %-4s  %s\n", "Length", "Stored", "Ratio", "Method",
+                 "Date Time", "Attr", "Name");
+  else
+    std::fprintf(out, "%12s  %-19s  %-4s  %s\n", "Length", "Date Time", "Attr", "Name");
+  const std::string rule12(12, '-'), rule19(19, '-');
+  if (wide)
+    std::fprintf(out, "%s %s %s %s %s %s  %s\n", rule12.c_str(), rule12.c_str(), "-----", "------",
+                 rule19.c_str(), "----", "----");
+  else
+    std::fprintf(out, "%s  %s  %s  %s\n", rule12.c_str(), rule19.c_str(), "----", "----");
+  for (const MemberInfo& m : members) {
+    const std::string length = m.size >= 0 ? Commas(m.size) : "?";
+    if (m.size >= 0)
+      size += m.size;
+    else
+      sizeKnown = false;
+    stored += m.stored;
+    const std::string when = FormatDosTime(static_cast<uint32_t>(m.time));
+    if (wide) {
+      const std::string ratio = Ratio(m.stored, m.size);
+      std::fprintf(out, "%12s %12s %5s %-6s %-19s %-4s  %s\n", length.c_str(),
+                   Commas(m.stored).c_str(), ratio.c_str(), m.method.c_str(), when.c_str(),
+                   FormatAttr(m.attr).c_str(), m.name.c_str());
+    } else {
+      std::fprintf(out, "%12s  %-19s  %-4s  %s\n", length.c_str(), when.c_str(),
+                   FormatAttr(m.attr).c_str(), m.name.c_str());
+    }
+  }
+  const std::string total = Commas(size) + (sizeKnown ? "" : "+");
+  const std::string files =
+      std::to_string(members.size()) + (members.size() == 1 ? " file" : " files");
+  if (wide) {
+    std::fprintf(out, "%s %s %34s  %s\n", rule12.c_str(), rule12.c_str(), "", "-------");
+    std::fprintf(out, "%12s %12s %34s  %s\n", total.c_str(), Commas(stored).c_str(), "",
+                 files.c_str());
+  } else {
+    std::fprintf(out, "%s  %27s  %s\n", rule12.c_str(), "", "-------");
+    std::fprintf(out, "%12s  %27s  %s\n", total.c_str(), "", files.c_str());
+  }
+}
+
+}  // namespace pcktool

@@ -1,0 +1,25 @@
+// Text forms of what packages store: DOS date-times, creation stamps, attribute bits,
+// and the member listing of `pck list`.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tools/pck/archive_pack.h"
+
+namespace pcktool {
+
+// "YYYY-MM-DD HH:MM:SS" of a DOS date-time (local time, 2-second steps).
+std::string FormatDosTime(uint32_t dosTime);
+// "YYYY-MM-DD HH:MM:SS" of a stamp in days since 30 December 1899 (local time).
+std::string FormatStamp(double stamp);
+// Four letters "rhsa", a dash for each bit that is not set.
+std::string FormatAttr(uint16_t attr);
+
+// Writes the listing: size (uncompressed), date-time, attributes and name per member,
+// then a totals line; `wide` adds the stored size, the ratio and the method.
+void PrintListing(std::FILE* out, const std::vector<MemberInfo>& members, bool wide);
+
+}  // namespace pcktool
