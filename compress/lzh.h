@@ -11,7 +11,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 
 #include "compress/byte_callback.h"
 #include "platform/exceptions.h"
@@ -39,9 +38,8 @@ class Tlzh {
   // code stream GetBytes delivers, passing them to PutBytes. Count <= 0 does nothing.
   void Decode(int32_t Count, TByteCallback GetBytes, TByteCallback PutBytes);
 
- private:
-  struct Tables;
-  std::unique_ptr<Tables> tables_;  // present only during a run
+  // The tables of a run are obtained when it starts and released on every way out
+  // of it; they are local to the run, so the object itself holds no state.
 };
 
 }  // namespace lz
