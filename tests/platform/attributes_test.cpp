@@ -1,4 +1,8 @@
 // Attributes and DOS times through the files port.
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+
 #include "port_test_util.h"
 
 namespace port_tests {
@@ -108,6 +112,55 @@ TEST_F(PlatformAttributes, TimeIsKeptThroughLaterAttributeChanges) {
   uint32_t got = 0;
   ASSERT_TRUE(fs_.GetDosTime(path, got));
   EXPECT_EQ(got, when);
+}
+
+// The local zone has no daylight saving time. The test run sets TZ to such a zone so
+// that local time differs from UTC; with daylight saving, Windows converts with the
+// offset in force now rather than the one of the date, which the C library does not.
+bool ZoneWithoutDaylightSaving() {
+  for (std::time_t t : {std::time_t{979560000}, std::time_t{995198400}}) {  // Jan, Jul 2001
+    std::tm* local = std::localtime(&t);
+    if (!local || local->tm_isdst > 0) return false;
+  }
+  return true;
+}
+
+std::time_t LocalToEpoch(int year, int month, int day, int hour, int minute, int second) {
+  std::tm tm{};
+  tm.tm_year = year - 1900;
+  tm.tm_mon = month - 1;
+  tm.tm_mday = day;
+  tm.tm_hour = hour;
+  tm.tm_min = minute;
+  tm.tm_sec = second;
+  tm.tm_isdst = -1;
+  return std::mktime(&tm);
+}
+
+std::time_t WriteTimeOf(const std::string& path) {
+  const auto sys = std::chrono::file_clock::to_sys(std::filesystem::last_write_time(path));
+  return std::chrono::system_clock::to_time_t(
+      std::chrono::time_point_cast<std::chrono::system_clock::duration>(sys));
+}
+
+TEST_F(PlatformAttributes, DosTimesAreLocalTime) {
+  if (!ZoneWithoutDaylightSaving())
+    GTEST_SKIP() << "needs a time zone without daylight saving (the test run sets TZ=XST-3)";
+  const std::string path = Make("local.txt", "x");
+  {
+    auto f = fs_.Open(path, Access::ReadWrite, Share::None, Disposition::OpenExisting);
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(f->SetDosTime(Dos(2001, 7, 15, 13, 45, 58)));
+  }
+  EXPECT_EQ(WriteTimeOf(path), LocalToEpoch(2001, 7, 15, 13, 45, 58));
+
+  // And back: a write time set from outside reads as its local calendar time.
+  const std::time_t when = LocalToEpoch(1999, 12, 31, 23, 59, 58);
+  std::filesystem::last_write_time(
+      path, std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(when)));
+  uint32_t got = 0;
+  ASSERT_TRUE(fs_.GetDosTime(path, got));
+  EXPECT_EQ(got, Dos(1999, 12, 31, 23, 59, 58)) << std::hex << got;
 }
 
 TEST_F(PlatformAttributes, ImpossibleDosTimesAreRefused) {

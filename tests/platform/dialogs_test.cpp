@@ -25,7 +25,9 @@ struct SeenBox {
 HWND WaitForBox(const char* title) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (std::chrono::steady_clock::now() < deadline) {
-    if (HWND box = ::FindWindowA("#32770", title)) return box;
+    // Visible once its initialisation (title, buttons) is complete.
+    HWND box = ::FindWindowA("#32770", title);
+    if (box && ::IsWindowVisible(box)) return box;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   return nullptr;
