@@ -4,7 +4,9 @@
 //
 // Both directions work on whole machine words where they can (run and match scans,
 // literal stretches, copies) but produce exactly the bytes of the byte-at-a-time
-// algorithm. Neither direction reads past the bytes it is given.
+// algorithm. Neither direction reads past the bytes it is given. The decoder's word
+// stores may run past the restored bytes, never past Dest[32767]; the bytes there are
+// either overwritten later or lie beyond the returned length.
 #include "compress/lzrw1kh.h"
 
 #include <algorithm>
@@ -87,20 +89,27 @@ inline uint32_t MatchLength(const uint8_t* p, const uint8_t* q, uint32_t limit) 
   return n;
 }
 
-// Copies N bytes from D bytes back, front to back, so that a short distance repeats
-// its pattern. The caller guarantees 24 writable bytes at `out`.
-inline void CopyBackFast(uint8_t* out, uint32_t d, uint32_t n) {
+// Copies N (3..18) bytes from D (1..7) bytes back, front to back, so that the D bytes
+// repeat. The caller guarantees 24 writable bytes at `out`.
+inline void CopyShortDistance(uint8_t* out, uint32_t d) {
+  // Byte k of the copy is byte k mod D of the D bytes before it.
+  static constexpr uint8_t kPhase[8][8] = {{},
+                                           {0, 0, 0, 0, 0, 0, 0, 0},
+                                           {0, 1, 0, 1, 0, 1, 0, 1},
+                                           {0, 1, 2, 0, 1, 2, 0, 1},
+                                           {0, 1, 2, 3, 0, 1, 2, 3},
+                                           {0, 1, 2, 3, 4, 0, 1, 2},
+                                           {0, 1, 2, 3, 4, 5, 0, 1},
+                                           {0, 1, 2, 3, 4, 5, 6, 0}};
+  // The smallest multiple of D that is at least 8: from there on 8 bytes at a time
+  // read only bytes already written.
+  static constexpr uint8_t kStride[8] = {0, 8, 8, 9, 8, 10, 12, 14};
   const uint8_t* from = out - d;
-  if (d >= 8) {
-    // Each 8-byte step reads only bytes that are already final.
-    std::memcpy(out, from, 8);
-    std::memcpy(out + 8, from + 8, 8);
-    std::memcpy(out + 16, from + 16, 8);
-  } else if (d == 1) {
-    std::memset(out, from[0], n);
-  } else {
-    for (uint32_t k = 0; k < n; ++k) out[k] = from[k];
-  }
+  uint8_t pattern[8];
+  for (int k = 0; k < 8; ++k) pattern[k] = from[kPhase[d][k]];
+  std::memcpy(out, pattern, 8);
+  std::memcpy(out + 8, out + 8 - kStride[d], 8);
+  std::memcpy(out + 16, out + 16 - kStride[d], 8);
 }
 
 }  // namespace
@@ -183,9 +192,9 @@ uint16_t TLZRW1KH::CompressBlock(const uint8_t* Source, uint8_t* Dest, uint16_t 
     cmd <<= 1;
   }
 
-  // The last 17 bytes at most: no run of 16 fits after the first of them, and in the
-  // last two positions no match of 3 fits, so neither the lookup nor the table entry
-  // could change the output there; both are skipped.
+  // The last 17 positions, and any position the main loop leaves: every scan is bounded
+  // by the block's end. In the last two positions no match of 3 fits, so neither the
+  // lookup nor the table entry could change the output there; both are skipped.
   while (ip < iend && op <= olimit) {
     start_item();
     const uint32_t avail = static_cast<uint32_t>(iend - ip);
@@ -262,28 +271,36 @@ uint16_t TLZRW1KH::DecompressBlock(const uint8_t* Source, uint8_t* Dest, uint16_
   uint32_t bit = kGroupItems;  // items left in the current group
 
   // Fast loop over whole groups while both buffers have room for the largest group to
-  // spare: 16 items of at most 4 bytes plus the next control word and a 16-byte literal
-  // load on the input side; 16 copies of 18 bytes plus a 24-byte copy store on the
-  // output side. Runs check their own length.
-  constexpr uint32_t kInMargin = 80;
+  // spare: 16 items of at most 4 bytes, a 16-byte literal load and the next control
+  // word on the input side; 16 copies of 18 bytes and a 24-byte copy store on the
+  // output side. A run checks its own length. Anything unusual (a run near the end, a
+  // copy from before the start) is left to the checked loop, which decides it.
+  constexpr uint32_t kInMargin = 96;
   constexpr uint32_t kOutMargin = kGroupItems * kMaxMatch + 32;
   while (x + kInMargin <= len && y + kOutMargin <= kMaxBlock) {
-    while (bit != 0) {
-      if ((cmd & 0x8000) == 0) {
-        // A stretch of literals: as many as the control word shows, within the group.
-        uint32_t k = static_cast<uint32_t>(std::countl_zero(static_cast<uint16_t>(cmd)));
-        if (k > bit) k = bit;
-        std::memcpy(d + y, s + x, 16);
-        x += k;
-        y += k;
-        cmd <<= k;
-        bit -= k;
-        continue;
-      }
+    for (;;) {
+      // The literals up to the next copy or run, possibly none, then that item.
+      uint32_t k = static_cast<uint32_t>(std::countl_zero(static_cast<uint16_t>(cmd)));
+      if (k > bit) k = bit;
+      std::memcpy(d + y, s + x, 16);
+      x += k;
+      y += k;
+      cmd <<= k;
+      bit -= k;
+      if (bit == 0) break;
       const uint32_t b0 = s[x];
       const uint32_t b1 = s[x + 1];
       const uint32_t dist = (b0 << 4) | (b1 >> 4);
-      if (dist == 0) {
+      const uint32_t n = (b1 & 0x0F) + kMinMatch;
+      if (dist >= 8 && dist <= y) {
+        // From 8 or more bytes back each 8-byte step reads only bytes already final.
+        const uint8_t* from = d + y - dist;
+        std::memcpy(d + y, from, 8);
+        std::memcpy(d + y + 8, from + 8, 8);
+        std::memcpy(d + y + 16, from + 16, 8);
+        x += 2;
+        y += n;
+      } else if (dist == 0) {
         const uint32_t r = ((b1 << 8) | s[x + 2]) + kMinRun;
         if (y + r + kOutMargin > kMaxBlock) goto checked;  // let the checked loop decide
         std::memset(d + y, s[x + 3], r);
@@ -291,20 +308,17 @@ uint16_t TLZRW1KH::DecompressBlock(const uint8_t* Source, uint8_t* Dest, uint16_
         y += r;
       } else {
         if (dist > y) goto checked;  // reaches before the block's start
-        const uint32_t n = (b1 & 0x0F) + kMinMatch;
-        CopyBackFast(d + y, dist, n);
+        CopyShortDistance(d + y, dist);
         x += 2;
         y += n;
       }
       cmd <<= 1;
-      --bit;
+      if (--bit == 0) break;
     }
-    // The margin guarantees input left: the next group's control word follows.
     cmd = (static_cast<uint32_t>(s[x]) << 8) | s[x + 1];
     x += 2;
     bit = kGroupItems;
   }
-
 checked:
   // Checked loop: every item is tested against both buffers' ends.
   while (x < len) {

@@ -23,7 +23,7 @@ class ELzrw1KHCompressor : public sys::Exception {
 
 class TLZRW1KH {
  public:
-  static constexpr uint32_t kMaxBlock = 32768;        // largest uncompressed block
+  static constexpr uint32_t kMaxBlock = 32768;           // largest uncompressed block
   static constexpr uint32_t kMaxStored = kMaxBlock + 1;  // largest block length L
   static constexpr uint32_t kHashSize = 4096;
 
@@ -41,7 +41,7 @@ class TLZRW1KH {
 
   // Restores a block of SourceSize bytes into Dest (room for 32768 bytes) and returns
   // the number of bytes restored. When `Intact` is given it tells whether the block
-  // was well formed.
+  // was well formed. Bytes of Dest after the restored ones may change.
   uint16_t DecompressBlock(const uint8_t* Source, uint8_t* Dest, uint16_t SourceSize,
                            bool* Intact = nullptr);
 

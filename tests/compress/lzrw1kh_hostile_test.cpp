@@ -88,30 +88,35 @@ TEST(Lzrw1KhHostile, StoredBlockLongerThanAFullChunk) {
 }
 
 TEST(Lzrw1KhHostile, FaultsDeepInsideALongBlock) {
-  // Thousands of literals first, so the fault is met in whole-group decoding.
+  // Thousands of literals first and more input after the fault, so that the fault is
+  // met in whole-group decoding.
   lz::TLZRW1KH kh;
   const Bytes text = testing_support::SampleText(3200, 4);
-  Bytes prefix;
-  for (size_t i = 0; i < text.size(); i += 16) {
-    prefix.insert(prefix.end(), {0x00, 0x00});
-    prefix.insert(prefix.end(), text.begin() + i, text.begin() + i + 16);
-  }
-  const auto block = [&](const std::string& group) {
-    Bytes b = {0x40};
-    b.insert(b.end(), prefix.begin(), prefix.end());
-    const Bytes g = FromHex(group);
-    b.insert(b.end(), g.begin(), g.end());
-    b.resize(b.size() + 200, 0x33);  // more input, so the fault is not near the end
-    return b;
+  std::string prefix = "40";
+  for (size_t i = 0; i < text.size(); i += 16)
+    prefix += " 00 00 " + testing_support::ToHex(Bytes(text.begin() + i, text.begin() + i + 16));
+  const std::string padding = testing_support::ToHex(Bytes(200, 0x33));
+  const auto block = [&](const std::string& groups) {
+    return FromHex(prefix + " " + groups + " " + padding);
   };
+  std::string runs;
   Bytes after_runs = text;
-  for (uint8_t v = 0x41; v <= 0x47; ++v) after_runs.insert(after_runs.end(), 4111, v);
+  for (uint8_t v = 0x41; v <= 0x47; ++v) {
+    runs += " 00 0F FF " + testing_support::ToHex({v});
+    after_runs.insert(after_runs.end(), 4111, v);
+  }
+  // Seven runs and one of 781 end 10 bytes short of 32768; eight literals and two more
+  // fill the block exactly, the eleventh is one too many.
+  Bytes full = after_runs;
+  full.insert(full.end(), 781, 0x48);
+  const Bytes tail = FromHex("61 62 63 64 65 66 67 68 69 6A");
+  full.insert(full.end(), tail.begin(), tail.end());
+
   const Case cases[] = {
       {"copy 4095 back after 3200 bytes", block("80 00 FF F0"), text},
-      {"run that would end past 32768",
-       block("FF 00 00 0F FF 41 00 0F FF 42 00 0F FF 43 00 0F FF 44 00 0F FF 45 00 0F FF 46 "
-             "00 0F FF 47 00 0F FF 48"),
-       after_runs},
+      {"run that would end past 32768", block("FF 00" + runs + " 00 0F FF 48"), after_runs},
+      {"literal past 32768 after runs",
+       block("FF 00" + runs + " 00 02 FD 48 61 62 63 64 65 66 67 68 00 00 69 6A 6B"), full},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

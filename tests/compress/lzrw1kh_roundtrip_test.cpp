@@ -138,8 +138,8 @@ TEST(Lzrw1KhRoundTrip, EqualBytesAtEveryDistanceFromTheEnd) {
     in.insert(in.end(), tail, 0x5A);
     SCOPED_TRACE(tail);
     CheckRoundTrip(kh, in);
-    Bytes repeat(in.begin(), in.begin() + 60);
-    repeat.insert(repeat.end(), in.begin(), in.begin() + static_cast<long>(tail));
+    Bytes repeat(60 + tail);
+    for (size_t i = 0; i < repeat.size(); ++i) repeat[i] = in[i % 60];
     CheckRoundTrip(kh, repeat);
   }
 }
