@@ -4,7 +4,6 @@
 #include <iostream>
 
 #ifdef _WIN32
-#include <io.h>
 #include <windows.h>
 #else
 #include <termios.h>
@@ -15,7 +14,11 @@ namespace pcktool {
 
 #ifdef _WIN32
 
-bool StdinIsTerminal() { return _isatty(_fileno(stdin)) != 0; }
+// _isatty also answers yes for the NUL device; only a console can be asked.
+bool StdinIsTerminal() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+}
 
 std::optional<std::string> ReadPasswordNoEcho(const std::string& prompt) {
   if (!StdinIsTerminal()) return std::nullopt;
