@@ -368,6 +368,19 @@ TEST_F(PckTool, VolumeSetSpreadsOverDiskFoldersAndExtractsBack) {
   ExpectSameFile("src/TEXT.TXT", "out3/TEXT.TXT");
 }
 
+TEST_F(PckTool, DiskFolderNamesAreRecognisedInAnyLetterCase) {
+  MakeFile("DATA.BIN", testing_support::RandomBytes(9000, 4));
+  plat::Files().CreateDirectory(dir / "disk7");
+  Outcome r = Pck("create " + P("disk7/L.PCK") + " -C " + P("") +
+                  " --method fast --volume-size 4000 DATA.BIN");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(PathExists(dir / "disk8/L.PCK"));
+  EXPECT_TRUE(PathExists(dir / "disk9/L.PCK"));
+  r = Pck("extract " + P("disk7/L.PCK") + " -d " + P("out"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  ExpectSameFile("DATA.BIN", "out/DATA.BIN");
+}
+
 TEST_F(PckTool, VolumeSizeOutsideADiskFolderIsAUsageError) {
   MakeFile("F.TXT", testing_support::SampleText(100, 1));
   Outcome r = Pck("create " + P("F.PCK") + " -C " + P("") + " --volume-size 5000 F.TXT");
