@@ -191,8 +191,11 @@ class PosixFileSystem final : public FileSystem {
   bool Delete(const std::string& path) override {
     const std::string native = posix::ToNative(path);
     struct stat st {};
-    if (::lstat(native.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-    if (IsReadOnlyMode(st.st_mode)) return false;  // as Windows refuses read-only files
+    // Only files are deleted: never a directory, and never a device such as /dev/null
+    // that an operation was pointed at as its output.
+    if (::lstat(native.c_str(), &st) != 0 || !(S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)))
+      return false;
+    if (S_ISREG(st.st_mode) && IsReadOnlyMode(st.st_mode)) return false;  // as Windows refuses
     return ::unlink(native.c_str()) == 0;
   }
 

@@ -1,6 +1,10 @@
 // Opening, reading, writing, seeking and sharing files through the files port.
 #include <cstring>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "port_test_util.h"
 
 namespace port_tests {
@@ -126,6 +130,18 @@ TEST_F(PlatformFiles, DeleteExistsAndDirectories) {
   EXPECT_FALSE(fs_.FileExists(path));
   EXPECT_FALSE(fs_.Delete(path));
 }
+
+#ifndef _WIN32
+// An operation pointed at a device (a test run "restoring to nowhere") deletes its
+// output on failure; the device itself must survive that.
+TEST_F(PlatformFiles, DeleteLeavesDevicesAndPipesAlone) {
+  const std::string fifo = At("pipe");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+  EXPECT_FALSE(fs_.Delete(fifo));
+  struct stat st {};
+  EXPECT_EQ(::lstat(fifo.c_str(), &st), 0);
+}
+#endif
 
 // ---- sharing --------------------------------------------------------------------
 
