@@ -45,8 +45,7 @@ int32_t ProbeSize(const std::string& path) {
                                   plat::Disposition::OpenExisting);
   const int64_t size = probe ? probe->Size() : -1;
   // The header holds a signed 32-bit size; a larger file cannot be described.
-  if (size < 0 || size > std::numeric_limits<int32_t>::max())
-    Fail(msg::kCannotObtainSize + path);
+  if (size < 0 || size > std::numeric_limits<int32_t>::max()) Fail(msg::kCannotObtainSize + path);
   return static_cast<int32_t>(size);
 }
 
@@ -70,10 +69,10 @@ struct Tlzrw1::Operation {
   int32_t InSize = 0;
   int32_t OutSize = 0;
   // LZH staging.
-  int32_t inValid = 0;       // valid bytes in `in`
-  int32_t inNext = 0;        // next unread byte in `in`
-  int32_t outWaiting = 0;    // bytes of `out` not yet written
-  int endOfInputAnswers = 0; // read requests answered with 0 bytes
+  int32_t inValid = 0;        // valid bytes in `in`
+  int32_t inNext = 0;         // next unread byte in `in`
+  int32_t outWaiting = 0;     // bytes of `out` not yet written
+  int endOfInputAnswers = 0;  // read requests answered with 0 bytes
 
   void Progress() {
     if (driver.OnProgress) driver.OnProgress(&driver, InSize, OutSize);

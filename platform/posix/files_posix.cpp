@@ -258,8 +258,7 @@ class PosixFileSystem final : public FileSystem {
     std::size_t i = 0;
     while (i <= native.size()) {
       const std::size_t j = native.find('/', i);
-      const std::string part =
-          native.substr(i, (j == std::string::npos ? native.size() : j) - i);
+      const std::string part = native.substr(i, (j == std::string::npos ? native.size() : j) - i);
       if (part == "..") {
         if (!parts.empty()) parts.pop_back();
       } else if (!part.empty() && part != ".") {

@@ -135,24 +135,37 @@ class TerminalDialogs final : public Dialogs {
     };
     std::vector<Choice> choices;
     switch (buttons) {
-      case Buttons::Ok: choices = {{'o', "OK", kIdOk}}; break;
-      case Buttons::OkCancel: choices = {{'o', "OK", kIdOk}, {'c', "Cancel", kIdCancel}}; break;
+      case Buttons::Ok:
+        choices = {{'o', "OK", kIdOk}};
+        break;
+      case Buttons::OkCancel:
+        choices = {{'o', "OK", kIdOk}, {'c', "Cancel", kIdCancel}};
+        break;
       case Buttons::AbortRetryIgnore:
         choices = {{'a', "Abort", kIdAbort}, {'r', "Retry", kIdRetry}, {'i', "Ignore", kIdIgnore}};
         break;
-      case Buttons::YesNo: choices = {{'y', "Yes", kIdYes}, {'n', "No", kIdNo}}; break;
+      case Buttons::YesNo:
+        choices = {{'y', "Yes", kIdYes}, {'n', "No", kIdNo}};
+        break;
       case Buttons::YesNoCancel:
         choices = {{'y', "Yes", kIdYes}, {'n', "No", kIdNo}, {'c', "Cancel", kIdCancel}};
         break;
-      case Buttons::RetryCancel: choices = {{'r', "Retry", kIdRetry}, {'c', "Cancel", kIdCancel}}; break;
+      case Buttons::RetryCancel:
+        choices = {{'r', "Retry", kIdRetry}, {'c', "Cancel", kIdCancel}};
+        break;
     }
     // The answer taken without a terminal: the one that gives up.
-    const int fallback = choices.size() == 1 ? choices[0].id : (buttons == Buttons::AbortRetryIgnore ? kIdAbort : (buttons == Buttons::YesNo ? kIdNo : kIdCancel));
+    const int fallback = choices.size() == 1
+                             ? choices[0].id
+                             : (buttons == Buttons::AbortRetryIgnore
+                                    ? kIdAbort
+                                    : (buttons == Buttons::YesNo ? kIdNo : kIdCancel));
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     if (!::isatty(STDIN_FILENO)) return fallback;
     for (;;) {
       std::string prompt;
-      for (const auto& c : choices) prompt += std::string(prompt.empty() ? "" : ", ") + "[" + c.key + "]" + (c.label + 1);
+      for (const auto& c : choices)
+        prompt += std::string(prompt.empty() ? "" : ", ") + "[" + c.key + "]" + (c.label + 1);
       std::fprintf(stderr, "%s? ", prompt.c_str());
       std::string answer;
       if (!std::getline(std::cin, answer)) return fallback;

@@ -87,7 +87,8 @@ TEST_F(DriverTest, ShortOrForeignFilesAreRefused) {
   ExpectRestoreFails({'W', 'R', 'Z'}, "Lzrw1 : ERROR READING FROM " + Path("in.lz") + " !");
   ExpectRestoreFails({'P', 'K', 3, 4, 0, 0, 0, 0},
                      "Lzrw1 : " + Path("in.lz") + " : NOT A COMPRESSED FILE !");
-  ExpectRestoreFails({'W', 'R', 'Z', 'L', 5, 0}, "Lzrw1 : ERROR READING FROM " + Path("in.lz") + " !");
+  ExpectRestoreFails({'W', 'R', 'Z', 'L', 5, 0},
+                     "Lzrw1 : ERROR READING FROM " + Path("in.lz") + " !");
 }
 
 TEST_F(DriverTest, RecordCutShortIsAReadError) {
@@ -122,7 +123,8 @@ TEST_F(DriverTest, HeaderSizeThatDiffersFromTheDataIsCorrupt) {
 TEST_F(DriverTest, LzhStreamCutShortIsCorruptNotMadeUp) {
   const Bytes data = SampleText(60000);
   Bytes packed = CompressBytes(data, TCompressMode::Good);
-  for (const std::size_t cut : {std::size_t{1}, std::size_t{2}, std::size_t{100}, packed.size() - 9}) {
+  for (const std::size_t cut :
+       {std::size_t{1}, std::size_t{2}, std::size_t{100}, packed.size() - 9}) {
     Bytes shorter(packed.begin(), packed.end() - static_cast<long>(cut));
     SCOPED_TRACE(cut);
     ExpectRestoreFails(shorter, msg::kLzhSizes);

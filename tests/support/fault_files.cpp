@@ -38,9 +38,6 @@ class FaultFile : public plat::File {
 
 }  // namespace
 
-FaultFiles::FaultFiles() : real_(plat::NativeFiles()) { plat::SetFiles(this); }
-FaultFiles::~FaultFiles() { plat::SetFiles(nullptr); }
-
 void FaultFiles::FailReads(std::string suffix, int64_t afterBytes) {
   readSuffix_ = std::move(suffix);
   readLimit_ = afterBytes;
@@ -52,7 +49,7 @@ void FaultFiles::FailWrites(std::string suffix, int64_t afterBytes) {
 
 std::unique_ptr<plat::File> FaultFiles::Open(const std::string& path, plat::Access access,
                                              plat::Share share, plat::Disposition disposition) {
-  auto real = real_.Open(path, access, share, disposition);
+  auto real = ForwardingFiles::Open(path, access, share, disposition);
   if (!real) return nullptr;
   const int64_t readLimit = EndsWith(path, readSuffix_) ? readLimit_ : -1;
   const int64_t writeLimit = EndsWith(path, writeSuffix_) ? writeLimit_ : -1;

@@ -57,10 +57,14 @@ Bytes FromHex(const std::string& hex) {
   int nibbles = 0, value = 0;
   for (char c : hex) {
     int v;
-    if (c >= '0' && c <= '9') v = c - '0';
-    else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
-    else continue;
+    if (c >= '0' && c <= '9')
+      v = c - '0';
+    else if (c >= 'a' && c <= 'f')
+      v = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+      v = c - 'A' + 10;
+    else
+      continue;
     value = value * 16 + v;
     if (++nibbles == 2) {
       out.push_back(static_cast<uint8_t>(value));
@@ -82,9 +86,9 @@ std::string ToHex(const Bytes& data) {
 }
 
 Bytes SampleText(std::size_t size, uint32_t seed) {
-  static const char* words[] = {"package ", "volume ", "member ", "disk ",   "the ",
-                                "installer ", "engine ", "data ",  "record ", "\r\n",
-                                "compressed ", "file ",  "1999 ",  "of ",     "a "};
+  static const char* words[] = {"package ",    "volume ", "member ", "disk ",   "the ",
+                                "installer ",  "engine ", "data ",   "record ", "\r\n",
+                                "compressed ", "file ",   "1999 ",   "of ",     "a "};
   std::mt19937 rng(seed);
   Bytes out;
   out.reserve(size);

@@ -7,6 +7,7 @@
 #include "pack/lfiles.h"
 #include "platform/exceptions.h"
 #include "platform/files.h"
+#include "platform/forwarding_files.h"
 #include "platform/shortstring.h"
 #include "platform/system.h"
 #include "tools/pck/terminal.h"
@@ -63,40 +64,23 @@ class SinkFile final : public plat::File {
 // The platform's files with one made-up path that opens a SinkFile. The driver deletes
 // its output when it fails; for the sink that deletes nothing (a real null device
 // must never be handed to a delete).
-class SinkFiles final : public plat::FileSystem {
+class SinkFiles final : public plat::ForwardingFiles {
  public:
-  explicit SinkFiles(std::string sinkPath) : real_(plat::Files()), sink_(std::move(sinkPath)) {
-    plat::SetFiles(this);
-  }
-  ~SinkFiles() override { plat::SetFiles(&real_ == &plat::NativeFiles() ? nullptr : &real_); }
-  SinkFiles(const SinkFiles&) = delete;
-  SinkFiles& operator=(const SinkFiles&) = delete;
+  explicit SinkFiles(std::string sinkPath) : sink_(std::move(sinkPath)) {}
 
   std::unique_ptr<plat::File> Open(const std::string& path, plat::Access access, plat::Share share,
                                    plat::Disposition disposition) override {
     if (path == sink_) return std::make_unique<SinkFile>();
-    return real_.Open(path, access, share, disposition);
+    return ForwardingFiles::Open(path, access, share, disposition);
   }
-  bool Delete(const std::string& path) override { return path == sink_ || real_.Delete(path); }
-  bool FileExists(const std::string& path) override { return real_.FileExists(path); }
-  bool DirectoryExists(const std::string& path) override { return real_.DirectoryExists(path); }
-  bool CreateDirectory(const std::string& path) override { return real_.CreateDirectory(path); }
-  std::vector<plat::FoundFile> Find(const std::string& pattern, uint16_t mask) override {
-    return real_.Find(pattern, mask);
-  }
-  std::string FullPath(const std::string& path) override { return real_.FullPath(path); }
-  bool GetAttributes(const std::string& path, uint16_t& attr) override {
-    return real_.GetAttributes(path, attr);
+  bool Delete(const std::string& path) override {
+    return path == sink_ || ForwardingFiles::Delete(path);
   }
   bool SetAttributes(const std::string& path, uint16_t attr) override {
-    return path != sink_ && real_.SetAttributes(path, attr);
-  }
-  bool GetDosTime(const std::string& path, uint32_t& dosTime) override {
-    return real_.GetDosTime(path, dosTime);
+    return path != sink_ && ForwardingFiles::SetAttributes(path, attr);
   }
 
  private:
-  plat::FileSystem& real_;
   std::string sink_;
 };
 

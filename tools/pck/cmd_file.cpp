@@ -13,10 +13,9 @@
 namespace pcktool {
 namespace {
 
-const std::map<std::string, lz::TCompressMode> kMethods = {
-    {"good", lz::TCompressMode::Good},
-    {"fast", lz::TCompressMode::Fast},
-    {"auto", lz::TCompressMode::Auto}};
+const std::map<std::string, lz::TCompressMode> kMethods = {{"good", lz::TCompressMode::Good},
+                                                           {"fast", lz::TCompressMode::Fast},
+                                                           {"auto", lz::TCompressMode::Auto}};
 
 struct FileOptions {
   std::string input;
