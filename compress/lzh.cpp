@@ -33,9 +33,8 @@ bool ReleaseToFreeStore(void* block) {
 TableMemory g_table_memory{&ObtainFromFreeStore, &ReleaseToFreeStore};
 
 // The tables of one run. Construction obtains them or raises the codec's
-// out-of-memory error; Release returns them and reports a failure to do so. A run
-// that is left without Release (only possible while Release itself is failing)
-// still returns them quietly.
+// out-of-memory error; Release returns them and reports a failure to do so. Should a
+// run end without reaching Release, the destructor returns them quietly.
 class RunTables {
  public:
   RunTables() : memory_(g_table_memory) {

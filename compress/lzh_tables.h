@@ -12,6 +12,7 @@ struct TableMemory {
 };
 
 // Installs `memory` for the runs that follow and returns the source it replaces.
+// Not for use while a run is going on.
 TableMemory SetTableMemory(TableMemory memory);
 
 }  // namespace lz::lzh

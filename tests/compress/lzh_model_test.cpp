@@ -91,19 +91,6 @@ TEST(LzhModel, FirstRebuildComesWithThe32455thSymbolBeforeItIsCounted) {
   ExpectConsistent(m);
 }
 
-TEST(LzhModel, StaysConsistentThroughSwapsAndRebuilds) {
-  HuffmanModel m;
-  m.Start();
-  std::mt19937 rng(3);
-  std::geometric_distribution<int> skewed(0.05);
-  for (int i = 0; i < 200000; ++i) {
-    unsigned s = i % 3 == 0 ? rng() % kSymbolCount : std::min<unsigned>(skewed(rng), 313);
-    m.Update(s);
-    if (i % 997 == 0) ExpectConsistent(m);
-    if (HasFatalFailure()) return;
-  }
-}
-
 TEST(LzhModel, FibonacciCountsPushLeavesBelowSixteenLevels) {
   HuffmanModel m;
   m.Start();
