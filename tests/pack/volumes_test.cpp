@@ -26,14 +26,33 @@ uint32_t Get32(const Bytes& b, std::size_t at) {
 class VolumeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    drives.Set(dir / "floppy", plat::DriveType::Removable);
+#ifdef _WIN32
+    // The test environment's A: is a real floppy drive: the drive probe's answer for
+    // it is the system's own, and every other drive letter is a fixed disk.
+    const std::string scratch = dir.Path().substr(0, dir.Path().size() - 1);
+    floppy_ = "A:\\" + scratch.substr(scratch.find_last_of("\\/") + 1);
+#else
+    floppy_ = dir / "floppy";
+#endif
+    drives.Set(floppy_, plat::DriveType::Removable);
     ui.fallback = plat::kIdOk;
     pck::CreateDirectories(dir / "src");
-    pck::CreateDirectories(dir / "floppy");
+    pck::CreateDirectories(floppy_);
     for (const auto& [name, data] : members) WriteFileBytes(dir / ("src/" + name), data);
   }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(floppy_, ec);
+  }
   std::string Disk(int k) { return dir / ("disk" + std::to_string(k)); }
-  std::string Drive() { return dir / "floppy/P.PCK"; }
+  std::string Drive() { return floppy_ + "/P.PCK"; }
+
+  // Moves a disk's file between drives (a rename cannot cross drive letters).
+  static void MoveFile(const std::string& from, const std::string& to) {
+    fs::remove(to);
+    fs::copy_file(from, to);
+    fs::remove(from);
+  }
 
   // Writes the sources as volumes of at most volumeSize bytes; each full disk is taken
   // out of the drive (to Disk(k)) when the next one is asked for, except that the
@@ -43,7 +62,7 @@ class VolumeTest : public ::testing::Test {
     bool unchanged = true;
     ui.onShow = [&](const auto&) {
       if (std::exchange(unchanged, false)) return;
-      fs::rename(Drive(), Disk(++disks));
+      MoveFile(Drive(), Disk(++disks));
     };
     pck::TCustomPack writer(nullptr);
     writer.SetDirectory(dir / "src");
@@ -51,27 +70,35 @@ class VolumeTest : public ::testing::Test {
     writer.SetPackFileName(Drive());
     writer.VolumeSize = volumeSize;
     EXPECT_TRUE(writer.WritePackage()) << writer.LastError();
-    fs::rename(Drive(), Disk(++disks));
+    MoveFile(Drive(), Disk(++disks));
     ui.onShow = nullptr;
     writes = ui.shown;
     ui.shown.clear();
     return disks;
   }
 
+  // Replaces the drive's file by a disk's. (Removed first: the Windows runtime's
+  // copy_file refuses to overwrite even when asked to.)
+  void PutInDrive(const std::string& disk) {
+    fs::remove(Drive());
+    fs::copy_file(disk, Drive());
+  }
+
   // The reader's drive: the disk asked for by the prompt is put in, or the next of
   // `order` when one is given.
   void InsertOnPrompt(std::vector<std::string> order = {}) {
-    fs::copy_file(Disk(1), Drive(), fs::copy_options::overwrite_existing);
+    PutInDrive(Disk(1));
     ui.onShow = [this, order, next = std::size_t{0}](const auto& shown) mutable {
       const std::string disk =
           next < order.size() ? order[next++] : Disk(std::stoi(shown.text.substr(26)));
-      fs::copy_file(disk, Drive(), fs::copy_options::overwrite_existing);
+      PutInDrive(disk);
     };
     pack.SetPackFileName(Drive());
     pack.SetDirectory(dir / "out");
   }
 
   ScratchDir dir;
+  std::string floppy_;  // the removable drive's folder
   testing_support::FakeDrives drives;
   testing_support::ScriptedDialogs ui;
   RecordingPack pack;
@@ -207,7 +234,7 @@ TEST_F(VolumeTest, VolumeSizeTooSmallIsRefusedBeforeWriting) {
   // record with one byte of its data.
   writer.VolumeSize = 67;
   int disks = 0;
-  ui.onShow = [&](const auto&) { fs::rename(Drive(), Disk(++disks)); };
+  ui.onShow = [&](const auto&) { MoveFile(Drive(), Disk(++disks)); };
   EXPECT_TRUE(writer.WritePackage()) << writer.LastError();
   EXPECT_GT(disks, 50);
 }
