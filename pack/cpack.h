@@ -69,16 +69,16 @@ using TNotifyEvent = std::function<void(sys::TObject* Sender)>;
 using TOnProgress = std::function<void(sys::TObject* Sender, const std::string& FileName,
                                        int32_t Percent, bool& Cancel)>;
 using TOnPassword = std::function<void(sys::TObject* Sender, std::string& Password)>;
-using TOnList = std::function<void(sys::TObject* Sender, const std::string& FileName,
-                                   int32_t Size, uint16_t Attr, int32_t Time)>;
+using TOnList = std::function<void(sys::TObject* Sender, const std::string& FileName, int32_t Size,
+                                   uint16_t Attr, int32_t Time)>;
 using TOnIO = std::function<void(sys::TObject* Sender, std::string& FileName)>;
-using TOnError = std::function<void(sys::TObject* Sender, const sys::Exception& E,
-                                    const std::string& FileName)>;
+using TOnError =
+    std::function<void(sys::TObject* Sender, const sys::Exception& E, const std::string& FileName)>;
 
 // The format's fixed sizes.
-inline constexpr int kPrefixSize = 15;        // signature, stamp, volume number
-inline constexpr int kEntryFixedSize = 11;    // size, attributes, time, name length
-inline constexpr int kBufferSize = 8192;      // member data moves in blocks of this size
+inline constexpr int kPrefixSize = 15;      // signature, stamp, volume number
+inline constexpr int kEntryFixedSize = 11;  // size, attributes, time, name length
+inline constexpr int kBufferSize = 8192;    // member data moves in blocks of this size
 
 // The current entry of the engine.
 class TEntry {

@@ -14,9 +14,9 @@ enum class Access { Read, Write, ReadWrite };
 // What other opens of the same file may do while this one is open.
 enum class Share { None, Read, ReadWrite };
 enum class Disposition {
-  OpenExisting,      // fail when the file is missing
-  CreateAlways,      // create, truncating an existing file
-  OpenAlways,        // open, creating a missing file, never truncating
+  OpenExisting,  // fail when the file is missing
+  CreateAlways,  // create, truncating an existing file
+  OpenAlways,    // open, creating a missing file, never truncating
 };
 
 // File attribute bits as stored in packages.
