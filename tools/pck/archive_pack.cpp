@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "pack/lfiles.h"
+#include "pack/member_name.h"
 #include "platform/exceptions.h"
 #include "platform/files.h"
 #include "platform/forwarding_files.h"
@@ -166,20 +167,8 @@ std::optional<VolumePrefix> ReadVolumePrefix(const std::string& path) {
   return found;
 }
 
-bool IsUnsafeMemberName(const std::string& name) {
-  if (name.find(':') != std::string::npos) return true;
-  // CombinePath drops one leading backslash; what is left must not start at a root.
-  std::string rest = name;
-  if (!rest.empty() && rest[0] == '\\') rest.erase(0, 1);
-  if (!rest.empty() && (rest[0] == '\\' || rest[0] == '/')) return true;
-  std::size_t start = 0;
-  while (start <= rest.size()) {
-    const std::size_t end = std::min(rest.find_first_of("\\/", start), rest.size());
-    if (rest.compare(start, end - start, "..") == 0 && end - start == 2) return true;
-    start = end + 1;
-  }
-  return false;
-}
+// The engine's own rule for names that would leave the target directory.
+bool IsUnsafeMemberName(const std::string& name) { return !pck::IsSafeMemberName(name); }
 
 ArchivePack::ArchivePack(std::string shownName, MemberMode mode)
     : pck::TPackLz(nullptr), shownName_(std::move(shownName)), mode_(mode) {
