@@ -1,6 +1,7 @@
 // TLZRW1KH: one pass over a block of at most 32768 bytes, a 4096-entry hash table of
-// earlier positions, copies of 3..18 bytes from up to 4095 back, runs of 16..4095 equal
-// bytes, literals, and a 16-bit control word in front of every group of 16 items.
+// earlier positions (each kept with the 8 bytes found there), copies of 3..18 bytes
+// from up to 4095 back, runs of 16..4095 equal bytes, literals, and a 16-bit control
+// word in front of every group of 16 items.
 //
 // Both directions work on whole machine words where they can (run and match scans,
 // literal stretches, copies) but produce exactly the bytes of the byte-at-a-time
@@ -34,6 +35,8 @@ inline uint64_t Load64(const uint8_t* p) {
   std::memcpy(&v, p, sizeof v);
   return v;
 }
+
+inline void Store64(uint8_t* p, uint64_t v) { std::memcpy(p, &v, sizeof v); }
 
 // Index of the first differing byte, in memory order, of two words whose XOR is x; 8
 // when they are equal.
@@ -115,7 +118,9 @@ inline void CopyShortDistance(uint8_t* out, uint32_t d) {
 }  // namespace
 
 TLZRW1KH::TLZRW1KH() {
-  hash_.reset(new (std::nothrow) int16_t[kHashSize]);
+  // The entries' positions, then for each entry the 8 bytes at its position (4 int16
+  // slots each). Those bytes are only read for an entry set in the same block.
+  hash_.reset(new (std::nothrow) int16_t[kHashSize * 5]());
   if (!hash_) throw ELzrw1KHCompressor(msg::kKhNoHashMemory);
 }
 
@@ -124,6 +129,7 @@ TLZRW1KH::~TLZRW1KH() = default;
 uint16_t TLZRW1KH::CompressBlock(const uint8_t* Source, uint8_t* Dest, uint16_t SourceSize) {
   const uint32_t n = SourceSize;
   int16_t* const table = hash_.get();
+  uint8_t* const heads = reinterpret_cast<uint8_t*>(table + kHashSize);
   // An empty entry holds a position so far before the block that no position in it
   // accepts it as a candidate: one distance test then rejects empty and distant entries.
   std::memset(table, 0x80, kHashSize * sizeof(int16_t));
@@ -162,9 +168,9 @@ uint16_t TLZRW1KH::CompressBlock(const uint8_t* Source, uint8_t* Dest, uint16_t 
   while (ip < ifast && op <= olimit) {
     start_item();
     const uint64_t head = Load64(ip);
-    // The run test comes first; a run shorter than 16 is never used.
-    const uint64_t pattern = (head & 0xFF) * 0x0101010101010101ull;
-    if (head == pattern && Load64(ip + 8) == pattern) {
+    // The run test comes first; a run shorter than 16 is never used. A word is left
+    // unchanged by a turn of one byte exactly when its 8 bytes are equal.
+    if (head == std::rotr(head, 8) && Load64(ip + 8) == head) {
       const uint32_t r = RunLength(ip, std::min(static_cast<uint32_t>(iend - ip), kMaxRun));
       const uint32_t count = r - kMinRun;
       op[0] = 0;
@@ -179,13 +185,17 @@ uint16_t TLZRW1KH::CompressBlock(const uint8_t* Source, uint8_t* Dest, uint16_t 
     const uint32_t x = static_cast<uint32_t>(ip - Source);
     const uint32_t h = Hash(ip);
     const uint32_t dist = x - static_cast<uint32_t>(static_cast<int32_t>(table[h]));
+    const uint64_t seen = Load64(heads + 8 * h);
     table[h] = static_cast<int16_t>(x);
-    // The candidate's bytes are compared before its distance is judged, so that the
-    // usual outcome on data that does not repeat costs no unpredictable branch.
+    Store64(heads + 8 * h, head);
+    // The candidate's first bytes are compared with the copy kept in its entry, not
+    // loaded from the candidate: the decision waits only on the table, and a copy of up
+    // to 7 bytes is measured without touching the candidate. An empty or distant entry
+    // is rejected by the distance test whatever its bytes hold.
     const uint32_t far = dist > kMaxDistance;
-    const uint8_t* const cand = ip - (dist & (far - 1));  // ip itself when too far
-    if ((((head ^ Load64(cand)) & kFirst3Bytes) | far) == 0) {
-      put_copy(dist, MatchLength(ip, cand, kMaxMatch));
+    const uint64_t diff = head ^ seen;
+    if (((diff & kFirst3Bytes) | far) == 0) {
+      put_copy(dist, diff != 0 ? FirstDiffByte(diff) : MatchLength(ip, ip - dist, kMaxMatch));
       continue;
     }
     *op++ = *ip++;
@@ -194,7 +204,8 @@ uint16_t TLZRW1KH::CompressBlock(const uint8_t* Source, uint8_t* Dest, uint16_t 
 
   // The last 17 positions, and any position the main loop leaves: every scan is bounded
   // by the block's end. In the last two positions no match of 3 fits, so neither the
-  // lookup nor the table entry could change the output there; both are skipped.
+  // lookup nor the table entry could change the output there; both are skipped. Entries
+  // set here keep no bytes: the main loop, their only reader, is over for this block.
   while (ip < iend && op <= olimit) {
     start_item();
     const uint32_t avail = static_cast<uint32_t>(iend - ip);
