@@ -1,8 +1,10 @@
 // Every message of the package layer, defined once. Texts with a %s or %d are filled
-// by Fmt below.
+// by Fmt.
 #pragma once
 
 #include <string>
+
+#include "platform/format.h"
 
 namespace pck::msg {
 
@@ -51,31 +53,6 @@ inline constexpr const char* kCannotCut = "Member %s does not fit the volume lay
 inline constexpr const char* kDiskNotChanged = "%s still holds a volume of this package";
 inline constexpr const char* kVolumeNotCreated = "Cannot create volume %d of %s";
 
-// Fills a message: each %s, %d or %lld in turn takes the next argument. Text is taken
-// whole, also past a zero byte.
-inline std::string ToText(const std::string& s) { return s; }
-inline std::string ToText(const char* s) { return s; }
-template <class T>
-std::string ToText(T value) {
-  return std::to_string(value);
-}
-
-template <class... Args>
-std::string Fmt(const char* format, const Args&... args) {
-  const std::string values[] = {ToText(args)..., std::string()};
-  std::string out;
-  std::size_t next = 0;
-  for (const char* p = format; *p; ++p) {
-    const bool s = p[0] == '%' && p[1] == 's', d = p[0] == '%' && p[1] == 'd';
-    const bool lld = p[0] == '%' && p[1] == 'l' && p[2] == 'l' && p[3] == 'd';
-    if ((s || d || lld) && next < sizeof...(Args)) {
-      out += values[next++];
-      p += lld ? 3 : 1;
-    } else {
-      out += *p;
-    }
-  }
-  return out;
-}
+using sys::Fmt;
 
 }  // namespace pck::msg

@@ -3,6 +3,8 @@
 #include <ctime>
 
 #include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
 #include "platform/system.h"
 
 namespace plat {
@@ -12,6 +14,10 @@ Drives& NativeDrives();
 TempFiles& NativeTemp();
 ErrorMode& NativeErrorMode();
 Dialogs& NativeDialogs();
+Registry& NativeRegistry();
+DdeClient& NativeDde();
+Shell& NativeShell();
+SystemFolders& NativeFolders();
 
 namespace {
 FileSystem* g_files = nullptr;
@@ -19,6 +25,10 @@ Drives* g_drives = nullptr;
 TempFiles* g_temp = nullptr;
 ErrorMode* g_errorMode = nullptr;
 Dialogs* g_dialogs = nullptr;
+Registry* g_registry = nullptr;
+DdeClient* g_dde = nullptr;
+Shell* g_shell = nullptr;
+SystemFolders* g_folders = nullptr;
 }  // namespace
 
 FileSystem& Files() { return g_files ? *g_files : NativeFiles(); }
@@ -31,6 +41,14 @@ ErrorMode& ProcessErrorMode() { return g_errorMode ? *g_errorMode : NativeErrorM
 void SetProcessErrorMode(ErrorMode* replacement) { g_errorMode = replacement; }
 Dialogs& Ui() { return g_dialogs ? *g_dialogs : NativeDialogs(); }
 void SetUi(Dialogs* replacement) { g_dialogs = replacement; }
+Registry& Reg() { return g_registry ? *g_registry : NativeRegistry(); }
+void SetRegistry(Registry* replacement) { g_registry = replacement; }
+DdeClient& Dde() { return g_dde ? *g_dde : NativeDde(); }
+void SetDde(DdeClient* replacement) { g_dde = replacement; }
+Shell& ShellPort() { return g_shell ? *g_shell : NativeShell(); }
+void SetShell(Shell* replacement) { g_shell = replacement; }
+SystemFolders& Folders() { return g_folders ? *g_folders : NativeFolders(); }
+void SetFolders(SystemFolders* replacement) { g_folders = replacement; }
 
 double NowLocalStamp() {
   const std::time_t now = std::time(nullptr);

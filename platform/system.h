@@ -49,7 +49,7 @@ class ErrorMode {
 
 // ---- dialogs -----------------------------------------------------------------------
 enum class DialogKind { Warning, Error, Information, Confirmation };
-enum class Buttons { Ok, OkCancel, AbortRetryIgnore, YesNo, YesNoCancel, RetryCancel };
+enum class Buttons { Ok, OkCancel, AbortRetryIgnore, AbortRetry, YesNo, YesNoCancel, RetryCancel };
 // Answers, with the codes message boxes return.
 inline constexpr int kIdOk = 1, kIdCancel = 2, kIdAbort = 3, kIdRetry = 4, kIdIgnore = 5,
                      kIdYes = 6, kIdNo = 7;

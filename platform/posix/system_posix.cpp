@@ -144,6 +144,9 @@ class TerminalDialogs final : public Dialogs {
       case Buttons::AbortRetryIgnore:
         choices = {{'a', "Abort", kIdAbort}, {'r', "Retry", kIdRetry}, {'i', "Ignore", kIdIgnore}};
         break;
+      case Buttons::AbortRetry:
+        choices = {{'a', "Abort", kIdAbort}, {'r', "Retry", kIdRetry}};
+        break;
       case Buttons::YesNo:
         choices = {{'y', "Yes", kIdYes}, {'n', "No", kIdNo}};
         break;
@@ -155,11 +158,12 @@ class TerminalDialogs final : public Dialogs {
         break;
     }
     // The answer taken without a terminal: the one that gives up.
-    const int fallback = choices.size() == 1
-                             ? choices[0].id
-                             : (buttons == Buttons::AbortRetryIgnore
-                                    ? kIdAbort
-                                    : (buttons == Buttons::YesNo ? kIdNo : kIdCancel));
+    const int fallback =
+        choices.size() == 1
+            ? choices[0].id
+            : (buttons == Buttons::AbortRetryIgnore || buttons == Buttons::AbortRetry
+                   ? kIdAbort
+                   : (buttons == Buttons::YesNo ? kIdNo : kIdCancel));
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     if (!::isatty(STDIN_FILENO)) return fallback;
     for (;;) {

@@ -84,6 +84,7 @@ UINT ButtonsOf(Buttons buttons) {
     case Buttons::OkCancel:
       return MB_OKCANCEL;
     case Buttons::AbortRetryIgnore:
+    case Buttons::AbortRetry:  // Ignore is taken out when the box opens
       return MB_ABORTRETRYIGNORE;
     case Buttons::YesNo:
       return MB_YESNO;
@@ -95,6 +96,39 @@ UINT ButtonsOf(Buttons buttons) {
   return MB_OK;
 }
 
+// The system's message boxes have no Abort/Retry set. Such a box opens as
+// Abort/Retry/Ignore; when it is activated, this hook removes the Ignore button and
+// centres the other two where the three stood.
+thread_local HHOOK t_dropIgnoreHook = nullptr;
+
+LRESULT CALLBACK DropIgnoreButton(int code, WPARAM wParam, LPARAM lParam) {
+  const HHOOK hook = t_dropIgnoreHook;
+  if (code == HCBT_ACTIVATE) {
+    HWND box = reinterpret_cast<HWND>(wParam);
+    char cls[16] = {};
+    ::GetClassNameA(box, cls, sizeof cls);
+    HWND abort = ::GetDlgItem(box, IDABORT), retry = ::GetDlgItem(box, IDRETRY);
+    HWND ignore = ::GetDlgItem(box, IDIGNORE);
+    if (lstrcmpA(cls, "#32770") == 0 && abort && retry && ignore) {
+      RECT r{}, i{};
+      ::GetWindowRect(retry, &r);
+      ::GetWindowRect(ignore, &i);
+      const int shift = (i.right - r.right) / 2;
+      for (HWND button : {abort, retry}) {
+        RECT b{};
+        ::GetWindowRect(button, &b);
+        ::MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&b), 2);
+        ::SetWindowPos(button, nullptr, b.left + shift, b.top, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      ::DestroyWindow(ignore);
+      ::UnhookWindowsHookEx(hook);
+      t_dropIgnoreHook = nullptr;
+    }
+  }
+  return ::CallNextHookEx(hook, code, wParam, lParam);
+}
+
 class Win32Dialogs final : public Dialogs {
  public:
   int Show(DialogKind kind, const std::string& caption, const std::string& text,
@@ -104,7 +138,15 @@ class Win32Dialogs final : public Dialogs {
     HWND owner = ::GetActiveWindow();
     UINT flags = ButtonsOf(buttons) | IconOf(kind) | (owner ? 0 : MB_TASKMODAL);
     const char* title = caption.empty() ? TitleOf(kind) : caption.c_str();
-    return ::MessageBoxA(owner, text.c_str(), title, flags);
+    if (buttons == Buttons::AbortRetry)
+      t_dropIgnoreHook =
+          ::SetWindowsHookExA(WH_CBT, DropIgnoreButton, nullptr, ::GetCurrentThreadId());
+    const int answer = ::MessageBoxA(owner, text.c_str(), title, flags);
+    if (t_dropIgnoreHook) {  // the box never became active
+      ::UnhookWindowsHookEx(t_dropIgnoreHook);
+      t_dropIgnoreHook = nullptr;
+    }
+    return answer;
   }
 
   void ProcessMessages() override {

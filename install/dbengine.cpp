@@ -1,0 +1,47 @@
+#include "install/dbengine.h"
+
+#include "install/registry.h"
+#include "platform/files.h"
+
+namespace inst {
+namespace {
+
+// A value read as the presence test reads it: trimmed, and cut before the first ";".
+std::string FirstEntry(TRegistry& reg, const char* name) {
+  std::string value = Trim(reg.ReadString(name));
+  const std::size_t semicolon = value.find(';');
+  if (semicolon != std::string::npos) value.resize(semicolon);
+  return value;
+}
+
+}  // namespace
+
+std::string Trim(const std::string& s) {
+  std::size_t first = 0, last = s.size();
+  while (first < last && static_cast<unsigned char>(s[first]) <= ' ') ++first;
+  while (last > first && static_cast<unsigned char>(s[last - 1]) <= ' ') --last;
+  return s.substr(first, last - first);
+}
+
+std::string FolderPart(const std::string& path) {
+  const std::size_t at = path.find_last_of("\\:");
+  return at == std::string::npos ? std::string() : path.substr(0, at + 1);
+}
+
+bool DatabaseEnginePresent() {
+  TRegistry reg;
+  reg.SetRootKey(plat::RegRoot::LocalMachine);
+  if (!reg.OpenKey(kPresenceKey, false)) return false;
+  plat::FileSystem& files = plat::Files();
+  bool present = false;
+  // The backslash goes in even after a folder that already ends with one.
+  const std::string dll = FirstEntry(reg, kPresenceDllPath);
+  if (files.FileExists(dll + "\\dbapi32.dll") || files.FileExists(dll + "\\dbcore.dll"))
+    present = true;
+  const std::string config = FolderPart(FirstEntry(reg, kPresenceConfigFile));
+  if (files.FileExists(config + "dbapi.cfg") || files.FileExists(config + "dbapi32.cfg"))
+    present = true;
+  return present;
+}
+
+}  // namespace inst

@@ -1,0 +1,140 @@
+#include "install/install.h"
+
+#include "install/dbengine.h"
+#include "install/install_item.h"
+#include "install/install_messages.h"
+#include "install/registry.h"
+#include "platform/files.h"
+#include "platform/format.h"
+#include "platform/shell.h"
+#include "platform/shortstring.h"
+#include "platform/system.h"
+
+namespace inst {
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+  if (dir.empty()) return name;
+  if (dir.back() == '\\') return dir + name;
+  return dir + "\\" + name;
+}
+
+TInstall::TInstall(sys::TComponent* AOwner) : sys::TComponent(AOwner) { DiscoverPaths(); }
+
+TInstall::~TInstall() { ShowProgMan(plat::kSwRestore); }
+
+void TInstall::SetSourceDir(const std::string& value) { sourceDir_ = sys::ShortString(value); }
+void TInstall::SetDbapiConfigFile(const std::string& value) {
+  dbapiConfigFile_ = sys::ShortString(value);
+}
+void TInstall::SetDbapiDir(const std::string& value) { dbapiDir_ = sys::ShortString(value); }
+void TInstall::SetOlapiPath(const std::string& value) { olapiPath_ = sys::ShortString(value); }
+void TInstall::SetWindowsDir(const std::string& value) { windowsDir_ = sys::ShortString(value); }
+void TInstall::SetSystemDir(const std::string& value) { systemDir_ = sys::ShortString(value); }
+void TInstall::SetCommonFilesDir(const std::string& value) {
+  commonFilesDir_ = sys::ShortString(value);
+}
+void TInstall::SetSharedFilesDir(const std::string& value) {
+  sharedFilesDir_ = sys::ShortString(value);
+}
+
+// Paths from the system, then from the registry where its keys can be opened; a key
+// that opens replaces its fields even with empty text when a value is missing.
+void TInstall::DiscoverPaths() {
+  CurrentDisk = 1;
+  taskCountValid_ = false;
+  taskCount_ = 0;
+  items_.clear();
+
+  plat::SystemFolders& folders = plat::Folders();
+  SetSourceDir(FolderPart(folders.ProgramPath()));
+  SetWindowsDir(folders.WindowsDirectory());
+  SetSystemDir(folders.SystemDirectory());
+  SetCommonFilesDir(JoinPath(windowsDir_, "Common Files"));
+
+  TRegistry reg;
+  reg.SetRootKey(plat::RegRoot::LocalMachine);
+  if (reg.OpenKey("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion", false)) {
+    SetCommonFilesDir(reg.ReadString("CommonFilesDir"));
+    reg.CloseKey();
+  }
+  SetDbapiDir(JoinPath(commonFilesDir_, "Ondrel Shared\\ODE"));
+  SetDbapiConfigFile(JoinPath(dbapiDir_, "DBAPI32.CFG"));
+  SetOlapiPath(dbapiDir_);
+  if (reg.OpenKey(kEngineKey, false)) {
+    SetDbapiDir(reg.ReadString(kEngineDllPath));
+    SetDbapiConfigFile(reg.ReadString(kEngineConfigFile));
+    reg.CloseKey();
+  }
+  if (reg.OpenKey(kOlapiKey, false)) {
+    SetOlapiPath(reg.ReadString(kOlapiPath));
+    reg.CloseKey();
+  }
+  if (reg.OpenKey("\\SOFTWARE\\Microsoft\\Shared Tools", false)) {
+    SetSharedFilesDir(reg.ReadString("SharedFilesDir"));
+    reg.CloseKey();
+  }
+  if (sharedFilesDir_.empty()) SetSharedFilesDir(JoinPath(commonFilesDir_, "Microsoft Shared"));
+}
+
+void TInstall::AddItem(TInstallItem& Item) {
+  taskCountValid_ = false;
+  items_.push_back({Item.Title, &Item});
+  Item.Engine = this;
+}
+
+bool TInstall::Execute() {
+  CurrentDisk = 1;
+  if (BeforeExecute) BeforeExecute(this, TaskCount());
+  bool result = true;
+  for (const ListedItem& listed : items_) {
+    result = listed.Item->Execute(false);
+    if (!result) break;
+  }
+  if (AfterExecute)
+    AfterExecute(this, result);
+  else if (result)
+    plat::Ui().Show(plat::DialogKind::Information, "", msg::kCompleted, plat::Buttons::Ok);
+  else
+    plat::Ui().Show(plat::DialogKind::Error, "", msg::kCanceled, plat::Buttons::Ok);
+  return result;
+}
+
+int32_t TInstall::TaskCount() {
+  if (taskCountValid_) return taskCount_;
+  taskCount_ = 0;
+  for (const ListedItem& listed : items_) listed.Item->Execute(true);
+  taskCountValid_ = true;
+  return taskCount_;
+}
+
+namespace {
+
+// "\DISK%d\" for a disk, at most 10 characters.
+std::string DiskTag(int32_t disk) { return sys::Fmt(msg::kDiskTag, disk).substr(0, 10); }
+
+}  // namespace
+
+bool TInstall::ChangeDisk(int32_t diskNum, const std::string& diskFileID) {
+  bool ok = true;
+  const std::string oldTag = DiskTag(CurrentDisk), newTag = DiskTag(diskNum);
+  const std::size_t n = oldTag.size();
+  if (sourceDir_.size() >= n && sys::UpperAscii(sourceDir_.substr(sourceDir_.size() - n)) == oldTag)
+    SetSourceDir(sourceDir_.substr(0, sourceDir_.size() - n) + newTag);
+  for (;;) {
+    if (!ok) break;
+    if (plat::Files().FileExists(JoinPath(sourceDir_, diskFileID))) break;
+    const int answer =
+        plat::Ui().Show(plat::DialogKind::Warning, "", sys::Fmt(msg::kInsertDisk, diskNum),
+                        plat::Buttons::OkCancel);
+    if (answer == plat::kIdCancel &&
+        plat::Ui().Show(plat::DialogKind::Confirmation, "", msg::kConfirmTerminate,
+                        plat::Buttons::YesNo) == plat::kIdYes)
+      ok = false;
+  }
+  CurrentDisk = diskNum;
+  return ok;
+}
+
+void TInstall::ShowProgMan(int cmdShow) { plat::ShellPort().ShowWindowOfClass("PROGMAN", cmdShow); }
+
+}  // namespace inst

@@ -1,0 +1,112 @@
+// TInstallItem: one step of an installation. The engine runs it (Execute), the item's
+// OnExecute handler does its work by calling the item's operations: unpack a package,
+// write registry values, create a Program Manager group or icon. Every operation runs in
+// one frame: in counting mode it only counts one task; otherwise it reports its status
+// text, makes attempts until one succeeds or the user answers Abort or Ignore in the
+// error dialog (no Ignore for a Critical item), and reports the outcome.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <variant>
+
+#include "pack/cpack.h"
+#include "platform/component.h"
+#include "platform/registry.h"
+
+namespace inst {
+
+class TInstall;
+class TRegistry;
+
+using TIBeforeExecute = std::function<void(sys::TObject* Sender, const std::string& GroupMsg,
+                                           const std::string& ItemMsg)>;
+using TIAfterExecute =
+    std::function<void(sys::TObject* Sender, int32_t ErrorAction, const std::string& ErrorMsg)>;
+using TIExecute = std::function<void(sys::TObject* Sender, bool& Continue)>;
+
+// ErrorAction codes: the answers of the error dialog that end an operation.
+inline constexpr int32_t kActionNone = 0;    // the operation succeeded
+inline constexpr int32_t kActionAbort = 3;   // failed, and the user gave up
+inline constexpr int32_t kActionIgnore = 5;  // failed, and the user carried on
+
+// A value for WriteRegValue. Integer, double, Boolean and text are written; a value of
+// any other kind (empty, a 16-bit integer, a single-precision real) writes nothing.
+using TRegVariant =
+    std::variant<std::monostate, int32_t, double, bool, std::string, int16_t, float>;
+
+// The kind of package engine an unpack creates: a maker of an engine owned by the item.
+using TPackClass = std::unique_ptr<pck::TCustomPack> (*)(sys::TComponent* AOwner);
+template <class T>
+std::unique_ptr<pck::TCustomPack> MakePack(sys::TComponent* AOwner) {
+  return std::make_unique<T>(AOwner);
+}
+
+class TInstallItem : public sys::TComponent {
+ public:
+  explicit TInstallItem(sys::TComponent* AOwner);
+
+  // ---- the execute protocol ----
+  // Runs the item (CountOnly false) or counts its tasks (true): the disk check, then
+  // OnExecute. True when the run may go on.
+  virtual bool Execute(bool CountOnly);
+  // True in counting mode; then, for an enabled item, also counts one task.
+  bool IsCounting();
+  // Reports a status message to BeforeExecute, then lets pending window messages through.
+  virtual void DoBeforeExecute(const std::string& ItemMsg);
+  // Reports an outcome to AfterExecute, then lets pending window messages through.
+  virtual void DoAfterExecute(int32_t ErrorAction);
+  // After an attempt: true to stop trying. A failure shows Msg with Abort/Retry
+  // (/Ignore); Ignore turns Success true.
+  bool CheckResult(bool& Success, const std::string& Msg, int32_t& ErrorAction);
+
+  // ---- operations ----
+  // Extracts every member of SourceDir\FileName into TargetDir with a package engine of
+  // the given kind; UnpackLz uses the compressed package engine.
+  bool Unpack(TPackClass Kind, const std::string& SourceDir, const std::string& FileName,
+              const std::string& TargetDir);
+  bool UnpackLz(const std::string& SourceDir, const std::string& FileName,
+                const std::string& TargetDir);
+  // Writes one value under RootKey\KeyPath, creating the key and its parents.
+  bool WriteRegValue(plat::RegRoot RootKey, const std::string& KeyPath,
+                     const std::string& ValueName, const TRegVariant& Value);
+  bool WriteRegString(plat::RegRoot RootKey, const std::string& KeyPath,
+                      const std::string& ValueName, const std::string& Value);
+  // The database engine's paths (three values) and its Tabula driver and system
+  // settings (eight values), each write only after the one before succeeded.
+  bool ConfigureEngine(const std::string& DllPath, const std::string& OlapiPath);
+  bool ConfigureTabula(bool LocalShare, const std::string& LangDriver);
+  // Program Manager: a group, and a program item in the current group. An empty
+  // IconFile names no icon file.
+  bool CreateGroup(const std::string& GroupName);
+  bool CreateIcon(const std::string& Caption, const std::string& Dir, const std::string& FileName,
+                  const std::string& IconFile = std::string());
+
+  // ---- published properties and events ----
+  bool Critical = false;
+  bool Enabled = true;
+  std::string Title;
+  int32_t DiskNum = 0;
+  std::string DiskFileID;
+  TIBeforeExecute BeforeExecute;
+  TIAfterExecute AfterExecute;
+  TIExecute OnExecute;
+  pck::TOnProgress OnUnpack;
+
+  // ---- state ----
+  // Message of the last failed attempt shown to the user; emptied by a success.
+  std::string ErrorMsg;
+  // The engine the item was added to; not owned.
+  TInstall* Engine = nullptr;
+  bool Counting = false;
+
+ protected:
+  // The frame's attempts: repeats `attempt` (an exception counts as a failure) until it
+  // succeeds or the user answers Abort or Ignore, then reports the outcome. The caller
+  // has reported the status and created what the attempts share.
+  bool Attempt(const std::function<bool()>& attempt, const std::string& errorMsg);
+};
+
+}  // namespace inst

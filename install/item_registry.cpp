@@ -1,0 +1,87 @@
+// The registry operations: one value per operation, and the database engine's settings.
+#include <type_traits>
+
+#include "install/dbengine.h"
+#include "install/install_item.h"
+#include "install/install_messages.h"
+#include "install/registry.h"
+
+namespace inst {
+
+bool TInstallItem::WriteRegValue(plat::RegRoot RootKey, const std::string& KeyPath,
+                                 const std::string& ValueName, const TRegVariant& Value) {
+  if (IsCounting()) return true;
+  // One accessor for every attempt; each attempt opens the key again from the root.
+  TRegistry reg;
+  DoBeforeExecute(msg::kUpdatingRegistry);
+  return Attempt(
+      [&] {
+        reg.SetRootKey(RootKey);
+        // With no key open, KeyPath is taken from the root, with or without a leading
+        // `\`. A key that cannot be opened shows as the write failing.
+        reg.OpenKey(KeyPath, true);
+        std::visit(
+            [&](const auto& v) {
+              using T = std::decay_t<decltype(v)>;
+              if constexpr (std::is_same_v<T, int32_t>)
+                reg.WriteInteger(ValueName, v);
+              else if constexpr (std::is_same_v<T, double>)
+                reg.WriteFloat(ValueName, v);
+              else if constexpr (std::is_same_v<T, bool>)
+                reg.WriteBool(ValueName, v);
+              else if constexpr (std::is_same_v<T, std::string>)
+                reg.WriteString(ValueName, v);
+              // Any other kind of value writes nothing.
+            },
+            Value);
+        return true;
+      },
+      msg::kRegistryError);
+}
+
+bool TInstallItem::WriteRegString(plat::RegRoot RootKey, const std::string& KeyPath,
+                                  const std::string& ValueName, const std::string& Value) {
+  return WriteRegValue(RootKey, KeyPath, ValueName, TRegVariant(Value));
+}
+
+namespace {
+
+struct Setting {
+  const char* key;
+  const char* name;
+  std::string value;
+};
+
+}  // namespace
+
+// Writes the settings in order, each only after the one before succeeded.
+static bool WriteSettings(TInstallItem& item, const std::vector<Setting>& rows) {
+  for (const Setting& row : rows)
+    if (!item.WriteRegString(plat::RegRoot::LocalMachine, row.key, row.name, row.value))
+      return false;
+  return true;
+}
+
+bool TInstallItem::ConfigureEngine(const std::string& DllPath, const std::string& OlapiPath) {
+  return WriteSettings(*this, {
+                                  {kWriteEngineKey, "DLLPATH", DllPath},
+                                  {kWriteEngineKey, "RESOURCE", "0009"},
+                                  {kWriteOlapiKey, "OLAPIPATH", OlapiPath},
+                              });
+}
+
+bool TInstallItem::ConfigureTabula(bool LocalShare, const std::string& LangDriver) {
+  static const char* const kLocalShare[2] = {"FALSE", "TRUE"};
+  return WriteSettings(*this, {
+                                  {kTabulaInitKey, "VERSION", "4.0"},
+                                  {kTabulaInitKey, "TYPE", "FILE"},
+                                  {kTabulaInitKey, "LANGDRIVER", LangDriver},
+                                  {kTabulaCreateKey, "LEVEL", "7"},
+                                  {kTabulaCreateKey, "BLOCK SIZE", "2048"},
+                                  {kTabulaCreateKey, "FILL FACTOR", "95"},
+                                  {kTabulaCreateKey, "STRICTINTEGRTY", "TRUE"},
+                                  {kSystemInitKey, "LOCAL SHARE", kLocalShare[LocalShare ? 1 : 0]},
+                              });
+}
+
+}  // namespace inst

@@ -1,0 +1,30 @@
+// The unpacking operation: every member of one package file into a directory.
+#include "install/install.h"
+#include "install/install_item.h"
+#include "install/install_messages.h"
+#include "pack/cpacklz.h"
+#include "platform/format.h"
+#include "platform/shortstring.h"
+
+namespace inst {
+
+bool TInstallItem::Unpack(TPackClass Kind, const std::string& SourceDir,
+                          const std::string& FileName, const std::string& TargetDir) {
+  if (IsCounting()) return true;
+  const std::string packName = sys::UpperAscii(JoinPath(SourceDir, FileName));
+  const std::string dir = sys::UpperAscii(TargetDir);
+  DoBeforeExecute(sys::Fmt(msg::kDecompressing, packName, dir));
+  // One package engine for every attempt, owned by the item and released afterwards.
+  const std::unique_ptr<pck::TCustomPack> pack = Kind(this);
+  pack->SetPackFileName(sys::ShortString(packName));
+  pack->SetDirectory(sys::ShortString(dir));
+  pack->OnProgress = OnUnpack;
+  return Attempt([&] { return pack->Extract(); }, sys::Fmt(msg::kDecompressError, packName, dir));
+}
+
+bool TInstallItem::UnpackLz(const std::string& SourceDir, const std::string& FileName,
+                            const std::string& TargetDir) {
+  return Unpack(MakePack<pck::TPackLz>, SourceDir, FileName, TargetDir);
+}
+
+}  // namespace inst

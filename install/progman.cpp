@@ -1,0 +1,35 @@
+#include "install/progman.h"
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "platform/shell.h"
+
+namespace inst {
+namespace {
+
+// Opens a conversation with service and topic. Naming a service, and finding no server,
+// starts the program of that name with the topic as its argument, then tries once more.
+std::unique_ptr<plat::DdeConversation> OpenLink(const std::string& service,
+                                                const std::string& topic) {
+  std::unique_ptr<plat::DdeConversation> conv = plat::Dde().Connect(service, topic);
+  if (!conv && !service.empty() && plat::ShellPort().StartMinimised(service + " " + topic))
+    conv = plat::Dde().Connect(service, topic);
+  return conv;
+}
+
+}  // namespace
+
+int16_t ProgManExecute(const std::string& Command) {
+  std::unique_ptr<plat::DdeConversation> conv = OpenLink("PROGMAN", "PROGMAN");
+  if (!conv) conv = OpenLink("", "PROGMAN");
+  if (!conv) conv = OpenLink("PROGMAN", "");
+  if (!conv) return 1;
+  const std::size_t n = strnlen(Command.c_str(), Command.size());
+  std::vector<uint8_t> data(Command.begin(), Command.begin() + static_cast<std::ptrdiff_t>(n));
+  data.push_back(0);
+  return conv->ExecuteAsync(data) ? 0 : 1;
+}
+
+}  // namespace inst

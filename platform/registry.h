@@ -1,0 +1,57 @@
+// The registry port: keys under the predefined roots, opened or created with full
+// access, and their values as typed bytes. The Windows adapter is the real registry;
+// elsewhere there is no registry and nothing opens (tests substitute an in-memory one).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace plat {
+
+enum class RegRoot : uint8_t { ClassesRoot, CurrentUser, LocalMachine, Users, CurrentConfig };
+
+// Value types with the codes the registry stores.
+enum class RegType : uint32_t {
+  None = 0,
+  Sz = 1,
+  ExpandSz = 2,
+  Binary = 3,
+  Dword = 4,
+  DwordBigEndian = 5,
+  Link = 6,
+  MultiSz = 7,
+  Qword = 11,
+};
+
+struct RegValue {
+  RegType Type = RegType::None;
+  std::vector<uint8_t> Data;
+};
+
+// An open key; closed when released.
+class RegKey {
+ public:
+  virtual ~RegKey() = default;
+  // Reads the value `name` (empty: the key's default value); false when it is absent.
+  virtual bool Query(const std::string& name, RegValue& value) = 0;
+  // Stores the value `name`; false when the registry refuses it.
+  virtual bool Set(const std::string& name, RegType type, const std::vector<uint8_t>& data) = 0;
+};
+
+class Registry {
+ public:
+  virtual ~Registry() = default;
+  // Opens the existing key `path` (relative to `root`, `\` between components, no
+  // leading `\`) with full access rights. Null when it is missing or not accessible.
+  virtual std::unique_ptr<RegKey> Open(RegRoot root, const std::string& path) = 0;
+  // Opens `path` with full access rights, first creating it and every missing parent
+  // as non-volatile keys. Null on failure.
+  virtual std::unique_ptr<RegKey> Create(RegRoot root, const std::string& path) = 0;
+};
+
+Registry& Reg();
+void SetRegistry(Registry* replacement);  // nullptr restores the platform's own
+
+}  // namespace plat

@@ -1,0 +1,68 @@
+// The shell ports: DDE conversations as a client (the way to Program Manager), the
+// shell's top-level windows, starting a program, and the system's own folders. The
+// Windows adapters use the DDE management library and the window manager; elsewhere
+// no server answers, no window exists and no program starts (tests substitute
+// recording doubles).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace plat {
+
+// ---- DDE client ----------------------------------------------------------------------
+// An open conversation; it ends when released.
+class DdeConversation {
+ public:
+  virtual ~DdeConversation() = default;
+  // Starts one execute transaction carrying `data` in the text clipboard format, with
+  // no item, and returns at once without waiting for the server's answer. False when
+  // the transaction could not be started.
+  virtual bool ExecuteAsync(const std::vector<uint8_t>& data) = 0;
+};
+
+class DdeClient {
+ public:
+  virtual ~DdeClient() = default;
+  // Opens a conversation with a server of `service` on `topic`; an empty name stands
+  // for any service or any topic. Null when no server answers.
+  virtual std::unique_ptr<DdeConversation> Connect(const std::string& service,
+                                                   const std::string& topic) = 0;
+};
+
+// ---- shell windows and programs ------------------------------------------------------
+inline constexpr int kSwRestore = 9;
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  // Applies the show command `cmdShow` to the top-level window of class `windowClass`,
+  // if there is one.
+  virtual void ShowWindowOfClass(const std::string& windowClass, int cmdShow) = 0;
+  // Starts the program of `commandLine`, shown minimised and not activated. True when
+  // it was started.
+  virtual bool StartMinimised(const std::string& commandLine) = 0;
+};
+
+// ---- system folders ------------------------------------------------------------------
+class SystemFolders {
+ public:
+  virtual ~SystemFolders() = default;
+  // Full path of the running program.
+  virtual std::string ProgramPath() = 0;
+  // The Windows directory and the system directory, as the system reports them in at
+  // most 255 characters; empty when there is none.
+  virtual std::string WindowsDirectory() = 0;
+  virtual std::string SystemDirectory() = 0;
+};
+
+DdeClient& Dde();
+void SetDde(DdeClient* replacement);
+Shell& ShellPort();
+void SetShell(Shell* replacement);
+SystemFolders& Folders();
+void SetFolders(SystemFolders* replacement);
+
+}  // namespace plat

@@ -1,0 +1,149 @@
+// Win32 adapters of the shell ports: DDE client conversations through the DDE
+// management library, top-level windows by class, programs started minimised, and
+// the system's folders.
+#include <windows.h>
+// The DDE management library's declarations need the base Windows header first.
+#include <ddeml.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/shell.h"
+
+namespace plat {
+namespace {
+
+HDDEDATA CALLBACK IgnoreDdeEvents(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
+  return nullptr;
+}
+
+// The program's one client instance of the DDE management library, registered on
+// first use by the thread that converses (the GUI thread) and ended with the program.
+class DdeInstance {
+ public:
+  ~DdeInstance() {
+    if (id_ != 0) ::DdeUninitialize(id_);
+  }
+  // Zero when the library refused to register the client.
+  DWORD Id() {
+    if (id_ == 0) {
+      DWORD id = 0;
+      if (::DdeInitializeA(&id, IgnoreDdeEvents, APPCMD_CLIENTONLY, 0) == DMLERR_NO_ERROR) id_ = id;
+    }
+    return id_;
+  }
+
+ private:
+  DWORD id_ = 0;
+};
+
+// A string handle of the library for the duration of one call; empty text gives the
+// null handle, which stands for any name.
+class StringHandle {
+ public:
+  StringHandle(DWORD instance, const std::string& text) : instance_(instance) {
+    if (!text.empty()) handle_ = ::DdeCreateStringHandleA(instance, text.c_str(), CP_WINANSI);
+  }
+  ~StringHandle() {
+    if (handle_) ::DdeFreeStringHandle(instance_, handle_);
+  }
+  StringHandle(const StringHandle&) = delete;
+  StringHandle& operator=(const StringHandle&) = delete;
+  HSZ Get() const { return handle_; }
+
+ private:
+  DWORD instance_;
+  HSZ handle_ = nullptr;
+};
+
+class Win32Conversation final : public DdeConversation {
+ public:
+  Win32Conversation(DWORD instance, HCONV conv) : instance_(instance), conv_(conv) {}
+  ~Win32Conversation() override { ::DdeDisconnect(conv_); }
+  Win32Conversation(const Win32Conversation&) = delete;
+  Win32Conversation& operator=(const Win32Conversation&) = delete;
+
+  bool ExecuteAsync(const std::vector<uint8_t>& data) override {
+    // The data handle passes to the library with the transaction.
+    HDDEDATA handle =
+        ::DdeCreateDataHandle(instance_, const_cast<uint8_t*>(data.data()),
+                              static_cast<DWORD>(data.size()), 0, nullptr, CF_TEXT, 0);
+    if (!handle) return false;
+    HDDEDATA started =
+        ::DdeClientTransaction(reinterpret_cast<LPBYTE>(handle), 0xFFFFFFFF, conv_, nullptr,
+                               CF_TEXT, XTYP_EXECUTE, TIMEOUT_ASYNC, nullptr);
+    return started != nullptr;
+  }
+
+ private:
+  DWORD instance_;
+  HCONV conv_;
+};
+
+class Win32Dde final : public DdeClient {
+ public:
+  std::unique_ptr<DdeConversation> Connect(const std::string& service,
+                                           const std::string& topic) override {
+    const DWORD id = instance_.Id();
+    if (id == 0) return nullptr;
+    StringHandle serviceName(id, service), topicName(id, topic);
+    HCONV conv = ::DdeConnect(id, serviceName.Get(), topicName.Get(), nullptr);
+    if (!conv) return nullptr;
+    return std::make_unique<Win32Conversation>(id, conv);
+  }
+
+ private:
+  DdeInstance instance_;
+};
+
+class Win32Shell final : public Shell {
+ public:
+  void ShowWindowOfClass(const std::string& windowClass, int cmdShow) override {
+    if (HWND window = ::FindWindowA(windowClass.c_str(), nullptr)) ::ShowWindow(window, cmdShow);
+  }
+  bool StartMinimised(const std::string& commandLine) override {
+    // Above 31 means the program was started.
+    return ::WinExec(commandLine.c_str(), SW_SHOWMINNOACTIVE) > 31;
+  }
+};
+
+// A folder the system writes into a buffer of 255 characters; empty when it does not fit.
+template <typename Query>
+std::string FolderOf(Query query) {
+  char buffer[256] = {};
+  const UINT n = query(buffer, 255);
+  return n > 0 && n < 255 ? std::string(buffer, n) : std::string();
+}
+
+class Win32Folders final : public SystemFolders {
+ public:
+  std::string ProgramPath() override {
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+      const DWORD n =
+          ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+      if (n == 0) return {};
+      if (n < buffer.size()) return std::string(buffer.data(), n);
+      buffer.resize(buffer.size() * 2);
+    }
+  }
+  std::string WindowsDirectory() override { return FolderOf(::GetWindowsDirectoryA); }
+  std::string SystemDirectory() override { return FolderOf(::GetSystemDirectoryA); }
+};
+
+}  // namespace
+
+DdeClient& NativeDde() {
+  static Win32Dde instance;
+  return instance;
+}
+Shell& NativeShell() {
+  static Win32Shell instance;
+  return instance;
+}
+SystemFolders& NativeFolders() {
+  static Win32Folders instance;
+  return instance;
+}
+
+}  // namespace plat

@@ -1,0 +1,73 @@
+// A registry port double held in memory, following the real registry's rules: key and
+// value names compare without regard to case; Open finds only existing keys; Create
+// makes the key and every missing parent. A test may deny access to keys (neither
+// opened nor created) and make the setting of chosen values fail a number of times.
+// Installed for its lifetime.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace testing_support {
+
+class MemoryRegistry : public plat::Registry {
+ public:
+  MemoryRegistry() { plat::SetRegistry(this); }
+  ~MemoryRegistry() override { plat::SetRegistry(nullptr); }
+  MemoryRegistry(const MemoryRegistry&) = delete;
+  MemoryRegistry& operator=(const MemoryRegistry&) = delete;
+
+  struct Write {
+    std::string key, name;
+    plat::RegType type;
+    std::vector<uint8_t> data;
+  };
+
+  // ---- preparing ----
+  void AddKey(const std::string& path, plat::RegRoot root = plat::RegRoot::LocalMachine);
+  void SetText(const std::string& path, const std::string& name, const std::string& text,
+               plat::RegRoot root = plat::RegRoot::LocalMachine);
+  void SetRaw(const std::string& path, const std::string& name, plat::RegType type,
+              std::vector<uint8_t> data, plat::RegRoot root = plat::RegRoot::LocalMachine);
+  // Keys at or below `path` can be neither opened nor created.
+  void Deny(const std::string& path) { denied_.insert(Fold(path)); }
+  // The next `times` sets of value `name` (any key) fail.
+  void FailSets(const std::string& name, int times) { failSets_[Fold(name)] = times; }
+
+  // ---- inspecting ----
+  bool HasKey(const std::string& path, plat::RegRoot root = plat::RegRoot::LocalMachine) const;
+  // Null when absent.
+  const plat::RegValue* Find(const std::string& path, const std::string& name,
+                             plat::RegRoot root = plat::RegRoot::LocalMachine) const;
+  // The text of a text value, without its terminating zero; "<absent>" when missing.
+  std::string Text(const std::string& path, const std::string& name,
+                   plat::RegRoot root = plat::RegRoot::LocalMachine) const;
+  // Every successful set, in order (key path as given to Open/Create).
+  std::vector<Write> writes;
+  // Every key path asked for, with "open " or "create " in front.
+  std::vector<std::string> requests;
+
+  // ---- the port ----
+  std::unique_ptr<plat::RegKey> Open(plat::RegRoot root, const std::string& path) override;
+  std::unique_ptr<plat::RegKey> Create(plat::RegRoot root, const std::string& path) override;
+
+ private:
+  struct Key {
+    std::map<std::string, plat::RegValue> values;  // by folded name
+  };
+  class OpenKey;
+  static std::string Fold(const std::string& s);
+  static std::string KeyId(plat::RegRoot root, const std::string& path);
+  bool Denied(const std::string& path) const;
+
+  std::map<std::string, Key> keys_;  // by KeyId
+  std::set<std::string> denied_;
+  std::map<std::string, int> failSets_;
+};
+
+}  // namespace testing_support

@@ -1,0 +1,80 @@
+// Doubles of the shell ports. RecordingProgMan stands for Program Manager's DDE server
+// and the shell: it records every connect attempt, every execute transaction's bytes,
+// every program start and every show-window command. A test says which service/topic
+// pairs answer, whether starting a program brings a server up, and how many execute
+// transactions fail to start. FixedFolders answers chosen system folders. Both are
+// installed for their lifetime.
+#pragma once
+
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/shell.h"
+
+namespace testing_support {
+
+class RecordingProgMan : public plat::DdeClient, public plat::Shell {
+ public:
+  RecordingProgMan() {
+    plat::SetDde(this);
+    plat::SetShell(this);
+  }
+  ~RecordingProgMan() override {
+    plat::SetDde(nullptr);
+    plat::SetShell(nullptr);
+  }
+  RecordingProgMan(const RecordingProgMan&) = delete;
+  RecordingProgMan& operator=(const RecordingProgMan&) = delete;
+
+  // ---- behaviour ----
+  // Pairs that answer a connect; by default only PROGMAN/PROGMAN.
+  std::set<std::pair<std::string, std::string>> answering{{"PROGMAN", "PROGMAN"}};
+  // Starting a program succeeds and brings up a server for these pairs.
+  bool startSucceeds = false;
+  std::set<std::pair<std::string, std::string>> answeringAfterStart;
+  // The next this many execute transactions fail to start.
+  int failExecutes = 0;
+
+  // ---- records ----
+  std::vector<std::pair<std::string, std::string>> connects;  // every attempt
+  std::vector<std::string> started;                           // command lines
+  std::vector<std::vector<uint8_t>> executed;                 // data of started transactions
+  std::vector<std::pair<std::string, int>> shown;             // window class, show command
+  int openConversations = 0;
+
+  // The commands handed over, as text without their terminating zero byte.
+  std::vector<std::string> Commands() const;
+
+  // ---- the ports ----
+  std::unique_ptr<plat::DdeConversation> Connect(const std::string& service,
+                                                 const std::string& topic) override;
+  void ShowWindowOfClass(const std::string& windowClass, int cmdShow) override {
+    shown.emplace_back(windowClass, cmdShow);
+  }
+  bool StartMinimised(const std::string& commandLine) override;
+
+ private:
+  class Conversation;
+};
+
+class FixedFolders : public plat::SystemFolders {
+ public:
+  FixedFolders(std::string program, std::string windows, std::string system)
+      : program_(std::move(program)), windows_(std::move(windows)), system_(std::move(system)) {
+    plat::SetFolders(this);
+  }
+  ~FixedFolders() override { plat::SetFolders(nullptr); }
+  FixedFolders(const FixedFolders&) = delete;
+  FixedFolders& operator=(const FixedFolders&) = delete;
+
+  std::string ProgramPath() override { return program_; }
+  std::string WindowsDirectory() override { return windows_; }
+  std::string SystemDirectory() override { return system_; }
+
+ private:
+  std::string program_, windows_, system_;
+};
+
+}  // namespace testing_support
