@@ -114,6 +114,42 @@ TEST(PlatformDialogs, EmptyCaptionTakesTheKindsTitle) {
   }
 }
 
+// Shows a box with `buttons`, notes the answer buttons present and the sum of the left
+// edge of the first and the right edge of the last (twice the row's middle), answers Abort.
+struct ButtonRow {
+  std::vector<int> ids;
+  int edges = 0;
+};
+ButtonRow ShowAndMeasure(const char* title, plat::Buttons buttons) {
+  ButtonRow row;
+  std::thread helper([&] {
+    HWND box = WaitForBox(title);
+    if (!box) return;
+    for (int id = plat::kIdOk; id <= plat::kIdNo; ++id)
+      if (::GetDlgItem(box, id)) row.ids.push_back(id);
+    RECT first{}, last{};
+    ::GetWindowRect(::GetDlgItem(box, row.ids.front()), &first);
+    ::GetWindowRect(::GetDlgItem(box, row.ids.back()), &last);
+    row.edges = first.left + last.right;
+    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(plat::kIdAbort, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(box, plat::kIdAbort)));
+  });
+  EXPECT_EQ(plat::Ui().Show(plat::DialogKind::Error, title, "Failed", buttons), plat::kIdAbort);
+  helper.join();
+  return row;
+}
+
+TEST(PlatformDialogs, AbortRetryHasNoIgnoreAndItsTwoButtonsStandWhereTheThreeDid) {
+  const ButtonRow three = ShowAndMeasure("Three", plat::Buttons::AbortRetryIgnore);
+  const ButtonRow two = ShowAndMeasure("Two", plat::Buttons::AbortRetry);
+  EXPECT_EQ(three.ids, (std::vector<int>{plat::kIdAbort, plat::kIdRetry, plat::kIdIgnore}));
+  EXPECT_EQ(two.ids, (std::vector<int>{plat::kIdAbort, plat::kIdRetry}));
+  // Both rows have the same middle, give or take a pixel of rounding.
+  EXPECT_NEAR(two.edges, three.edges, 2);
+  // The box after it is a full Abort/Retry/Ignore one again.
+  EXPECT_EQ(ShowAndMeasure("Again", plat::Buttons::AbortRetryIgnore).ids, three.ids);
+}
+
 std::atomic<int> g_delivered{0};
 LRESULT CALLBACK CountingProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_APP) {
