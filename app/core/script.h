@@ -1,0 +1,57 @@
+// The installation script: seven install items, the order they run in, and the
+// handlers that unpack the six packages, configure the database engine, advance the
+// gauge and create the Program Manager group with its three icons. The script reads
+// its destination folders and the gauge through its host, the installer window.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "install/install.h"
+#include "install/install_item.h"
+#include "platform/component.h"
+
+namespace app {
+
+// What the script needs of the window it sits in.
+class TScriptHost {
+ public:
+  virtual ~TScriptHost() = default;
+  // The current texts of the application and database-engine directory fields.
+  virtual std::string TargetText() = 0;
+  virtual std::string DbapiText() = 0;
+  virtual int32_t GaugeProgress() = 0;
+  virtual void SetGaugeProgress(int32_t value) = 0;
+};
+
+class TInstallScript {
+ public:
+  // Creates the items, owned by `owner` (the window), in their declared order.
+  TInstallScript(sys::TComponent& owner, inst::TInstall& engine, TScriptHost& host);
+
+  // Registers the items with the engine in their run order.
+  void Register();
+
+  inst::TInstallItem& InstallItemLD;
+  inst::TInstallItem& InstallItemDBAPI;
+  inst::TInstallItem& InstallItemHELP;
+  inst::TInstallItem& InstallItemBD;
+  inst::TInstallItem& InstallItemAPP;
+  inst::TInstallItem& InstallItemGrupoIcons;
+  inst::TInstallItem& InstallItemDBSQL32;
+
+ private:
+  // The handler of an item that unpacks `package` into the folder `target` gives, and
+  // then runs `more` (further operations) if the unpack succeeded; it moves the gauge
+  // by `step` before and after.
+  using Operations = bool (TInstallScript::*)(inst::TInstallItem& item);
+  void Unpacking(inst::TInstallItem& item, const char* package,
+                 std::string (TScriptHost::*target)(), int32_t step, Operations more = nullptr);
+  bool ConfigureDatabaseEngine(inst::TInstallItem& item);
+  void AdvanceGauge(int32_t step);
+
+  inst::TInstall& engine_;
+  TScriptHost& host_;
+};
+
+}  // namespace app
