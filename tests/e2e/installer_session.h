@@ -19,7 +19,7 @@ namespace e2e {
 inline constexpr RECT kGaugeRect = {198, 248, 198 + 163, 248 + 145};
 
 // The texts of the window and its answers (Windows-1252).
-inline constexpr const char* kCaption = "Aplica\xe7\xe3o para instala\xe7\xe3o do m\xf3dulo quarvel";
+inline constexpr const char* kCaption = "Aplica\xe7\xe3o para instala\xe7\xe3o do m\xf3" "dulo quarvel";
 inline constexpr const char* kInstall = "&Instalar o Sistema";
 inline constexpr const char* kExit = "&Sair da instala\xe7\xe3o";
 
