@@ -79,8 +79,8 @@ void DrawExitGlyph(HDC dc, int x, int y, bool enabled) {
   gdi::Brush red = SolidBrush(Grey(RGB(200, 0, 0), enabled));
   gdi::Pen redEdge = SolidPen(1, Grey(RGB(120, 0, 0), enabled));
   gdi::Selection rb(dc, red.Get()), rp(dc, redEdge.Get());
-  const POINT arrow[] = {{x + 8, y + 7},   {x + 11, y + 7},  {x + 11, y + 4}, {x + 15, y + 8},
-                         {x + 11, y + 12}, {x + 11, y + 9},  {x + 8, y + 9}};
+  const POINT arrow[] = {{x + 8, y + 7},   {x + 11, y + 7}, {x + 11, y + 4}, {x + 15, y + 8},
+                         {x + 11, y + 12}, {x + 11, y + 9}, {x + 8, y + 9}};
   ::Polygon(dc, arrow, 7);
 }
 

@@ -83,10 +83,9 @@ TFrmInstala::~TFrmInstala() {
 
 HWND TFrmInstala::AddControl(const char* cls, const char* text, DWORD style, int id, int left,
                              int top, int width, int height, HFONT font, DWORD exStyle) {
-  HWND control = ::CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, left, top,
-                                   width, height, handle_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
-                                   nullptr);
+  HWND control = ::CreateWindowExA(
+      exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, left, top, width, height, handle_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
   ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return control;
 }
@@ -103,14 +102,32 @@ void TFrmInstala::CreateControls() {
                            kIdBitBtnSair, 16, 336, 152, 33, formFont_.Get());
   AddControl("STATIC", "Instituto Tavo", SS_LEFT | SS_NOPREFIX, kIdLabel4, 64, 27, 309, 16,
              labelFont13_.Get());
-  AddControl("STATIC", "M\xf3" "dulo Quarvel - QEN 2005", SS_CENTER | SS_NOPREFIX, kIdLabel1, 16,
-             64, 337, 24, labelFont16_.Get());
-  AddControl("STATIC", "Diret\xf3rio de instala\xe7\xe3o da aplica\xe7\xe3o", SS_LEFT | SS_NOPREFIX,
-             kIdLabel2, 16, 120, 206, 13, labelFont11_.Get());
-  AddControl("STATIC", "Diret\xf3rio DBAPI", SS_LEFT | SS_NOPREFIX, kIdLabel8, 16, 176, 86, 13,
-             labelFont11_.Get());
-  AddControl("STATIC", "Andamento do processo:", SS_LEFT | SS_NOPREFIX, kIdLabel3, 198, 232, 141,
-             13, labelFont11_.Get());
+  AddControl("STATIC",
+             "M\xf3"
+             "dulo Quarvel - QEN 2005",
+             SS_CENTER | SS_NOPREFIX, kIdLabel1, 16, 64, 337, 24, labelFont16_.Get());
+  // These three labels take the width of their text, as laid out for the face they
+  // were designed with; where the system draws the face wider, they grow to fit.
+  const DWORD fitted = SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+  FitWidth(AddControl("STATIC", "Diret\xf3rio de instala\xe7\xe3o da aplica\xe7\xe3o", fitted,
+                      kIdLabel2, 16, 120, 206, 13, labelFont11_.Get()));
+  FitWidth(AddControl("STATIC", "Diret\xf3rio DBAPI", fitted, kIdLabel8, 16, 176, 86, 13,
+                      labelFont11_.Get()));
+  FitWidth(AddControl("STATIC", "Andamento do processo:", fitted, kIdLabel3, 198, 232, 141, 13,
+                      labelFont11_.Get()));
+}
+
+void TFrmInstala::FitWidth(HWND label) {
+  gdi::WindowDc dc(label);
+  gdi::Selection font(dc.Get(), reinterpret_cast<HFONT>(::SendMessageA(label, WM_GETFONT, 0, 0)));
+  const std::string text = TextOf(label);
+  SIZE extent{};
+  ::GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
+  RECT r{};
+  ::GetWindowRect(label, &r);
+  if (extent.cx > r.right - r.left)
+    ::SetWindowPos(label, nullptr, 0, 0, extent.cx, r.bottom - r.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TFrmInstala::FormCreate() {
@@ -159,8 +176,8 @@ void TFrmInstala::BitBtnInstalaClick() {
 
 std::string TFrmInstala::TextOf(HWND control) {
   std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(control)) + 1, '\0');
-  text.resize(static_cast<std::size_t>(::GetWindowTextA(control, text.data(),
-                                                        static_cast<int>(text.size()))));
+  text.resize(static_cast<std::size_t>(
+      ::GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 
@@ -208,14 +225,16 @@ void TFrmInstala::DrawButton(const DRAWITEMSTRUCT& item) {
   const int textLeft = left + kGlyphSize + gap;
   const int textTop = (r.top + r.bottom - textHeight) / 2 + shift;
   ::SetBkMode(dc, TRANSPARENT);
-  if (enabled) {
-    ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
-    RECT t = {textLeft, textTop, textLeft + textWidth, textTop + textHeight};
-    ::DrawTextA(dc, caption.c_str(), -1, &t, DT_SINGLELINE);
-  } else {
-    ::DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(caption.c_str()), 0, textLeft,
-                 textTop, textWidth, textHeight, DST_PREFIXTEXT | DSS_DISABLED);
+  RECT t = {textLeft, textTop, textLeft + textWidth, textTop + textHeight};
+  if (!enabled) {
+    // Greyed the classic way: a light copy one pixel down and right under a shadow.
+    RECT light = t;
+    ::OffsetRect(&light, 1, 1);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_BTNHIGHLIGHT));
+    ::DrawTextA(dc, caption.c_str(), -1, &light, DT_SINGLELINE);
   }
+  ::SetTextColor(dc, ::GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_BTNSHADOW));
+  ::DrawTextA(dc, caption.c_str(), -1, &t, DT_SINGLELINE);
   if (item.itemState & ODS_FOCUS) {
     RECT f = r;
     ::InflateRect(&f, -4, -4);

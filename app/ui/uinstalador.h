@@ -20,10 +20,10 @@ namespace app {
 class TGauge;
 
 // How a run of the program ended, as its exit code.
-inline constexpr int kExitCompleted = 0;   // the installation completed
-inline constexpr int kExitCanceled = 1;    // canceled, failed, or never run
-inline constexpr int kExitRefused = 2;     // a database engine is already present
-inline constexpr int kExitStartFailed = 3; // start-up failed
+inline constexpr int kExitCompleted = 0;    // the installation completed
+inline constexpr int kExitCanceled = 1;     // canceled, failed, or never run
+inline constexpr int kExitRefused = 2;      // a database engine is already present
+inline constexpr int kExitStartFailed = 3;  // start-up failed
 
 // Control identifiers.
 enum : int {
@@ -41,7 +41,9 @@ enum : int {
 
 // The window's texts (Windows-1252).
 namespace text {
-inline constexpr const char* kCaption = "Aplica\xe7\xe3o para instala\xe7\xe3o do m\xf3" "dulo quarvel";
+inline constexpr const char* kCaption =
+    "Aplica\xe7\xe3o para instala\xe7\xe3o do m\xf3"
+    "dulo quarvel";
 inline constexpr const char* kRefusal =
     "A CONFIGURA\xc7\xc3O DO SEU MICRO N\xc3O PERMITE A INSTALA\xc7\xc3O DO SISTEMA. \r"
     "FAVOR ENTRAR EM CONTATO COM O TAVO DO SEU ESTADO PARA SOLUCIONAR O PROBLEMA.";
@@ -75,6 +77,8 @@ class TFrmInstala : public sys::TComponent, private TScriptHost {
   void CreateControls();
   HWND AddControl(const char* cls, const char* text, DWORD style, int id, int left, int top,
                   int width, int height, HFONT font, DWORD exStyle = 0);
+  // Widens a label to its text when the face draws wider than it was laid out for.
+  static void FitWidth(HWND label);
   void Paint();
   void DrawButton(const DRAWITEMSTRUCT& item);
   static std::string TextOf(HWND control);

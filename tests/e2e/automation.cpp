@@ -11,8 +11,8 @@ Process::Process(const std::string& exe, const std::string& args) {
   si.cb = sizeof si;
   if (!::CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &si, &info_))
-    throw std::runtime_error("cannot start " + exe + " (error " +
-                             std::to_string(::GetLastError()) + ")");
+    throw std::runtime_error("cannot start " + exe + " (error " + std::to_string(::GetLastError()) +
+                             ")");
 }
 
 Process::~Process() {
@@ -40,10 +40,17 @@ int Process::Wait(std::chrono::milliseconds timeout) {
 }
 
 std::string TextOf(HWND window) {
-  // Read as UTF-16 and convert, so the bytes do not depend on this program's code page.
-  const int n = ::GetWindowTextLengthW(window);
+  // Asked of the window itself: for a control of another program the system's own copy
+  // of the text is not the control's (an edit keeps its text to itself). Read as UTF-16
+  // and converted, so the bytes do not depend on this program's code page.
+  DWORD_PTR n = 0;
+  if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &n)) return {};
   std::wstring wide(static_cast<std::size_t>(n) + 1, L'\0');
-  wide.resize(static_cast<std::size_t>(::GetWindowTextW(window, wide.data(), n + 1)));
+  DWORD_PTR got = 0;
+  if (!::SendMessageTimeoutW(window, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(wide.data()),
+                             SMTO_ABORTIFHUNG, 5000, &got))
+    return {};
+  wide.resize(static_cast<std::size_t>(got));
   if (wide.empty()) return {};
   const int size = ::WideCharToMultiByte(1252, 0, wide.data(), static_cast<int>(wide.size()),
                                          nullptr, 0, nullptr, nullptr);
@@ -135,13 +142,12 @@ Control ChildByText(HWND parent, const std::string& text) {
 }
 
 void Click(HWND button) {
-  ::PostMessageA(::GetParent(button), WM_COMMAND,
-                 MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
+  ::PostMessageA(::GetParent(button), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
                  reinterpret_cast<LPARAM>(button));
 }
 
-MessageBox WaitForMessageBox(DWORD pid, std::chrono::milliseconds timeout) {
-  MessageBox box;
+ShownBox WaitForMessageBox(DWORD pid, std::chrono::milliseconds timeout) {
+  ShownBox box;
   // A box counts once its buttons are in place: it is visible then.
   if (!WaitUntil([&] { return (box.handle = FindWindowOf(pid, "", true)) != nullptr; }, timeout))
     return {};
@@ -153,7 +159,7 @@ MessageBox WaitForMessageBox(DWORD pid, std::chrono::milliseconds timeout) {
   return box;
 }
 
-void Answer(const MessageBox& box, int id) {
+void Answer(const ShownBox& box, int id) {
   HWND button = ::GetDlgItem(box.handle, id);
   ::PostMessageA(box.handle, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                  reinterpret_cast<LPARAM>(button));

@@ -60,16 +60,16 @@ Control ChildByText(HWND parent, const std::string& text);
 void Click(HWND button);
 
 // A message box of the program under test.
-struct MessageBox {
+struct ShownBox {
   HWND handle = nullptr;
   std::string title, text;
   std::vector<int> buttons;  // ids of the answer buttons present (OK 1 ... No 7)
   bool found() const { return handle != nullptr; }
 };
 // Waits for a message box of the process. Null handle when none came in time.
-MessageBox WaitForMessageBox(DWORD pid, std::chrono::milliseconds timeout = 60s);
+ShownBox WaitForMessageBox(DWORD pid, std::chrono::milliseconds timeout = 60s);
 // Presses the button with this id and waits until the box has gone.
-void Answer(const MessageBox& box, int id);
+void Answer(const ShownBox& box, int id);
 
 // Waits until `done` holds, checking every 20 ms; false on timeout.
 template <class Done>

@@ -132,14 +132,16 @@ int main(int argc, char** argv) {
   bool midShot = false;
   int full = 0;
   for (;;) {
-    MessageBox box = WaitForMessageBox(installer.Id(), 30ms);
+    ShownBox box = WaitForMessageBox(installer.Id(), 0ms);
     if (!box.found()) {
+      // Sampled as often as the screen can be read: a run over a small medium is quick.
       const int blue = BluePixels(window);
       if (!midShot && blue > 200 && blue < 8000) {
         Shot("2-running", window);
         midShot = true;
       }
       if (!installer.Running()) break;
+      ::Sleep(2);
       continue;
     }
     std::printf("message box: %s\n", Printable(box.text).c_str());
@@ -153,8 +155,9 @@ int main(int argc, char** argv) {
     if (++full > 20) break;
   }
   if (!midShot) std::printf("screenshot 2-running: the run was too quick to catch mid-way\n");
-  WaitUntil([&] { return ::IsWindowEnabled(ChildByText(window, "&Sair da instala\xe7\xe3o").handle); },
-            10s);
+  WaitUntil(
+      [&] { return ::IsWindowEnabled(ChildByText(window, "&Sair da instala\xe7\xe3o").handle); },
+      10s);
   Shot("4-finished", window);
   Click(ChildByText(window, "&Sair da instala\xe7\xe3o").handle);
   const int code = installer.Wait(30s);
@@ -164,7 +167,7 @@ int main(int argc, char** argv) {
 
   std::printf("\nstarting Install.exe again on the same machine\n");
   Process again(argv[1]);
-  MessageBox refusal = WaitForMessageBox(again.Id(), 60s);
+  ShownBox refusal = WaitForMessageBox(again.Id(), 60s);
   if (refusal.found()) {
     std::printf("message box: %s\n", Printable(refusal.text).c_str());
     Shot("5-second-run-refused", refusal.handle);

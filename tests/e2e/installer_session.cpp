@@ -46,7 +46,7 @@ HWND InstallerSession::Start(const std::string& args) {
 
 void InstallerSession::PressInstall() { Click(Button(kInstall).handle); }
 
-MessageBox InstallerSession::NextBox(std::chrono::milliseconds timeout) {
+ShownBox InstallerSession::NextBox(std::chrono::milliseconds timeout) {
   return WaitForMessageBox(pid_, timeout);
 }
 

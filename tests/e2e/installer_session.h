@@ -19,7 +19,9 @@ namespace e2e {
 inline constexpr RECT kGaugeRect = {198, 248, 198 + 163, 248 + 145};
 
 // The texts of the window and its answers (Windows-1252).
-inline constexpr const char* kCaption = "Aplica\xe7\xe3o para instala\xe7\xe3o do m\xf3" "dulo quarvel";
+inline constexpr const char* kCaption =
+    "Aplica\xe7\xe3o para instala\xe7\xe3o do m\xf3"
+    "dulo quarvel";
 inline constexpr const char* kInstall = "&Instalar o Sistema";
 inline constexpr const char* kExit = "&Sair da instala\xe7\xe3o";
 
@@ -41,9 +43,9 @@ class InstallerSession : public ::testing::Test {
   // Presses "Instalar o Sistema".
   void PressInstall();
   // Waits for the next message box of the installer.
-  MessageBox NextBox(std::chrono::milliseconds timeout = 60s);
+  ShownBox NextBox(std::chrono::milliseconds timeout = 60s);
   // Answers the box and expects one with `text` next; returns it.
-  MessageBox ExpectBox(const std::string& text);
+  ShownBox ExpectBox(const std::string& text);
   // Presses "Sair da instalação" and returns the exit code.
   int Exit();
   // Waits for the program to end by itself and returns the exit code.

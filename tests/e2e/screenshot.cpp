@@ -50,9 +50,8 @@ Image Crop(const Image& image, int left, int top, int width, int height) {
   out.height = height;
   for (int y = top; y < top + height; ++y)
     for (int x = left; x < left + width; ++x)
-      out.pixels.push_back(x >= 0 && y >= 0 && x < image.width && y < image.height
-                               ? image.At(x, y)
-                               : 0);
+      out.pixels.push_back(x >= 0 && y >= 0 && x < image.width && y < image.height ? image.At(x, y)
+                                                                                   : 0);
   return out;
 }
 

@@ -6,13 +6,14 @@ namespace testing_support {
 RawValue QueryRaw(const std::string& key, const std::string& name) {
   RawValue raw;
   HKEY k = nullptr;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return raw;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
+    return raw;
   DWORD size = 0;
   if (::RegQueryValueExA(k, name.c_str(), nullptr, &raw.type, nullptr, &size) == ERROR_SUCCESS) {
     raw.data.resize(size);
-    raw.found = ::RegQueryValueExA(k, name.c_str(), nullptr, &raw.type,
-                                   raw.data.empty() ? nullptr : raw.data.data(),
-                                   &size) == ERROR_SUCCESS;
+    raw.found =
+        ::RegQueryValueExA(k, name.c_str(), nullptr, &raw.type,
+                           raw.data.empty() ? nullptr : raw.data.data(), &size) == ERROR_SUCCESS;
     raw.data.resize(size);
   }
   ::RegCloseKey(k);
@@ -29,12 +30,12 @@ std::string QueryText(const std::string& key, const std::string& name) {
 
 bool SetRegText(const std::string& key, const std::string& name, const std::string& value) {
   HKEY k = nullptr;
-  if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &k, nullptr) != ERROR_SUCCESS)
+  if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
+                        nullptr) != ERROR_SUCCESS)
     return false;
-  const bool ok = ::RegSetValueExA(k, name.c_str(), 0, REG_SZ,
-                                   reinterpret_cast<const BYTE*>(value.c_str()),
-                                   static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+  const bool ok =
+      ::RegSetValueExA(k, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
   ::RegCloseKey(k);
   return ok;
 }
