@@ -138,6 +138,25 @@ const char* NameOf(Closing how) {
 }
 void PrintTo(Closing how, std::ostream* os) { *os << NameOf(how); }
 
+// Enumeration callbacks: the first visible top-level window of a process; every child
+// window into a list.
+struct WindowSearch {
+  DWORD pid;
+  HWND found;
+};
+BOOL CALLBACK FindVisibleOfProcess(HWND window, LPARAM search) {
+  auto* s = reinterpret_cast<WindowSearch*>(search);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(window, &pid);
+  if (pid != s->pid || !::IsWindowVisible(window)) return TRUE;
+  s->found = window;
+  return FALSE;
+}
+BOOL CALLBACK CollectChild(HWND child, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+  return TRUE;
+}
+
 class Qen2005Window : public ::testing::TestWithParam<Closing> {
  protected:
   void SetUp() override {
@@ -151,13 +170,7 @@ class Qen2005Window : public ::testing::TestWithParam<Closing> {
         << command << ": error " << ::GetLastError();
     ASSERT_TRUE(WaitFor([this] { return (window_ = FindOwnWindow()) != nullptr; }))
         << "no window appeared";
-    ::EnumChildWindows(
-        window_,
-        [](HWND child, LPARAM self) -> BOOL {
-          reinterpret_cast<Qen2005Window*>(self)->children_.push_back(child);
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(this));
+    ::EnumChildWindows(window_, CollectChild, reinterpret_cast<LPARAM>(&children_));
   }
 
   void TearDown() override {
@@ -171,20 +184,8 @@ class Qen2005Window : public ::testing::TestWithParam<Closing> {
 
   // The visible top-level window of the started process.
   HWND FindOwnWindow() {
-    struct Search {
-      DWORD pid;
-      HWND found;
-    } search{process_.dwProcessId, nullptr};
-    ::EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(p);
-          DWORD pid = 0;
-          ::GetWindowThreadProcessId(w, &pid);
-          if (pid != s->pid || !::IsWindowVisible(w)) return TRUE;
-          s->found = w;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{process_.dwProcessId, nullptr};
+    ::EnumWindows(FindVisibleOfProcess, reinterpret_cast<LPARAM>(&search));
     return search.found;
   }
 
