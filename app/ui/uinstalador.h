@@ -41,7 +41,7 @@ enum : int {
 
 // The window's texts (Windows-1252).
 namespace text {
-inline constexpr const char* kCaption = "Aplica\xe7\xe3o para instala\xe7\xe3o do m\xf3dulo quarvel";
+inline constexpr const char* kCaption = "Aplica\xe7\xe3o para instala\xe7\xe3o do m\xf3" "dulo quarvel";
 inline constexpr const char* kRefusal =
     "A CONFIGURA\xc7\xc3O DO SEU MICRO N\xc3O PERMITE A INSTALA\xc7\xc3O DO SISTEMA. \r"
     "FAVOR ENTRAR EM CONTATO COM O TAVO DO SEU ESTADO PARA SOLUCIONAR O PROBLEMA.";

@@ -14,62 +14,14 @@
 #include "install/registry.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
+#include "support/win32_registry.h"
 
 namespace installtest {
 namespace {
 
-struct Raw {
-  bool found = false;
-  DWORD type = 0;
-  std::vector<uint8_t> data;
-};
-
-Raw Query(const std::string& key, const std::string& name) {
-  Raw raw;
-  HKEY k = nullptr;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
-    return raw;
-  DWORD size = 0;
-  if (::RegQueryValueExA(k, name.c_str(), nullptr, &raw.type, nullptr, &size) == ERROR_SUCCESS) {
-    raw.data.resize(size);
-    raw.found = ::RegQueryValueExA(k, name.c_str(), nullptr, &raw.type, raw.data.data(), &size) ==
-                ERROR_SUCCESS;
-  }
-  ::RegCloseKey(k);
-  return raw;
-}
-
-std::string Text(const Raw& raw) {
-  EXPECT_EQ(raw.type, static_cast<DWORD>(REG_SZ));
-  EXPECT_FALSE(raw.data.empty());
-  if (raw.data.empty()) return "<absent>";
-  EXPECT_EQ(raw.data.back(), 0) << "no terminating zero";
-  return std::string(raw.data.begin(), raw.data.end() - 1);
-}
-
-// Deletes a key with everything below it.
-void DeleteTree(HKEY root, const std::string& path) {
-  HKEY k = nullptr;
-  if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS) return;
-  char name[256];
-  for (;;) {
-    DWORD n = sizeof name;
-    if (::RegEnumKeyExA(k, 0, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    DeleteTree(k, name);
-  }
-  ::RegCloseKey(k);
-  ::RegDeleteKeyA(root, path.c_str());
-}
-
-void SetText(const std::string& key, const std::string& name, const std::string& value) {
-  HKEY k = nullptr;
-  ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &k, nullptr),
-            ERROR_SUCCESS);
-  ::RegSetValueExA(k, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
-  ::RegCloseKey(k);
-}
+using testing_support::DeleteRegTree;
+using testing_support::QueryRaw;
+using testing_support::QueryText;
 
 // Every test starts and ends without the database engine's keys.
 class RealRegistry : public ::testing::Test {
@@ -77,8 +29,8 @@ class RealRegistry : public ::testing::Test {
   void SetUp() override { Clean(); }
   void TearDown() override { Clean(); }
   static void Clean() {
-    DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Ondrel");
-    DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\InstallerTests");
+    DeleteRegTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Ondrel");
+    DeleteRegTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\InstallerTests");
   }
   testing_support::ScriptedDialogs dialogs_;
   sys::TComponent window_{nullptr};
@@ -94,17 +46,17 @@ TEST_F(RealRegistry, TheElevenSettingsLandWithTheirTypes) {
   const std::string e = "SOFTWARE\\Ondrel\\Database Engine";
   const std::string init = e + "\\Settings\\DRIVERS\\TABULA\\INIT";
   const std::string create = e + "\\Settings\\DRIVERS\\TABULA\\TABLE CREATE";
-  EXPECT_EQ(Text(Query(e, "DLLPATH")), "C:\\ODE");
-  EXPECT_EQ(Text(Query(e, "RESOURCE")), "0009");
-  EXPECT_EQ(Text(Query("SOFTWARE\\Ondrel\\OLW32", "OLAPIPATH")), "C:\\ODE");
-  EXPECT_EQ(Text(Query(init, "VERSION")), "4.0");
-  EXPECT_EQ(Text(Query(init, "TYPE")), "FILE");
-  EXPECT_EQ(Text(Query(init, "LANGDRIVER")), "ANSI850");
-  EXPECT_EQ(Text(Query(create, "LEVEL")), "7");
-  EXPECT_EQ(Text(Query(create, "BLOCK SIZE")), "2048");
-  EXPECT_EQ(Text(Query(create, "FILL FACTOR")), "95");
-  EXPECT_EQ(Text(Query(create, "STRICTINTEGRTY")), "TRUE");
-  EXPECT_EQ(Text(Query(e + "\\Settings\\SYSTEM\\INIT", "LOCAL SHARE")), "TRUE");
+  EXPECT_EQ(QueryText(e, "DLLPATH"), "C:\\ODE");
+  EXPECT_EQ(QueryText(e, "RESOURCE"), "0009");
+  EXPECT_EQ(QueryText("SOFTWARE\\Ondrel\\OLW32", "OLAPIPATH"), "C:\\ODE");
+  EXPECT_EQ(QueryText(init, "VERSION"), "4.0");
+  EXPECT_EQ(QueryText(init, "TYPE"), "FILE");
+  EXPECT_EQ(QueryText(init, "LANGDRIVER"), "ANSI850");
+  EXPECT_EQ(QueryText(create, "LEVEL"), "7");
+  EXPECT_EQ(QueryText(create, "BLOCK SIZE"), "2048");
+  EXPECT_EQ(QueryText(create, "FILL FACTOR"), "95");
+  EXPECT_EQ(QueryText(create, "STRICTINTEGRTY"), "TRUE");
+  EXPECT_EQ(QueryText(e + "\\Settings\\SYSTEM\\INIT", "LOCAL SHARE"), "TRUE");
 }
 
 TEST_F(RealRegistry, ValueKindsGetTheirRegistryTypes) {
@@ -115,14 +67,14 @@ TEST_F(RealRegistry, ValueKindsGetTheirRegistryTypes) {
   ASSERT_TRUE(item.WriteRegValue(lm, key, "bool", true));
   ASSERT_TRUE(item.WriteRegValue(lm, key, "real", 0.5));
   ASSERT_TRUE(item.WriteRegValue(lm, key, "none", std::monostate{}));
-  Raw i = Query(key, "int"), b = Query(key, "bool"), r = Query(key, "real");
+  const auto i = QueryRaw(key, "int"), b = QueryRaw(key, "bool"), r = QueryRaw(key, "real");
   EXPECT_EQ(i.type, static_cast<DWORD>(REG_DWORD));
   EXPECT_EQ(i.data, (std::vector<uint8_t>{4, 3, 2, 1}));
   EXPECT_EQ(b.type, static_cast<DWORD>(REG_DWORD));
   EXPECT_EQ(b.data, (std::vector<uint8_t>{1, 0, 0, 0}));
   EXPECT_EQ(r.type, static_cast<DWORD>(REG_BINARY));
   EXPECT_EQ(r.data, (std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0xE0, 0x3F}));
-  EXPECT_FALSE(Query(key, "none").found);
+  EXPECT_FALSE(QueryRaw(key, "none").found);
 }
 
 TEST_F(RealRegistry, AccessorReadsTextAndRefusesOtherTypes) {
@@ -150,8 +102,8 @@ TEST_F(RealRegistry, TheEngineFindsItsPathsInTheRegistry) {
     ::GetModuleFileNameA(nullptr, program, MAX_PATH);
     EXPECT_EQ(engine.SourceDir(), inst::FolderPart(program));
   }
-  SetText("SOFTWARE\\Ondrel\\Database Engine", "DLLPath", "D:\\ODE");
-  SetText("SOFTWARE\\Ondrel\\OLW32", "OLAPIPATH", "D:\\OLAPI");
+  testing_support::SetRegText("SOFTWARE\\Ondrel\\Database Engine", "DLLPath", "D:\\ODE");
+  testing_support::SetRegText("SOFTWARE\\Ondrel\\OLW32", "OLAPIPATH", "D:\\OLAPI");
   inst::TInstall engine(&window_);
   EXPECT_EQ(engine.DbapiDir(), "D:\\ODE");
   EXPECT_EQ(engine.DbapiConfigFile(), "");  // the key opened; the value is missing
@@ -163,7 +115,7 @@ TEST_F(RealRegistry, ThePresenceTestFindsAnInstalledEngine) {
   std::string ode = dir.Path() + "ODE";
   ::CreateDirectoryA(ode.c_str(), nullptr);
   EXPECT_FALSE(inst::DatabaseEnginePresent());
-  SetText("SOFTWARE\\Ondrel\\Database Engine", "DLLPATH", " " + ode + ";C:\\X ");
+  testing_support::SetRegText("SOFTWARE\\Ondrel\\Database Engine", "DLLPATH", " " + ode + ";C:\\X ");
   EXPECT_FALSE(inst::DatabaseEnginePresent());
   // File names compare without regard to case.
   testing_support::WriteFileBytes(ode + "\\DBAPI32.DLL", {0});

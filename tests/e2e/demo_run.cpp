@@ -1,0 +1,175 @@
+// The demo's automatic run: starts Install.exe from the medium, presses "Instalar o
+// Sistema", answers the message boxes, saves screenshots (the window at start, the
+// gauge mid-run, the final message, the finished window, the refusal of a second run)
+// and prints what was installed: files, registry values with their types, and the
+// Start Menu group with its shortcuts.
+//   demo_run INSTALL_EXE SCREENSHOT_DIR
+// Exit code: the installer's own from the first run (0 when it completed).
+#include <windows.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "e2e/automation.h"
+#include "e2e/machine.h"
+#include "e2e/screenshot.h"
+#include "support/win32_registry.h"
+
+namespace fs = std::filesystem;
+using namespace e2e;
+
+namespace {
+
+std::string g_shots;
+
+// A message box's text for the log: its carriage returns as line ends.
+std::string Printable(std::string text) {
+  for (char& c : text)
+    if (c == '\r') c = '\n';
+  return text;
+}
+
+// The screen inside the union of the window's and the box's rectangles.
+void Shot(const char* name, HWND window, HWND box = nullptr) {
+  RECT r{};
+  ::GetWindowRect(window, &r);
+  if (box) {
+    RECT b{};
+    ::GetWindowRect(box, &b);
+    ::UnionRect(&r, &r, &b);
+  }
+  const Image screen = Capture(::GetDesktopWindow());
+  const Image part = Crop(screen, r.left, r.top, r.right - r.left, r.bottom - r.top);
+  const std::string path = g_shots + "\\" + name + ".png";
+  std::printf("screenshot %s: %s\n", name, SavePng(part, path) ? "saved" : "NOT saved");
+}
+
+int BluePixels(HWND window) {
+  const Image client = Capture(window, true);
+  int blue = 0;
+  for (int y = 248; y < 248 + 145 && y < client.height; ++y)
+    for (int x = 198; x < 198 + 163 && x < client.width; ++x)
+      if (client.At(x, y) == kRgbBlue) ++blue;
+  return blue;
+}
+
+const char* TypeName(DWORD type) {
+  switch (type) {
+    case REG_SZ:
+      return "REG_SZ";
+    case REG_DWORD:
+      return "REG_DWORD";
+    case REG_BINARY:
+      return "REG_BINARY";
+    default:
+      return "other";
+  }
+}
+
+void PrintInstalled(const std::string& engineDir) {
+  for (const std::string& dir : {std::string("C:\\QEN2005"), engineDir}) {
+    std::printf("\nfiles under %s:\n", dir.c_str());
+    for (const auto& [name, info] : FilesBelow(dir))
+      std::printf("  %-28s %8zu bytes%s\n", name.c_str(), info.data.size(),
+                  info.readOnly ? ", read-only" : "");
+  }
+  std::printf("\nregistry (HKEY_LOCAL_MACHINE):\n");
+  const std::string e = "SOFTWARE\\Ondrel\\Database Engine";
+  const std::string t = e + "\\Settings\\DRIVERS\\TABULA";
+  const std::pair<std::string, const char*> values[] = {
+      {e, "DLLPATH"},
+      {e, "RESOURCE"},
+      {"SOFTWARE\\Ondrel\\OLW32", "OLAPIPATH"},
+      {t + "\\INIT", "VERSION"},
+      {t + "\\INIT", "TYPE"},
+      {t + "\\INIT", "LANGDRIVER"},
+      {t + "\\TABLE CREATE", "LEVEL"},
+      {t + "\\TABLE CREATE", "BLOCK SIZE"},
+      {t + "\\TABLE CREATE", "FILL FACTOR"},
+      {t + "\\TABLE CREATE", "STRICTINTEGRTY"},
+      {e + "\\Settings\\SYSTEM\\INIT", "LOCAL SHARE"}};
+  for (const auto& [key, name] : values) {
+    const testing_support::RawValue raw = testing_support::QueryRaw(key, name);
+    std::printf("  %s\\%s = %s (%s)\n", key.c_str(), name,
+                raw.found ? testing_support::QueryText(key, name).c_str() : "<absent>",
+                raw.found ? TypeName(raw.type) : "-");
+  }
+  const std::string group = ProgramsFolder() + "\\TAVO";
+  std::printf("\nStart Menu group %s:\n", group.c_str());
+  WaitUntil([&] { return fs::exists(group + "\\QEN 2005 Leiame.lnk"); }, 15s);
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(group, ec))
+    std::printf("  %s\n", entry.path().filename().string().c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: demo_run INSTALL_EXE SCREENSHOT_DIR\n");
+    return 2;
+  }
+  g_shots = argv[2];
+  fs::create_directories(g_shots);
+
+  Process installer(argv[1]);
+  HWND window = WaitForWindow(installer.Id(), "TFrmInstala", 60s);
+  if (!window) {
+    std::fprintf(stderr, "demo_run: the installer window did not appear\n");
+    return 1;
+  }
+  ::Sleep(500);
+  Shot("1-start", window);
+  // The engine folder as the window shows it: the second of the two folder fields.
+  std::string engineFolder;
+  for (const Control& c : Children(window))
+    if (c.cls == "Edit") engineFolder = c.text;
+
+  std::printf("pressing \"Instalar o Sistema\"\n");
+  Click(ChildByText(window, "&Instalar o Sistema").handle);
+  // Catch the gauge part of the way, then answer whatever the installer asks.
+  bool midShot = false;
+  int full = 0;
+  for (;;) {
+    MessageBox box = WaitForMessageBox(installer.Id(), 30ms);
+    if (!box.found()) {
+      const int blue = BluePixels(window);
+      if (!midShot && blue > 200 && blue < 8000) {
+        Shot("2-running", window);
+        midShot = true;
+      }
+      if (!installer.Running()) break;
+      continue;
+    }
+    std::printf("message box: %s\n", Printable(box.text).c_str());
+    if (box.text == "Installation completed with success" || box.text == "Installation canceled") {
+      Shot("3-final-message", window, box.handle);
+      Answer(box, IDOK);
+      break;
+    }
+    // A disk prompt or an error: the demo medium has both disks, so give up.
+    Answer(box, box.buttons.front() == IDOK ? IDOK : IDABORT);
+    if (++full > 20) break;
+  }
+  if (!midShot) std::printf("screenshot 2-running: the run was too quick to catch mid-way\n");
+  WaitUntil([&] { return ::IsWindowEnabled(ChildByText(window, "&Sair da instala\xe7\xe3o").handle); },
+            10s);
+  Shot("4-finished", window);
+  Click(ChildByText(window, "&Sair da instala\xe7\xe3o").handle);
+  const int code = installer.Wait(30s);
+  std::printf("Install.exe ended with exit code %d\n", code);
+
+  PrintInstalled(engineFolder);
+
+  std::printf("\nstarting Install.exe again on the same machine\n");
+  Process again(argv[1]);
+  MessageBox refusal = WaitForMessageBox(again.Id(), 60s);
+  if (refusal.found()) {
+    std::printf("message box: %s\n", Printable(refusal.text).c_str());
+    Shot("5-second-run-refused", refusal.handle);
+    Answer(refusal, IDOK);
+  }
+  std::printf("second Install.exe ended with exit code %d\n", again.Wait(30s));
+  return code;
+}

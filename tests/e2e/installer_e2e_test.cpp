@@ -1,0 +1,274 @@
+// The real Install.exe, started from a copy of the demo medium under Wine, worked
+// through its window and message boxes as a person would, and judged by what it shows
+// and what it leaves on disk, in the registry and in the Start Menu.
+#ifdef _WIN32
+#include <filesystem>
+
+#include "e2e/installer_session.h"
+#include "support/win32_registry.h"
+
+namespace e2e {
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::QueryText;
+
+constexpr const char* kCompleted = "Installation completed with success";
+constexpr const char* kCanceled = "Installation canceled";
+const std::string kEngineKey = "SOFTWARE\\Ondrel\\Database Engine";
+
+using Installer = InstallerSession;
+
+TEST_F(Installer, TheWindowAtStart) {
+  ASSERT_NE(Start(), nullptr);
+  Snapshot("start");
+  EXPECT_EQ(TextOf(Window()), kCaption);
+  const SIZE client = ClientSize(Window());
+  EXPECT_EQ(client.cx, 380);
+  EXPECT_EQ(client.cy, 416);
+  const LONG style = ::GetWindowLongA(Window(), GWL_STYLE);
+  EXPECT_EQ(style & WS_SYSMENU, 0) << "no border icons";
+  EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
+
+  struct Expected {
+    const char* cls;
+    std::string text;
+    RECT rect;
+    bool enabled;
+  };
+  const std::string engineDir = DefaultEngineFolder();
+  const std::vector<Expected> expected = {
+      // Tab order: the two folder fields, then the two buttons.
+      {"Edit", "C:\\QEN2005", {16, 136, 361, 157}, false},
+      {"Edit", engineDir, {16, 192, 361, 213}, false},
+      {"Button", kInstall, {16, 276, 168, 309}, true},
+      {"Button", kExit, {16, 336, 168, 369}, true},
+      {"Static", "Instituto Tavo", {64, 27, 373, 43}, true},
+      {"Static", "M\xf3" "dulo Quarvel - QEN 2005", {16, 64, 353, 88}, true},
+      {"Static", "Diret\xf3rio de instala\xe7\xe3o da aplica\xe7\xe3o", {16, 120, 222, 133}, true},
+      {"Static", "Diret\xf3rio DBAPI", {16, 176, 102, 189}, true},
+      {"Static", "Andamento do processo:", {198, 232, 339, 245}, true},
+  };
+  const std::vector<Control> children = Children(Window());
+  ASSERT_EQ(children.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const Control& c = children[i];
+    SCOPED_TRACE(expected[i].text);
+    EXPECT_EQ(c.cls, expected[i].cls);
+    EXPECT_EQ(c.text, expected[i].text);
+    EXPECT_EQ(c.rect.left, expected[i].rect.left);
+    EXPECT_EQ(c.rect.top, expected[i].rect.top);
+    EXPECT_EQ(c.rect.right, expected[i].rect.right);
+    EXPECT_EQ(c.rect.bottom, expected[i].rect.bottom);
+    EXPECT_EQ(c.enabled, expected[i].enabled);
+    EXPECT_TRUE(c.visible);
+  }
+  // The labels are yellow on teal; the gauge shows an empty white disc.
+  const Image client = Capture(Window(), true);
+  EXPECT_EQ(client.At(5, 5), 0x008080u);
+  EXPECT_TRUE(PieShows(Gauge(), 0));
+  EXPECT_EQ(Exit(), 1);  // left without installing
+}
+
+TEST_F(Installer, AFullRunInstallsEverything) {
+  ASSERT_NE(Start(), nullptr);
+  const std::string engineDir = DefaultEngineFolder();
+  PressInstall();
+  MessageBox done = NextBox();
+  ASSERT_TRUE(done.found());
+  Snapshot("completed");
+  EXPECT_EQ(done.text, kCompleted);
+  EXPECT_EQ(done.buttons, std::vector<int>{IDOK});
+  EXPECT_TRUE(PieShows(Gauge(), 100));
+  // Both buttons stay disabled until the final message is answered.
+  EXPECT_FALSE(Button(kExit).enabled);
+  EXPECT_FALSE(Button(kInstall).enabled);
+  Answer(done, IDOK);
+  EXPECT_TRUE(WaitUntil([&] { return Button(kExit).enabled; }, 10s));
+  EXPECT_FALSE(Button(kInstall).enabled);
+
+  // Every file with its bytes and time.
+  const auto app = FilesBelow("C:\\QEN2005"), expectedApp = ExpectedApplicationFiles();
+  const auto engine = FilesBelow(engineDir), expectedEngine = ExpectedEngineFiles();
+  ASSERT_FALSE(expectedApp.empty());
+  for (const auto* pair : {&app, &engine}) ASSERT_FALSE(pair->empty());
+  std::vector<std::string> names, expectedNames;
+  for (const auto& [n, f] : app) names.push_back(n);
+  for (const auto& [n, f] : expectedApp) expectedNames.push_back(n);
+  EXPECT_EQ(names, expectedNames);
+  for (const auto& [name, want] : expectedApp) {
+    const auto got = app.find(name);
+    if (got == app.end()) continue;
+    EXPECT_EQ(got->second.data, want.data) << name;
+    EXPECT_EQ(CompareFileTime(&got->second.written, &want.written), 0) << name;
+  }
+  EXPECT_EQ(engine.size(), expectedEngine.size());
+  for (const auto& [name, want] : expectedEngine) {
+    const auto got = engine.find(name);
+    ASSERT_NE(got, engine.end()) << name;
+    EXPECT_EQ(got->second.data, want.data) << name;
+  }
+
+  // The eleven settings.
+  EXPECT_EQ(QueryText(kEngineKey, "DLLPATH"), engineDir);
+  EXPECT_EQ(QueryText(kEngineKey, "RESOURCE"), "0009");
+  EXPECT_EQ(QueryText("SOFTWARE\\Ondrel\\OLW32", "OLAPIPATH"), engineDir);
+  const std::string tabula = kEngineKey + "\\Settings\\DRIVERS\\TABULA";
+  EXPECT_EQ(QueryText(tabula + "\\INIT", "VERSION"), "4.0");
+  EXPECT_EQ(QueryText(tabula + "\\INIT", "TYPE"), "FILE");
+  EXPECT_EQ(QueryText(tabula + "\\INIT", "LANGDRIVER"), "ANSI850");
+  EXPECT_EQ(QueryText(tabula + "\\TABLE CREATE", "LEVEL"), "7");
+  EXPECT_EQ(QueryText(tabula + "\\TABLE CREATE", "BLOCK SIZE"), "2048");
+  EXPECT_EQ(QueryText(tabula + "\\TABLE CREATE", "FILL FACTOR"), "95");
+  EXPECT_EQ(QueryText(tabula + "\\TABLE CREATE", "STRICTINTEGRTY"), "TRUE");
+  EXPECT_EQ(QueryText(kEngineKey + "\\Settings\\SYSTEM\\INIT", "LOCAL SHARE"), "TRUE");
+
+  // The group and its three shortcuts.
+  const std::string group = ProgramsFolder() + "\\TAVO";
+  for (const char* link : {"QEN 2005.lnk", "QEN 2005 Help.lnk", "QEN 2005 Leiame.lnk"})
+    EXPECT_TRUE(WaitUntil([&] { return fs::exists(group + "\\" + link); }, 20s)) << link;
+  Snapshot("finished");
+  EXPECT_EQ(Exit(), 0);
+
+  // The engine is now present: a second start refuses to run.
+  Launch();
+  MessageBox refusal = NextBox();
+  ASSERT_TRUE(refusal.found());
+  EXPECT_EQ(refusal.text.substr(0, 20), "A CONFIGURA\xc7\xc3O DO SE");
+  Answer(refusal, IDOK);
+  EXPECT_EQ(WaitExit(), 2);
+}
+
+TEST_F(Installer, TheDiskTwoPrompt) {
+  fs::rename(Disk2(), medium_ + "LATER");
+  ASSERT_NE(Start(), nullptr);
+  PressInstall();
+  MessageBox prompt = NextBox();
+  ASSERT_TRUE(prompt.found());
+  Snapshot("disk-prompt");
+  EXPECT_EQ(prompt.text, "Please, Insert Disk 2");
+  EXPECT_EQ(prompt.buttons, (std::vector<int>{IDOK, IDCANCEL}));
+  // Four items done: the gauge stands at 80.
+  EXPECT_TRUE(PieShows(Gauge(), 80));
+  Answer(prompt, IDCANCEL);
+  MessageBox sure = NextBox();
+  EXPECT_EQ(sure.text, "Are you sure you want to terminate this installation?");
+  EXPECT_EQ(sure.buttons, (std::vector<int>{IDYES, IDNO}));
+  Answer(sure, IDNO);
+  prompt = NextBox();
+  EXPECT_EQ(prompt.text, "Please, Insert Disk 2");
+  fs::rename(medium_ + "LATER", Disk2());
+  Answer(prompt, IDOK);
+  MessageBox done = NextBox();
+  EXPECT_EQ(done.text, kCompleted);
+  Answer(done, IDOK);
+  EXPECT_EQ(Exit(), 0);
+  EXPECT_TRUE(fs::exists("C:\\QEN2005\\QEN2005.EXE"));
+}
+
+TEST_F(Installer, GivingUpOnDiskTwoCancels) {
+  fs::rename(Disk2(), medium_ + "LATER");
+  ASSERT_NE(Start(), nullptr);
+  PressInstall();
+  MessageBox prompt = NextBox();
+  Answer(prompt, IDCANCEL);
+  Answer(NextBox(), IDYES);
+  MessageBox end = NextBox();
+  EXPECT_EQ(end.text, kCanceled);
+  Answer(end, IDOK);
+  EXPECT_TRUE(PieShows(Gauge(), 80));
+  EXPECT_FALSE(fs::exists("C:\\QEN2005\\QEN2005.EXE"));
+  EXPECT_EQ(Exit(), 1);
+}
+
+TEST_F(Installer, AbortOnADamagedPackageStopsTheRun) {
+  Damage(Disk1() + "LD.PCK");
+  ASSERT_NE(Start(), nullptr);
+  PressInstall();
+  MessageBox error = NextBox();
+  ASSERT_TRUE(error.found());
+  Snapshot("error");
+  const std::string disk1Upper = [&] {
+    std::string s = Disk1();
+    for (char& c : s)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+  }();
+  EXPECT_EQ(error.text.rfind("Error while decompressing " + disk1Upper + "LD.PCK to ", 0), 0u)
+      << error.text;
+  EXPECT_EQ(error.buttons, (std::vector<int>{IDABORT, IDRETRY, IDIGNORE}));
+  Answer(error, IDABORT);
+  MessageBox end = NextBox();
+  EXPECT_EQ(end.text, kCanceled);
+  Answer(end, IDOK);
+  EXPECT_TRUE(PieShows(Gauge(), 40));
+  // Items 3 to 7 did not run.
+  EXPECT_FALSE(fs::exists("C:\\QEN2005"));
+  EXPECT_EQ(QueryText(kEngineKey, "DLLPATH"), "<absent>");
+  EXPECT_FALSE(fs::exists(ProgramsFolder() + "\\TAVO"));
+  EXPECT_EQ(Exit(), 1);
+}
+
+TEST_F(Installer, IgnoringEveryErrorRunsEveryItem) {
+  for (const std::string p : {"DISK1\\DBAPI.PCK", "DISK1\\LD.PCK", "DISK1\\HELP.PCK",
+                              "DISK1\\BD.PCK", "DISK2\\APP.PCK", "DISK2\\DBSQL32.PCK"})
+    Damage(medium_ + p);
+  ASSERT_NE(Start(), nullptr);
+  PressInstall();
+  int errors = 0;
+  MessageBox box = NextBox();
+  while (box.found() && box.text.rfind("Error while decompressing", 0) == 0) {
+    ++errors;
+    Answer(box, IDIGNORE);
+    box = NextBox();
+  }
+  EXPECT_EQ(errors, 6);
+  EXPECT_EQ(box.text, kCompleted);
+  Answer(box, IDOK);
+  EXPECT_TRUE(PieShows(Gauge(), 100));
+  // Item 2's settings and item 7's group still came.
+  EXPECT_EQ(QueryText(kEngineKey, "RESOURCE"), "0009");
+  EXPECT_TRUE(WaitUntil([] { return fs::exists(ProgramsFolder() + "\\TAVO"); }, 20s));
+  EXPECT_EQ(Exit(), 0);
+}
+
+TEST_F(Installer, RetryAfterThePackageWasReplaced) {
+  const std::string good = scratch_.Path() + "LD.GOOD";
+  fs::copy_file(Disk1() + "LD.PCK", good);
+  Damage(Disk1() + "LD.PCK");
+  ASSERT_NE(Start(), nullptr);
+  PressInstall();
+  MessageBox error = NextBox();
+  ASSERT_TRUE(error.found());
+  fs::copy_file(good, Disk1() + "LD.PCK", fs::copy_options::overwrite_existing);
+  Answer(error, IDRETRY);
+  MessageBox done = NextBox();
+  EXPECT_EQ(done.text, kCompleted);
+  Answer(done, IDOK);
+  EXPECT_EQ(QueryText(kEngineKey + "\\Settings\\DRIVERS\\TABULA\\INIT", "LANGDRIVER"), "ANSI850");
+  EXPECT_EQ(Exit(), 0);
+}
+
+TEST_F(Installer, RefusesWhereAnEngineIsInstalled) {
+  const std::string ode = scratch_.Path() + "ODE";
+  fs::create_directories(ode);
+  testing_support::WriteFileBytes(ode + "\\dbapi32.dll", {'M', 'Z'});
+  ASSERT_TRUE(testing_support::SetRegText(kEngineKey, "DLLPATH", ode));
+  // The window never shows; the message does.
+  Launch();
+  MessageBox refusal = NextBox();
+  ASSERT_TRUE(refusal.found());
+  EXPECT_EQ(refusal.text,
+            "A CONFIGURA\xc7\xc3O DO SEU MICRO N\xc3O PERMITE A INSTALA\xc7\xc3O DO SISTEMA. \r"
+            "FAVOR ENTRAR EM CONTATO COM O TAVO DO SEU ESTADO PARA SOLUCIONAR O PROBLEMA.");
+  EXPECT_EQ(refusal.title, "Error");
+  EXPECT_EQ(WaitForWindow(pid_, "TFrmInstala", 200ms), nullptr);
+  Answer(refusal, IDOK);
+  EXPECT_EQ(WaitExit(), 2);
+  EXPECT_FALSE(fs::exists("C:\\QEN2005"));
+  EXPECT_EQ(QueryText(kEngineKey, "RESOURCE"), "<absent>");
+}
+
+}  // namespace
+}  // namespace e2e
+#endif

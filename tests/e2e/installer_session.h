@@ -1,0 +1,73 @@
+// One run of the real Install.exe from a copy of the demo medium: the test starts it,
+// works its window and message boxes through the automation helpers, and looks at the
+// machine afterwards. The machine is cleaned before and after.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "e2e/automation.h"
+#include "e2e/machine.h"
+#include "e2e/screenshot.h"
+#include "support/test_files.h"
+
+namespace e2e {
+
+// The installer window's layout: the gauge's rectangle in its client area.
+inline constexpr RECT kGaugeRect = {198, 248, 198 + 163, 248 + 145};
+
+// The texts of the window and its answers (Windows-1252).
+inline constexpr const char* kCaption = "Aplica\xe7\xe3o para instala\xe7\xe3o do m\xf3" "dulo quarvel";
+inline constexpr const char* kInstall = "&Instalar o Sistema";
+inline constexpr const char* kExit = "&Sair da instala\xe7\xe3o";
+
+class InstallerSession : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Folders of the medium copy, ending with `\`.
+  std::string Disk1() const { return medium_ + "DISK1\\"; }
+  std::string Disk2() const { return medium_ + "DISK2\\"; }
+
+  // Starts Install.exe from DISK1.
+  void Launch(const std::string& args = "");
+  // Starts it and waits for its window (null when none came).
+  HWND Start(const std::string& args = "");
+  HWND Window() const { return window_; }
+  Control Button(const char* text) const { return ChildByText(window_, text); }
+  // Presses "Instalar o Sistema".
+  void PressInstall();
+  // Waits for the next message box of the installer.
+  MessageBox NextBox(std::chrono::milliseconds timeout = 60s);
+  // Answers the box and expects one with `text` next; returns it.
+  MessageBox ExpectBox(const std::string& text);
+  // Presses "Sair da instalação" and returns the exit code.
+  int Exit();
+  // Waits for the program to end by itself and returns the exit code.
+  int WaitExit();
+
+  // The gauge as it is on the screen now.
+  Image Gauge() const;
+  // Whether the gauge's pie shows this percentage: sampled on a ring inside the disc,
+  // blue up to the angle of the percentage clockwise from 12 o'clock, white after it.
+  static testing::AssertionResult PieShows(const Image& gauge, int percent);
+
+  // Saves a screenshot of the installer window, when a folder for them was named.
+  void Snapshot(const std::string& name) const;
+
+  // What the medium's packages hold, extracted by our own reader, by target folder.
+  std::map<std::string, FileInfo> ExpectedApplicationFiles();
+  std::map<std::string, FileInfo> ExpectedEngineFiles();
+  std::map<std::string, FileInfo> Expected(const std::vector<std::string>& packages);
+
+  testing_support::ScratchDir scratch_;
+  std::string medium_;
+  std::unique_ptr<Process> process_;
+  HWND window_ = nullptr;
+  DWORD pid_ = 0;
+};
+
+}  // namespace e2e
