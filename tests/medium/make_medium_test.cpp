@@ -45,7 +45,13 @@ const std::vector<Package> kPackages = {
     {"DISK2", "DBSQL32.PCK", "DBSQL32", {"DBSQL32.CFG", "DBSQL32.DLL"}},
 };
 
-std::string Quote(const std::string& text) { return "'" + text + "'"; }
+// A path quoted for the shell (the scratch paths hold no quote).
+std::string Quote(const std::string& text) {
+  std::string quoted = text;
+  quoted.insert(quoted.begin(), '\'');
+  quoted.push_back('\'');
+  return quoted;
+}
 
 // UTF-8 text turned into Windows-1252 with CR LF line ends, the way the medium must hold
 // it. Only ASCII and the Latin-1 letters and signs (U+00A0 to U+00FF, the same codes in
