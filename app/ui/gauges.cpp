@@ -1,5 +1,7 @@
 #include "app/ui/gauges.h"
 
+#include <utility>
+
 #include "app/core/gauge_math.h"
 #include "platform/exceptions.h"
 #include "platform/format.h"
@@ -104,9 +106,9 @@ void TGauge::SetBounds(int left, int top, int width, int height) {
 
 void TGauge::SetVisible(bool visible) {
   if (visible == visible_) return;
-  if (visible_) Invalidate(true);
   visible_ = visible;
-  Invalidate(false);
+  // Hidden, what lies beneath shows again; shown, the parent's next paint draws it.
+  Invalidate(!visible);
 }
 
 void TGauge::SetMinValue(int32_t value) {

@@ -79,11 +79,6 @@ TEST(GaugeMath, ShareBeyond32BitsIsClamped) {
   EXPECT_EQ(app::GaugeShare(kMax32, -200), kMin32);
 }
 
-TEST(GaugeMath, PaintRectangleKeepsTheFrameOfASingleBorder) {
-  EXPECT_EQ(app::GaugePaintRect(163, 145, true), (GaugeRect{1, 1, 162, 144}));
-  EXPECT_EQ(app::GaugePaintRect(163, 145, false), (GaugeRect{0, 0, 163, 145}));
-}
-
 TEST(GaugeMath, TextOriginUsesTruncatingDivision) {
   const GaugeRect installer{1, 1, 162, 144};
   EXPECT_EQ(app::GaugeTextOrigin(installer, 25, 13), (GaugePoint{68, 65}));
@@ -120,11 +115,6 @@ TEST(GaugeMath, PieOfTheInstallersGauge) {
   // Without a border the box is the paint rectangle itself.
   EXPECT_EQ(app::GaugePieLayout(GaugeRect{0, 0, 163, 145}, false, 25).box,
             (GaugeRect{0, 0, 163, 145}));
-}
-
-TEST(GaugeMath, PieStartAtHundredPercentMeetsTheEndPoint) {
-  EXPECT_EQ(app::GaugePieStart(81, 72, 100), (GaugePoint{81, 0}));
-  EXPECT_EQ(app::GaugePieStart(81, 72, 0), (GaugePoint{81, 0}));
 }
 
 TEST(GaugeMath, ThinWedgesOfASmallPieAreDrawnAsNothingOrAsTheDisc) {
