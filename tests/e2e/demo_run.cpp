@@ -3,8 +3,9 @@
 // gauge mid-run, the final message, the finished window, the refusal of a second run)
 // and prints what was installed: files, registry values with their types, and the
 // Start Menu group with its shortcuts.
-//   demo_run INSTALL_EXE SCREENSHOT_DIR
-// Exit code: the installer's own from the first run (0 when it completed).
+//   demo_run run INSTALL_EXE SCREENSHOT_DIR   the automatic run, then the report
+//   demo_run report                           only the report (after a run by hand)
+// Exit code of a run: the installer's own from the first run (0 when it completed).
 #include <windows.h>
 
 #include <cstdio>
@@ -103,17 +104,15 @@ void PrintInstalled(const std::string& engineDir) {
     std::printf("  %s\n", entry.path().filename().string().c_str());
 }
 
-}  // namespace
+// The engine folder the installer wrote, or its default one.
+std::string EngineFolder() {
+  const std::string written =
+      testing_support::QueryText("SOFTWARE\\Ondrel\\Database Engine", "DLLPATH");
+  return written.empty() || written[0] == '<' ? DefaultEngineFolder() : written;
+}
 
-int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: demo_run INSTALL_EXE SCREENSHOT_DIR\n");
-    return 2;
-  }
-  g_shots = argv[2];
-  fs::create_directories(g_shots);
-
-  Process installer(argv[1]);
+int Run(const std::string& installExe) {
+  Process installer(installExe);
   HWND window = WaitForWindow(installer.Id(), "TFrmInstala", 60s);
   if (!window) {
     std::fprintf(stderr, "demo_run: the installer window did not appear\n");
@@ -166,7 +165,7 @@ int main(int argc, char** argv) {
   PrintInstalled(engineFolder);
 
   std::printf("\nstarting Install.exe again on the same machine\n");
-  Process again(argv[1]);
+  Process again(installExe);
   ShownBox refusal = WaitForMessageBox(again.Id(), 60s);
   if (refusal.found()) {
     std::printf("message box: %s\n", Printable(refusal.text).c_str());
@@ -175,4 +174,21 @@ int main(int argc, char** argv) {
   }
   std::printf("second Install.exe ended with exit code %d\n", again.Wait(30s));
   return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "report" && argc == 2) {
+    PrintInstalled(EngineFolder());
+    return 0;
+  }
+  if (mode == "run" && argc == 4) {
+    g_shots = argv[3];
+    fs::create_directories(g_shots);
+    return Run(argv[2]);
+  }
+  std::fprintf(stderr, "usage: demo_run run INSTALL_EXE SCREENSHOT_DIR | demo_run report\n");
+  return 2;
 }

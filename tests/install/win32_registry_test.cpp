@@ -1,6 +1,8 @@
 // The registry operations and the engine's path discovery on the real registry of the
 // test prefix, read back with the Win32 API.
 #ifdef _WIN32
+#include "support/win32_registry.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -14,7 +16,6 @@
 #include "install/registry.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
-#include "support/win32_registry.h"
 
 namespace installtest {
 namespace {
@@ -115,7 +116,8 @@ TEST_F(RealRegistry, ThePresenceTestFindsAnInstalledEngine) {
   std::string ode = dir.Path() + "ODE";
   ::CreateDirectoryA(ode.c_str(), nullptr);
   EXPECT_FALSE(inst::DatabaseEnginePresent());
-  testing_support::SetRegText("SOFTWARE\\Ondrel\\Database Engine", "DLLPATH", " " + ode + ";C:\\X ");
+  testing_support::SetRegText("SOFTWARE\\Ondrel\\Database Engine", "DLLPATH",
+                              " " + ode + ";C:\\X ");
   EXPECT_FALSE(inst::DatabaseEnginePresent());
   // File names compare without regard to case.
   testing_support::WriteFileBytes(ode + "\\DBAPI32.DLL", {0});
