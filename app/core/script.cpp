@@ -1,5 +1,7 @@
 #include "app/core/script.h"
 
+#include "app/core/install_log.h"
+
 namespace app {
 namespace {
 
@@ -51,6 +53,31 @@ void TInstallScript::Register() {
 
 void TInstallScript::AdvanceGauge(int32_t step) {
   host_.SetGaugeProgress(host_.GaugeProgress() + step);
+  if (log_) log_->Write("gauge " + std::to_string(host_.GaugeProgress()));
+}
+
+void TInstallScript::AttachLog(TInstallLog& log) {
+  log_ = &log;
+  for (inst::TInstallItem* item :
+       {&InstallItemLD, &InstallItemDBAPI, &InstallItemHELP, &InstallItemBD, &InstallItemAPP,
+        &InstallItemGrupoIcons, &InstallItemDBSQL32}) {
+    const std::string name = item->Name;
+    item->BeforeExecute = [&log](sys::TObject*, const std::string&, const std::string& msg) {
+      log.Write("  " + msg);
+    };
+    item->AfterExecute = [&log](sys::TObject*, int32_t action, const std::string& msg) {
+      log.Write(action == inst::kActionNone
+                    ? std::string("  done")
+                    : "  failed: " + msg + (action == inst::kActionIgnore ? " (ignored)" : ""));
+    };
+    inst::TIExecute work = std::move(item->OnExecute);
+    item->OnExecute = [&log, item, name, work](sys::TObject* sender, bool& Continue) {
+      if (item->Counting) return work(sender, Continue);
+      log.Write("item " + name + " \"" + item->Title + "\"");
+      work(sender, Continue);
+      log.Write("item " + name + (Continue ? " succeeded" : " failed: the run ends"));
+    };
+  }
 }
 
 void TInstallScript::Unpacking(inst::TInstallItem& item, const char* package,

@@ -13,6 +13,8 @@
 
 namespace app {
 
+class TInstallLog;
+
 // What the script needs of the window it sits in.
 class TScriptHost {
  public:
@@ -31,6 +33,9 @@ class TInstallScript {
 
   // Registers the items with the engine in their run order.
   void Register();
+  // Logs the run from now on: each item as it starts and ends, each operation's status
+  // and outcome, and the gauge after each step.
+  void AttachLog(TInstallLog& log);
 
   inst::TInstallItem& InstallItemLD;
   inst::TInstallItem& InstallItemDBAPI;
@@ -52,6 +57,7 @@ class TInstallScript {
 
   inst::TInstall& engine_;
   TScriptHost& host_;
+  TInstallLog* log_ = nullptr;
 };
 
 }  // namespace app

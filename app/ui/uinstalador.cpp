@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "app/core/install_log.h"
+#include "app/core/session_ports.h"
 #include "app/ui/artwork.h"
 #include "app/ui/gauges.h"
 #include "install/dbengine.h"
@@ -31,12 +33,14 @@ bool IsLabel(int id) {
 
 }  // namespace
 
-TFrmInstala::TFrmInstala(HINSTANCE instance)
+TFrmInstala::TFrmInstala(HINSTANCE instance, const TInstallOptions& options, TInstallLog* log)
     : sys::TComponent(nullptr),
       Install(CreateOwned<inst::TInstall>(*this)),
       Script(*this, Install, *this),
       Gauge1(CreateOwned<TGauge>(*this)),
       instance_(instance),
+      options_(options),
+      log_(log),
       teal_(::CreateSolidBrush(kTeal)),
       formFont_(MakeFont("MS Sans Serif", 11, false)),
       labelFont11_(MakeFont("MS Sans Serif", 11, true)),
@@ -45,6 +49,10 @@ TFrmInstala::TFrmInstala(HINSTANCE instance)
   Name = "FrmInstala";
   Install.Name = "Install";
   Gauge1.Name = "Gauge1";
+  if (log_) {
+    LogStart(*log_, Install);
+    Script.AttachLog(*log_);
+  }
 
   WNDCLASSA wc = {};
   wc.lpfnWndProc = WindowProc;
@@ -131,15 +139,11 @@ void TFrmInstala::FitWidth(HWND label) {
 }
 
 void TFrmInstala::FormCreate() {
-  if (inst::DatabaseEnginePresent()) {
-    plat::Ui().Show(plat::DialogKind::Error, "", text::kRefusal, plat::Buttons::Ok);
-    // The program ends once its message loop starts; the rest of the start-up still runs.
+  if (!StartUp(Install, Script, *this, options_, log_)) {
+    // The program ends once its message loop would start.
     terminating_ = true;
     exitCode_ = kExitRefused;
   }
-  ::SetWindowTextA(edtTarget_, text::kTargetDir);
-  Script.Register();
-  ::SetWindowTextA(edtDBAPI_, Install.DbapiDir().c_str());
 }
 
 void TFrmInstala::Show(int cmdShow) {
@@ -160,16 +164,8 @@ void TFrmInstala::BitBtnInstalaClick() {
   ::EnableWindow(bitBtnSair_, FALSE);
   ::EnableWindow(bitBtnInstala_, FALSE);
   running_ = true;
-  bool completed = false;
-  try {
-    completed = Install.Execute();
-  } catch (const std::exception& e) {
-    // A failure no operation caught (the staging file could not be made, say): tell
-    // the user and leave the window usable, so the program can still be closed.
-    plat::Ui().Show(plat::DialogKind::Error, "", e.what(), plat::Buttons::Ok);
-  }
+  exitCode_ = RunInstallation(Install, log_);
   running_ = false;
-  exitCode_ = completed ? kExitCompleted : kExitCanceled;
   ::EnableWindow(bitBtnSair_, TRUE);
   ::SetFocus(bitBtnSair_);
 }
@@ -185,6 +181,12 @@ std::string TFrmInstala::TargetText() { return TextOf(edtTarget_); }
 std::string TFrmInstala::DbapiText() { return TextOf(edtDBAPI_); }
 int32_t TFrmInstala::GaugeProgress() { return Gauge1.Progress(); }
 void TFrmInstala::SetGaugeProgress(int32_t value) { Gauge1.SetProgress(value); }
+void TFrmInstala::SetTargetText(const std::string& text) {
+  ::SetWindowTextA(edtTarget_, text.c_str());
+}
+void TFrmInstala::SetDbapiText(const std::string& text) {
+  ::SetWindowTextA(edtDBAPI_, text.c_str());
+}
 
 void TFrmInstala::Paint() {
   PAINTSTRUCT ps;
@@ -288,15 +290,23 @@ LRESULT TFrmInstala::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
   return ::DefWindowProcA(handle_, msg, wp, lp);
 }
 
-int RunInstaller(HINSTANCE instance, int cmdShow) {
+namespace {
+
+void ShowError(const std::string& text) {
+  plat::Ui().Show(plat::DialogKind::Error, "", text, plat::Buttons::Ok);
+}
+
+// The windowed program after the command line was read.
+int RunWindow(HINSTANCE instance, int cmdShow, const TInstallOptions& options, TInstallLog* log) {
   std::unique_ptr<TFrmInstala> form;
   try {
-    form = std::make_unique<TFrmInstala>(instance);
+    form = std::make_unique<TFrmInstala>(instance, options, log);
     form->FormCreate();
   } catch (const std::exception& e) {
     // A registry read error while the engine discovers its paths (or in the presence
     // test): the program ends without showing the window.
-    plat::Ui().Show(plat::DialogKind::Error, "", e.what(), plat::Buttons::Ok);
+    if (log) log->Write(std::string("start-up failed: ") + e.what() + " (exit code 3)");
+    ShowError(e.what());
     return kExitStartFailed;
   }
   if (form->Terminating()) return form->ExitCode();
@@ -308,6 +318,43 @@ int RunInstaller(HINSTANCE instance, int cmdShow) {
     ::DispatchMessageA(&msg);
   }
   return form->ExitCode();
+}
+
+}  // namespace
+
+int RunInstaller(HINSTANCE instance, int cmdShow, const std::vector<std::string>& args) {
+  const TInstallOptions options = ParseOptions(args);
+  // Every message box of the run goes through here: shown, or under /S answered unseen.
+  std::unique_ptr<TInstallLog> log;
+  if (options.Unknown.empty() && !options.Help && !options.LogPath.empty()) {
+    try {
+      log = std::make_unique<TInstallLog>(options.LogPath);
+    } catch (const std::exception& e) {
+      if (!options.Silent) ShowError(e.what());
+      return kExitStartFailed;
+    }
+  }
+  TRunDialogs dialogs(log.get(), options.Silent, options.IgnoreErrors);
+  if (!options.Unknown.empty()) {
+    if (!options.Silent) ShowError(UnknownOptionMessage(options.Unknown));
+    return kExitUsage;
+  }
+  if (options.Help) {
+    if (!options.Silent)
+      plat::Ui().Show(plat::DialogKind::Information, "", kOptionsHelp, plat::Buttons::Ok);
+    return kExitCompleted;
+  }
+  std::unique_ptr<TLoggingRegistry> registry;
+  std::unique_ptr<TLoggingDde> dde;
+  if (log) {
+    std::string line = "command line:";
+    for (const std::string& a : args) line += " " + a;
+    log->Write(line);
+    registry = std::make_unique<TLoggingRegistry>(*log);
+    dde = std::make_unique<TLoggingDde>(*log);
+  }
+  if (options.Silent) return RunSilent(options, log.get());
+  return RunWindow(instance, cmdShow, options, log.get());
 }
 
 }  // namespace app

@@ -9,8 +9,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "app/core/options.h"
 #include "app/core/script.h"
+#include "app/core/session.h"
 #include "app/ui/gdi.h"
 #include "install/install.h"
 #include "platform/component.h"
@@ -18,12 +21,6 @@
 namespace app {
 
 class TGauge;
-
-// How a run of the program ended, as its exit code.
-inline constexpr int kExitCompleted = 0;    // the installation completed
-inline constexpr int kExitCanceled = 1;     // canceled, failed, or never run
-inline constexpr int kExitRefused = 2;      // a database engine is already present
-inline constexpr int kExitStartFailed = 3;  // start-up failed
 
 // Control identifiers.
 enum : int {
@@ -44,17 +41,14 @@ namespace text {
 inline constexpr const char* kCaption =
     "Aplica\xe7\xe3o para instala\xe7\xe3o do m\xf3"
     "dulo quarvel";
-inline constexpr const char* kRefusal =
-    "A CONFIGURA\xc7\xc3O DO SEU MICRO N\xc3O PERMITE A INSTALA\xc7\xc3O DO SISTEMA. \r"
-    "FAVOR ENTRAR EM CONTATO COM O TAVO DO SEU ESTADO PARA SOLUCIONAR O PROBLEMA.";
-inline constexpr const char* kTargetDir = "C:\\QEN2005";
 }  // namespace text
 
-class TFrmInstala : public sys::TComponent, private TScriptHost {
+class TFrmInstala : public sys::TComponent, private TSessionHost {
  public:
   // Creates the components (the engine first, which discovers its paths and may raise
-  // a registry error), then the window and its controls, hidden.
-  explicit TFrmInstala(HINSTANCE instance);
+  // a registry error), then the window and its controls, hidden. The options may name
+  // the folders; the log, when there is one, gets the run's events.
+  TFrmInstala(HINSTANCE instance, const TInstallOptions& options, TInstallLog* log);
   ~TFrmInstala() override;
 
   // The creation handler: the presence test, the folder fields, the items' registration.
@@ -83,13 +77,17 @@ class TFrmInstala : public sys::TComponent, private TScriptHost {
   void DrawButton(const DRAWITEMSTRUCT& item);
   static std::string TextOf(HWND control);
 
-  // TScriptHost
+  // TSessionHost
   std::string TargetText() override;
   std::string DbapiText() override;
   int32_t GaugeProgress() override;
   void SetGaugeProgress(int32_t value) override;
+  void SetTargetText(const std::string& text) override;
+  void SetDbapiText(const std::string& text) override;
 
   HINSTANCE instance_;
+  TInstallOptions options_;
+  TInstallLog* log_;
   HWND handle_ = nullptr;
   HWND edtTarget_ = nullptr, edtDBAPI_ = nullptr;
   HWND bitBtnInstala_ = nullptr, bitBtnSair_ = nullptr;
@@ -100,8 +98,8 @@ class TFrmInstala : public sys::TComponent, private TScriptHost {
   int exitCode_ = kExitCanceled;
 };
 
-// The program: creates the window, runs its start-up and its message loop, and
-// returns the exit code.
-int RunInstaller(HINSTANCE instance, int cmdShow);
+// The program: reads the command line; then either runs silently, or creates the
+// window, runs its start-up and its message loop. Returns the exit code.
+int RunInstaller(HINSTANCE instance, int cmdShow, const std::vector<std::string>& args);
 
 }  // namespace app

@@ -8,15 +8,14 @@
 #include <filesystem>
 
 #include "install/install_test_util.h"
-#include "pack/cpacklz.h"
 #include "support/test_files.h"
+#include "test_medium.h"
 
 namespace apptest {
 namespace {
 
 namespace fs = std::filesystem;
 using installtest::ScriptedDialogs;
-using testing_support::WriteFileBytes;
 
 // The window as the script sees it: two folder fields and a gauge that records every
 // value it is set to.
@@ -31,10 +30,6 @@ class Host : public app::TScriptHost {
   void SetGaugeProgress(int32_t value) override { steps.push_back(progress = value); }
 };
 
-const char* const kPackages[][2] = {{"DISK1", "DBAPI.PCK"}, {"DISK1", "LD.PCK"},
-                                    {"DISK1", "HELP.PCK"},  {"DISK1", "BD.PCK"},
-                                    {"DISK2", "APP.PCK"},   {"DISK2", "DBSQL32.PCK"}};
-
 class Script : public installtest::EngineTest {
  protected:
   testing_support::ScratchDir dir_;
@@ -44,25 +39,14 @@ class Script : public installtest::EngineTest {
 
   void SetUp() override {
     fs::current_path(dir_.Path());
-    // Each package holds one file named after it.
-    for (const auto& [disk, name] : kPackages) {
-      const std::string stem = std::string(name).substr(0, std::string(name).find('.'));
-      fs::create_directories("SRC/" + stem);
-      fs::create_directories(disk);
-      WriteFileBytes("SRC/" + stem + "/" + stem + ".DAT", testing_support::SampleText(3000));
-      pck::TPackLz writer(nullptr);
-      writer.SetDirectory("SRC\\" + stem);
-      writer.Items = {"*.*"};
-      writer.SetPackFileName(std::string(disk) + "\\" + name);
-      ASSERT_TRUE(writer.WritePackage()) << writer.LastError();
-    }
+    WriteTestMedium();
     Engine().SetSourceDir(".\\DISK1\\");
     script_ = std::make_unique<app::TInstallScript>(window_, Engine(), host_);
     script_->Register();
   }
   void TearDown() override { fs::current_path(previous_); }
 
-  void Damage(const std::string& package) { WriteFileBytes(package, {'P', 'C', 'K', '1', '1', 0}); }
+  static void Damage(const std::string& package) { DamagePackage(package); }
 };
 
 TEST_F(Script, ItemsAreDeclaredWithTheirDisksAndRegisteredInRunOrder) {
@@ -136,7 +120,7 @@ TEST_F(Script, AbortOnTheSecondItemLeavesTheGaugeAtForty) {
 }
 
 TEST_F(Script, IgnoreOnEveryErrorRunsAllSevenItems) {
-  for (const auto& [disk, name] : kPackages) Damage(std::string(disk) + "/" + name);
+  for (const auto& [disk, name] : kMediumPackages) Damage(std::string(disk) + "/" + name);
   progman_.answering.clear();
   dialogs_.fallback = plat::kIdIgnore;
   host_.target = "C:\\QEN2005";

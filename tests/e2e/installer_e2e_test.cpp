@@ -95,46 +95,7 @@ TEST_F(Installer, AFullRunInstallsEverything) {
   EXPECT_TRUE(WaitUntil([&] { return Button(kExit).enabled; }, 10s));
   EXPECT_FALSE(Button(kInstall).enabled);
 
-  // Every file with its bytes and time.
-  const auto app = FilesBelow("C:\\QEN2005"), expectedApp = ExpectedApplicationFiles();
-  const auto engine = FilesBelow(engineDir), expectedEngine = ExpectedEngineFiles();
-  ASSERT_FALSE(expectedApp.empty());
-  for (const auto* pair : {&app, &engine}) ASSERT_FALSE(pair->empty());
-  std::vector<std::string> names, expectedNames;
-  for (const auto& [n, f] : app) names.push_back(n);
-  for (const auto& [n, f] : expectedApp) expectedNames.push_back(n);
-  EXPECT_EQ(names, expectedNames);
-  for (const auto& [name, want] : expectedApp) {
-    const auto got = app.find(name);
-    if (got == app.end()) continue;
-    EXPECT_EQ(got->second.data, want.data) << name;
-    EXPECT_EQ(CompareFileTime(&got->second.written, &want.written), 0) << name;
-  }
-  EXPECT_EQ(engine.size(), expectedEngine.size());
-  for (const auto& [name, want] : expectedEngine) {
-    const auto got = engine.find(name);
-    ASSERT_NE(got, engine.end()) << name;
-    EXPECT_EQ(got->second.data, want.data) << name;
-  }
-
-  // The eleven settings.
-  EXPECT_EQ(QueryText(kEngineKey, "DLLPATH"), engineDir);
-  EXPECT_EQ(QueryText(kEngineKey, "RESOURCE"), "0009");
-  EXPECT_EQ(QueryText("SOFTWARE\\Ondrel\\OLW32", "OLAPIPATH"), engineDir);
-  const std::string tabula = kEngineKey + "\\Settings\\DRIVERS\\TABULA";
-  EXPECT_EQ(QueryText(tabula + "\\INIT", "VERSION"), "4.0");
-  EXPECT_EQ(QueryText(tabula + "\\INIT", "TYPE"), "FILE");
-  EXPECT_EQ(QueryText(tabula + "\\INIT", "LANGDRIVER"), "ANSI850");
-  EXPECT_EQ(QueryText(tabula + "\\TABLE CREATE", "LEVEL"), "7");
-  EXPECT_EQ(QueryText(tabula + "\\TABLE CREATE", "BLOCK SIZE"), "2048");
-  EXPECT_EQ(QueryText(tabula + "\\TABLE CREATE", "FILL FACTOR"), "95");
-  EXPECT_EQ(QueryText(tabula + "\\TABLE CREATE", "STRICTINTEGRTY"), "TRUE");
-  EXPECT_EQ(QueryText(kEngineKey + "\\Settings\\SYSTEM\\INIT", "LOCAL SHARE"), "TRUE");
-
-  // The group and its three shortcuts.
-  const std::string group = ProgramsFolder() + "\\TAVO";
-  for (const char* link : {"QEN 2005.lnk", "QEN 2005 Help.lnk", "QEN 2005 Leiame.lnk"})
-    EXPECT_TRUE(WaitUntil([&] { return fs::exists(group + "\\" + link); }, 20s)) << link;
+  ExpectInstalled("C:\\QEN2005", engineDir);
   Snapshot("finished");
   EXPECT_EQ(Exit(), 0);
 
@@ -275,6 +236,26 @@ TEST_F(Installer, RefusesWhereAnEngineIsInstalled) {
   EXPECT_EQ(WaitExit(), 2);
   EXPECT_FALSE(fs::exists("C:\\QEN2005"));
   EXPECT_EQ(QueryText(kEngineKey, "RESOURCE"), "<absent>");
+}
+
+TEST_F(Installer, ARegistryReadErrorEndsTheProgramBeforeItsWindow) {
+  // A value of the wrong type where the engine reads its folder.
+  HKEY key = nullptr;
+  ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEngineKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  const DWORD one = 1;
+  ::RegSetValueExA(key, "DLLPath", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
+  ::RegCloseKey(key);
+  Launch();
+  ShownBox error = NextBox();
+  ASSERT_TRUE(error.found());
+  EXPECT_EQ(error.text, "Invalid data type for 'DLLPath'");
+  EXPECT_EQ(error.title, "Error");
+  EXPECT_EQ(WaitForWindow(pid_, "TFrmInstala", 200ms), nullptr);
+  Answer(error, IDOK);
+  EXPECT_EQ(WaitExit(), 3);
+  EXPECT_FALSE(fs::exists("C:\\QEN2005"));
 }
 
 }  // namespace

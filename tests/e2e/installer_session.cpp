@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+
+#include "support/win32_registry.h"
 
 namespace e2e {
 
@@ -113,6 +116,52 @@ std::map<std::string, FileInfo> InstallerSession::ExpectedApplicationFiles() {
 
 std::map<std::string, FileInfo> InstallerSession::ExpectedEngineFiles() {
   return Expected({Disk1() + "DBAPI.PCK", Disk1() + "LD.PCK", Disk2() + "DBSQL32.PCK"});
+}
+
+namespace {
+
+// The files below `dir` against what the packages hold: the same names, bytes and times.
+void ExpectFiles(const std::string& dir, const std::map<std::string, FileInfo>& expected) {
+  const auto found = FilesBelow(dir);
+  ASSERT_FALSE(expected.empty());
+  std::vector<std::string> names, expectedNames;
+  for (const auto& [n, f] : found) names.push_back(n);
+  for (const auto& [n, f] : expected) expectedNames.push_back(n);
+  EXPECT_EQ(names, expectedNames) << dir;
+  for (const auto& [name, want] : expected) {
+    const auto got = found.find(name);
+    if (got == found.end()) continue;
+    EXPECT_EQ(got->second.data, want.data) << name;
+    EXPECT_EQ(CompareFileTime(&got->second.written, &want.written), 0) << name;
+  }
+}
+
+}  // namespace
+
+void InstallerSession::ExpectInstalled(const std::string& appDir, const std::string& engineDir) {
+  ExpectFiles(appDir, ExpectedApplicationFiles());
+  ExpectFiles(engineDir, ExpectedEngineFiles());
+
+  using testing_support::QueryText;
+  const std::string e = "SOFTWARE\\Ondrel\\Database Engine";
+  const std::string tabula = e + "\\Settings\\DRIVERS\\TABULA";
+  EXPECT_EQ(QueryText(e, "DLLPATH"), engineDir);
+  EXPECT_EQ(QueryText(e, "RESOURCE"), "0009");
+  EXPECT_EQ(QueryText("SOFTWARE\\Ondrel\\OLW32", "OLAPIPATH"), engineDir);
+  EXPECT_EQ(QueryText(tabula + "\\INIT", "VERSION"), "4.0");
+  EXPECT_EQ(QueryText(tabula + "\\INIT", "TYPE"), "FILE");
+  EXPECT_EQ(QueryText(tabula + "\\INIT", "LANGDRIVER"), "ANSI850");
+  EXPECT_EQ(QueryText(tabula + "\\TABLE CREATE", "LEVEL"), "7");
+  EXPECT_EQ(QueryText(tabula + "\\TABLE CREATE", "BLOCK SIZE"), "2048");
+  EXPECT_EQ(QueryText(tabula + "\\TABLE CREATE", "FILL FACTOR"), "95");
+  EXPECT_EQ(QueryText(tabula + "\\TABLE CREATE", "STRICTINTEGRTY"), "TRUE");
+  EXPECT_EQ(QueryText(e + "\\Settings\\SYSTEM\\INIT", "LOCAL SHARE"), "TRUE");
+
+  // The shortcuts appear as the shell carries out the commands.
+  const std::string group = ProgramsFolder() + "\\TAVO";
+  for (const char* link : {"QEN 2005.lnk", "QEN 2005 Help.lnk", "QEN 2005 Leiame.lnk"})
+    EXPECT_TRUE(WaitUntil([&] { return std::filesystem::exists(group + "\\" + link); }, 20s))
+        << link;
 }
 
 }  // namespace e2e

@@ -60,6 +60,11 @@ class InstallerSession : public ::testing::Test {
   // Saves a screenshot of the installer window, when a folder for them was named.
   void Snapshot(const std::string& name) const;
 
+  // Checks what a complete installation leaves: every file of the packages with its
+  // bytes and time in the application and engine folders, the eleven registry values,
+  // and the "TAVO" Start Menu group with its three shortcuts.
+  void ExpectInstalled(const std::string& appDir, const std::string& engineDir);
+
   // What the medium's packages hold, extracted by our own reader, by target folder.
   std::map<std::string, FileInfo> ExpectedApplicationFiles();
   std::map<std::string, FileInfo> ExpectedEngineFiles();

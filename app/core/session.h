@@ -1,0 +1,55 @@
+// One run of the installer, with or without its window: the start-up the window's
+// creation handler performs, the run the install button starts, the exit codes, and the
+// whole run of the silent installer, which has no window at all.
+#pragma once
+
+#include <string>
+
+#include "app/core/options.h"
+#include "app/core/script.h"
+#include "install/install.h"
+
+namespace app {
+
+// How a run of the program ended, as its exit code.
+inline constexpr int kExitCompleted = 0;    // the installation completed (Ignore included)
+inline constexpr int kExitCanceled = 1;     // canceled, failed, or never started
+inline constexpr int kExitRefused = 2;      // a database engine is already installed
+inline constexpr int kExitStartFailed = 3;  // the registry could not be read, or the log opened
+inline constexpr int kExitUsage = 87;       // an option not understood
+
+inline constexpr const char* kInstallerVersion = "Install 1.0";
+inline constexpr const char* kDefaultTargetDir = "C:\\QEN2005";
+// The refusal, Windows-1252.
+inline constexpr const char* kRefusal =
+    "A CONFIGURA\xc7\xc3O DO SEU MICRO N\xc3O PERMITE A INSTALA\xc7\xc3O DO SISTEMA. \r"
+    "FAVOR ENTRAR EM CONTATO COM O TAVO DO SEU ESTADO PARA SOLUCIONAR O PROBLEMA.";
+
+class TInstallLog;
+
+// What the start-up fills in, besides what the script reads.
+class TSessionHost : public TScriptHost {
+ public:
+  virtual void SetTargetText(const std::string& text) = 0;
+  virtual void SetDbapiText(const std::string& text) = 0;
+};
+
+// The start-up: refuses where a database engine is installed (the refusal message),
+// fills the folder fields (the chosen folders when the options name them), registers
+// the script's items. False when the program is to end (refused).
+bool StartUp(inst::TInstall& engine, TInstallScript& script, TSessionHost& host,
+             const TInstallOptions& options, TInstallLog* log);
+
+// The run the install button starts: the engine's Execute, with whatever no operation
+// caught shown as an error and counted as a failure. Returns the exit code.
+int RunInstallation(inst::TInstall& engine, TInstallLog* log);
+
+// The first lines of a log: the version and the folders the engine found.
+void LogStart(TInstallLog& log, const inst::TInstall& engine);
+
+// The silent installer: the engine, the script and folder fields without a window, the
+// start-up and the run. Message boxes are answered by the dialogs port in use (the
+// silent one). Returns the exit code.
+int RunSilent(const TInstallOptions& options, TInstallLog* log);
+
+}  // namespace app
