@@ -103,7 +103,10 @@ int TRunDialogs::Show(plat::DialogKind kind, const std::string& caption, const s
 std::string DescribeValue(plat::RegType type, const std::vector<uint8_t>& data) {
   if (type == plat::RegType::Sz || type == plat::RegType::ExpandSz) {
     const auto* text = reinterpret_cast<const char*>(data.data());
-    return "\"" + std::string(text, strnlen(text, data.size())) + "\"";
+    std::string quoted(1, '"');
+    quoted.append(text, strnlen(text, data.size()));
+    quoted += '"';
+    return quoted;
   }
   if (type == plat::RegType::Dword && data.size() == 4)
     return std::to_string(static_cast<uint32_t>(data[0]) | static_cast<uint32_t>(data[1]) << 8 |

@@ -25,7 +25,7 @@ TEST(InstallLog, LinesAreStampedAppendedAndReadableAtOnce) {
   testing_support::WriteFileBytes(path, {'o', 'l', 'd', '\r', '\n'});
   int tick = 0;
   {
-    app::TInstallLog log(path, [&] { return "T" + std::to_string(++tick); });
+    app::TInstallLog log(path, [&] { return std::string(1, 'T') += std::to_string(++tick); });
     log.Write("first");
     // Written through to the file while the log is still open.
     EXPECT_EQ(Content(path), "old\r\nT1 first\r\n");
