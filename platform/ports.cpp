@@ -50,14 +50,18 @@ void SetShell(Shell* replacement) { g_shell = replacement; }
 SystemFolders& Folders() { return g_folders ? *g_folders : NativeFolders(); }
 void SetFolders(SystemFolders* replacement) { g_folders = replacement; }
 
-double NowLocalStamp() {
-  const std::time_t now = std::time(nullptr);
+std::tm LocalTimeOf(std::time_t moment) {
   std::tm local{};
 #ifdef _WIN32
-  localtime_s(&local, &now);
+  localtime_s(&local, &moment);
 #else
-  localtime_r(&now, &local);
+  localtime_r(&moment, &local);
 #endif
+  return local;
+}
+
+double NowLocalStamp() {
+  const std::tm local = LocalTimeOf(std::time(nullptr));
   // Days from 30 December 1899 to the local calendar date, plus the time of day.
   const int64_t y = local.tm_year + 1900, m = local.tm_mon + 1, d = local.tm_mday;
   // Days since 1970-01-01 of a civil date (proleptic Gregorian).

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 
 namespace plat {
@@ -77,5 +78,7 @@ inline void ProcessMessages() { Ui().ProcessMessages(); }
 
 // The current local date and time as days since 30 December 1899 (fraction = time of day).
 double NowLocalStamp();
+// A moment as local calendar time.
+std::tm LocalTimeOf(std::time_t moment);
 
 }  // namespace plat

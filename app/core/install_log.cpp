@@ -6,6 +6,7 @@
 
 #include "platform/exceptions.h"
 #include "platform/files.h"
+#include "platform/system.h"
 
 namespace app {
 
@@ -51,12 +52,7 @@ std::string TInstallLog::LocalTimeStamp() {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
   const auto millis =
       std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &seconds);
-#else
-  localtime_r(&seconds, &local);
-#endif
+  const std::tm local = plat::LocalTimeOf(seconds);
   char text[32];
   std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", local.tm_year + 1900,
                 local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,

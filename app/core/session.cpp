@@ -89,16 +89,20 @@ int RunInstallation(inst::TInstall& engine, TInstallLog* log) {
 }
 
 int RunSilent(const TInstallOptions& options, TInstallLog* log) {
-  sys::TComponent owner(nullptr);
-  inst::TInstall* engine = nullptr;
-  try {
-    engine = &sys::TComponent::CreateOwned<inst::TInstall>(owner);
-  } catch (const std::exception& e) {
+  // A registry read error while the engine discovers its paths or in the presence test.
+  const auto startFailed = [log](const std::exception& e) {
     if (log) {
       log->Write(std::string("start-up failed: ") + e.what());
       log->Write("result: start-up failed (exit code 3)");
     }
     return kExitStartFailed;
+  };
+  sys::TComponent owner(nullptr);
+  inst::TInstall* engine = nullptr;
+  try {
+    engine = &sys::TComponent::CreateOwned<inst::TInstall>(owner);
+  } catch (const std::exception& e) {
+    return startFailed(e);
   }
   if (log) LogStart(*log, *engine);
   TSilentHost host;
@@ -107,11 +111,7 @@ int RunSilent(const TInstallOptions& options, TInstallLog* log) {
   try {
     if (!StartUp(*engine, script, host, options, log)) return kExitRefused;
   } catch (const std::exception& e) {
-    if (log) {
-      log->Write(std::string("start-up failed: ") + e.what());
-      log->Write("result: start-up failed (exit code 3)");
-    }
-    return kExitStartFailed;
+    return startFailed(e);
   }
   return RunInstallation(*engine, log);
 }
