@@ -170,6 +170,23 @@ TEST_F(SilentRun, ARelativeFolderIsTakenFromTheCurrentFolder) {
   EXPECT_EQ(log.find("application folder: APPS"), std::string::npos);
 }
 
+// A temporary-files service that cannot make any file.
+class NoTempFiles : public plat::TempFiles {
+ public:
+  NoTempFiles() { plat::SetTemp(this); }
+  ~NoTempFiles() override { plat::SetTemp(nullptr); }
+  std::string Directory() override { return "/nowhere/"; }
+  std::string CreateUnique(const std::string&, const std::string&) override { return {}; }
+};
+
+TEST_F(SilentRun, AFailureNoOperationCatchesFailsTheRun) {
+  NoTempFiles temp;  // the package engine cannot make its staging file
+  EXPECT_EQ(Run({"/S"}), app::kExitCanceled);
+  EXPECT_TRUE(Logged("failure: Cannot create a staging file"));
+  EXPECT_TRUE(Logged("result: installation canceled (exit code 1)"));
+  EXPECT_TRUE(dialogs_.shown.empty());
+}
+
 TEST_F(SilentRun, ARegistryReadErrorIsAStartUpFailure) {
   registry_.SetRaw(kEngineKey, "DLLPath", plat::RegType::Dword, {1, 0, 0, 0});
   EXPECT_EQ(Run({"/S"}), app::kExitStartFailed);

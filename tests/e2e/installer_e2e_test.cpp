@@ -238,6 +238,51 @@ TEST_F(Installer, RefusesWhereAnEngineIsInstalled) {
   EXPECT_EQ(QueryText(kEngineKey, "RESOURCE"), "<absent>");
 }
 
+TEST_F(Installer, ClosingTheWindowDuringARunIsRefused) {
+  fs::rename(Disk2(), medium_ + "LATER");
+  ASSERT_NE(Start(), nullptr);
+  PressInstall();
+  ShownBox prompt = NextBox();
+  ASSERT_TRUE(prompt.found());
+  // The run waits in the disk prompt; a close request must not pull the engine away.
+  ::PostMessageA(Window(), WM_CLOSE, 0, 0);
+  ::Sleep(300);
+  EXPECT_TRUE(::IsWindow(Window()));
+  fs::rename(medium_ + "LATER", Disk2());
+  Answer(prompt, IDOK);
+  ShownBox done = NextBox();
+  EXPECT_EQ(done.text, kCompleted);
+  Answer(done, IDOK);
+  // Once the run is over, a close request ends the program like the exit button.
+  ASSERT_TRUE(WaitUntil([&] { return Button(kExit).enabled; }, 10s));
+  ::PostMessageA(Window(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitExit(), 0);
+}
+
+TEST_F(Installer, AFailureNoOperationCatchesLeavesTheWindowUsable) {
+  // No temporary folder to stage package members in: the package engine cannot even be
+  // made, which happens before an operation's attempts and so outside its error dialog.
+  const std::string missing = scratch_.Path() + "no-such-temp";
+  char tmp[MAX_PATH] = {}, temp[MAX_PATH] = {};
+  ::GetEnvironmentVariableA("TMP", tmp, MAX_PATH);
+  ::GetEnvironmentVariableA("TEMP", temp, MAX_PATH);
+  ::SetEnvironmentVariableA("TMP", missing.c_str());
+  ::SetEnvironmentVariableA("TEMP", missing.c_str());
+  const HWND window = Start();
+  ::SetEnvironmentVariableA("TMP", tmp);
+  ::SetEnvironmentVariableA("TEMP", temp);
+  ASSERT_NE(window, nullptr);
+  PressInstall();
+  ShownBox error = NextBox();
+  ASSERT_TRUE(error.found());
+  EXPECT_NE(error.text.find("staging file"), std::string::npos) << error.text;
+  Answer(error, IDOK);
+  // The exit button works again; the run counts as failed.
+  EXPECT_TRUE(WaitUntil([&] { return Button(kExit).enabled; }, 10s));
+  EXPECT_FALSE(Button(kInstall).enabled);
+  EXPECT_EQ(Exit(), 1);
+}
+
 TEST_F(Installer, ARegistryReadErrorEndsTheProgramBeforeItsWindow) {
   // A value of the wrong type where the engine reads its folder.
   HKEY key = nullptr;
