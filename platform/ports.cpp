@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "platform/files.h"
+#include "platform/interrupt.h"
 #include "platform/system.h"
 
 namespace plat {
@@ -12,6 +13,7 @@ Drives& NativeDrives();
 TempFiles& NativeTemp();
 ErrorMode& NativeErrorMode();
 Dialogs& NativeDialogs();
+Console& NativeConsole();
 
 namespace {
 FileSystem* g_files = nullptr;
@@ -19,6 +21,7 @@ Drives* g_drives = nullptr;
 TempFiles* g_temp = nullptr;
 ErrorMode* g_errorMode = nullptr;
 Dialogs* g_dialogs = nullptr;
+Console* g_console = nullptr;
 }  // namespace
 
 FileSystem& Files() { return g_files ? *g_files : NativeFiles(); }
@@ -31,6 +34,13 @@ ErrorMode& ProcessErrorMode() { return g_errorMode ? *g_errorMode : NativeErrorM
 void SetProcessErrorMode(ErrorMode* replacement) { g_errorMode = replacement; }
 Dialogs& Ui() { return g_dialogs ? *g_dialogs : NativeDialogs(); }
 void SetUi(Dialogs* replacement) { g_dialogs = replacement; }
+Console& Terminal() { return g_console ? *g_console : NativeConsole(); }
+void SetTerminal(Console* replacement) { g_console = replacement; }
+
+void ProcessMessages() {
+  Ui().ProcessMessages();
+  ThrowIfInterrupted();
+}
 
 double NowLocalStamp() {
   const std::time_t now = std::time(nullptr);

@@ -7,19 +7,26 @@
 //   archive); the file system's further bits are neither reported nor set.
 // - DOS date-times are local time: the last-write time is converted through the local
 //   file time on the way in and out.
+// - OpenExisting takes only disk files: a device name (CON, NUL, COM1) or a pipe is
+//   refused, as is a directory.
+// - Member targets (CreateTarget) are never written through a link: see target_win32.cpp.
 #include <windows.h>
-// <windows.h> maps CreateDirectory to CreateDirectoryA; the port's member keeps its name.
+// <windows.h> maps these to their ...A forms; the port's members keep their names.
 #undef CreateDirectory
+#undef RemoveDirectory
 
 #include <algorithm>
 #include <cstring>
 
 #include "platform/files.h"
+#include "platform/win32/error_win32.h"
 #include "platform/win32/handle_win32.h"
+#include "platform/win32/target_win32.h"
 
 namespace plat {
 namespace {
 
+using win32::ErrorText;
 using win32::FileHandle;
 using win32::FindHandle;
 
@@ -46,14 +53,14 @@ class Win32File final : public File {
   int32_t Read(void* buf, int32_t count) override {
     if (!h_ || count < 0) return -1;
     DWORD got = 0;
-    if (!::ReadFile(h_.Get(), buf, static_cast<DWORD>(count), &got, nullptr)) return -1;
+    if (!::ReadFile(h_.Get(), buf, static_cast<DWORD>(count), &got, nullptr)) return Fail();
     return static_cast<int32_t>(got);
   }
 
   int32_t Write(const void* buf, int32_t count) override {
     if (!h_ || count < 0) return -1;
     DWORD put = 0;
-    if (!::WriteFile(h_.Get(), buf, static_cast<DWORD>(count), &put, nullptr)) return -1;
+    if (!::WriteFile(h_.Get(), buf, static_cast<DWORD>(count), &put, nullptr)) return Fail();
     return static_cast<int32_t>(put);
   }
 
@@ -87,10 +94,20 @@ class Win32File final : public File {
     return ::SetFileTime(h_.Get(), nullptr, nullptr, &utc) != 0;
   }
 
-  bool Close() override { return h_.Reset(); }
+  bool Close() override {
+    if (h_.Reset()) return true;
+    Fail();
+    return false;
+  }
+  std::string FailureReason() override { return error_ ? ErrorText(error_) : std::string(); }
 
  private:
+  int32_t Fail() {
+    error_ = ::GetLastError();
+    return -1;
+  }
   FileHandle h_;
+  DWORD error_ = 0;
 };
 
 DWORD DesiredAccess(Access access) {
@@ -125,6 +142,9 @@ DWORD CreationDisposition(Disposition disposition) {
       return CREATE_ALWAYS;
     case Disposition::OpenAlways:
       return OPEN_ALWAYS;
+    case Disposition::CreateNew:
+    case Disposition::CreatePrivate:
+      return CREATE_NEW;
   }
   return OPEN_EXISTING;
 }
@@ -133,22 +153,42 @@ class Win32FileSystem final : public FileSystem {
  public:
   std::unique_ptr<File> Open(const std::string& path, Access access, Share share,
                              Disposition disposition) override {
+    reason_.clear();
+    const DWORD a = ::GetFileAttributesA(path.c_str());
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0)
+      return Refuse(kReasonDirectory);
     // Windows refuses to write to a read-only file, and so do we. Wine leaves that to
     // the Unix permissions, which do not hold back root.
-    if (access != Access::Read) {
-      const DWORD a = ::GetFileAttributesA(path.c_str());
-      if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY) != 0) {
-        ::SetLastError(ERROR_ACCESS_DENIED);
-        return nullptr;
-      }
-    }
+    if (access != Access::Read && a != INVALID_FILE_ATTRIBUTES &&
+        (a & FILE_ATTRIBUTE_READONLY) != 0)
+      return Refuse(ErrorText(ERROR_ACCESS_DENIED));
     FileHandle h(::CreateFileA(path.c_str(), DesiredAccess(access), ShareMode(share), nullptr,
                                CreationDisposition(disposition), FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return Refuse(ErrorText(::GetLastError()));
+    // Packages, sources and inputs are disk files; outputs may be devices (NUL).
+    if (disposition == Disposition::OpenExisting && ::GetFileType(h.Get()) != FILE_TYPE_DISK)
+      return Refuse(kReasonNotRegular);
+    return std::make_unique<Win32File>(std::move(h));
+  }
+
+  std::unique_ptr<File> CreateTarget(const std::string& root, const std::string& relative,
+                                     Access access, Share share) override {
+    reason_.clear();
+    FileHandle h =
+        win32::CreateTargetBelow(root, relative, DesiredAccess(access), ShareMode(share), reason_);
     if (!h) return nullptr;
     return std::make_unique<Win32File>(std::move(h));
   }
 
-  bool Delete(const std::string& path) override { return ::DeleteFileA(path.c_str()) != 0; }
+  bool Delete(const std::string& path) override {
+    reason_.clear();
+    return ::DeleteFileA(path.c_str()) != 0 || Fail();
+  }
+
+  bool Rename(const std::string& from, const std::string& to) override {
+    reason_.clear();
+    return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0 || Fail();
+  }
 
   bool FileExists(const std::string& path) override {
     const DWORD a = ::GetFileAttributesA(path.c_str());
@@ -161,7 +201,13 @@ class Win32FileSystem final : public FileSystem {
   }
 
   bool CreateDirectory(const std::string& path) override {
-    return ::CreateDirectoryA(path.c_str(), nullptr) != 0;
+    reason_.clear();
+    return ::CreateDirectoryA(path.c_str(), nullptr) != 0 || Fail();
+  }
+
+  bool RemoveDirectory(const std::string& path) override {
+    reason_.clear();
+    return ::RemoveDirectoryA(path.c_str()) != 0 || Fail();
   }
 
   std::vector<FoundFile> Find(const std::string& pattern, uint16_t attrMask) override {
@@ -214,9 +260,10 @@ class Win32FileSystem final : public FileSystem {
   }
 
   bool SetAttributes(const std::string& path, uint16_t attr) override {
+    reason_.clear();
     DWORD a = attr & kSettableBits;
     if (a == 0) a = FILE_ATTRIBUTE_NORMAL;
-    return ::SetFileAttributesA(path.c_str(), a) != 0;
+    return ::SetFileAttributesA(path.c_str(), a) != 0 || Fail();
   }
 
   bool GetDosTime(const std::string& path, uint32_t& dosTime) override {
@@ -225,6 +272,20 @@ class Win32FileSystem final : public FileSystem {
     dosTime = ToDosTime(data.ftLastWriteTime);
     return true;
   }
+
+  std::string FailureReason() override { return reason_; }
+
+ private:
+  std::unique_ptr<File> Refuse(std::string reason) {
+    reason_ = std::move(reason);
+    return nullptr;
+  }
+  bool Fail() {
+    reason_ = ErrorText(::GetLastError());
+    return false;
+  }
+
+  std::string reason_;  // of the last call that failed
 };
 
 }  // namespace

@@ -132,6 +132,7 @@ class NoTempFiles : public plat::TempFiles {
   ~NoTempFiles() override { plat::SetTemp(nullptr); }
   std::string Directory() override { return "/nonexistent/temp/"; }
   std::string CreateUnique(const std::string&, const std::string&) override { return {}; }
+  std::string CreatePrivateDirectory(const std::string&, const std::string&) override { return {}; }
 };
 
 TEST_F(PackLzTest, NoStagingFileFailsConstructionNamingTheTempDirectory) {
