@@ -135,6 +135,7 @@ struct Tlzrw1::Operation {
                                plat::Disposition::OpenExisting);
     if (!input)
       Fail(inputPrefix + driver.InputFile + msg::kInputSuffix, plat::Files().FailureReason());
+    const plat::InterruptsHeld held;  // made and registered, or neither
     output = driver.CreateOutput
                  ? driver.CreateOutput(driver.OutputFile)
                  : plat::Files().Open(driver.OutputFile, plat::Access::ReadWrite, plat::Share::None,

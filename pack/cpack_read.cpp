@@ -275,7 +275,8 @@ std::unique_ptr<plat::File> TCustomPack::CreateMemberTarget(const std::string& F
   const bool below = !directory_.empty() && FileName.size() > base.size() &&
                      FileName.compare(0, base.size(), base) == 0;
   const std::string root = below ? directory_ : ExtractFilePath(FileName);
-  CreateDirectories(root);  // an empty root raises "Unable to create directory"
+  CreateDirectories(root);          // an empty root raises "Unable to create directory"
+  const plat::InterruptsHeld held;  // made and registered, or neither
   auto file = plat::Files().CreateTarget(root, FileName.substr(below ? base.size() : root.size()),
                                          access, plat::Share::None);
   if (file) targetGuard_ = plat::RemoveOnInterrupt(FileName);

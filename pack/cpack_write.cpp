@@ -32,9 +32,18 @@ void TCustomPack::OpenPackWrite() {
     return;
   }
   CreateDirectories(ExtractFilePath(packFileName_));
+  // What would keep the finished volume from taking its place is refused now, before
+  // anything is written: a directory there, or a read-only file.
+  uint16_t attr = 0;
+  if (plat::Files().GetAttributes(packFileName_, attr) &&
+      (attr & (plat::kAttrDirectory | plat::kAttrReadOnly)))
+    throw sys::EInOutError(
+        msg::Fmt(msg::kCannotCreate, packFileName_),
+        (attr & plat::kAttrDirectory) ? plat::kReasonDirectory : msg::kReadOnlyFile);
   // Written beside the volume under a new name of its own and put in its place when
   // complete (CommitVolumes), so that a run that fails leaves the older file as it was.
   std::string temp;
+  const plat::InterruptsHeld held;  // made and registered, or neither
   PackFile = CreateBeside(packFileName_, temp);
   pending_.push_back({temp, packFileName_, plat::RemoveOnInterrupt(temp)});
 }

@@ -46,6 +46,7 @@ TCustomPackLz::~TCustomPackLz() {
 // in the temporary-files directory. The engine cannot work without one, so failing to
 // get it is an error; so is a path longer than the engine keeps.
 void TCustomPackLz::MakeStagingFile() {
+  const plat::InterruptsHeld held;  // made and registered, or neither
   const std::string temp = plat::Temp().Directory();
   stagingDir_ = temp.empty() ? std::string() : plat::Temp().CreatePrivateDirectory(temp, "PCK");
   if (stagingDir_.empty()) throw EPackException(msg::Fmt(msg::kNoStagingDirectory, temp));

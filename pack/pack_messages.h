@@ -65,6 +65,7 @@ inline constexpr const char* kCannotCut = "Member %s does not fit the volume lay
 inline constexpr const char* kDiskNotChanged = "%s still holds a volume of this package";
 inline constexpr const char* kVolumeNotCreated = "Cannot create volume %d of %s";
 inline constexpr const char* kCannotReplace = "Cannot put the new %s in place";
+inline constexpr const char* kReadOnlyFile = "read-only file";
 
 // Fills a message: each %s, %d or %lld in turn takes the next argument. Text is taken
 // whole, also past a zero byte.

@@ -43,6 +43,21 @@ class RemoveOnInterrupt {
   int slot_ = -1;
 };
 
+// While it lives, an interrupt waits (POSIX: SIGINT and SIGTERM are blocked): for the
+// steps that create a file and then register it, so that an interrupt between them
+// cannot leave the file behind. On Windows the handler never removes anything while
+// the main thread can still do it, so there is nothing to hold.
+class InterruptsHeld {
+ public:
+  InterruptsHeld();
+  ~InterruptsHeld();
+  InterruptsHeld(const InterruptsHeld&) = delete;
+  InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+ private:
+  alignas(16) unsigned char saved_[256];  // the signal mask it replaced, where there is one
+};
+
 namespace detail {
 // For the platform adapters: the registered paths, removed now (files and links
 // first, then directories). Safe to call from a signal handler.

@@ -1,5 +1,6 @@
 // POSIX side of the interrupt clean-up: SIGINT and SIGTERM remove the registered paths
 // in the handler and end the process with 128 + the signal number.
+#include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,6 +34,20 @@ extern "C" void OnTerminatingSignal(int signal) {
 }
 
 }  // namespace
+
+static_assert(sizeof(sigset_t) <= 256, "InterruptsHeld keeps a signal mask");
+
+InterruptsHeld::InterruptsHeld() {
+  sigset_t held;
+  sigemptyset(&held);
+  sigaddset(&held, SIGINT);
+  sigaddset(&held, SIGTERM);
+  ::pthread_sigmask(SIG_BLOCK, &held, reinterpret_cast<sigset_t*>(saved_));
+}
+
+InterruptsHeld::~InterruptsHeld() {
+  ::pthread_sigmask(SIG_SETMASK, reinterpret_cast<sigset_t*>(saved_), nullptr);
+}
 
 void InstallInterruptCleanup() {
   struct sigaction action {};

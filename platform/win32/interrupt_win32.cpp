@@ -39,6 +39,9 @@ BOOL WINAPI OnConsoleControl(DWORD type) {
 
 }  // namespace
 
+InterruptsHeld::InterruptsHeld() : saved_{} {}
+InterruptsHeld::~InterruptsHeld() = default;
+
 void InstallInterruptCleanup() { ::SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
 
 }  // namespace plat

@@ -12,12 +12,14 @@
 #include "compress/lzrw1.h"
 #include "pack/cpacklz.h"
 #include "pack/lfiles.h"
+#include "pack_test_util.h"
 #include "platform/files.h"
 #include "platform/system.h"
 #include "support/test_files.h"
 
 namespace {
 
+using packtest::Compressed;
 using testing_support::Bytes;
 using testing_support::ReadFileBytes;
 using testing_support::ScratchDir;
@@ -72,20 +74,6 @@ Bytes Package(const std::vector<Member>& members) {
     out.insert(out.end(), m.data.begin(), m.data.end());
   }
   return out;
-}
-
-// `content` as a compressed file made by the driver.
-Bytes Compressed(const Bytes& content, lz::TCompressMode mode, const ScratchDir& dir) {
-  WriteFileBytes(dir / "plain.tmp", content);
-  lz::Tlzrw1 driver(nullptr);
-  driver.InputFile = dir / "plain.tmp";
-  driver.OutputFile = dir / "packed.tmp";
-  driver.CompressMode = mode;
-  driver.Compress();
-  Bytes packed = ReadFileBytes(dir / "packed.tmp");
-  plat::Files().Delete(dir / "plain.tmp");
-  plat::Files().Delete(dir / "packed.tmp");
-  return packed;
 }
 
 struct Error {

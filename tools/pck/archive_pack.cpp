@@ -295,10 +295,15 @@ void ArchivePack::OpenSource(const std::string& FileName) {
     TPackLz::OpenSource(FileName);
     return;
   }
-  const std::string copy = plat::Temp().CreateUnique(StagingDirectory(), "PCK");
+  std::string copy;
+  plat::RemoveOnInterrupt guard;
+  {
+    const plat::InterruptsHeld held;  // made and registered, or neither
+    copy = plat::Temp().CreateUnique(StagingDirectory(), "PCK");
+    guard = plat::RemoveOnInterrupt(copy);
+  }
   if (copy.empty())
     throw pck::EPackException("Cannot create a staging file in " + StagingDirectory());
-  const plat::RemoveOnInterrupt guard(copy);
   try {
     CopyFile(FileName, copy);
     TPackLz::OpenSource(copy);

@@ -231,7 +231,9 @@ int RunExtract(const ReadOptions& options) {
   const bool ok = pack.Run(pck::TPackMode::pmExtract);
   bar.Finish();
   if (!ok) {
-    ReportError(pack.FailureText());
+    // Every member refused or failed, one line each; or why the package could not be read.
+    for (const ArchivePack::Failure& f : pack.Failures()) ReportError(pack.FailureLine(f));
+    if (pack.Failures().empty()) ReportError(pack.FailureText());
     return kExitData;
   }
   if (!options.patterns.empty() && pack.MembersDone() == 0) {
