@@ -151,8 +151,9 @@ std::vector<uint8_t> TCustomPack::HeaderBlock(uint8_t version) const {
   std::vector<uint8_t> block;
   if (version == 1) {
     if (rawHeader_.size() > 0xFFFF) throw EPackException(msg::kRawHeaderTooBig);
+    block.reserve(2 + rawHeader_.size());
     sys::le::Put16(block, static_cast<uint16_t>(rawHeader_.size()));
-    block.insert(block.end(), rawHeader_.begin(), rawHeader_.end());
+    for (const uint8_t b : rawHeader_) block.push_back(b);
     return block;
   }
   if (Header.size() > 0xFFFF) throw EPackException(msg::kTooManyHeaderLines);

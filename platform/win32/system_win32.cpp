@@ -38,7 +38,10 @@ class Win32Temp final : public TempFiles {
   }
 
   std::string CreateUnique(const std::string& dir, const std::string& prefix) override {
-    char name[MAX_PATH];
+    // The system takes a directory of at most MAX_PATH - 14 characters and a buffer of
+    // MAX_PATH; with a longer one Wine still makes the file but returns its name cut.
+    if (dir.size() > MAX_PATH - 14) return {};
+    char name[MAX_PATH + 1] = {};
     // Unique number 0: the system picks one and creates the empty file.
     if (::GetTempFileNameA(dir.c_str(), prefix.c_str(), 0, name) == 0) return {};
     return name;

@@ -85,8 +85,8 @@ class LinksTest : public ::testing::TestWithParam<bool> {
 TEST_P(LinksTest, ADirectoryLinkOnTheWayIsRefusedAtEveryDepth) {
   if (!Link("outside", "target/dlink", true)) GTEST_SKIP() << kNoLinks;
   if (!Link("outside", "target/a/b/deep", true)) GTEST_SKIP() << kNoLinks;
-  for (const std::string& name : {"dlink\\victim.txt", "dlink\\sub\\evil.txt",
-                                  "a\\b\\deep\\victim.txt", "a/b/deep/c/d/evil.txt"}) {
+  for (const std::string name : {"dlink\\victim.txt", "dlink\\sub\\evil.txt",
+                                 "a\\b\\deep\\victim.txt", "a/b/deep/c/d/evil.txt"}) {
     SCOPED_TRACE(name);
     EXPECT_FALSE(Extract(name));
     ASSERT_EQ(errors.size(), 1u);
@@ -113,7 +113,9 @@ TEST_P(LinksTest, ALinkAtTheMembersOwnPlaceIsNeverFollowed) {
     EXPECT_EQ(ReadFileBytes(dir / ("target/" + std::string(name))), (Bytes{'n', 'e', 'w'}));
 #else
   // Under Wine a host link to a file looks like the file; it is recognised and refused.
-  if (testing_support::UnderWine()) EXPECT_FALSE(replacedFile);
+  if (testing_support::UnderWine()) {
+    EXPECT_FALSE(replacedFile);
+  }
   EXPECT_FALSE(replacedDirectory);
   static_cast<void>(replacedDangling);
 #endif

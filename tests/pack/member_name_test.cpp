@@ -43,7 +43,7 @@ TEST(MemberNameRule, ReservedDeviceNamesAnywhereInTheNameInAnyCase) {
 }
 
 TEST(MemberNameRule, LookAlikesStayAllowed) {
-  for (const std::string& name :
+  for (const std::string name :
        {"CONSOLE.TXT", "AUXILIARY", "COM10", "LPT0", "nul_file", "CON_", "PRNT.TXT", "XCON", "COM",
         "LPT", "CONIN", "CONOUT$X", "sub\\CONFIG.SYS", ".\\file", "a.b.c", "..x"}) {
     SCOPED_TRACE(name);
@@ -52,7 +52,7 @@ TEST(MemberNameRule, LookAlikesStayAllowed) {
 }
 
 TEST(MemberNameRule, PartsEndingInADotOrBlank) {
-  for (const std::string& name : {"trail.", "space ", "dir.\\x", "dir \\x", "a\\b..", "x. ", " "}) {
+  for (const std::string name : {"trail.", "space ", "dir.\\x", "dir \\x", "a\\b..", "x. ", " "}) {
     SCOPED_TRACE(name);
     EXPECT_EQ(CheckMemberName(name), NameFault::TrailingDotOrBlank);
   }
@@ -86,7 +86,7 @@ TEST(MemberNameRule, ExtractionSkipsThemAndKeepsTheLookAlikes) {
             (std::vector<std::string>{"COM10", "CONSOLE.TXT", "a", "nul_file"}));
   EXPECT_EQ(testing_support::ReadFileBytes(dir / "out/a"), Bytes{'6'});
   EXPECT_EQ(pack.LastError(), "Member name holds a reserved device name: AUX");
-  for (const std::string& line :
+  for (const std::string line :
        {"Error \\AUX Member name holds a reserved device name: AUX",
         "Error \\NUL\\x.txt Member name holds a reserved device name: NUL\\x.txt",
         "Error \\a. Member name has a part that ends in a dot or blank: a.",
@@ -97,6 +97,8 @@ TEST(MemberNameRule, ExtractionSkipsThemAndKeepsTheLookAlikes) {
   EXPECT_EQ(pack.List.size(), 10u);
 }
 
+#ifndef _WIN32
+// (On Windows such a file cannot be made under its plain name.)
 TEST(MemberNameRule, TheWriterRefusesToStoreThem) {
   ScratchDir dir;
   pck::CreateDirectories(dir / "src");
@@ -111,3 +113,4 @@ TEST(MemberNameRule, TheWriterRefusesToStoreThem) {
       << writer.LastError();
   EXPECT_FALSE(testing_support::PathExists(dir / "P.PCK"));
 }
+#endif

@@ -88,7 +88,7 @@ TEST_F(PlatformTarget, LinksOnThePathAreRefusedAtEveryDepth) {
   if (!Link(Outside(), InRoot("dlink"), true)) GTEST_SKIP() << kNoLinks;
   ASSERT_TRUE(Create("a\\b\\x.txt"));
   if (!Link(Outside(), InRoot("a") + kSep + "b" + kSep + "deep", true)) GTEST_SKIP() << kNoLinks;
-  for (const std::string& relative :
+  for (const std::string relative :
        {"dlink\\evil.txt", "dlink\\new\\evil.txt", "a\\b\\deep\\evil.txt", "a/b/deep/c/d.txt"}) {
     SCOPED_TRACE(relative);
     EXPECT_FALSE(Create(relative));
@@ -123,7 +123,9 @@ TEST_F(PlatformTarget, ALinkAtTheFilesOwnPlaceIsNeverFollowed) {
   // Windows removes a file link it can see; Wine shows a host link to a file as the
   // file itself, and deleting it there would delete that file: it is refused. A link to
   // a directory is refused on both.
-  if (testing_support::UnderWine()) EXPECT_FALSE(flink);
+  if (testing_support::UnderWine()) {
+    EXPECT_FALSE(flink);
+  }
   EXPECT_FALSE(dirlink);
   static_cast<void>(dangling);
 #endif

@@ -17,6 +17,7 @@
 
 #include "compress/lzrw1.h"
 #include "pack/lfiles.h"
+#include "pack/pack_test_util.h"
 #include "platform/files.h"
 #include "support/test_files.h"
 
@@ -67,10 +68,6 @@ struct Outcome {
   int status;
   std::string out, err;
 };
-
-inline void PutLe(Bytes& out, uint64_t value, int size) {
-  for (int i = 0; i < size; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
 
 class PckTool : public ::testing::Test {
  protected:
@@ -124,33 +121,19 @@ class PckTool : public ::testing::Test {
 
   // `content` compressed by the driver with the block method.
   Bytes Compressed(const Bytes& content) {
-    WriteFileBytes(dir / "plain.tmp", content);
-    lz::Tlzrw1 driver(nullptr);
-    driver.InputFile = dir / "plain.tmp";
-    driver.OutputFile = dir / "packed.tmp";
-    driver.CompressMode = lz::TCompressMode::Fast;
-    driver.Compress();
-    return ReadFileBytes(dir / "packed.tmp");
+    return packtest::Compressed(content, lz::TCompressMode::Fast, dir);
   }
 
-  // A "PCK11" package, without password, of members given as stored bytes.
+  // A "PCK11" package, without password, of members given as stored bytes; every
+  // member has the archive attribute and the time kTime.
   void WritePackage(const std::string& name,
                     const std::vector<std::pair<std::string, Bytes>>& members) {
-    Bytes out = {'P', 'C', 'K', '1', '1'};
-    double stamp = 45000.25;
-    uint64_t bits;
-    std::memcpy(&bits, &stamp, 8);
-    PutLe(out, bits, 8);
-    PutLe(out, 1, 2);
-    PutLe(out, members.size(), 4);
-    PutLe(out, 0, 4 + 1 + 2);  // reserved, no password, no header lines
+    Bytes out = packtest::Prefix("PCK11", 45000.25, 1);
+    packtest::Append(out, packtest::V2Header(static_cast<int32_t>(members.size())));
     for (const auto& [member, data] : members) {
-      PutLe(out, data.size(), 4);
-      PutLe(out, 0x20, 2);
-      PutLe(out, kTime, 4);
-      PutLe(out, member.size(), 1);
-      out.insert(out.end(), member.begin(), member.end());
-      out.insert(out.end(), data.begin(), data.end());
+      packtest::Append(out,
+                       packtest::Record(static_cast<int32_t>(data.size()), member, 0x20, kTime));
+      packtest::Append(out, data);
     }
     WriteFileBytes(dir / name, out);
   }

@@ -123,11 +123,8 @@ TEST_F(PckTool, FailuresSayWhatIsWrongInTheSystemsWords) {
   MakeFile("out2/SUB/A.TXT", Bytes{'o', 'l', 'd'}, plat::kAttrReadOnly);
   r = Pck("extract " + P("T.PCK") + " -d " + P("out2"));
   EXPECT_EQ(r.status, 1);
-#ifdef _WIN32
-  EXPECT_TRUE(Contains(r.err, "(access is denied)")) << r.err;
-#else
-  EXPECT_TRUE(Contains(r.err, "(permission denied)")) << r.err;
-#endif
+  // "permission denied", "access is denied", or as Wine says it, "access denied".
+  EXPECT_TRUE(Contains(r.err, " denied)")) << r.err;
   EXPECT_EQ(ReadFileBytes(dir / "out2/SUB/A.TXT"), (Bytes{'o', 'l', 'd'}));
 }
 
