@@ -123,10 +123,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<Member> members;
   for (int n = in.Byte() % 8; n > 0 && !in.Done(); --n) {
     Member m;
-    // Names that are files on every system: letters and digits, one folder deep.
+    // Names that are files on every system (a letter and the member's number), at the
+    // top or in one of three folders.
     const uint8_t shape = in.Byte();
     m.name = std::string(1, static_cast<char>('A' + shape % 26)) + std::to_string(members.size());
-    if (shape & 0x80) m.name = "D" + std::to_string(shape % 3) + "\\" + m.name;
+    if (shape & 0x80) m.name = "SUB" + std::to_string(shape % 3) + "\\" + m.name;
     m.attr = in.Byte() & (plat::kAttrHidden | plat::kAttrArchive);
     const uint32_t length = in.Value(2) % 3000;
     const uint8_t fill = in.Byte();
@@ -141,7 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     members.push_back(std::move(m));
   }
   writer.SetDirectory(run + "src");
-  writer.Items = {"*.*", "D0\\*.*", "D1\\*.*", "D2\\*.*"};
+  writer.Items = {"*.*", "SUB0\\*.*", "SUB1\\*.*", "SUB2\\*.*"};
   writer.PathOption = pck::TPathOption::poRelative;
   writer.SetPackFileName(changer.drive);
 
