@@ -9,7 +9,6 @@
 
 #include "compress/messages.h"
 #include "platform/files.h"
-#include "platform/interrupt.h"
 #include "platform/le_bytes.h"
 #include "platform/system.h"
 
@@ -59,8 +58,7 @@ struct Tlzrw1::Operation {
   std::unique_ptr<uint8_t[]> in;
   std::unique_ptr<uint8_t[]> out;
   std::unique_ptr<plat::File> input;
-  std::unique_ptr<plat::File> output;
-  plat::RemoveOnInterrupt outputGuard;  // while the output is incomplete
+  std::unique_ptr<plat::File> output;  // removed on interrupt until it is closed
   int32_t InSize = 0;
   int32_t OutSize = 0;
   // LZH staging.
@@ -135,7 +133,6 @@ struct Tlzrw1::Operation {
                                plat::Disposition::OpenExisting);
     if (!input)
       Fail(inputPrefix + driver.InputFile + msg::kInputSuffix, plat::Files().FailureReason());
-    const plat::InterruptsHeld held;  // made and registered, or neither
     output = driver.CreateOutput
                  ? driver.CreateOutput(driver.OutputFile)
                  : plat::Files().Open(driver.OutputFile, plat::Access::ReadWrite, plat::Share::None,
@@ -145,14 +142,12 @@ struct Tlzrw1::Operation {
       Fail(msg::kOutputPrefix + driver.OutputFile + msg::kOutputSuffix,
            plat::Files().FailureReason());
     }
-    outputGuard = plat::RemoveOnInterrupt(driver.OutputFile);
   }
 
-  // The output is complete: an interrupt no longer removes it.
+  // Closes both files; the output is complete.
   void Finish() {
     input.reset();
     output.reset();
-    outputGuard.Release();
   }
 
   // Runs `body`; when anything escapes it, the output is closed and deleted before the
@@ -164,7 +159,6 @@ struct Tlzrw1::Operation {
     } catch (...) {
       output.reset();
       plat::Files().Delete(driver.OutputFile);
-      outputGuard.Release();
       throw;
     }
   }

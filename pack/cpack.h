@@ -212,8 +212,8 @@ class TCustomPack : public sys::TComponent {
   // Directory is ever followed; a target OnOpen moved elsewhere is created in its own
   // directory. The directories down to that root are created first. Null when the
   // file cannot be created (plat::Files().FailureReason() says why); a target without
-  // a directory part raises "Unable to create directory". While the member is being
-  // written, an interrupted run removes the target.
+  // a directory part raises "Unable to create directory". Until the file is closed, an
+  // interrupted run removes it (the files port's rule).
   std::unique_ptr<plat::File> CreateMemberTarget(const std::string& FileName, plat::Access access);
 
   std::unique_ptr<plat::File> PackFile;
@@ -248,8 +248,6 @@ class TCustomPack : public sys::TComponent {
   bool RefuseMember();
   // The first refusal of this run; a run that refused a member ends with False.
   std::string refusal_;
-  // The target being written, removed should the run be interrupted.
-  plat::RemoveOnInterrupt targetGuard_;
   // Volumes written under a temporary name beside their own, in order, waiting to be
   // put in place.
   struct PendingVolume {

@@ -7,7 +7,6 @@
 #include "pack/pack_io.h"
 #include "pack/pack_messages.h"
 #include "platform/files.h"
-#include "platform/interrupt.h"
 #include "platform/le_bytes.h"
 #include "platform/shortstring.h"
 #include "platform/system.h"
@@ -177,17 +176,14 @@ bool TCustomPack::ExtractMember() {
       } catch (...) {
       }
       MemberFile.reset();
-      targetGuard_.Release();
       if (OnClose) OnClose(this, target);
       throw;
     }
     CloseTarget(target);
-    targetGuard_.Release();
     if (OnClose) OnClose(this, target);
     return true;
   } catch (...) {
     MemberFile.reset();
-    targetGuard_.Release();
     NoteFailure();
     try {
       throw;
@@ -275,12 +271,9 @@ std::unique_ptr<plat::File> TCustomPack::CreateMemberTarget(const std::string& F
   const bool below = !directory_.empty() && FileName.size() > base.size() &&
                      FileName.compare(0, base.size(), base) == 0;
   const std::string root = below ? directory_ : ExtractFilePath(FileName);
-  CreateDirectories(root);          // an empty root raises "Unable to create directory"
-  const plat::InterruptsHeld held;  // made and registered, or neither
-  auto file = plat::Files().CreateTarget(root, FileName.substr(below ? base.size() : root.size()),
-                                         access, plat::Share::None);
-  if (file) targetGuard_ = plat::RemoveOnInterrupt(FileName);
-  return file;
+  CreateDirectories(root);  // an empty root raises "Unable to create directory"
+  return plat::Files().CreateTarget(root, FileName.substr(below ? base.size() : root.size()),
+                                    access, plat::Share::None);
 }
 
 void TCustomPack::OpenTarget(const std::string& FileName) {

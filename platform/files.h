@@ -64,6 +64,8 @@ struct FoundFile {
   uint32_t DosTime = 0;  // last-write time, local
 };
 
+// A file the port creates (or truncates) for writing is incomplete until it is closed:
+// should the process be interrupted before that, it is removed (see interrupt.h).
 class FileSystem {
  public:
   virtual ~FileSystem() = default;

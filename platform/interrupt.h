@@ -4,7 +4,7 @@
 // closed) they are removed, and the process ends with the conventional status 130
 // (an interrupt) or 143 (a request to terminate).
 //
-// POSIX: the signal handler removes them itself (only regular files, links and empty
+// POSIX: the signal handler removes them itself (only regular files and empty
 // directories, with calls that are safe in a handler) and ends the process.
 // Windows: the handler runs on a thread of its own while the program's files are still
 // open. It marks the run interrupted, so the main thread's next check

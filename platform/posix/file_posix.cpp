@@ -131,6 +131,7 @@ bool PosixFile::SetDosTime(uint32_t dosTime) {
 
 bool PosixFile::Close() {
   if (fd_ < 0) return true;
+  made_.Release();  // complete, or given up by its writer
   const int fd = fd_;
   fd_ = -1;
   return ::close(fd) == 0 || Fail();  // closing releases the lock

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/interrupt.h"
 
 namespace plat::posix {
 
@@ -29,6 +30,8 @@ bool LockForShare(int fd, Share share);
 class PosixFile final : public File {
  public:
   explicit PosixFile(int fd) : fd_(fd) {}
+  // A file this process made: removed on interrupt until it is closed.
+  PosixFile(int fd, RemoveOnInterrupt made) : fd_(fd), made_(std::move(made)) {}
   ~PosixFile() override { Close(); }
   PosixFile(const PosixFile&) = delete;
   PosixFile& operator=(const PosixFile&) = delete;
@@ -46,6 +49,7 @@ class PosixFile final : public File {
   bool Fail();  // keeps errno as the reason; false
   int fd_;
   int error_ = 0;
+  RemoveOnInterrupt made_;
 };
 
 }  // namespace plat::posix

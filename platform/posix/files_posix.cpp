@@ -25,6 +25,7 @@
 #include <ctime>
 
 #include "platform/files.h"
+#include "platform/interrupt.h"
 #include "platform/posix/file_posix.h"
 #include "platform/posix/path_posix.h"
 #include "platform/posix/target_posix.h"
@@ -85,10 +86,15 @@ class PosixFileSystem final : public FileSystem {
     if (fresh) flags |= O_CREAT | O_EXCL | O_NOFOLLOW;
     if (disposition == Disposition::CreateAlways || disposition == Disposition::OpenAlways)
       flags |= O_CREAT;
+    const InterruptsHeld held;  // made and registered, or neither
     const int fd =
         ::open(native.c_str(), flags, disposition == Disposition::CreatePrivate ? 0600 : 0666);
     if (fd < 0) return Refuse(ErrorText(errno));
-    auto file = std::make_unique<posix::PosixFile>(fd);
+    // A file made or emptied here is incomplete until it is closed.
+    const bool made = !exists || disposition == Disposition::CreateAlways;
+    auto file = made && disposition != Disposition::OpenExisting
+                    ? std::make_unique<posix::PosixFile>(fd, RemoveOnInterrupt(native))
+                    : std::make_unique<posix::PosixFile>(fd);
     struct stat opened {};
     if (::fstat(fd, &opened) != 0) return Refuse(ErrorText(errno));
     const bool regular = S_ISREG(opened.st_mode);

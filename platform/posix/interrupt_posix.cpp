@@ -18,8 +18,8 @@ void RemoveNow(const char* path, bool directory) noexcept {
   if (::lstat(path, &st) != 0) return;
   if (directory) {
     if (S_ISDIR(st.st_mode)) ::rmdir(path);
-  } else if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) {
-    ::unlink(path);  // never a device an operation was pointed at
+  } else if (S_ISREG(st.st_mode)) {
+    ::unlink(path);  // never a device, nor a link an output was named by
   }
 }
 

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/interrupt.h"
 #include "platform/posix/file_posix.h"
 #include "platform/posix/path_posix.h"
 #include "platform/text.h"
@@ -119,12 +120,16 @@ std::unique_ptr<File> CreateTargetBelow(const std::string& root, const std::stri
   if (!ClearPlace(dir.Get(), name, reason)) return nullptr;
   int flags = O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
   flags |= access == Access::Read ? O_RDONLY : (access == Access::Write ? O_WRONLY : O_RDWR);
+  const InterruptsHeld held;  // made and registered, or neither
   Descriptor file(::openat(dir.Get(), name.c_str(), flags, 0666));
   if (!file || !LockForShare(file.Get(), share)) {
     reason = ErrorText(errno);
     return nullptr;
   }
-  return std::make_unique<PosixFile>(file.Release());
+  std::string path = root.empty() ? std::string() : base + "/";
+  for (const std::string& part : parts) path += part + "/";
+  path.pop_back();
+  return std::make_unique<PosixFile>(file.Release(), RemoveOnInterrupt(path));
 }
 
 }  // namespace plat::posix

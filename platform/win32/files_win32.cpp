@@ -19,6 +19,7 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "platform/interrupt.h"
 #include "platform/win32/error_win32.h"
 #include "platform/win32/handle_win32.h"
 #include "platform/win32/target_win32.h"
@@ -49,6 +50,8 @@ uint32_t ToDosTime(const FILETIME& utc) {
 class Win32File final : public File {
  public:
   explicit Win32File(FileHandle h) : h_(std::move(h)) {}
+  // A file this process made: removed on interrupt until it is closed.
+  Win32File(FileHandle h, RemoveOnInterrupt made) : h_(std::move(h)), made_(std::move(made)) {}
 
   int32_t Read(void* buf, int32_t count) override {
     if (!h_ || count < 0) return -1;
@@ -95,6 +98,7 @@ class Win32File final : public File {
   }
 
   bool Close() override {
+    made_.Release();  // complete, or given up by its writer
     if (h_.Reset()) return true;
     Fail();
     return false;
@@ -108,6 +112,7 @@ class Win32File final : public File {
   }
   FileHandle h_;
   DWORD error_ = 0;
+  RemoveOnInterrupt made_;
 };
 
 DWORD DesiredAccess(Access access) {
@@ -165,19 +170,24 @@ class Win32FileSystem final : public FileSystem {
     FileHandle h(::CreateFileA(path.c_str(), DesiredAccess(access), ShareMode(share), nullptr,
                                CreationDisposition(disposition), FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h) return Refuse(ErrorText(::GetLastError()));
+    const bool disk = ::GetFileType(h.Get()) == FILE_TYPE_DISK;
     // Packages, sources and inputs are disk files; outputs may be devices (NUL).
-    if (disposition == Disposition::OpenExisting && ::GetFileType(h.Get()) != FILE_TYPE_DISK)
-      return Refuse(kReasonNotRegular);
+    if (disposition == Disposition::OpenExisting && !disk) return Refuse(kReasonNotRegular);
+    // A file made or emptied here is incomplete until it is closed.
+    const bool made = disposition != Disposition::OpenExisting &&
+                      (a == INVALID_FILE_ATTRIBUTES || disposition == Disposition::CreateAlways);
+    if (made && disk) return std::make_unique<Win32File>(std::move(h), RemoveOnInterrupt(path));
     return std::make_unique<Win32File>(std::move(h));
   }
 
   std::unique_ptr<File> CreateTarget(const std::string& root, const std::string& relative,
                                      Access access, Share share) override {
     reason_.clear();
-    FileHandle h =
-        win32::CreateTargetBelow(root, relative, DesiredAccess(access), ShareMode(share), reason_);
+    std::string path;
+    FileHandle h = win32::CreateTargetBelow(root, relative, DesiredAccess(access), ShareMode(share),
+                                            path, reason_);
     if (!h) return nullptr;
-    return std::make_unique<Win32File>(std::move(h));
+    return std::make_unique<Win32File>(std::move(h), RemoveOnInterrupt(path));
   }
 
   bool Delete(const std::string& path) override {

@@ -16,7 +16,7 @@ void RemoveNow(const char* path, bool directory) noexcept {
   if (directory) {
     if ((attr & FILE_ATTRIBUTE_DIRECTORY) && !(attr & FILE_ATTRIBUTE_REPARSE_POINT))
       ::RemoveDirectoryA(path);
-  } else if (!(attr & FILE_ATTRIBUTE_DIRECTORY)) {
+  } else if (!(attr & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
     ::DeleteFileA(path);
   }
 }

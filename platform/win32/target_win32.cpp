@@ -95,13 +95,13 @@ bool ClearPlace(const std::string& path, std::string& reason) {
 }  // namespace
 
 FileHandle CreateTargetBelow(const std::string& root, const std::string& relative, DWORD access,
-                             DWORD share, std::string& reason) {
+                             DWORD share, std::string& path, std::string& reason) {
   const std::vector<std::string> parts = sys::PathComponents(relative);
   if (parts.empty()) {
     reason = kReasonDirectory;
     return FileHandle();
   }
-  std::string path = root;
+  path = root;
   for (std::size_t i = 0; i < parts.size(); ++i) {
     if (!path.empty() && !sys::IsSeparator(path.back())) path += '\\';
     path += parts[i];

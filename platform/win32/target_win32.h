@@ -8,8 +8,8 @@
 namespace plat::win32 {
 
 // FileSystem::CreateTarget of the Win32 adapter, with the API's access and share bits;
-// on failure an empty handle and `reason` set.
+// `path` receives the file's full path; on failure an empty handle and `reason` set.
 FileHandle CreateTargetBelow(const std::string& root, const std::string& relative, DWORD access,
-                             DWORD share, std::string& reason);
+                             DWORD share, std::string& path, std::string& reason);
 
 }  // namespace plat::win32

@@ -161,12 +161,14 @@ TEST_F(PckHostile, ACreateThatFailsLeavesTheSetItWasToReplace) {
 // ---- interrupted runs -----------------------------------------------------------------
 
 #ifndef _WIN32
-// pck started in the background with TMPDIR set, its output to files.
+// pck started in the background with TMPDIR set, its output to a file, in the current
+// directory or in `cwd`.
 pid_t Start(const std::vector<std::string>& args, const std::string& tmpdir,
-            const std::string& output) {
+            const std::string& output, const std::string& cwd = "") {
   const pid_t pid = ::fork();
   if (pid != 0) return pid;
   ::setenv("TMPDIR", tmpdir.c_str(), 1);
+  if (!cwd.empty() && ::chdir(cwd.c_str()) != 0) ::_exit(127);
   const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const int in = ::open("/dev/null", O_RDONLY);
   ::dup2(in, 0);
@@ -253,6 +255,26 @@ TEST_F(PckInterrupted, SigtermDuringCreateLeavesTheOlderPackageAndNothingBesideI
   EXPECT_EQ(Interrupt(pid, SIGTERM), 143) << Text(dir / "output.txt");
   EXPECT_EQ(ReadFileBytes(dir / "BIG.PCK"), older);
   EXPECT_FALSE(beside());
+  EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
+}
+
+TEST_F(PckInterrupted, SigintDuringTestLeavesTheFilesOfTheCurrentDirectoryAlone) {
+  // The member restores to nowhere; a file of its name in the current directory is not
+  // what the run was writing.
+  WriteFileBytes(dir / "BIG.BIN", Bytes{'m', 'i', 'n', 'e'});
+  const pid_t pid = Start({"test", "BIG.PCK"}, dir / "tmp", dir / "output.txt", dir.Path());
+  // Stopped while the member is being restored: its stored bytes are staged by then.
+  const auto restoring = [&] {
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir / "tmp"))
+      if (e.is_regular_file() && e.file_size() > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return true;
+      }
+    return false;
+  };
+  ASSERT_TRUE(StopWhen(pid, restoring)) << Text(dir / "output.txt");
+  EXPECT_EQ(Interrupt(pid, SIGINT), 130) << Text(dir / "output.txt");
+  EXPECT_EQ(ReadFileBytes(dir / "BIG.BIN"), (Bytes{'m', 'i', 'n', 'e'}));
   EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
 }
 #endif
