@@ -9,6 +9,7 @@
 
 #include "compress/messages.h"
 #include "platform/files.h"
+#include "platform/le_bytes.h"
 #include "platform/system.h"
 
 namespace lz {
@@ -18,18 +19,9 @@ constexpr uint8_t kSigKh[4] = {'W', 'R', 'Z', 'L'};
 constexpr uint8_t kSigLzh[4] = {'!', 'H', 'Z', 'L'};
 constexpr int64_t kAdviseMinimum = 3 * Tlzrw1::kChunk;  // 98304
 
-void PutLe32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-  p[2] = static_cast<uint8_t>(v >> 16);
-  p[3] = static_cast<uint8_t>(v >> 24);
+[[noreturn]] void Fail(const std::string& message, std::string reason = {}) {
+  throw ELzrw1Exception(message, std::move(reason));
 }
-uint32_t GetLe32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-[[noreturn]] void Fail(const std::string& message) { throw ELzrw1Exception(message); }
 
 std::unique_ptr<uint8_t[]> AllocBuffer(const char* failure) {
   // Value-initialised: the block coder may look at the slack after the data.
@@ -45,7 +37,8 @@ int32_t ProbeSize(const std::string& path) {
                                   plat::Disposition::OpenExisting);
   const int64_t size = probe ? probe->Size() : -1;
   // The header holds a signed 32-bit size; a larger file cannot be described.
-  if (size < 0 || size > std::numeric_limits<int32_t>::max()) Fail(msg::kCannotObtainSize + path);
+  if (size < 0 || size > std::numeric_limits<int32_t>::max())
+    Fail(msg::kCannotObtainSize + path, probe ? std::string() : plat::Files().FailureReason());
   return static_cast<int32_t>(size);
 }
 
@@ -65,7 +58,7 @@ struct Tlzrw1::Operation {
   std::unique_ptr<uint8_t[]> in;
   std::unique_ptr<uint8_t[]> out;
   std::unique_ptr<plat::File> input;
-  std::unique_ptr<plat::File> output;
+  std::unique_ptr<plat::File> output;  // removed on interrupt until it is closed
   int32_t InSize = 0;
   int32_t OutSize = 0;
   // LZH staging.
@@ -78,11 +71,13 @@ struct Tlzrw1::Operation {
     if (driver.OnProgress) driver.OnProgress(&driver, InSize, OutSize);
   }
   void CheckRead(int32_t got, int32_t expected) {
-    if (got != expected) Fail(msg::kReadingFrom + driver.InputFile + msg::kBang);
+    if (got != expected)
+      Fail(msg::kReadingFrom + driver.InputFile + msg::kBang, input->FailureReason());
     plat::ProcessMessages();
   }
   void CheckWrite(int32_t got, int32_t expected) {
-    if (got != expected) Fail(msg::kWritingTo + driver.OutputFile + msg::kBang);
+    if (got != expected)
+      Fail(msg::kWritingTo + driver.OutputFile + msg::kBang, output->FailureReason());
     plat::ProcessMessages();
   }
   void Write(const void* data, int32_t count) {
@@ -93,7 +88,7 @@ struct Tlzrw1::Operation {
   void GetBytes(uint8_t* Buf, uint16_t ByteCount, uint16_t& Actual) {
     if (inNext >= inValid) {
       const int32_t n = input->Read(in.get(), kChunk);
-      if (n < 0) Fail(msg::kLzhReadError + driver.InputFile + msg::kBang);
+      if (n < 0) Fail(msg::kLzhReadError + driver.InputFile + msg::kBang, input->FailureReason());
       plat::ProcessMessages();
       InSize += n;
       Progress();
@@ -136,13 +131,23 @@ struct Tlzrw1::Operation {
   void OpenFiles(const char* inputPrefix) {
     input = plat::Files().Open(driver.InputFile, plat::Access::Read, plat::Share::None,
                                plat::Disposition::OpenExisting);
-    if (!input) Fail(inputPrefix + driver.InputFile + msg::kInputSuffix);
-    output = plat::Files().Open(driver.OutputFile, plat::Access::ReadWrite, plat::Share::None,
-                                plat::Disposition::CreateAlways);
+    if (!input)
+      Fail(inputPrefix + driver.InputFile + msg::kInputSuffix, plat::Files().FailureReason());
+    output = driver.CreateOutput
+                 ? driver.CreateOutput(driver.OutputFile)
+                 : plat::Files().Open(driver.OutputFile, plat::Access::ReadWrite, plat::Share::None,
+                                      plat::Disposition::CreateAlways);
     if (!output) {
       input.reset();
-      Fail(msg::kOutputPrefix + driver.OutputFile + msg::kOutputSuffix);
+      Fail(msg::kOutputPrefix + driver.OutputFile + msg::kOutputSuffix,
+           plat::Files().FailureReason());
     }
+  }
+
+  // Closes both files; the output is complete.
+  void Finish() {
+    input.reset();
+    output.reset();
   }
 
   // Runs `body`; when anything escapes it, the output is closed and deleted before the
@@ -178,16 +183,18 @@ int32_t Tlzrw1::Compress() {
     op.OutSize = 4;
     op.InSize = 0;
     uint8_t header[4];
-    PutLe32(header, static_cast<uint32_t>(size));
+    sys::le::Put32(header, static_cast<uint32_t>(size));
     op.Write(header, 4);
     op.OutSize = 8;
     if (fast)
       CompressKh(op);
     else
       CompressLzh(op);
+    // The header promised the size the input had before; a file that grew or shrank
+    // meanwhile would restore to something else or fail later.
+    if (op.InSize != size) Fail(msg::kSizeChangedPrefix + InputFile + msg::kSizeChangedSuffix);
   });
-  op.input.reset();
-  op.output.reset();
+  op.Finish();
   if (OnFinished) OnFinished(this, Percent(op.OutSize, op.InSize));
   return op.OutSize;
 }
@@ -209,6 +216,7 @@ int32_t Tlzrw1::Decompress() {
       DecompressLzh(op);
     if (OnFinished) OnFinished(this, Percent(op.OutSize, op.InSize));
   });
+  op.Finish();
   return op.OutSize;
 }
 
@@ -229,7 +237,7 @@ TCompressMode Tlzrw1::Advise() {
   for (const int64_t at : {size / 3, size * 2 / 3}) {
     const int64_t position = at / kChunk * kChunk;
     const int32_t n = input->Seek(position) ? input->Read(in.get(), kChunk) : -1;
-    if (n < 0) Fail(msg::kKhReadError + InputFile + msg::kBang);
+    if (n < 0) Fail(msg::kKhReadError + InputFile + msg::kBang, input->FailureReason());
     plat::ProcessMessages();
     read += n;
     packed += kh_->CompressBlock(in.get(), out.get(), static_cast<uint16_t>(n));
@@ -241,7 +249,7 @@ void Tlzrw1::CompressKh(Operation& op) {
   for (;;) {
     const int32_t n = op.input->Read(op.in.get(), kChunk);
     if (n == 0) break;
-    if (n < 0) Fail(msg::kKhReadError + InputFile + msg::kBang);
+    if (n < 0) Fail(msg::kKhReadError + InputFile + msg::kBang, op.input->FailureReason());
     plat::ProcessMessages();
     op.InSize += n;
     const uint16_t length = kh_->CompressBlock(op.in.get(), op.out.get(), static_cast<uint16_t>(n));
@@ -272,7 +280,7 @@ void Tlzrw1::DecompressKh(Operation& op) {
   uint8_t header[4];
   op.CheckRead(op.input->Read(header, 4), 4);
   op.InSize += 4;
-  const int64_t expected = static_cast<int32_t>(GetLe32(header));
+  const int64_t expected = static_cast<int32_t>(sys::le::Get32(header));
   for (;;) {
     uint8_t framed[2];
     const int32_t got = op.input->Read(framed, 2);
@@ -302,7 +310,7 @@ void Tlzrw1::DecompressLzh(Operation& op) {
   uint8_t header[4];
   op.CheckRead(op.input->Read(header, 4), 4);
   op.InSize += 4;
-  const int32_t expected = static_cast<int32_t>(GetLe32(header));
+  const int32_t expected = static_cast<int32_t>(sys::le::Get32(header));
   op.inValid = op.inNext = op.outWaiting = 0;
   op.endOfInputAnswers = 0;
   // A complete stream makes the decoder ask for exactly one byte past its end; a second
@@ -317,6 +325,11 @@ void Tlzrw1::DecompressLzh(Operation& op) {
   lzh_->Decode(expected, get, put);
   op.Flush();
   if (op.OutSize != expected) Fail(msg::kLzhSizes);
+  // The decoder stopped with compressed input left beyond the byte it reads past the
+  // end of a complete stream: the header's size cuts the stream short.
+  uint8_t more = 0;
+  if (op.inNext < op.inValid || (op.endOfInputAnswers == 0 && op.input->Read(&more, 1) > 0))
+    Fail(msg::kLzhSizes);
 }
 
 }  // namespace lz

@@ -7,9 +7,15 @@
 //
 // Hostile input: Decompress never reads or writes outside its buffers. A block record
 // longer than 32769 bytes, a block that breaks the block format, a restored length
-// that differs from the header, and an LZH stream that runs out before the header's
-// size is restored all fail with the method's "Sizes do not match" message and leave
-// no output.
+// that differs from the header, an LZH stream that runs out before the header's size
+// is restored, and one that goes on after it (compressed input left unread beyond the
+// one byte a complete stream is read past its end) all fail with the method's "Sizes
+// do not match" message and leave no output.
+//
+// Compress takes only a regular file as input (the size probe refuses anything else),
+// and fails when the input changes size while it is compressed. Failures that the
+// files port could explain carry the system's reason (sys::Exception::Reason) beside
+// the fixed message. While an output is being written, an interrupted run removes it.
 #pragma once
 
 #include <cstdint>
@@ -22,10 +28,7 @@
 #include "compress/lzrw1kh.h"
 #include "platform/component.h"
 #include "platform/exceptions.h"
-
-namespace plat {
-class File;
-}
+#include "platform/files.h"
 
 namespace lz {
 
@@ -50,6 +53,10 @@ class Tlzrw1 : public sys::TComponent {
   TCompressMode CompressMode = TCompressMode::Good;
   TLZRWOnProgress OnProgress;
   TLZRWOnFinished OnFinished;
+  // Creates OutputFile; empty: the files port's Open, replacing an existing file. Null
+  // when it cannot, with the files port's FailureReason telling why. The package
+  // engine sets it so that a member's target is never created through a link.
+  std::function<std::unique_ptr<plat::File>(const std::string& path)> CreateOutput;
 
   // Compresses InputFile into OutputFile; returns the compressed length, header included.
   int32_t Compress();

@@ -22,6 +22,8 @@ inline constexpr const char* kNotCompressedPrefix = "Lzrw1 : ";
 inline constexpr const char* kNotCompressedSuffix = " : NOT A COMPRESSED FILE !";
 inline constexpr const char* kKhSizes = "Lzrw1/KH : Sizes do not match !! Corruption";
 inline constexpr const char* kLzhSizes = "Lzrw1/LZH : Sizes do not match !! Corruption";
+inline constexpr const char* kSizeChangedPrefix = "Lzrw1 : ";
+inline constexpr const char* kSizeChangedSuffix = " changed size while it was compressed";
 
 // LZRW1/KH block codec.
 inline constexpr const char* kKhNoHashMemory = "LZRW1KH : no memory for HASH table";

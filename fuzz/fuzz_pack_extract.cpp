@@ -15,6 +15,7 @@
 #include <fstream>
 #include <string>
 
+#include "fuzz_support.h"
 #include "pack/cpack.h"
 #include "platform/system.h"
 
@@ -22,47 +23,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class FixedDrives : public plat::Drives {
- public:
-  plat::DriveType TypeOf(const std::string&) override { return plat::DriveType::Fixed; }
-};
+const fs::path& Root() { return fuzzing::ScratchRoot("fuzz_pack_extract"); }
 
-class CancelDialogs : public plat::Dialogs {
- public:
-  int Show(plat::DialogKind, const std::string&, const std::string&, plat::Buttons) override {
-    return plat::kIdCancel;
-  }
-  void ProcessMessages() override {}
-};
-
-// The process's scratch directory, removed when the process ends.
-struct Scratch {
-  Scratch()
-      : path(fs::temp_directory_path() / ("fuzz_pack_extract." + std::to_string(::getpid()))) {
-    fs::create_directories(path);
-  }
-  ~Scratch() {
-    std::error_code ec;
-    fs::remove_all(path, ec);
-  }
-  fs::path path;
-};
-
-const fs::path& Root() {
-  static const Scratch scratch;
-  return scratch.path;
-}
-
-void Fail(const std::string& what) {
-  std::fprintf(stderr, "written outside the target directory: %s\n", what.c_str());
-  std::abort();
-}
+void Fail(const std::string& what) { fuzzing::Fail("written outside the target directory:", what); }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static FixedDrives drives;
-  static CancelDialogs dialogs;
+  static fuzzing::FixedDrives drives;
+  static fuzzing::Nobody dialogs;
   plat::SetDriveProbe(&drives);
   plat::SetUi(&dialogs);
 

@@ -9,6 +9,7 @@
 #include "platform/shell.h"
 #include "platform/shortstring.h"
 #include "platform/system.h"
+#include "platform/text.h"
 
 namespace inst {
 

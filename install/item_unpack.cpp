@@ -5,6 +5,7 @@
 #include "pack/cpacklz.h"
 #include "platform/format.h"
 #include "platform/shortstring.h"
+#include "platform/text.h"
 
 namespace inst {
 

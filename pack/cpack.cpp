@@ -39,8 +39,6 @@ int32_t PercentOf(int64_t part, int64_t whole) {
 EPackFileName::EPackFileName() : EPackException(msg::kMissingPackFileName) {}
 EPackPassword::EPackPassword() : EPackException(msg::kInvalidPassword) {}
 EPackReadError::EPackReadError() : EPackException(msg::kErrorReadingData) {}
-EPackUnsafeName::EPackUnsafeName(const std::string& name)
-    : EPackException(msg::Fmt(msg::kUnsafeName, name)) {}
 
 // ---- construction ----------------------------------------------------------------
 TCustomPack::TCustomPack(sys::TComponent* AOwner)
@@ -80,12 +78,17 @@ bool TCustomPack::Process(TPackMode Mode) {
       if (!ReportProgress()) throw sys::EAbort();
       while (reading && ReadNextEntry()) {
         if (!ReportProgress()) throw sys::EAbort();
-        if (mode_ != TPackMode::pmList && IsSelected()) {
+        const bool extract = mode_ != TPackMode::pmList && IsSelected() && !RefuseMember();
+        if (extract) {
           if (!ExtractMember()) throw sys::EAbort();
         } else {
           if (!SkipData(entry_->Size)) throw sys::EAbort();
         }
         if (!ReportProgress()) throw sys::EAbort();
+      }
+      if (!refusal_.empty()) {
+        NoteMessage(refusal_);
+        throw sys::EAbort();
       }
       if (reading) DoPrepared();
       result = true;
@@ -111,7 +114,8 @@ void TCustomPack::ResetState() {
   List.clear();
   entry_->Clear();
   version_ = 0;
-  createdVolume_.clear();
+  refusal_.clear();
+  DiscardVolumes();
 }
 
 bool TCustomPack::ReportProgress() {
@@ -156,10 +160,8 @@ void TCustomPack::NoteFailure() noexcept {
     throw;
   } catch (const sys::EAbort&) {
     if (lastError_.empty()) lastError_ = msg::kAborted;
-  } catch (const sys::Exception& e) {
-    lastError_ = e.Message();
   } catch (const std::exception& e) {
-    lastError_ = e.what();
+    lastError_ = sys::Describe(e);
   } catch (...) {
     lastError_ = msg::kAborted;
   }

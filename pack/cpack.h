@@ -9,10 +9,14 @@
 // engine replaces.
 //
 // Hostile input: Extract, Process and WritePackage never raise. A package that is
-// truncated, lies about its counts or sizes, or names a member outside the target
-// directory (a `..` component, a drive letter or colon, a second leading `\`, an
-// absolute or network path) ends the run with False; no member is written outside
-// Directory and no allocation follows an unchecked size.
+// truncated or lies about its counts or sizes ends the run with False. A member whose
+// name the member-name rule refuses (member_name.h: outside the target directory, a
+// control character, a reserved device name, a part ending in a dot or blank) or whose
+// target path would be longer than 255 characters is refused before anything is
+// opened for it: OnError reports it, its data is skipped, the run goes on with the next
+// member and ends with False. Targets are created through the files port's
+// CreateTarget, so no member is written through a link below Directory. No member is
+// written outside Directory and no allocation follows an unchecked size.
 #pragma once
 
 #include <array>
@@ -22,12 +26,11 @@
 #include <string>
 #include <vector>
 
+#include "pack/volume_prefix.h"
 #include "platform/component.h"
 #include "platform/exceptions.h"
-
-namespace plat {
-class File;
-}
+#include "platform/files.h"
+#include "platform/interrupt.h"
 
 namespace pck {
 
@@ -48,10 +51,10 @@ class EPackReadError : public EPackException {  // "Error reading data"
  public:
   EPackReadError();
 };
-// A member name that would land outside the target directory.
+// A member refused before extraction: its name (member_name.h) or its target path.
 class EPackUnsafeName : public EPackException {
  public:
-  explicit EPackUnsafeName(const std::string& name);
+  using EPackException::EPackException;
 };
 // An entry record or header that breaks the format (a negative size, for one).
 class EPackCorrupt : public EPackException {
@@ -76,7 +79,6 @@ using TOnError =
     std::function<void(sys::TObject* Sender, const sys::Exception& E, const std::string& FileName)>;
 
 // The format's fixed sizes.
-inline constexpr int kPrefixSize = 15;      // signature, stamp, volume number
 inline constexpr int kEntryFixedSize = 11;  // size, attributes, time, name length
 inline constexpr int kBufferSize = 8192;    // member data moves in blocks of this size
 
@@ -122,8 +124,11 @@ class TCustomPack : public sys::TComponent {
   // A name the reader would refuse (a `..` component, a colon, ...) or one longer than
   // 255 characters fails the run before anything is written; so does a VolumeSize too
   // small for the package's header block and entry records. The package file itself is
-  // never packed. On failure the volume being written is deleted (unless it is the
-  // file that holds the package at Offset).
+  // never packed. Each volume is written beside its file under a temporary name and
+  // replaces it only once the package is complete (on a removable drive: once the
+  // volume is complete, before the next disk is asked for); a run that fails deletes
+  // the volumes not yet in place, so the files they were to replace stay as they were.
+  // A package at Offset is written into its file in place.
   bool WritePackage();
   // Fills List with the paths to pack (non-recursive search per Items pattern).
   virtual void BuildList();
@@ -177,7 +182,9 @@ class TCustomPack : public sys::TComponent {
   virtual void OpenTarget(const std::string& FileName);
   virtual void CloseTarget(const std::string& FileName);
   // Moves to the next volume: on a removable drive asks for the next disk; elsewhere
-  // fails. Descendants may find volumes elsewhere (the pck tool's disk folders).
+  // fails. Descendants may find volumes elsewhere (the pck tool's disk folders). When
+  // writing, the volumes written so far are put in place first (CommitVolumes), as the
+  // disk that holds them is about to be taken out.
   virtual bool NextVolume();
 
   // ---- pieces for descendants and writers ----
@@ -195,6 +202,19 @@ class TCustomPack : public sys::TComponent {
   void ClearHeaderData();
   void ResetState();
   void SetVolume(uint16_t value) { volume_ = value; }
+  // Writing: every volume is written under a temporary name beside its own. CommitVolumes
+  // renames the finished ones over their real names, in order; DiscardVolumes deletes
+  // those not yet renamed (a failed run).
+  void CommitVolumes();
+  void DiscardVolumes();
+  // Creates a member's target (also the driver's output when a descendant restores
+  // into it): below Directory when the target lies there, so that no link below
+  // Directory is ever followed; a target OnOpen moved elsewhere is created in its own
+  // directory. The directories down to that root are created first. Null when the
+  // file cannot be created (plat::Files().FailureReason() says why); a target without
+  // a directory part raises "Unable to create directory". Until the file is closed, an
+  // interrupted run removes it (the files port's rule).
+  std::unique_ptr<plat::File> CreateMemberTarget(const std::string& FileName, plat::Access access);
 
   std::unique_ptr<plat::File> PackFile;
   std::unique_ptr<plat::File> MemberFile;
@@ -223,8 +243,25 @@ class TCustomPack : public sys::TComponent {
   void WriteBody();
   // Copies `count` bytes from MemberFile to PackFile through Buffer.
   void CopyToPack(int64_t count);
-  // The volume file this run created last (deleted when writing fails).
-  std::string createdVolume_;
+  // Refuses the current entry before anything is opened for it when its name or its
+  // target path cannot be extracted: OnError, the failure noted. True when refused.
+  bool RefuseMember();
+  // The first refusal of this run; a run that refused a member ends with False.
+  std::string refusal_;
+  // Volumes written under a temporary name beside their own, in order, waiting to be
+  // put in place.
+  struct PendingVolume {
+    std::string temp, path;
+    plat::RemoveOnInterrupt guard;
+  };
+  std::vector<PendingVolume> pending_;
+  // A new file beside `path` under a name of its own; `temp` receives that name.
+  static std::unique_ptr<plat::File> CreateBeside(const std::string& path, std::string& temp);
+  // The header block of `version` as WriteHeader writes it (the one place its size is
+  // worked out); raises for one that cannot be written.
+  std::vector<uint8_t> HeaderBlock(uint8_t version) const;
+  // The version the next package written gets: 1 with a raw header and no Header lines.
+  uint8_t NextVersion() const;
 };
 
 }  // namespace pck

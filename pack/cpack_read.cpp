@@ -2,28 +2,17 @@
 #include <cstring>
 
 #include "pack/cpack.h"
-#include "pack/le_bytes.h"
 #include "pack/lfiles.h"
 #include "pack/member_name.h"
 #include "pack/pack_io.h"
 #include "pack/pack_messages.h"
 #include "platform/files.h"
+#include "platform/le_bytes.h"
 #include "platform/shortstring.h"
 #include "platform/system.h"
 
 namespace pck {
 namespace {
-
-constexpr char kSignature10[5] = {'P', 'C', 'K', '1', '0'};
-constexpr char kSignature11[5] = {'P', 'C', 'K', '1', '1'};
-// Offsets inside the volume prefix.
-constexpr int kStampAt = 5, kVolumeAt = 13;
-
-uint8_t FindVersion(const uint8_t* prefix) {
-  if (std::memcmp(prefix, kSignature10, 5) == 0) return 1;
-  if (std::memcmp(prefix, kSignature11, 5) == 0) return 2;
-  return 0;
-}
 
 void Scramble(std::string& password) {
   for (char& c : password) c = static_cast<char>(c ^ 0xFF);
@@ -65,22 +54,21 @@ bool TCustomPack::OpenVolume() {
   }
   try {
     std::array<uint8_t, kPrefixSize> prefix{};
-    io::ReadExact(*PackFile, prefix.data(), kPrefixSize);
-    const uint8_t version = FindVersion(prefix.data());
-    if (version == 0) {
+    // A file too short for the prefix (an empty one too) is no package either.
+    const bool whole = io::ReadSome(*PackFile, prefix.data(), kPrefixSize) == kPrefixSize;
+    const TVolumePrefix found = TVolumePrefix::Parse(prefix.data());
+    if (!whole || found.Version == 0) {
       NoteMessage(msg::Fmt(msg::kNotAPackage, packFileName_));
       throw sys::EAbort();
     }
-    const double stamp = le::GetDouble(&prefix[kStampAt]);
-    const uint16_t volume = le::Get16(&prefix[kVolumeAt]);
     if (volume_ == 0) {
-      std::memcpy(signature_.data(), prefix.data(), 5);
-      stamp_ = stamp;
-      volume_ = volume;
-      version_ = version;
+      signature_ = found.Signature;
+      stamp_ = found.Stamp;
+      volume_ = found.Volume;
+      version_ = found.Version;
       ReadHeader();
-    } else if (stamp == stamp_ && volume == volume_) {
-      version_ = version;
+    } else if (found.Stamp == stamp_ && found.Volume == volume_) {
+      version_ = found.Version;
     } else {
       NoteMessage(msg::Fmt(msg::kWrongVolume, packFileName_, static_cast<int>(volume_)));
       throw sys::EAbort();
@@ -99,7 +87,7 @@ void TCustomPack::ReadHeader() {
   if (version_ == 1) {
     std::array<uint8_t, 2> length{};
     io::ReadExact(file, length.data(), 2);
-    const uint16_t rawLength = le::Get16(length.data());
+    const uint16_t rawLength = sys::le::Get16(length.data());
     // The block must be there before memory is taken for it.
     if (rawLength > io::SizeOf(file) - io::PositionOf(file))
       throw EPackCorrupt(msg::kRawHeaderTooLong);
@@ -109,10 +97,10 @@ void TCustomPack::ReadHeader() {
   } else if (version_ == 2) {
     std::array<uint8_t, 8> fixed{};
     io::ReadExact(file, fixed.data(), 8);
-    const int32_t count = static_cast<int32_t>(le::Get32(&fixed[0]));
+    const int32_t count = static_cast<int32_t>(sys::le::Get32(&fixed[0]));
     if (count < 0) throw EPackCorrupt(msg::Fmt(msg::kNegativeEntryCount, count));
     entryCount_ = count;
-    reserved_ = le::Get32(&fixed[4]);
+    reserved_ = sys::le::Get32(&fixed[4]);
     storedPassword_ = ReadShortString(file);
     Scramble(storedPassword_);
     if (OnPassword) {
@@ -123,7 +111,7 @@ void TCustomPack::ReadHeader() {
     Header.clear();
     std::array<uint8_t, 2> lines{};
     io::ReadExact(file, lines.data(), 2);
-    const uint16_t lineCount = le::Get16(lines.data());
+    const uint16_t lineCount = sys::le::Get16(lines.data());
     // Each line is read before it is kept: a count beyond the data fails at its end.
     for (uint16_t i = 0; i < lineCount; ++i) Header.push_back(ReadShortString(file));
   }
@@ -147,15 +135,24 @@ bool TCustomPack::ReadNextEntry() {
   return true;
 }
 
+bool TCustomPack::RefuseMember() {
+  const std::string joined = CombinePath(directory_, entry_->Name);
+  const NameFault fault = CheckMemberName(entry_->Name);
+  std::string refusal;
+  if (fault != NameFault::None)
+    refusal = NameFaultMessage(fault, entry_->Name);
+  else if (joined.size() > sys::kShortStringMax)
+    refusal = msg::Fmt(msg::kTargetTooLong, entry_->Name);  // cut, it could name another file
+  if (refusal.empty()) return false;
+  if (refusal_.empty()) refusal_ = refusal;
+  NoteMessage(refusal);
+  if (OnError) OnError(this, EPackUnsafeName(refusal), sys::ShortString(joined));
+  return true;
+}
+
 bool TCustomPack::ExtractMember() {
   std::string target = sys::ShortString(CombinePath(directory_, entry_->Name));
   try {
-    // The name is checked as stored and as cut into the target path, before anything
-    // is created for it.
-    const std::string base = CombinePath(directory_, std::string());
-    const bool cutUnsafe =
-        target.size() > base.size() && !IsSafeMemberName(target.substr(base.size()));
-    if (!IsSafeMemberName(entry_->Name) || cutUnsafe) throw EPackUnsafeName(entry_->Name);
     if (OnOpen) {
       OnOpen(this, target);
       target = sys::ShortString(target);
@@ -164,6 +161,7 @@ bool TCustomPack::ExtractMember() {
     try {
       const int32_t blocks = entry_->Size / kBufferSize;
       for (int32_t i = 0; i < blocks; ++i) {
+        plat::ThrowIfInterrupted();
         ReadData(Buffer.data(), kBufferSize);
         WriteTarget(Buffer.data(), kBufferSize);
       }
@@ -212,7 +210,7 @@ void TCustomPack::ReadData(uint8_t* Buf, int32_t N) {
 
 void TCustomPack::WriteTarget(const uint8_t* Buf, int32_t N) {
   // The final partial block is written even when it is empty.
-  if (MemberFile->Write(Buf, N) != N) throw sys::EInOutError(msg::kWriteFailed);
+  if (MemberFile->Write(Buf, N) != N) io::FailWrite(*MemberFile);
 }
 
 bool TCustomPack::SkipData(int64_t N) {
@@ -237,6 +235,7 @@ bool TCustomPack::SkipData(int64_t N) {
 bool TCustomPack::NextVolume() {
   try {
     ClosePack();
+    if (mode_ == TPackMode::pmWrite) CommitVolumes();
     if (volume_ == 0xFFFF) {
       NoteMessage(msg::kTooManyVolumes);
       return false;
@@ -266,10 +265,21 @@ bool TCustomPack::NextVolume() {
   }
 }
 
+std::unique_ptr<plat::File> TCustomPack::CreateMemberTarget(const std::string& FileName,
+                                                            plat::Access access) {
+  const std::string base = CombinePath(directory_, std::string());
+  const bool below = !directory_.empty() && FileName.size() > base.size() &&
+                     FileName.compare(0, base.size(), base) == 0;
+  const std::string root = below ? directory_ : ExtractFilePath(FileName);
+  CreateDirectories(root);  // an empty root raises "Unable to create directory"
+  return plat::Files().CreateTarget(root, FileName.substr(below ? base.size() : root.size()),
+                                    access, plat::Share::None);
+}
+
 void TCustomPack::OpenTarget(const std::string& FileName) {
-  CreateDirectories(ExtractFilePath(FileName));
-  MemberFile = io::Open(FileName, plat::Access::Write, plat::Share::None,
-                        plat::Disposition::CreateAlways, msg::kCannotCreate);
+  MemberFile = CreateMemberTarget(FileName, plat::Access::Write);
+  if (!MemberFile)
+    throw sys::EInOutError(msg::Fmt(msg::kCannotCreate, FileName), plat::Files().FailureReason());
 }
 
 void TCustomPack::CloseTarget(const std::string& FileName) {

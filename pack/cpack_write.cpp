@@ -1,13 +1,15 @@
 // TCustomPack: the pieces a package writer uses (member list, volumes with their
 // prefix and header block, member sources).
+#include <cstdio>
 #include <cstring>
+#include <random>
 
 #include "pack/cpack.h"
-#include "pack/le_bytes.h"
 #include "pack/lfiles.h"
 #include "pack/pack_io.h"
 #include "pack/pack_messages.h"
 #include "platform/files.h"
+#include "platform/le_bytes.h"
 #include "platform/shortstring.h"
 #include "platform/system.h"
 
@@ -17,23 +19,6 @@ namespace {
 // Search mask of BuildList: read-only, hidden, system and archive files.
 constexpr uint16_t kFindMask =
     plat::kAttrReadOnly | plat::kAttrHidden | plat::kAttrSystem | plat::kAttrArchive;
-
-std::vector<uint8_t> Prefix(const std::array<char, 5>& signature, double stamp, uint16_t volume) {
-  std::vector<uint8_t> out(signature.begin(), signature.end());
-  le::PutDouble(out, stamp);
-  le::Put16(out, volume);
-  return out;
-}
-
-// The disk in the drive still holds a volume of the package being written (the same
-// signature and stamp, whatever the number): writing over it would destroy that volume.
-bool HoldsVolumeOf(const std::string& path, const std::array<char, 5>& signature, double stamp) {
-  auto file = plat::Files().Open(path, plat::Access::Read, plat::Share::Read,
-                                 plat::Disposition::OpenExisting);
-  std::array<uint8_t, kPrefixSize> prefix{};
-  if (!file || file->Read(prefix.data(), kPrefixSize) != kPrefixSize) return false;
-  return std::memcmp(prefix.data(), signature.data(), 5) == 0 && le::GetDouble(&prefix[5]) == stamp;
-}
 
 }  // namespace
 
@@ -47,14 +32,58 @@ void TCustomPack::OpenPackWrite() {
     return;
   }
   CreateDirectories(ExtractFilePath(packFileName_));
-  PackFile = io::Open(packFileName_, plat::Access::Write, plat::Share::None,
-                      plat::Disposition::CreateAlways, msg::kCannotCreate);
-  createdVolume_ = packFileName_;
+  // What would keep the finished volume from taking its place is refused now, before
+  // anything is written: a directory there, or a read-only file.
+  uint16_t attr = 0;
+  if (plat::Files().GetAttributes(packFileName_, attr) &&
+      (attr & (plat::kAttrDirectory | plat::kAttrReadOnly)))
+    throw sys::EInOutError(
+        msg::Fmt(msg::kCannotCreate, packFileName_),
+        (attr & plat::kAttrDirectory) ? plat::kReasonDirectory : msg::kReadOnlyFile);
+  // Written beside the volume under a new name of its own and put in its place when
+  // complete (CommitVolumes), so that a run that fails leaves the older file as it was.
+  std::string temp;
+  const plat::InterruptsHeld held;  // made and registered, or neither
+  PackFile = CreateBeside(packFileName_, temp);
+  pending_.push_back({temp, packFileName_, plat::RemoveOnInterrupt(temp)});
 }
+
+std::unique_ptr<plat::File> TCustomPack::CreateBeside(const std::string& path, std::string& temp) {
+  const std::string dir = ExtractFilePath(path);
+  uint32_t seed = std::random_device{}();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[16];
+    std::snprintf(name, sizeof name, "PCK%06X.TMP", static_cast<unsigned>(seed & 0xFFFFFF));
+    temp = dir + name;
+    auto file = plat::Files().Open(temp, plat::Access::Write, plat::Share::None,
+                                   plat::Disposition::CreateNew);
+    if (file) return file;
+    if (!plat::Files().FileExists(temp)) break;  // not a clash of names: the reason stands
+    seed = seed * 1103515245u + 12345u;
+  }
+  throw sys::EInOutError(msg::Fmt(msg::kCannotCreate, path), plat::Files().FailureReason());
+}
+
+void TCustomPack::CommitVolumes() {
+  while (!pending_.empty()) {
+    PendingVolume& next = pending_.front();
+    if (!plat::Files().Rename(next.temp, next.path))
+      throw sys::EInOutError(msg::Fmt(msg::kCannotReplace, next.path),
+                             plat::Files().FailureReason());
+    pending_.erase(pending_.begin());
+  }
+}
+
+void TCustomPack::DiscardVolumes() {
+  for (const PendingVolume& volume : pending_) plat::Files().Delete(volume.temp);
+  pending_.clear();
+}
+
+uint8_t TCustomPack::NextVersion() const { return (!rawHeader_.empty() && Header.empty()) ? 1 : 2; }
 
 bool TCustomPack::CreateVolume() {
   if (volume_ == 0) {
-    version_ = (!rawHeader_.empty() && Header.empty()) ? 1 : 2;
+    version_ = NextVersion();
     std::memcpy(signature_.data(), version_ == 1 ? "PCK10" : "PCK11", 5);
     stamp_ = plat::NowLocalStamp();
     volume_ = 1;
@@ -62,8 +91,14 @@ bool TCustomPack::CreateVolume() {
   // A continuation goes only onto a disk that holds no volume of this package. The
   // first volume's stamp is new: a file with the same one is an older package written
   // within the same second, which is simply replaced.
-  if (volume_ > 1 && plat::Files().FileExists(packFileName_) &&
-      (IsSameVolume() || HoldsVolumeOf(packFileName_, signature_, stamp_))) {
+  const TVolumePrefix ours{signature_, version_, stamp_, volume_};
+  // The disk in the drive still holds a volume of the package being written (the same
+  // signature and stamp, whatever the number): writing over it would destroy that volume.
+  const auto holds = [&] {
+    const auto there = ReadVolumePrefix(packFileName_);
+    return there && there->SamePackage(ours);
+  };
+  if (volume_ > 1 && plat::Files().FileExists(packFileName_) && (IsSameVolume() || holds())) {
     NoteMessage(msg::Fmt(msg::kDiskNotChanged, packFileName_));
     return false;
   }
@@ -75,7 +110,7 @@ bool TCustomPack::CreateVolume() {
     return false;
   }
   try {
-    const std::vector<uint8_t> prefix = Prefix(signature_, stamp_, volume_);
+    const std::vector<uint8_t> prefix = ours.Bytes();
     io::WriteExact(*PackFile, prefix.data(), static_cast<int32_t>(prefix.size()));
     if (volume_ == 1) WriteHeader();
     return true;
@@ -97,8 +132,8 @@ bool TCustomPack::IsSameVolume() {
   try {
     std::array<uint8_t, kPrefixSize> prefix{};
     if (io::ReadSome(*PackFile, prefix.data(), kPrefixSize) == kPrefixSize) {
-      same = std::memcmp(prefix.data(), signature_.data(), 5) == 0 &&
-             le::GetDouble(&prefix[5]) == stamp_ && le::Get16(&prefix[13]) == volume_;
+      const TVolumePrefix found = TVolumePrefix::Parse(prefix.data());
+      same = found.Signature == signature_ && found.Stamp == stamp_ && found.Volume == volume_;
     }
   } catch (...) {
     same = false;
@@ -112,29 +147,33 @@ bool TCustomPack::IsSameVolume() {
   return same;
 }
 
+std::vector<uint8_t> TCustomPack::HeaderBlock(uint8_t version) const {
+  std::vector<uint8_t> block;
+  if (version == 1) {
+    if (rawHeader_.size() > 0xFFFF) throw EPackException(msg::kRawHeaderTooBig);
+    block.reserve(2 + rawHeader_.size());
+    sys::le::Put16(block, static_cast<uint16_t>(rawHeader_.size()));
+    for (const uint8_t b : rawHeader_) block.push_back(b);
+    return block;
+  }
+  if (Header.size() > 0xFFFF) throw EPackException(msg::kTooManyHeaderLines);
+  sys::le::Put32(block, static_cast<uint32_t>(entryCount_));
+  sys::le::Put32(block, reserved_);
+  // The password is stored scrambled: every byte complemented.
+  block.push_back(static_cast<uint8_t>(password_.size()));
+  for (const char c : password_) block.push_back(static_cast<uint8_t>(c ^ 0xFF));
+  sys::le::Put16(block, static_cast<uint16_t>(Header.size()));
+  for (const std::string& line : Header) {
+    const std::string cut = sys::ShortString(line);
+    block.push_back(static_cast<uint8_t>(cut.size()));
+    block.insert(block.end(), cut.begin(), cut.end());
+  }
+  return block;
+}
+
 void TCustomPack::WriteHeader() {
   if (OnWriteHeader) OnWriteHeader(this);
-  std::vector<uint8_t> block;
-  if (version_ == 1) {
-    if (rawHeader_.size() > 0xFFFF) throw EPackException(msg::kRawHeaderTooBig);
-    le::Put16(block, static_cast<uint16_t>(rawHeader_.size()));
-    block.insert(block.end(), rawHeader_.begin(), rawHeader_.end());
-  } else {
-    if (Header.size() > 0xFFFF) throw EPackException(msg::kTooManyHeaderLines);
-    le::Put32(block, static_cast<uint32_t>(entryCount_));
-    le::Put32(block, reserved_);
-    // The password is scrambled in place, written and unscrambled again.
-    for (char& c : password_) c = static_cast<char>(c ^ 0xFF);
-    block.push_back(static_cast<uint8_t>(password_.size()));
-    block.insert(block.end(), password_.begin(), password_.end());
-    for (char& c : password_) c = static_cast<char>(c ^ 0xFF);
-    le::Put16(block, static_cast<uint16_t>(Header.size()));
-    for (const std::string& line : Header) {
-      const std::string cut = sys::ShortString(line);
-      block.push_back(static_cast<uint8_t>(cut.size()));
-      block.insert(block.end(), cut.begin(), cut.end());
-    }
-  }
+  const std::vector<uint8_t> block = HeaderBlock(version_);
   io::WriteExact(*PackFile, block.data(), static_cast<int32_t>(block.size()));
 }
 

@@ -18,6 +18,7 @@
 #include "pack/pack_messages.h"
 #include "platform/files.h"
 #include "platform/shortstring.h"
+#include "platform/text.h"
 
 namespace pck {
 namespace {
@@ -25,41 +26,15 @@ namespace {
 constexpr uint16_t kStoredAttr =
     plat::kAttrReadOnly | plat::kAttrHidden | plat::kAttrSystem | plat::kAttrArchive;
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-std::string WithBackslashes(std::string s) {
-  for (char& c : s)
-    if (c == '/') c = '\\';
-  return s;
-}
-
-char Fold(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
 bool StartsWithFolded(const std::string& s, const std::string& prefix) {
-  if (s.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i)
-    if (Fold(s[i]) != Fold(prefix[i])) return false;
-  return true;
+  return s.size() >= prefix.size() &&
+         sys::SameFolded(std::string_view(s).substr(0, prefix.size()), prefix);
 }
 
-std::string BareName(const std::string& path) {
-  for (std::size_t i = path.size(); i > 0; --i)
-    if (IsSeparator(path[i - 1]) || path[i - 1] == ':') return path.substr(i);
-  return path;
-}
+std::string BareName(const std::string& path) { return path.substr(ExtractFilePath(path).size()); }
 
 // A full path without its drive: "C:" or "\\server\share" is dropped.
-std::string WithoutDrive(const std::string& full) {
-  const bool letter = full.size() >= 2 && full[1] == ':';
-  if (letter) return full.substr(2);
-  if (full.size() >= 2 && IsSeparator(full[0]) && IsSeparator(full[1])) {
-    std::size_t seps = 0;
-    for (std::size_t i = 2; i < full.size(); ++i)
-      if (IsSeparator(full[i]) && ++seps == 2) return full.substr(i);
-    return std::string();
-  }
-  return full;
-}
+std::string WithoutDrive(const std::string& full) { return full.substr(DrivePart(full).size()); }
 
 struct Member {
   std::string path;  // the source file
@@ -74,13 +49,13 @@ std::string StoredNameFor(const std::string& path, const std::string& directory,
     case TPathOption::poNone:
       return BareName(path);
     case TPathOption::poRelative: {
-      const std::string p = WithBackslashes(path);
-      const std::string base = WithBackslashes(CombinePath(directory, std::string()));
+      const std::string p = sys::WithBackslashes(path);
+      const std::string base = sys::WithBackslashes(CombinePath(directory, std::string()));
       if (!base.empty() && StartsWithFolded(p, base)) return p.substr(base.size());
       return p;
     }
     case TPathOption::poFullPath:
-      return WithBackslashes(WithoutDrive(plat::Files().FullPath(path)));
+      return sys::WithBackslashes(WithoutDrive(plat::Files().FullPath(path)));
   }
   return BareName(path);
 }
@@ -103,9 +78,8 @@ bool TCustomPack::WritePackage() {
     }
     MemberFile.reset();
     PackFile.reset();
-    // A volume left half-written would read as a shorter package: it goes.
-    if (!createdVolume_.empty()) plat::Files().Delete(createdVolume_);
-    createdVolume_.clear();
+    // Volumes not yet in place go; the files they were to replace stay as they were.
+    DiscardVolumes();
     return false;
   }
 }
@@ -127,8 +101,8 @@ void TCustomPack::WriteBody() {
     Member m{path, StoredNameFor(path, directory_, PathOption), 0};
     if (m.name.size() > sys::kShortStringMax)
       throw EPackException(msg::Fmt(msg::kNameTooLong, m.name));
-    if (!IsSafeMemberName(m.name))
-      throw EPackException(msg::Fmt(msg::kUnsafeStoredName, path, m.name));
+    if (const NameFault fault = CheckMemberName(m.name); fault != NameFault::None)
+      throw EPackException(msg::Fmt(msg::kUnsafeStoredName, path, m.name, NameFaultReason(fault)));
     auto source = io::Open(path, plat::Access::Read, plat::Share::Read,
                            plat::Disposition::OpenExisting, msg::kCannotOpen);
     m.size = io::SizeOf(*source);
@@ -136,9 +110,8 @@ void TCustomPack::WriteBody() {
       throw EPackException(msg::Fmt(msg::kFileTooLarge, path));
     members.push_back(std::move(m));
   }
-  const bool raw = !rawHeader_.empty() && Header.empty();
-  if (raw && rawHeader_.size() > 0xFFFF) throw EPackException(msg::kRawHeaderTooBig);
-  if (!raw && Header.size() > 0xFFFF) throw EPackException(msg::kTooManyHeaderLines);
+  // The header block as it will be written (this also refuses one that cannot be).
+  const int64_t headerBlock = static_cast<int64_t>(HeaderBlock(NextVersion()).size());
 
   // The volume plan. A planned size below 2 counts as at least 1 byte, so the plan
   // holds also when the stored data (a descendant's, compressed) is longer than the
@@ -151,14 +124,6 @@ void TCustomPack::WriteBody() {
         record + (members[i].size >= 2 ? 1 : std::max<int64_t>(members[i].size, 1) + need[i + 1]);
   }
   if (VolumeSize > 0) {
-    int64_t headerBlock = 0;
-    if (raw) {
-      headerBlock = 2 + static_cast<int64_t>(rawHeader_.size());
-    } else {
-      headerBlock = 4 + 4 + 1 + static_cast<int64_t>(password_.size()) + 2;
-      for (const std::string& line : Header)
-        headerBlock += 1 + static_cast<int64_t>(std::min(line.size(), sys::kShortStringMax));
-    }
     const int64_t largest = n > 0 ? *std::max_element(need.begin() + 1, need.end()) : 0;
     if (kPrefixSize + headerBlock + need[0] > VolumeSize ||
         (n > 0 && VolumeSize - kPrefixSize < 1 + largest))
@@ -215,7 +180,6 @@ void TCustomPack::WriteBody() {
       CopyToPack(cut);
       remaining -= cut;
       checkNoOlderData();
-      createdVolume_.clear();  // this volume is complete
       if (!NextVolume())
         throw EPackException(lastError_.empty() ? msg::Fmt(msg::kVolumeNotCreated,
                                                            static_cast<int>(volume_), packFileName_)
@@ -224,10 +188,10 @@ void TCustomPack::WriteBody() {
     CloseSource();
   }
   if (version_ == 1) checkNoOlderData();
+  ClosePack();
+  CommitVolumes();
   bool ignored = false;
   if (OnProgress) OnProgress(this, std::string(), 100, ignored);
-  ClosePack();
-  createdVolume_.clear();
 }
 
 void TCustomPack::CopyToPack(int64_t count) {

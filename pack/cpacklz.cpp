@@ -1,35 +1,36 @@
 // The compressed package engine: every member passes through one staging file named
 // at construction. Writing compresses a source into it and stores its bytes; reading
 // copies a member's stored bytes into it and has the driver restore the real target.
+//
+// The staging file lives in a directory of its own that only this user may enter
+// (made when the engine is constructed, removed with it), is created exclusively and
+// never through a link each time it is needed, readable by its owner only, and is
+// deleted after every member. An interrupted run removes both.
 #include "pack/cpacklz.h"
 
 #include "compress/lzrw1.h"
 #include "pack/lfiles.h"
+#include "pack/pack_io.h"
+#include "pack/pack_messages.h"
 #include "platform/files.h"
+#include "platform/shortstring.h"
 #include "platform/system.h"
 
 namespace pck {
 namespace {
 
-// A new, empty staging file in the temporary-files directory, its name starting with
-// "PCK". The engine cannot work without one, so failing to get it is an error.
-std::string NewTempFileName() {
-  const std::string dir = plat::Temp().Directory();
-  std::string name = dir.empty() ? std::string() : plat::Temp().CreateUnique(dir, "PCK");
-  if (name.empty())
-    throw EPackException("Cannot create a staging file in the temporary directory \"" + dir + "\"");
-  if (name.size() > 256) name.resize(256);
-  return name;
-}
+// The longest staging path the engine keeps, as the system's temporary-file service
+// gives at most that much.
+constexpr std::size_t kStagingPathMax = 256;
 
 }  // namespace
 
 TCustomPackLz::TCustomPackLz(sys::TComponent* AOwner) : TCustomPack(AOwner) {
-  tempFile_ = NewTempFileName();
+  MakeStagingFile();
   try {
     driver_ = std::make_unique<lz::Tlzrw1>(nullptr);
   } catch (...) {
-    plat::Files().Delete(tempFile_);
+    RemoveStagingFile();
     throw;
   }
 }
@@ -38,7 +39,38 @@ TCustomPackLz::~TCustomPackLz() {
   driver_.reset();
   // A handle left open on the staging file would keep it from being deleted.
   MemberFile.reset();
-  plat::Files().Delete(tempFile_);  // a missing file is fine
+  RemoveStagingFile();
+}
+
+// A new, empty staging file whose name starts with "PCK", in a new private directory
+// in the temporary-files directory. The engine cannot work without one, so failing to
+// get it is an error; so is a path longer than the engine keeps.
+void TCustomPackLz::MakeStagingFile() {
+  const plat::InterruptsHeld held;  // made and registered, or neither
+  const std::string temp = plat::Temp().Directory();
+  stagingDir_ = temp.empty() ? std::string() : plat::Temp().CreatePrivateDirectory(temp, "PCK");
+  if (stagingDir_.empty()) throw EPackException(msg::Fmt(msg::kNoStagingDirectory, temp));
+  dirGuard_ = plat::RemoveOnInterrupt(stagingDir_, true);
+  tempFile_ = plat::Temp().CreateUnique(stagingDir_, "PCK");
+  if (tempFile_.empty() || tempFile_.size() > kStagingPathMax) {
+    const std::string message = tempFile_.empty() ? msg::Fmt(msg::kNoStagingFile, stagingDir_)
+                                                  : msg::Fmt(msg::kStagingPathTooLong, tempFile_);
+    RemoveStagingFile();
+    throw EPackException(message);
+  }
+  fileGuard_ = plat::RemoveOnInterrupt(tempFile_);
+}
+
+void TCustomPackLz::RemoveStagingFile() {
+  if (!tempFile_.empty()) plat::Files().Delete(tempFile_);  // a missing file is fine
+  if (!stagingDir_.empty()) plat::Files().RemoveDirectory(stagingDir_);
+  fileGuard_.Release();
+  dirGuard_.Release();
+}
+
+std::unique_ptr<plat::File> TCustomPackLz::CreateStaging(plat::Access access) {
+  plat::Files().Delete(tempFile_);  // what a failed member left
+  return plat::Files().Open(tempFile_, access, plat::Share::None, plat::Disposition::CreatePrivate);
 }
 
 void TCustomPackLz::CompressFile(const std::string& Source, const std::string& Dest) {
@@ -46,13 +78,27 @@ void TCustomPackLz::CompressFile(const std::string& Source, const std::string& D
   driver_->OutputFile = Dest;
   driver_->CompressMode = CompressMode;
   RelayProgress();
+  driver_->CreateOutput = nullptr;
+  if (Dest == tempFile_)
+    driver_->CreateOutput = [this](const std::string&) {
+      return CreateStaging(plat::Access::ReadWrite);
+    };
   driver_->Compress();
 }
 
 void TCustomPackLz::DecompressFile(const std::string& Source, const std::string& Dest) {
+  Restore(Source, Dest, false);
+}
+
+void TCustomPackLz::Restore(const std::string& Source, const std::string& Dest, bool member) {
   driver_->InputFile = Source;
   driver_->OutputFile = Dest;
   RelayProgress();
+  driver_->CreateOutput = nullptr;
+  if (member)
+    driver_->CreateOutput = [this](const std::string& path) {
+      return CreateMemberTarget(path, plat::Access::ReadWrite);
+    };
   driver_->Decompress();
 }
 
@@ -68,9 +114,8 @@ void TCustomPackLz::RelayProgress() {
 
 void TCustomPackLz::OpenSource(const std::string& FileName) {
   CompressFile(FileName, tempFile_);
-  MemberFile = plat::Files().Open(tempFile_, plat::Access::Read, plat::Share::Read,
-                                  plat::Disposition::OpenExisting);
-  if (!MemberFile) throw sys::EInOutError("Cannot open " + tempFile_);
+  MemberFile = io::Open(tempFile_, plat::Access::Read, plat::Share::Read,
+                        plat::Disposition::OpenExisting, msg::kCannotOpen);
 }
 
 void TCustomPackLz::CloseSource() {
@@ -82,20 +127,23 @@ void TCustomPackLz::CloseSource() {
 }
 
 void TCustomPackLz::OpenTarget(const std::string& /*FileName*/) {
-  MemberFile = plat::Files().Open(tempFile_, plat::Access::Write, plat::Share::None,
-                                  plat::Disposition::CreateAlways);
-  if (!MemberFile) throw sys::EInOutError("Cannot create " + tempFile_);
+  MemberFile = CreateStaging(plat::Access::Write);
+  if (!MemberFile)
+    throw sys::EInOutError(msg::Fmt(msg::kCannotCreate, tempFile_), plat::Files().FailureReason());
 }
 
 void TCustomPackLz::CloseTarget(const std::string& FileName) {
   if (MemberFile) {
-    const bool closed = MemberFile->Close();
-    MemberFile.reset();
-    if (!closed) throw sys::EInOutError("Cannot close " + tempFile_);
+    std::unique_ptr<plat::File> staging = std::move(MemberFile);
+    io::CloseFile(*staging, tempFile_);
   }
-  // A directory that cannot be made shows up as the driver failing to create the target.
-  CreateDirectories(ExtractFilePath(FileName));
-  DecompressFile(tempFile_, FileName);
+  if (!RestoreMembers) {
+    plat::Files().Delete(tempFile_);
+    return;
+  }
+  // The driver creates the target below Directory, making its directories, never
+  // through a link; one that cannot be made shows up as the driver failing to create it.
+  Restore(tempFile_, FileName, true);
   SetFileDateAttr(FileName, Entry().Time, Entry().Attr);
   plat::Files().Delete(tempFile_);
 }

@@ -1,8 +1,9 @@
 // TCustomPackLz: the package engine with every member stored compressed. Each member
-// passes through one temporary staging file (prefix "PCK", created when the engine is
-// constructed): written packages take the compressed form of each source file; read
-// packages have each member's stored bytes copied into the staging file, which the
-// compressed-file driver then restores to the real target.
+// passes through one temporary staging file (prefix "PCK", in a private directory of
+// its own, created when the engine is constructed): written packages take the
+// compressed form of each source file; read packages have each member's stored bytes
+// copied into the staging file, which the compressed-file driver then restores to the
+// real target.
 // TPackLz is the component the installer and the pck tool create.
 #pragma once
 
@@ -13,6 +14,7 @@
 
 #include "compress/compress_mode.h"
 #include "pack/cpack.h"
+#include "platform/interrupt.h"
 
 namespace lz {
 class Tlzrw1;
@@ -29,9 +31,15 @@ class TCustomPackLz : public TCustomPack {
 
   lz::TCompressMode CompressMode = lz::TCompressMode::Good;
   TOnFileProgress OnFileProgress;
+  // False: reading stops at each member's stored form, copied into the staging file;
+  // nothing is restored and no target is made (a listing that looks only at the
+  // compressed files' headers).
+  bool RestoreMembers = true;
 
-  // Full path of the staging file, fixed for the engine's lifetime.
+  // Full path of the staging file, fixed for the engine's lifetime, and of the private
+  // directory that holds it.
   const std::string& TempFile() const { return tempFile_; }
+  const std::string& StagingDirectory() const { return stagingDir_; }
 
   void CompressFile(const std::string& Source, const std::string& Dest);
   void DecompressFile(const std::string& Source, const std::string& Dest);
@@ -44,8 +52,16 @@ class TCustomPackLz : public TCustomPack {
 
  private:
   void RelayProgress();
+  void MakeStagingFile();
+  void RemoveStagingFile();
+  // The staging file made anew (exclusively, owner only); null when it cannot be.
+  std::unique_ptr<plat::File> CreateStaging(plat::Access access);
+  // DecompressFile; for a member the target is created as the engine's member targets
+  // are (CreateMemberTarget).
+  void Restore(const std::string& Source, const std::string& Dest, bool member);
 
-  std::string tempFile_;
+  std::string tempFile_, stagingDir_;
+  plat::RemoveOnInterrupt fileGuard_, dirGuard_;
   std::unique_ptr<lz::Tlzrw1> driver_;
 };
 

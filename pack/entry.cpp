@@ -2,8 +2,8 @@
 #include <array>
 
 #include "pack/cpack.h"
-#include "pack/le_bytes.h"
 #include "pack/pack_io.h"
+#include "platform/le_bytes.h"
 
 namespace pck {
 namespace {
@@ -21,9 +21,9 @@ void TEntry::Clear() {
 void TEntry::ReadFrom(plat::File& file) {
   std::array<uint8_t, kEntryFixedSize> fixed{};
   io::ReadExact(file, fixed.data(), kEntryFixedSize);
-  Size = static_cast<int32_t>(le::Get32(&fixed[kSizeAt]));
-  Attr = le::Get16(&fixed[kAttrAt]);
-  Time = static_cast<int32_t>(le::Get32(&fixed[kTimeAt]));
+  Size = static_cast<int32_t>(sys::le::Get32(&fixed[kSizeAt]));
+  Attr = sys::le::Get16(&fixed[kAttrAt]);
+  Time = static_cast<int32_t>(sys::le::Get32(&fixed[kTimeAt]));
   std::string name(fixed[kNameLengthAt], '\0');
   io::ReadExact(file, name.data(), static_cast<int32_t>(name.size()));
   Name = std::move(name);
@@ -33,9 +33,9 @@ void TEntry::WriteTo(plat::File& file) const {
   const std::size_t length = Name.size() > 255 ? 255 : Name.size();
   std::vector<uint8_t> record;
   record.reserve(kEntryFixedSize + length);
-  le::Put32(record, static_cast<uint32_t>(Size));
-  le::Put16(record, Attr);
-  le::Put32(record, static_cast<uint32_t>(Time));
+  sys::le::Put32(record, static_cast<uint32_t>(Size));
+  sys::le::Put16(record, Attr);
+  sys::le::Put32(record, static_cast<uint32_t>(Time));
   record.push_back(static_cast<uint8_t>(length));
   record.insert(record.end(), Name.begin(), Name.begin() + static_cast<std::ptrdiff_t>(length));
   io::WriteExact(file, record.data(), static_cast<int32_t>(record.size()));

@@ -9,13 +9,12 @@
 #include "platform/exceptions.h"
 #include "platform/files.h"
 #include "platform/system.h"
+#include "platform/text.h"
 
 namespace pck {
 namespace {
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-char Fold(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+using sys::IsSeparator;
 
 // The walk of MatchPattern. Fresh matches that start at a `*` are memoised by their
 // start positions so that patterns with many asterisks stay polynomial.
@@ -36,7 +35,7 @@ class PatternWalk {
         return false;
       }
       if (j >= s_.size()) return false;
-      if (p_[i] != '?' && Fold(p_[i]) != Fold(s_[j])) return false;
+      if (p_[i] != '?' && sys::UpperAscii(p_[i]) != sys::UpperAscii(s_[j])) return false;
       ++i;
       ++j;
     }
@@ -111,26 +110,23 @@ void SetFileDateAttr(const std::string& FileName, int32_t Time, uint16_t Attr) {
   plat::Files().SetAttributes(FileName, Attr);  // ignored when refused
 }
 
+std::string DrivePart(const std::string& Path) {
+  const char c = Path.empty() ? 0 : sys::UpperAscii(Path[0]);
+  if (Path.size() >= 2 && Path[1] == ':' && c >= 'A' && c <= 'Z') return Path.substr(0, 2);
+  if (Path.size() >= 2 && IsSeparator(Path[0]) && IsSeparator(Path[1])) {
+    // \\server\share: up to the separator that follows the share name.
+    std::size_t seps = 0;
+    for (std::size_t i = 2; i < Path.size(); ++i)
+      if (IsSeparator(Path[i]) && ++seps == 2) return Path.substr(0, i);
+    return Path;
+  }
+  return {};
+}
+
 bool IsRemovableDrive(const std::string& Path, bool AllowCdrom) {
   const std::string full = plat::Files().FullPath(Path);
-  std::string root;
-  const bool letter = full.size() >= 2 && full[1] == ':' &&
-                      ((full[0] >= 'A' && full[0] <= 'Z') || (full[0] >= 'a' && full[0] <= 'z'));
-  if (letter) {
-    root = full.substr(0, 2);
-  } else if (full.size() >= 2 && full[0] == '\\' && full[1] == '\\') {
-    // \\server\share: up to the separator that follows the share name.
-    std::size_t seps = 0, end = full.size();
-    for (std::size_t i = 2; i < full.size(); ++i) {
-      if (IsSeparator(full[i]) && ++seps == 2) {
-        end = i;
-        break;
-      }
-    }
-    root = full.substr(0, end);
-  } else {
-    root = full;  // no drive letters: the drive probe takes the absolute path itself
-  }
+  std::string root = DrivePart(full);
+  if (root.empty()) root = full;  // no drive letters: the drive probe takes the absolute path
   const plat::DriveType type = plat::DriveProbe().TypeOf(root);
   return type == plat::DriveType::Removable || (type == plat::DriveType::CdRom && AllowCdrom);
 }

@@ -33,6 +33,10 @@ bool MatchFileName(const std::string& Pattern, const std::string& Name);
 // failure to set the time or the attributes is ignored.
 void SetFileDateAttr(const std::string& FileName, int32_t Time, uint16_t Attr);
 
+// The drive part of Path: "C:" for a drive-letter path, "\\server\share" for a network
+// path (either separator), empty for any other path.
+std::string DrivePart(const std::string& Path);
+
 // Path lies on a removable drive (a floppy), or on a CD-ROM when AllowCdrom.
 bool IsRemovableDrive(const std::string& Path, bool AllowCdrom);
 

@@ -1,11 +1,14 @@
 #include "pack/member_name.h"
 
+#include <string_view>
+
+#include "pack/pack_messages.h"
+#include "platform/text.h"
+
 namespace pck {
 namespace {
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-bool IsParentComponent(const std::string& part) {
+bool IsParentComponent(std::string_view part) {
   int dots = 0;
   for (char c : part) {
     if (c == '.')
@@ -16,24 +19,83 @@ bool IsParentComponent(const std::string& part) {
   return dots >= 2;
 }
 
+// COM and LPT take the digits 1 to 9 and the code page's superscripts 1, 2 and 3.
+bool IsPortDigit(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return (c >= '1' && c <= '9') || u == 0xB9 || u == 0xB2 || u == 0xB3;
+}
+
+bool IsReservedDevice(std::string_view part) {
+  std::string_view base = part.substr(0, part.find('.'));
+  while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+    if (sys::SameFolded(base, device)) return true;
+  return base.size() == 4 &&
+         (sys::SameFolded(base.substr(0, 3), "COM") || sys::SameFolded(base.substr(0, 3), "LPT")) &&
+         IsPortDigit(base[3]);
+}
+
+bool EndsInDotOrBlank(std::string_view part) {
+  return part != "." && !part.empty() && (part.back() == '.' || part.back() == ' ');
+}
+
+// The components of `rest`, empty ones included (they are harmless and skipped).
+template <class Check>
+bool AnyComponent(std::string_view rest, Check check) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= rest.size(); ++i) {
+    if (i < rest.size() && !sys::IsSeparator(rest[i])) continue;
+    if (check(rest.substr(start, i - start))) return true;
+    start = i + 1;
+  }
+  return false;
+}
+
 }  // namespace
 
-bool IsSafeMemberName(const std::string& name) {
+NameFault CheckMemberName(const std::string& name) {
   for (unsigned char c : name)
-    if (c < 0x20 || c == ':') return false;
-  std::string rest = name;
-  if (!rest.empty() && rest.front() == '\\') rest.erase(0, 1);
-  if (!rest.empty() && IsSeparator(rest.front())) return false;
-  std::string part;
-  for (std::size_t i = 0; i <= rest.size(); ++i) {
-    if (i == rest.size() || IsSeparator(rest[i])) {
-      if (IsParentComponent(part)) return false;
-      part.clear();
-    } else {
-      part += rest[i];
-    }
+    if (c < 0x20 || c == 0x7F) return NameFault::ControlCharacter;
+  if (name.find(':') != std::string::npos) return NameFault::LeavesTarget;
+  std::string_view rest = name;
+  if (!rest.empty() && rest.front() == '\\') rest.remove_prefix(1);
+  if (!rest.empty() && sys::IsSeparator(rest.front())) return NameFault::LeavesTarget;
+  if (AnyComponent(rest, IsParentComponent)) return NameFault::LeavesTarget;
+  if (AnyComponent(rest, IsReservedDevice)) return NameFault::ReservedDevice;
+  if (AnyComponent(rest, EndsInDotOrBlank)) return NameFault::TrailingDotOrBlank;
+  return NameFault::None;
+}
+
+const char* NameFaultReason(NameFault fault) {
+  switch (fault) {
+    case NameFault::None:
+      break;
+    case NameFault::ControlCharacter:
+      return "control character";
+    case NameFault::LeavesTarget:
+      return "leads outside the target directory";
+    case NameFault::ReservedDevice:
+      return "reserved device name";
+    case NameFault::TrailingDotOrBlank:
+      return "ends in a dot or blank";
   }
-  return true;
+  return "";
+}
+
+std::string NameFaultMessage(NameFault fault, const std::string& name) {
+  switch (fault) {
+    case NameFault::None:
+      break;
+    case NameFault::ControlCharacter:
+      return msg::Fmt(msg::kControlInName, name);
+    case NameFault::LeavesTarget:
+      return msg::Fmt(msg::kUnsafeName, name);
+    case NameFault::ReservedDevice:
+      return msg::Fmt(msg::kReservedName, name);
+    case NameFault::TrailingDotOrBlank:
+      return msg::Fmt(msg::kTrailingDotName, name);
+  }
+  return name;
 }
 
 }  // namespace pck

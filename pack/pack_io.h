@@ -1,5 +1,6 @@
 // File helpers of the package layer on top of the files port: every failure becomes
-// an EInOutError, so callers read and write whole fields or nothing.
+// an EInOutError carrying the system's reason, so callers read and write whole fields
+// or nothing.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +21,8 @@ void ReadExact(plat::File& file, void* buf, int32_t count);
 int32_t ReadSome(plat::File& file, void* buf, int32_t count);
 // Writes exactly `count` bytes or raises EInOutError.
 void WriteExact(plat::File& file, const void* buf, int32_t count);
+// Raises the EInOutError of a write to `file` that fell short, with the system's reason.
+[[noreturn]] void FailWrite(plat::File& file);
 void SeekTo(plat::File& file, int64_t position);
 int64_t PositionOf(plat::File& file);
 int64_t SizeOf(plat::File& file);

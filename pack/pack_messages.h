@@ -23,8 +23,16 @@ inline constexpr const char* kCannotClose = "Cannot close file %s";
 inline constexpr const char* kReadPastEnd = "Read beyond end of file";
 inline constexpr const char* kReadFailed = "Read error";
 inline constexpr const char* kWriteFailed = "Write error (disk full or not writable)";
+inline constexpr const char* kWriteError = "Write error";
 inline constexpr const char* kSeekFailed = "Seek error";
 inline constexpr const char* kSizeFailed = "Cannot obtain the size of a file";
+
+// The staging file.
+inline constexpr const char* kNoStagingDirectory =
+    "Cannot create a staging directory in the temporary directory \"%s\"";
+inline constexpr const char* kNoStagingFile = "Cannot create a staging file in \"%s\"";
+inline constexpr const char* kStagingPathTooLong =
+    "The staging file's path is longer than 256 characters: %s";
 
 // Reading packages.
 inline constexpr const char* kNotAPackage = "%s is not a package";
@@ -33,6 +41,12 @@ inline constexpr const char* kVolumeUnavailable = "Volume %d of the package is n
 inline constexpr const char* kDiskNotInserted = "Disk %d was not inserted";
 inline constexpr const char* kTooManyVolumes = "Too many volumes";
 inline constexpr const char* kUnsafeName = "Member name leads outside the target directory: %s";
+inline constexpr const char* kControlInName = "Member name holds a control character: %s";
+inline constexpr const char* kReservedName = "Member name holds a reserved device name: %s";
+inline constexpr const char* kTrailingDotName =
+    "Member name has a part that ends in a dot or blank: %s";
+inline constexpr const char* kTargetTooLong =
+    "Target path of member %s is longer than 255 characters";
 inline constexpr const char* kNegativeSize = "Invalid size %d of member %s";
 inline constexpr const char* kNegativeEntryCount = "Invalid entry count %d";
 inline constexpr const char* kRawHeaderTooLong = "Header block longer than the package";
@@ -43,7 +57,7 @@ inline constexpr const char* kVolumeSizeTooSmall = "Volume size %lld is too smal
 inline constexpr const char* kFileTooLarge = "%s is too large for a package";
 inline constexpr const char* kNameTooLong = "Member name too long: %s";
 inline constexpr const char* kUnsafeStoredName =
-    "%s would be stored as %s, a name refused on extraction";
+    "%s would be stored as %s, a name refused on extraction (%s)";
 inline constexpr const char* kTooManyHeaderLines = "Too many header lines";
 inline constexpr const char* kRawHeaderTooBig = "Raw header block longer than 65535 bytes";
 inline constexpr const char* kTooManyEntries = "Too many files for one package";
@@ -52,6 +66,8 @@ inline constexpr const char* kOlderDataAfter =
 inline constexpr const char* kCannotCut = "Member %s does not fit the volume layout";
 inline constexpr const char* kDiskNotChanged = "%s still holds a volume of this package";
 inline constexpr const char* kVolumeNotCreated = "Cannot create volume %d of %s";
+inline constexpr const char* kCannotReplace = "Cannot put the new %s in place";
+inline constexpr const char* kReadOnlyFile = "read-only file";
 
 using sys::Fmt;
 

@@ -10,21 +10,33 @@ namespace sys {
 
 class Exception : public std::exception {
  public:
-  explicit Exception(std::string message) : message_(std::move(message)) {}
+  explicit Exception(std::string message, std::string reason = {})
+      : message_(std::move(message)), reason_(std::move(reason)) {}
   const char* what() const noexcept override { return message_.c_str(); }
   const std::string& Message() const noexcept { return message_; }
+  // The system's reason behind a failure, when it gave one ("read-only file system").
+  // It is kept apart so that fixed messages stay as they are.
+  const std::string& Reason() const noexcept { return reason_; }
 
  private:
   std::string message_;
+  std::string reason_;
 };
 
 // A failed file open, read, write, seek or close.
 class EInOutError : public Exception {
  public:
-  explicit EInOutError(std::string message, int errorCode = 0)
-      : Exception(std::move(message)), ErrorCode(errorCode) {}
-  int ErrorCode;
+  explicit EInOutError(std::string message, std::string reason = {})
+      : Exception(std::move(message), std::move(reason)) {}
 };
+
+// The message with the system's reason after it: "... can not be opened ! (is a
+// directory)".
+inline std::string Describe(const std::exception& e) {
+  const auto* own = dynamic_cast<const Exception*>(&e);
+  if (!own) return e.what();
+  return own->Reason().empty() ? own->Message() : own->Message() + " (" + own->Reason() + ")";
+}
 
 // An operation the user gave up. It is never shown.
 class EAbort : public Exception {

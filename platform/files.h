@@ -14,10 +14,19 @@ enum class Access { Read, Write, ReadWrite };
 // What other opens of the same file may do while this one is open.
 enum class Share { None, Read, ReadWrite };
 enum class Disposition {
-  OpenExisting,  // fail when the file is missing
-  CreateAlways,  // create, truncating an existing file
-  OpenAlways,    // open, creating a missing file, never truncating
+  OpenExisting,   // fail when the file is missing
+  CreateAlways,   // create, truncating an existing file
+  OpenAlways,     // open, creating a missing file, never truncating
+  CreateNew,      // create a file that does not exist yet; anything there (a link too) fails
+  CreatePrivate,  // as CreateNew, and only its owner may read or write it (staging files)
 };
+
+// Reasons the adapters give for refusals of their own (see FailureReason).
+inline constexpr const char* kReasonDirectory = "is a directory";
+inline constexpr const char* kReasonNotRegular = "not a regular file";
+inline constexpr const char* kReasonNotDirectory = "a file stands where a directory is needed";
+inline constexpr const char* kReasonLinkOnPath = "a link on its path leads elsewhere";
+inline constexpr const char* kReasonLinkAtPath = "a link to a directory stands at its place";
 
 // File attribute bits as stored in packages.
 inline constexpr uint16_t kAttrReadOnly = 0x01;
@@ -43,6 +52,9 @@ class File {
   // Sets the last-write time from a DOS date-time taken as local time.
   virtual bool SetDosTime(uint32_t dosTime) = 0;
   virtual bool Close() = 0;
+  // Why the last failed call on this file failed, in the system's words ("no space left
+  // on device"); empty when nobody said.
+  virtual std::string FailureReason() { return {}; }
 };
 
 struct FoundFile {
@@ -52,16 +64,33 @@ struct FoundFile {
   uint32_t DosTime = 0;  // last-write time, local
 };
 
+// A file the port creates (or truncates) for writing is incomplete until it is closed:
+// should the process be interrupted before that, it is removed (see interrupt.h).
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
-  // Null when the file cannot be opened with this access and sharing.
+  // Null when the file cannot be opened with this access and sharing. OpenExisting takes
+  // only regular files (a directory, device, pipe or socket is refused: they are not
+  // packages, sources or inputs), and no open ever waits for the other end of a pipe.
   virtual std::unique_ptr<File> Open(const std::string& path, Access access, Share share,
                                      Disposition disposition) = 0;
+  // Creates the file `relative` below the directory `root` (a member's target), never
+  // writing through a link: the directories between them are created when missing and
+  // none may be a symbolic link or reparse point; whatever else stands at the file's own
+  // place (a link, a hard link, a pipe) is removed and a new regular file made there.
+  // A directory or a read-only file there is refused. `root` is taken as it is (the
+  // caller chose it) and must exist; empty means the current directory. `relative`
+  // separates components with `\` or `/`. Null on failure, with the reason.
+  virtual std::unique_ptr<File> CreateTarget(const std::string& root, const std::string& relative,
+                                             Access access, Share share) = 0;
   virtual bool Delete(const std::string& path) = 0;
+  // Renames a file, replacing an existing `to` in one step.
+  virtual bool Rename(const std::string& from, const std::string& to) = 0;
   virtual bool FileExists(const std::string& path) = 0;
   virtual bool DirectoryExists(const std::string& path) = 0;
   virtual bool CreateDirectory(const std::string& path) = 0;
+  // Removes an empty directory.
+  virtual bool RemoveDirectory(const std::string& path) = 0;
   // Files matching a wildcard pattern (`*`, `?` in the last component) whose attribute
   // bits, beyond read-only and archive, are all within `attrMask`.
   virtual std::vector<FoundFile> Find(const std::string& pattern, uint16_t attrMask) = 0;
@@ -70,6 +99,9 @@ class FileSystem {
   virtual bool GetAttributes(const std::string& path, uint16_t& attr) = 0;
   virtual bool SetAttributes(const std::string& path, uint16_t attr) = 0;
   virtual bool GetDosTime(const std::string& path, uint32_t& dosTime) = 0;
+  // Why the last failed call of this port failed, in the system's words ("read-only file
+  // system") or one of the kReason texts; empty when nobody said.
+  virtual std::string FailureReason() = 0;
 };
 
 // The process's file system. Tests may substitute their own.

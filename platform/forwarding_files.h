@@ -23,10 +23,18 @@ class ForwardingFiles : public FileSystem {
                              Disposition disposition) override {
     return inner_.Open(path, access, share, disposition);
   }
+  std::unique_ptr<File> CreateTarget(const std::string& root, const std::string& relative,
+                                     Access access, Share share) override {
+    return inner_.CreateTarget(root, relative, access, share);
+  }
   bool Delete(const std::string& path) override { return inner_.Delete(path); }
+  bool Rename(const std::string& from, const std::string& to) override {
+    return inner_.Rename(from, to);
+  }
   bool FileExists(const std::string& path) override { return inner_.FileExists(path); }
   bool DirectoryExists(const std::string& path) override { return inner_.DirectoryExists(path); }
   bool CreateDirectory(const std::string& path) override { return inner_.CreateDirectory(path); }
+  bool RemoveDirectory(const std::string& path) override { return inner_.RemoveDirectory(path); }
   std::vector<FoundFile> Find(const std::string& pattern, uint16_t attrMask) override {
     return inner_.Find(pattern, attrMask);
   }
@@ -40,6 +48,7 @@ class ForwardingFiles : public FileSystem {
   bool GetDosTime(const std::string& path, uint32_t& dosTime) override {
     return inner_.GetDosTime(path, dosTime);
   }
+  std::string FailureReason() override { return inner_.FailureReason(); }
 
  protected:
   FileSystem& Inner() { return inner_; }

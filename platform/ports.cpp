@@ -5,6 +5,7 @@
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
+#include "platform/interrupt.h"
 #include "platform/system.h"
 
 namespace plat {
@@ -18,6 +19,7 @@ Registry& NativeRegistry();
 DdeClient& NativeDde();
 Shell& NativeShell();
 SystemFolders& NativeFolders();
+Console& NativeConsole();
 
 namespace {
 FileSystem* g_files = nullptr;
@@ -29,6 +31,7 @@ Registry* g_registry = nullptr;
 DdeClient* g_dde = nullptr;
 Shell* g_shell = nullptr;
 SystemFolders* g_folders = nullptr;
+Console* g_console = nullptr;
 }  // namespace
 
 FileSystem& Files() { return g_files ? *g_files : NativeFiles(); }
@@ -49,6 +52,13 @@ Shell& ShellPort() { return g_shell ? *g_shell : NativeShell(); }
 void SetShell(Shell* replacement) { g_shell = replacement; }
 SystemFolders& Folders() { return g_folders ? *g_folders : NativeFolders(); }
 void SetFolders(SystemFolders* replacement) { g_folders = replacement; }
+Console& Terminal() { return g_console ? *g_console : NativeConsole(); }
+void SetTerminal(Console* replacement) { g_console = replacement; }
+
+void ProcessMessages() {
+  Ui().ProcessMessages();
+  ThrowIfInterrupted();
+}
 
 std::tm LocalTimeOf(std::time_t moment) {
   std::tm local{};

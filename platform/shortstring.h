@@ -14,12 +14,4 @@ inline std::string ShortString(std::string_view text) {
   return std::string(text.substr(0, kShortStringMax));
 }
 
-// Upper-cases only the letters a to z, as the installer does.
-inline std::string UpperAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return out;
-}
-
 }  // namespace sys

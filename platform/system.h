@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <string>
 
 namespace plat {
@@ -35,8 +36,14 @@ class TempFiles {
   // The temporary-files directory, ending with a separator; empty on failure.
   virtual std::string Directory() = 0;
   // Creates a new, empty, uniquely named file in `dir` whose name starts with
-  // `prefix`; returns its full path, empty on failure.
+  // `prefix`, readable only by its owner and never through a link; returns its full
+  // path, empty on failure.
   virtual std::string CreateUnique(const std::string& dir, const std::string& prefix) = 0;
+  // Creates a new directory in `dir` that only this user may enter (mode 0700 where
+  // there are modes; on Windows it takes the rights of the user's own temporary
+  // directory), its name starting with `prefix`; returns its path ending with a
+  // separator, empty on failure.
+  virtual std::string CreatePrivateDirectory(const std::string& dir, const std::string& prefix) = 0;
 };
 
 // ---- process error mode ------------------------------------------------------------
@@ -64,6 +71,18 @@ class Dialogs {
   virtual void ProcessMessages() = 0;
 };
 
+// ---- console ----------------------------------------------------------------------
+class Console {
+ public:
+  virtual ~Console() = default;
+  // Standard input, or standard error, is a terminal a person types at or reads.
+  virtual bool InputIsTerminal() = 0;
+  virtual bool ErrorIsTerminal() = 0;
+  // Shows `prompt` on standard error and reads one line from the terminal without
+  // echoing it; nothing when standard input is not a terminal or the read fails.
+  virtual std::optional<std::string> ReadSecret(const std::string& prompt) = 0;
+};
+
 Drives& DriveProbe();
 void SetDriveProbe(Drives* replacement);
 TempFiles& Temp();
@@ -72,9 +91,12 @@ ErrorMode& ProcessErrorMode();
 void SetProcessErrorMode(ErrorMode* replacement);
 Dialogs& Ui();
 void SetUi(Dialogs* replacement);
+Console& Terminal();
+void SetTerminal(Console* replacement);
 
-// Convenience: process pending window messages through the current Dialogs port.
-inline void ProcessMessages() { Ui().ProcessMessages(); }
+// Processes pending window messages through the current Dialogs port; raises
+// sys::EAbort once the run has been interrupted (see interrupt.h).
+void ProcessMessages();
 
 // The current local date and time as days since 30 December 1899 (fraction = time of day).
 double NowLocalStamp();

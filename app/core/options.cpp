@@ -1,7 +1,7 @@
 #include "app/core/options.h"
 
 #include "platform/format.h"
-#include "platform/shortstring.h"
+#include "platform/text.h"
 
 namespace app {
 

@@ -5,10 +5,13 @@
 //   exclusive lock, any other open a shared one, and an open whose lock cannot be had
 //   fails the way a sharing violation does. A file is truncated only after its lock is
 //   held, so a failed create never destroys the file another open protects.
+// - Every open is made without waiting (O_NONBLOCK), so a pipe never holds the process
+//   up; OpenExisting then keeps only regular files.
 // - The read-only attribute is the absence of write bits; opening such a file for
 //   writing fails even for root, as it does on Windows.
 // - Hidden, system and archive bits live in the extended attribute user.dosattr where
 //   the file system allows it, and are dropped silently where it does not.
+// - Attributes are never set through a symbolic link.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -22,45 +25,21 @@
 #include <ctime>
 
 #include "platform/files.h"
+#include "platform/interrupt.h"
+#include "platform/posix/file_posix.h"
 #include "platform/posix/path_posix.h"
+#include "platform/posix/target_posix.h"
+#include "platform/text.h"
 
 namespace plat {
 namespace {
 
+using posix::ErrorText;
+using posix::IsReadOnlyMode;
+using posix::ToDosTime;
+
 constexpr const char* kAttrXattr = "user.dosattr";
 constexpr uint16_t kStoredBits = kAttrHidden | kAttrSystem | kAttrArchive;
-
-bool IsReadOnlyMode(mode_t mode) { return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
-
-uint32_t ToDosTime(time_t t) {
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  if (tm.tm_year < 80) return (0u << 25) | (1u << 21) | (1u << 16);  // 1980-01-01 00:00
-  const uint32_t date = (static_cast<uint32_t>(tm.tm_year - 80) << 9) |
-                        (static_cast<uint32_t>(tm.tm_mon + 1) << 5) |
-                        static_cast<uint32_t>(tm.tm_mday);
-  const uint32_t time = (static_cast<uint32_t>(tm.tm_hour) << 11) |
-                        (static_cast<uint32_t>(tm.tm_min) << 5) |
-                        static_cast<uint32_t>(tm.tm_sec / 2);
-  return (date << 16) | time;
-}
-
-bool FromDosTime(uint32_t dos, time_t& out) {
-  std::tm tm{};
-  const uint32_t date = dos >> 16, time = dos & 0xFFFF;
-  tm.tm_year = static_cast<int>((date >> 9) & 0x7F) + 80;
-  tm.tm_mon = static_cast<int>((date >> 5) & 0x0F) - 1;
-  tm.tm_mday = static_cast<int>(date & 0x1F);
-  tm.tm_hour = static_cast<int>((time >> 11) & 0x1F);
-  tm.tm_min = static_cast<int>((time >> 5) & 0x3F);
-  tm.tm_sec = static_cast<int>(time & 0x1F) * 2;
-  if (tm.tm_mon < 0 || tm.tm_mon > 11 || tm.tm_mday < 1 || tm.tm_hour > 23 || tm.tm_min > 59 ||
-      tm.tm_sec > 59)
-    return false;
-  tm.tm_isdst = -1;
-  out = mktime(&tm);
-  return out != static_cast<time_t>(-1);
-}
 
 // Windows-style wildcard match of one name: `*` any run, `?` one character, letters
 // compared without regard to case; "*.*" matches every name.
@@ -68,12 +47,11 @@ bool WildMatch(const char* p, const char* s) {
   if (std::strcmp(p, "*.*") == 0) return true;
   const char* star = nullptr;
   const char* resume = nullptr;
-  auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
   while (*s) {
     if (*p == '*') {
       star = p++;
       resume = s;
-    } else if (*p == '?' || (*p && fold(*p) == fold(*s))) {
+    } else if (*p == '?' || (*p && sys::UpperAscii(*p) == sys::UpperAscii(*s))) {
       ++p;
       ++s;
     } else if (star) {
@@ -87,116 +65,72 @@ bool WildMatch(const char* p, const char* s) {
   return *p == 0;
 }
 
-class PosixFile final : public File {
- public:
-  explicit PosixFile(int fd) : fd_(fd) {}
-  ~PosixFile() override { Close(); }
-
-  int32_t Read(void* buf, int32_t count) override {
-    if (fd_ < 0 || count < 0) return -1;
-    int32_t total = 0;
-    auto* p = static_cast<char*>(buf);
-    while (total < count) {
-      const ssize_t n = ::read(fd_, p + total, static_cast<size_t>(count - total));
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return total > 0 ? total : -1;
-      }
-      if (n == 0) break;
-      total += static_cast<int32_t>(n);
-    }
-    return total;
-  }
-
-  int32_t Write(const void* buf, int32_t count) override {
-    if (fd_ < 0 || count < 0) return -1;
-    int32_t total = 0;
-    const auto* p = static_cast<const char*>(buf);
-    while (total < count) {
-      const ssize_t n = ::write(fd_, p + total, static_cast<size_t>(count - total));
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return total > 0 ? total : -1;
-      }
-      total += static_cast<int32_t>(n);
-    }
-    return total;
-  }
-
-  bool Seek(int64_t position) override {
-    return fd_ >= 0 && position >= 0 && ::lseek(fd_, position, SEEK_SET) == position;
-  }
-  int64_t Position() override { return fd_ < 0 ? -1 : ::lseek(fd_, 0, SEEK_CUR); }
-  int64_t Size() override {
-    struct stat st {};
-    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return -1;
-    return st.st_size;
-  }
-
-  bool SetDosTime(uint32_t dosTime) override {
-    time_t t;
-    if (fd_ < 0 || !FromDosTime(dosTime, t)) return false;
-    struct timespec times[2];
-    times[0].tv_sec = 0;
-    times[0].tv_nsec = UTIME_OMIT;  // last access stays
-    times[1].tv_sec = t;
-    times[1].tv_nsec = 0;
-    return ::futimens(fd_, times) == 0;
-  }
-
-  bool Close() override {
-    if (fd_ < 0) return true;
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;  // closing releases the lock
-  }
-
- private:
-  int fd_;
-};
-
 class PosixFileSystem final : public FileSystem {
  public:
   std::unique_ptr<File> Open(const std::string& path, Access access, Share share,
                              Disposition disposition) override {
+    reason_.clear();
     const std::string native = posix::ToNative(path);
-    if (native.empty()) return nullptr;
+    if (native.empty()) return Refuse(ErrorText(ENOENT));
     const bool writing = access != Access::Read;
     struct stat st {};
     const bool exists = ::stat(native.c_str(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode)) return nullptr;
-    if (exists && writing && IsReadOnlyMode(st.st_mode)) return nullptr;
-    if (!exists && disposition == Disposition::OpenExisting) return nullptr;
+    if (exists && S_ISDIR(st.st_mode)) return Refuse(kReasonDirectory);
+    if (exists && writing && IsReadOnlyMode(st.st_mode)) return Refuse(ErrorText(EACCES));
+    if (!exists && disposition == Disposition::OpenExisting) return Refuse(ErrorText(ENOENT));
 
-    int flags = O_CLOEXEC;
+    int flags = O_CLOEXEC | O_NONBLOCK;
     flags |= access == Access::Read ? O_RDONLY : (access == Access::Write ? O_WRONLY : O_RDWR);
-    if (disposition != Disposition::OpenExisting) flags |= O_CREAT;
-    const int fd = ::open(native.c_str(), flags, 0666);
-    if (fd < 0) return nullptr;
-    // Devices such as /dev/null are shared by everyone and cannot be truncated.
+    const bool fresh =
+        disposition == Disposition::CreateNew || disposition == Disposition::CreatePrivate;
+    if (fresh) flags |= O_CREAT | O_EXCL | O_NOFOLLOW;
+    if (disposition == Disposition::CreateAlways || disposition == Disposition::OpenAlways)
+      flags |= O_CREAT;
+    const InterruptsHeld held;  // made and registered, or neither
+    const int fd =
+        ::open(native.c_str(), flags, disposition == Disposition::CreatePrivate ? 0600 : 0666);
+    if (fd < 0) return Refuse(ErrorText(errno));
+    // A file made or emptied here is incomplete until it is closed.
+    const bool made = !exists || disposition == Disposition::CreateAlways;
+    auto file = made && disposition != Disposition::OpenExisting
+                    ? std::make_unique<posix::PosixFile>(fd, RemoveOnInterrupt(native))
+                    : std::make_unique<posix::PosixFile>(fd);
     struct stat opened {};
-    const bool regular = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode);
-    const int lock = share == Share::None ? LOCK_EX : LOCK_SH;
-    if (regular && ::flock(fd, lock | LOCK_NB) != 0) {
-      ::close(fd);
-      return nullptr;
-    }
-    if (regular && disposition == Disposition::CreateAlways && ::ftruncate(fd, 0) != 0) {
-      ::close(fd);
-      return nullptr;
-    }
-    return std::make_unique<PosixFile>(fd);
+    if (::fstat(fd, &opened) != 0) return Refuse(ErrorText(errno));
+    const bool regular = S_ISREG(opened.st_mode);
+    // Packages, sources and inputs are regular files; outputs may be devices.
+    if (!regular && disposition == Disposition::OpenExisting) return Refuse(kReasonNotRegular);
+    if (!posix::LockForShare(fd, share)) return Refuse(ErrorText(errno));
+    // Devices such as /dev/null are shared by everyone and cannot be truncated.
+    if (regular && disposition == Disposition::CreateAlways && ::ftruncate(fd, 0) != 0)
+      return Refuse(ErrorText(errno));
+    return file;
+  }
+
+  std::unique_ptr<File> CreateTarget(const std::string& root, const std::string& relative,
+                                     Access access, Share share) override {
+    reason_.clear();
+    return posix::CreateTargetBelow(root, relative, access, share, reason_);
   }
 
   bool Delete(const std::string& path) override {
+    reason_.clear();
     const std::string native = posix::ToNative(path);
     struct stat st {};
+    if (::lstat(native.c_str(), &st) != 0) return Fail(ErrorText(errno));
     // Only files are deleted: never a directory, and never a device such as /dev/null
-    // that an operation was pointed at as its output.
-    if (::lstat(native.c_str(), &st) != 0 || !(S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)))
-      return false;
-    if (S_ISREG(st.st_mode) && IsReadOnlyMode(st.st_mode)) return false;  // as Windows refuses
-    return ::unlink(native.c_str()) == 0;
+    // that an operation was pointed at as its output. A link goes itself.
+    if (S_ISDIR(st.st_mode)) return Fail(kReasonDirectory);
+    if (!(S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))) return Fail(kReasonNotRegular);
+    if (S_ISREG(st.st_mode) && IsReadOnlyMode(st.st_mode))
+      return Fail(ErrorText(EACCES));  // as Windows refuses
+    return ::unlink(native.c_str()) == 0 || Fail(ErrorText(errno));
+  }
+
+  bool Rename(const std::string& from, const std::string& to) override {
+    reason_.clear();
+    return ::rename(posix::ToNative(from).c_str(), posix::ToNative(to).c_str()) == 0 ||
+           Fail(ErrorText(errno));
   }
 
   bool FileExists(const std::string& path) override {
@@ -210,7 +144,13 @@ class PosixFileSystem final : public FileSystem {
   }
 
   bool CreateDirectory(const std::string& path) override {
-    return ::mkdir(posix::ToNative(path).c_str(), 0777) == 0;
+    reason_.clear();
+    return ::mkdir(posix::ToNative(path).c_str(), 0777) == 0 || Fail(ErrorText(errno));
+  }
+
+  bool RemoveDirectory(const std::string& path) override {
+    reason_.clear();
+    return ::rmdir(posix::ToNative(path).c_str()) == 0 || Fail(ErrorText(errno));
   }
 
   std::vector<FoundFile> Find(const std::string& pattern, uint16_t attrMask) override {
@@ -291,16 +231,18 @@ class PosixFileSystem final : public FileSystem {
   }
 
   bool SetAttributes(const std::string& path, uint16_t attr) override {
+    reason_.clear();
     const std::string native = posix::ToNative(path);
     struct stat st {};
-    if (::stat(native.c_str(), &st) != 0) return false;
+    if (::lstat(native.c_str(), &st) != 0) return Fail(ErrorText(errno));
+    if (S_ISLNK(st.st_mode)) return Fail(kReasonLinkOnPath);  // never what a link points at
     mode_t mode = st.st_mode & 07777;
     if (attr & kAttrReadOnly) {
       mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
     } else if (IsReadOnlyMode(mode)) {
       mode |= S_IWUSR;
     }
-    if (::chmod(native.c_str(), mode) != 0) return false;
+    if (::chmod(native.c_str(), mode) != 0) return Fail(ErrorText(errno));
     char stored[8];
     std::snprintf(stored, sizeof stored, "%02x", attr & kStoredBits);
     // Best effort: file systems without user extended attributes drop these bits.
@@ -314,6 +256,20 @@ class PosixFileSystem final : public FileSystem {
     dosTime = ToDosTime(st.st_mtime);
     return true;
   }
+
+  std::string FailureReason() override { return reason_; }
+
+ private:
+  std::unique_ptr<File> Refuse(std::string reason) {
+    reason_ = std::move(reason);
+    return nullptr;
+  }
+  bool Fail(std::string reason) {
+    reason_ = std::move(reason);
+    return false;
+  }
+
+  std::string reason_;  // of the last call that failed
 };
 
 }  // namespace

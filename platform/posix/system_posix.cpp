@@ -105,10 +105,18 @@ class PosixTemp final : public TempFiles {
     std::string native = posix::ToNative(dir);
     if (!native.empty() && native.back() != '/') native += '/';
     std::string templ = native + prefix + "XXXXXX.tmp";
+    // mkstemps creates exclusively (never through a link), mode 0600.
     const int fd = ::mkstemps(templ.data(), 4);
     if (fd < 0) return {};
     ::close(fd);
     return templ;
+  }
+  std::string CreatePrivateDirectory(const std::string& dir, const std::string& prefix) override {
+    std::string native = posix::ToNative(dir);
+    if (!native.empty() && native.back() != '/') native += '/';
+    std::string templ = native + prefix + "XXXXXX";
+    if (!::mkdtemp(templ.data())) return {};  // mode 0700
+    return templ + '/';
   }
 };
 

@@ -7,19 +7,27 @@
 //   archive); the file system's further bits are neither reported nor set.
 // - DOS date-times are local time: the last-write time is converted through the local
 //   file time on the way in and out.
+// - OpenExisting takes only disk files: a device name (CON, NUL, COM1) or a pipe is
+//   refused, as is a directory.
+// - Member targets (CreateTarget) are never written through a link: see target_win32.cpp.
 #include <windows.h>
-// <windows.h> maps CreateDirectory to CreateDirectoryA; the port's member keeps its name.
+// <windows.h> maps these to their ...A forms; the port's members keep their names.
 #undef CreateDirectory
+#undef RemoveDirectory
 
 #include <algorithm>
 #include <cstring>
 
 #include "platform/files.h"
+#include "platform/interrupt.h"
+#include "platform/win32/error_win32.h"
 #include "platform/win32/handle_win32.h"
+#include "platform/win32/target_win32.h"
 
 namespace plat {
 namespace {
 
+using win32::ErrorText;
 using win32::FileHandle;
 using win32::FindHandle;
 
@@ -42,18 +50,20 @@ uint32_t ToDosTime(const FILETIME& utc) {
 class Win32File final : public File {
  public:
   explicit Win32File(FileHandle h) : h_(std::move(h)) {}
+  // A file this process made: removed on interrupt until it is closed.
+  Win32File(FileHandle h, RemoveOnInterrupt made) : h_(std::move(h)), made_(std::move(made)) {}
 
   int32_t Read(void* buf, int32_t count) override {
     if (!h_ || count < 0) return -1;
     DWORD got = 0;
-    if (!::ReadFile(h_.Get(), buf, static_cast<DWORD>(count), &got, nullptr)) return -1;
+    if (!::ReadFile(h_.Get(), buf, static_cast<DWORD>(count), &got, nullptr)) return Fail();
     return static_cast<int32_t>(got);
   }
 
   int32_t Write(const void* buf, int32_t count) override {
     if (!h_ || count < 0) return -1;
     DWORD put = 0;
-    if (!::WriteFile(h_.Get(), buf, static_cast<DWORD>(count), &put, nullptr)) return -1;
+    if (!::WriteFile(h_.Get(), buf, static_cast<DWORD>(count), &put, nullptr)) return Fail();
     return static_cast<int32_t>(put);
   }
 
@@ -87,10 +97,22 @@ class Win32File final : public File {
     return ::SetFileTime(h_.Get(), nullptr, nullptr, &utc) != 0;
   }
 
-  bool Close() override { return h_.Reset(); }
+  bool Close() override {
+    made_.Release();  // complete, or given up by its writer
+    if (h_.Reset()) return true;
+    Fail();
+    return false;
+  }
+  std::string FailureReason() override { return error_ ? ErrorText(error_) : std::string(); }
 
  private:
+  int32_t Fail() {
+    error_ = ::GetLastError();
+    return -1;
+  }
   FileHandle h_;
+  DWORD error_ = 0;
+  RemoveOnInterrupt made_;
 };
 
 DWORD DesiredAccess(Access access) {
@@ -125,6 +147,9 @@ DWORD CreationDisposition(Disposition disposition) {
       return CREATE_ALWAYS;
     case Disposition::OpenAlways:
       return OPEN_ALWAYS;
+    case Disposition::CreateNew:
+    case Disposition::CreatePrivate:
+      return CREATE_NEW;
   }
   return OPEN_EXISTING;
 }
@@ -133,22 +158,47 @@ class Win32FileSystem final : public FileSystem {
  public:
   std::unique_ptr<File> Open(const std::string& path, Access access, Share share,
                              Disposition disposition) override {
+    reason_.clear();
+    const DWORD a = ::GetFileAttributesA(path.c_str());
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0)
+      return Refuse(kReasonDirectory);
     // Windows refuses to write to a read-only file, and so do we. Wine leaves that to
     // the Unix permissions, which do not hold back root.
-    if (access != Access::Read) {
-      const DWORD a = ::GetFileAttributesA(path.c_str());
-      if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY) != 0) {
-        ::SetLastError(ERROR_ACCESS_DENIED);
-        return nullptr;
-      }
-    }
+    if (access != Access::Read && a != INVALID_FILE_ATTRIBUTES &&
+        (a & FILE_ATTRIBUTE_READONLY) != 0)
+      return Refuse(ErrorText(ERROR_ACCESS_DENIED));
     FileHandle h(::CreateFileA(path.c_str(), DesiredAccess(access), ShareMode(share), nullptr,
                                CreationDisposition(disposition), FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h) return nullptr;
+    if (!h) return Refuse(ErrorText(::GetLastError()));
+    const bool disk = ::GetFileType(h.Get()) == FILE_TYPE_DISK;
+    // Packages, sources and inputs are disk files; outputs may be devices (NUL).
+    if (disposition == Disposition::OpenExisting && !disk) return Refuse(kReasonNotRegular);
+    // A file made or emptied here is incomplete until it is closed.
+    const bool made = disposition != Disposition::OpenExisting &&
+                      (a == INVALID_FILE_ATTRIBUTES || disposition == Disposition::CreateAlways);
+    if (made && disk) return std::make_unique<Win32File>(std::move(h), RemoveOnInterrupt(path));
     return std::make_unique<Win32File>(std::move(h));
   }
 
-  bool Delete(const std::string& path) override { return ::DeleteFileA(path.c_str()) != 0; }
+  std::unique_ptr<File> CreateTarget(const std::string& root, const std::string& relative,
+                                     Access access, Share share) override {
+    reason_.clear();
+    std::string path;
+    FileHandle h = win32::CreateTargetBelow(root, relative, DesiredAccess(access), ShareMode(share),
+                                            path, reason_);
+    if (!h) return nullptr;
+    return std::make_unique<Win32File>(std::move(h), RemoveOnInterrupt(path));
+  }
+
+  bool Delete(const std::string& path) override {
+    reason_.clear();
+    return ::DeleteFileA(path.c_str()) != 0 || Fail();
+  }
+
+  bool Rename(const std::string& from, const std::string& to) override {
+    reason_.clear();
+    return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0 || Fail();
+  }
 
   bool FileExists(const std::string& path) override {
     const DWORD a = ::GetFileAttributesA(path.c_str());
@@ -161,7 +211,13 @@ class Win32FileSystem final : public FileSystem {
   }
 
   bool CreateDirectory(const std::string& path) override {
-    return ::CreateDirectoryA(path.c_str(), nullptr) != 0;
+    reason_.clear();
+    return ::CreateDirectoryA(path.c_str(), nullptr) != 0 || Fail();
+  }
+
+  bool RemoveDirectory(const std::string& path) override {
+    reason_.clear();
+    return ::RemoveDirectoryA(path.c_str()) != 0 || Fail();
   }
 
   std::vector<FoundFile> Find(const std::string& pattern, uint16_t attrMask) override {
@@ -214,9 +270,10 @@ class Win32FileSystem final : public FileSystem {
   }
 
   bool SetAttributes(const std::string& path, uint16_t attr) override {
+    reason_.clear();
     DWORD a = attr & kSettableBits;
     if (a == 0) a = FILE_ATTRIBUTE_NORMAL;
-    return ::SetFileAttributesA(path.c_str(), a) != 0;
+    return ::SetFileAttributesA(path.c_str(), a) != 0 || Fail();
   }
 
   bool GetDosTime(const std::string& path, uint32_t& dosTime) override {
@@ -225,6 +282,20 @@ class Win32FileSystem final : public FileSystem {
     dosTime = ToDosTime(data.ftLastWriteTime);
     return true;
   }
+
+  std::string FailureReason() override { return reason_; }
+
+ private:
+  std::unique_ptr<File> Refuse(std::string reason) {
+    reason_ = std::move(reason);
+    return nullptr;
+  }
+  bool Fail() {
+    reason_ = ErrorText(::GetLastError());
+    return false;
+  }
+
+  std::string reason_;  // of the last call that failed
 };
 
 }  // namespace

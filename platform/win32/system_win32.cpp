@@ -2,6 +2,7 @@
 // mode, message boxes and the message pump.
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 #include "platform/system.h"
@@ -37,10 +38,30 @@ class Win32Temp final : public TempFiles {
   }
 
   std::string CreateUnique(const std::string& dir, const std::string& prefix) override {
-    char name[MAX_PATH];
+    // The system takes a directory of at most MAX_PATH - 14 characters and a buffer of
+    // MAX_PATH; with a longer one Wine still makes the file but returns its name cut.
+    if (dir.size() > MAX_PATH - 14) return {};
+    char name[MAX_PATH + 1] = {};
     // Unique number 0: the system picks one and creates the empty file.
     if (::GetTempFileNameA(dir.c_str(), prefix.c_str(), 0, name) == 0) return {};
     return name;
+  }
+
+  std::string CreatePrivateDirectory(const std::string& dir, const std::string& prefix) override {
+    std::string base = dir;
+    if (!base.empty() && base.back() != '\\' && base.back() != '/') base += '\\';
+    // A new directory takes the rights of its parent: in the user's own temporary
+    // directory, only that user may enter it.
+    DWORD seed = ::GetTickCount() ^ (::GetCurrentProcessId() << 16);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      char number[16];
+      std::snprintf(number, sizeof number, "%06lX", static_cast<unsigned long>(seed & 0xFFFFFF));
+      const std::string path = base + prefix + number;
+      if (::CreateDirectoryA(path.c_str(), nullptr)) return path + '\\';
+      if (::GetLastError() != ERROR_ALREADY_EXISTS) return {};
+      seed = seed * 1103515245u + 12345u;
+    }
+    return {};
   }
 };
 

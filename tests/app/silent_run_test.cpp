@@ -177,12 +177,13 @@ class NoTempFiles : public plat::TempFiles {
   ~NoTempFiles() override { plat::SetTemp(nullptr); }
   std::string Directory() override { return "/nowhere/"; }
   std::string CreateUnique(const std::string&, const std::string&) override { return {}; }
+  std::string CreatePrivateDirectory(const std::string&, const std::string&) override { return {}; }
 };
 
 TEST_F(SilentRun, AFailureNoOperationCatchesFailsTheRun) {
   NoTempFiles temp;  // the package engine cannot make its staging file
   EXPECT_EQ(Run({"/S"}), app::kExitCanceled);
-  EXPECT_TRUE(Logged("failure: Cannot create a staging file"));
+  EXPECT_TRUE(Logged("failure: Cannot create a staging"));
   EXPECT_TRUE(Logged("result: installation canceled (exit code 1)"));
   EXPECT_TRUE(dialogs_.shown.empty());
 }

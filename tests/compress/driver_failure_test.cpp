@@ -1,4 +1,8 @@
 // Every way the driver fails: the exact message, and what is left on disk afterwards.
+#include <filesystem>
+#include <fstream>
+#include <utility>
+
 #include "compress/messages.h"
 #include "driver_fixture.h"
 #include "platform/files.h"
@@ -191,6 +195,78 @@ TEST_F(DriverTest, FailingFinishedHandler) {
   driver.OutputFile = Path("restored.dat");
   EXPECT_THROW(driver.Decompress(), sys::Exception);
   EXPECT_FALSE(PathExists(Path("restored.dat")));
+}
+
+TEST_F(DriverTest, LzhStreamLongerThanItsHeaderSaysIsCorrupt) {
+  const Bytes data = SampleText(60000);
+  const Bytes packed = CompressBytes(data, TCompressMode::Good);
+  // A header size that stops the decoder early: the rest of the stream is left unread.
+  for (const uint32_t size : {30000u, 59000u, 1u}) {
+    SCOPED_TRACE(size);
+    Bytes cut = packed;
+    for (int i = 0; i < 4; ++i) cut[4 + i] = static_cast<uint8_t>(size >> (8 * i));
+    ExpectRestoreFails(cut, msg::kLzhSizes);
+  }
+  // Bytes after a complete stream beyond the one it is read past its end are such a
+  // rest too; the stream itself, and with one byte more, restores.
+  Bytes longer = packed;
+  longer.push_back(0);
+  EXPECT_EQ(DecompressBytes(longer), data);
+  longer.push_back(0);
+  ExpectRestoreFails(longer, msg::kLzhSizes);
+  EXPECT_EQ(DecompressBytes(packed), data);
+  const Bytes empty = CompressBytes({}, TCompressMode::Good);
+  EXPECT_TRUE(DecompressBytes(empty).empty());
+  Bytes emptyWithMore = empty;
+  emptyWithMore.push_back('x');
+  ExpectRestoreFails(emptyWithMore, msg::kLzhSizes);
+}
+
+#ifndef _WIN32
+// (On Windows the driver holds its input without sharing: nobody else can change it.)
+TEST_F(DriverTest, InputThatChangesSizeWhileCompressedFails) {
+  for (const TCompressMode mode : {TCompressMode::Fast, TCompressMode::Good}) {
+    for (const bool grow : {true, false}) {
+      SCOPED_TRACE(std::string(grow ? "grows" : "shrinks") +
+                   (mode == TCompressMode::Fast ? ", fast" : ", good"));
+      WriteFileBytes(Path("in.dat"), SampleText(100000));
+      driver.InputFile = Path("in.dat");
+      driver.OutputFile = Path("out.lz");
+      driver.CompressMode = mode;
+      bool changed = false;
+      // Someone else writes to the file while the driver reads it.
+      driver.OnProgress = [&](sys::TObject*, int32_t, int32_t) {
+        if (std::exchange(changed, true)) return;
+        if (grow) {
+          std::ofstream(Path("in.dat"), std::ios::binary | std::ios::app) << "more";
+        } else {
+          std::filesystem::resize_file(Path("in.dat"), 40000);
+        }
+      };
+      EXPECT_EQ(FailureOf([&] { driver.Compress(); }),
+                "Lzrw1 : " + Path("in.dat") + " changed size while it was compressed");
+      EXPECT_FALSE(PathExists(Path("out.lz")));
+    }
+  }
+}
+#endif
+
+TEST_F(DriverTest, OnlyARegularFileIsCompressed) {
+#ifdef _WIN32
+  const std::string device = "NUL";
+#else
+  const std::string device = "/dev/zero";
+#endif
+  driver.InputFile = device;
+  driver.OutputFile = Path("out.lz");
+  try {
+    driver.Compress();
+    ADD_FAILURE() << "compressed " << device;
+  } catch (const ELzrw1Exception& e) {
+    EXPECT_EQ(e.Message(), "Lzrw1 : Cannot obtain size of " + device);
+    EXPECT_EQ(e.Reason(), plat::kReasonNotRegular);
+  }
+  EXPECT_FALSE(PathExists(Path("out.lz")));
 }
 
 }  // namespace

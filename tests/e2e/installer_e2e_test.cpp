@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "e2e/installer_session.h"
+#include "platform/text.h"
 #include "support/win32_registry.h"
 
 namespace e2e {
@@ -157,12 +158,7 @@ TEST_F(Installer, AbortOnADamagedPackageStopsTheRun) {
   ShownBox error = NextBox();
   ASSERT_TRUE(error.found());
   Snapshot("error");
-  const std::string disk1Upper = [&] {
-    std::string s = Disk1();
-    for (char& c : s)
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return s;
-  }();
+  const std::string disk1Upper = sys::UpperAscii(Disk1());
   EXPECT_EQ(error.text.rfind("Error while decompressing " + disk1Upper + "LD.PCK to ", 0), 0u)
       << error.text;
   EXPECT_EQ(error.buttons, (std::vector<int>{IDABORT, IDRETRY, IDIGNORE}));
@@ -275,7 +271,7 @@ TEST_F(Installer, AFailureNoOperationCatchesLeavesTheWindowUsable) {
   PressInstall();
   ShownBox error = NextBox();
   ASSERT_TRUE(error.found());
-  EXPECT_NE(error.text.find("staging file"), std::string::npos) << error.text;
+  EXPECT_NE(error.text.find("Cannot create a staging"), std::string::npos) << error.text;
   Answer(error, IDOK);
   // The exit button works again; the run counts as failed.
   EXPECT_TRUE(WaitUntil([&] { return Button(kExit).enabled; }, 10s));

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "pack/cpacklz.h"
+#include "platform/text.h"
 #include "support/test_files.h"
 #include "support/win32_registry.h"
 
@@ -57,12 +58,6 @@ void CleanMachine() {
 
 namespace {
 
-std::string Upper(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
-
 FILETIME LastWrite(const std::string& path) {
   FILETIME t{};
   HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
@@ -88,7 +83,7 @@ std::map<std::string, FileInfo> FilesBelow(const std::string& dir) {
     info.data = testing_support::ReadFileBytes(path);
     info.written = LastWrite(path);
     info.readOnly = (::GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY) != 0;
-    out[Upper(rel)] = std::move(info);
+    out[sys::UpperAscii(rel)] = std::move(info);
   }
   return out;
 }
@@ -104,7 +99,7 @@ std::map<std::string, FileInfo> PackageContents(const std::string& package,
     ::DosDateTimeToFileTime(static_cast<WORD>(static_cast<uint32_t>(time) >> 16),
                             static_cast<WORD>(time), &local);
     ::LocalFileTimeToFileTime(&local, &utc);
-    times[Upper(name)] = utc;
+    times[sys::UpperAscii(name)] = utc;
   };
   std::map<std::string, FileInfo> out;
   if (!reader.Process(pck::TPackMode::pmList) || !reader.Extract()) return out;

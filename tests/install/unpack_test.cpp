@@ -20,15 +20,19 @@ using testing_support::SampleText;
 using testing_support::ScratchDir;
 using testing_support::WriteFileBytes;
 
-// Counts the staging files made, that is the compressed package engines created.
+// Counts the staging folders made, that is the compressed package engines created.
 class CountingTemp : public plat::TempFiles {
  public:
   CountingTemp() : native_(plat::Temp()) { plat::SetTemp(this); }
   ~CountingTemp() override { plat::SetTemp(nullptr); }
   std::string Directory() override { return native_.Directory(); }
   std::string CreateUnique(const std::string& dir, const std::string& prefix) override {
-    ++made;
     return native_.CreateUnique(dir, prefix);
+  }
+  // Each compressed package engine makes one private staging folder.
+  std::string CreatePrivateDirectory(const std::string& dir, const std::string& prefix) override {
+    ++made;
+    return native_.CreatePrivateDirectory(dir, prefix);
   }
   int made = 0;
 

@@ -2,6 +2,8 @@
 // sizes and counts, and packages cut short at every byte.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "pack/cpack.h"
 #include "pack_test_util.h"
 #include "support/fake_drives.h"
@@ -10,6 +12,7 @@
 
 using namespace packtest;
 using testing_support::FromHex;
+using testing_support::ReadFileBytes;
 using testing_support::ScratchDir;
 using testing_support::WriteFileBytes;
 
@@ -32,26 +35,58 @@ class HostileTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(HostileTest, NamesLeavingTheTargetAreRefusedBeforeAnythingIsCreated) {
+TEST_F(HostileTest, RefusedNamesAreSkippedBeforeAnythingIsCreatedAndTheRunFails) {
   WriteFileBytes(dir / "P.PCK", {});
   const std::vector<std::string> before = Listing(dir.Path());
-  for (const std::string& name :
-       std::vector<std::string>{"..\\x", "a\\..\\..\\x", "../x", "sub/../../x", "C:x", "C:\\x",
-                                "\\\\server\\share\\x", "\\/x", "/etc/x", "a:b", ".. \\x", "...\\x",
-                                std::string("a\0b", 3), "x\\..\\..\\..\\y"}) {
+  const std::string outside = "Member name leads outside the target directory: ";
+  const std::string control = "Member name holds a control character: ";
+  for (const auto& [name, message] :
+       std::vector<std::pair<std::string, std::string>>{{"..\\x", outside},
+                                                        {"a\\..\\..\\x", outside},
+                                                        {"../x", outside},
+                                                        {"sub/../../x", outside},
+                                                        {"C:x", outside},
+                                                        {"C:\\x", outside},
+                                                        {"\\\\server\\share\\x", outside},
+                                                        {"\\/x", outside},
+                                                        {"/etc/x", outside},
+                                                        {"a:b", outside},
+                                                        {".. \\x", outside},
+                                                        {"...\\x", outside},
+                                                        {"x\\..\\..\\..\\y", outside},
+                                                        {std::string("a\0b", 3), control},
+                                                        {"a\x1B[2Kb", control},
+                                                        {"tab\there", control},
+                                                        {"del\x7F", control}}) {
     SCOPED_TRACE(name);
     pack.log.clear();
-    EXPECT_FALSE(ExtractBytes(V2Package({{name, {'!'}}})));
-    ASSERT_FALSE(pack.log.empty());
+    // The refused member is skipped: the one after it is extracted, and the run fails.
+    EXPECT_FALSE(ExtractBytes(V2Package({{name, {'!'}}, {"after.txt", {'a'}}})));
     const std::string target = pck::CombinePath(pack.Directory(), name);
-    EXPECT_EQ(pack.log.back(), "Error " + pack.Short(target) +
-                                   " Member name leads outside the target directory: " + name);
-    EXPECT_EQ(pack.LastError(), "Member name leads outside the target directory: " + name);
+    const std::string error = "Error " + pack.Short(target) + " " + message + name;
+    EXPECT_NE(std::find(pack.log.begin(), pack.log.end(), error), pack.log.end());
+    EXPECT_EQ(pack.LastError(), message + name);
     EXPECT_EQ(std::count_if(pack.log.begin(), pack.log.end(),
                             [](const std::string& l) { return l.rfind("Open", 0) == 0; }),
-              0);
+              1);
+    EXPECT_EQ(ReadFileBytes(dir / "a/b/target/after.txt"), Bytes{'a'});
+    std::filesystem::remove(dir / "a/b/target/after.txt");
   }
   EXPECT_EQ(Listing(dir.Path()), before);
+}
+
+TEST_F(HostileTest, TargetPathsTheLimitWouldCutAreRefused) {
+  // Two names that cut to 255 characters would both land on the same cut name.
+  const std::string base = dir / "a/b/target";
+  const std::string deep = std::string(240 - base.size(), 'd');
+  pck::CreateDirectories(base + "/" + deep);
+  pack.SetDirectory(base + "/" + deep);
+  const std::string first = "longname-one.txt", second = "longname-two.txt";
+  WriteFileBytes(dir / "P.PCK", V2Package({{first, {'1'}}, {second, {'2'}}, {"ok", {'3'}}}));
+  pack.SetPackFileName(dir / "P.PCK");
+  EXPECT_FALSE(pack.Extract());
+  EXPECT_EQ(pack.LastError(), "Target path of member " + first + " is longer than 255 characters");
+  EXPECT_EQ(Listing(base + "/" + deep), (std::vector<std::string>{"ok"}));
 }
 
 TEST_F(HostileTest, NamesInsideTheTargetAreExtracted) {

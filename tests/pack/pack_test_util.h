@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "compress/lzrw1.h"
 #include "pack/cpack.h"
 #include "pack/lfiles.h"
 #include "platform/files.h"
@@ -71,6 +72,21 @@ inline Bytes V2Package(const std::vector<std::pair<std::string, Bytes>>& members
   Append(out, V2Header(static_cast<int32_t>(members.size()), password));
   for (const auto& [name, data] : members) Append(out, Member(name, data));
   return out;
+}
+
+// `content` as a compressed file made by the driver (in `dir`, which keeps nothing).
+inline Bytes Compressed(const Bytes& content, lz::TCompressMode mode,
+                        const testing_support::ScratchDir& dir) {
+  testing_support::WriteFileBytes(dir / "plain.tmp", content);
+  lz::Tlzrw1 driver(nullptr);
+  driver.InputFile = dir / "plain.tmp";
+  driver.OutputFile = dir / "packed.tmp";
+  driver.CompressMode = mode;
+  driver.Compress();
+  Bytes packed = testing_support::ReadFileBytes(dir / "packed.tmp");
+  plat::Files().Delete(dir / "plain.tmp");
+  plat::Files().Delete(dir / "packed.tmp");
+  return packed;
 }
 
 // Every file and directory under `dir`, relative, sorted.

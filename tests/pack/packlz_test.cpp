@@ -12,12 +12,14 @@
 #include "compress/lzrw1.h"
 #include "pack/cpacklz.h"
 #include "pack/lfiles.h"
+#include "pack_test_util.h"
 #include "platform/files.h"
 #include "platform/system.h"
 #include "support/test_files.h"
 
 namespace {
 
+using packtest::Compressed;
 using testing_support::Bytes;
 using testing_support::ReadFileBytes;
 using testing_support::ScratchDir;
@@ -74,20 +76,6 @@ Bytes Package(const std::vector<Member>& members) {
   return out;
 }
 
-// `content` as a compressed file made by the driver.
-Bytes Compressed(const Bytes& content, lz::TCompressMode mode, const ScratchDir& dir) {
-  WriteFileBytes(dir / "plain.tmp", content);
-  lz::Tlzrw1 driver(nullptr);
-  driver.InputFile = dir / "plain.tmp";
-  driver.OutputFile = dir / "packed.tmp";
-  driver.CompressMode = mode;
-  driver.Compress();
-  Bytes packed = ReadFileBytes(dir / "packed.tmp");
-  plat::Files().Delete(dir / "plain.tmp");
-  plat::Files().Delete(dir / "packed.tmp");
-  return packed;
-}
-
 struct Error {
   std::string message, file;
 };
@@ -132,6 +120,7 @@ class NoTempFiles : public plat::TempFiles {
   ~NoTempFiles() override { plat::SetTemp(nullptr); }
   std::string Directory() override { return "/nonexistent/temp/"; }
   std::string CreateUnique(const std::string&, const std::string&) override { return {}; }
+  std::string CreatePrivateDirectory(const std::string&, const std::string&) override { return {}; }
 };
 
 TEST_F(PackLzTest, NoStagingFileFailsConstructionNamingTheTempDirectory) {

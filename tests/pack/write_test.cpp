@@ -5,6 +5,7 @@
 #include "pack/cpack.h"
 #include "pack/lfiles.h"
 #include "pack_test_util.h"
+#include "support/fault_files.h"
 
 using namespace packtest;
 using testing_support::ReadFileBytes;
@@ -135,4 +136,36 @@ TEST_F(WriteTest, RefusedNamesAndCancelWriteNothing) {
   EXPECT_EQ(percents, (std::vector<int32_t>{0, 33}));
   EXPECT_EQ(writer.LastError(), "Operation aborted");
   EXPECT_FALSE(testing_support::PathExists(dir / "P.PCK"));  // the partial package went
+}
+
+TEST_F(WriteTest, APackageIsReplacedOnlyWhenTheNewOneIsComplete) {
+  ASSERT_TRUE(writer.WritePackage()) << writer.LastError();
+  const Bytes older = ReadFileBytes(dir / "P.PCK");
+
+  // While the next package is written, the file still holds the older one, and a run
+  // that fails half-way (a source that cannot be read to its end) leaves it so.
+  std::vector<Bytes> seen;
+  writer.OnProgress = [&](sys::TObject*, const std::string& name, int32_t, bool&) {
+    if (!name.empty()) seen.push_back(ReadFileBytes(dir / "P.PCK"));
+  };
+  testing_support::FaultFiles faults;
+  faults.FailReads("A.TXT", 10000);
+  writer.Header = {"a newer package"};
+  EXPECT_FALSE(writer.WritePackage());
+  EXPECT_FALSE(seen.empty());
+  for (const Bytes& during : seen) EXPECT_EQ(during, older);
+  EXPECT_EQ(ReadFileBytes(dir / "P.PCK"), older);
+  EXPECT_EQ(Listing(dir.Path()), (Names{"P.PCK", "src", "src/OLD.BAK", "src/SUB", "src/SUB/A.TXT",
+                                        "src/SUB/B.DAT", "src/TOP.TXT"}));
+
+  faults.FailReads("", -1);
+  seen.clear();
+  ASSERT_TRUE(writer.WritePackage()) << writer.LastError();
+  for (const Bytes& during : seen) EXPECT_EQ(during, older);
+  EXPECT_NE(ReadFileBytes(dir / "P.PCK"), older);
+  pck::TCustomPack reader(nullptr);
+  reader.SetPackFileName(dir / "P.PCK");
+  ASSERT_TRUE(reader.Process(pck::TPackMode::pmList));
+  EXPECT_EQ(reader.Header, writer.Header);
+  EXPECT_EQ(Listing(dir.Path()).size(), 7u);  // nothing left beside it
 }

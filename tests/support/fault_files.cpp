@@ -49,7 +49,17 @@ void FaultFiles::FailWrites(std::string suffix, int64_t afterBytes) {
 
 std::unique_ptr<plat::File> FaultFiles::Open(const std::string& path, plat::Access access,
                                              plat::Share share, plat::Disposition disposition) {
-  auto real = ForwardingFiles::Open(path, access, share, disposition);
+  return Wrap(path, ForwardingFiles::Open(path, access, share, disposition));
+}
+
+std::unique_ptr<plat::File> FaultFiles::CreateTarget(const std::string& root,
+                                                     const std::string& relative,
+                                                     plat::Access access, plat::Share share) {
+  return Wrap(root + "\\" + relative, ForwardingFiles::CreateTarget(root, relative, access, share));
+}
+
+std::unique_ptr<plat::File> FaultFiles::Wrap(const std::string& path,
+                                             std::unique_ptr<plat::File> real) {
   if (!real) return nullptr;
   const int64_t readLimit = EndsWith(path, readSuffix_) ? readLimit_ : -1;
   const int64_t writeLimit = EndsWith(path, writeSuffix_) ? writeLimit_ : -1;

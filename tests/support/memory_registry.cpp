@@ -1,5 +1,7 @@
 #include "support/memory_registry.h"
 
+#include "platform/text.h"
+
 namespace testing_support {
 
 class MemoryRegistry::OpenKey : public plat::RegKey {
@@ -29,12 +31,7 @@ class MemoryRegistry::OpenKey : public plat::RegKey {
   std::string id_, path_;
 };
 
-std::string MemoryRegistry::Fold(const std::string& s) {
-  std::string out = s;
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return out;
-}
+std::string MemoryRegistry::Fold(const std::string& s) { return sys::UpperAscii(s); }
 
 std::string MemoryRegistry::KeyId(plat::RegRoot root, const std::string& path) {
   std::string p = Fold(path);

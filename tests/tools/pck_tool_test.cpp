@@ -1,153 +1,13 @@
-// The pck program as a user runs it: each test starts the built executable with its
-// output sent to files in a scratch directory, and checks exit status, messages and
-// the files it made.
-#include <gtest/gtest.h>
+// The pck program as a user runs it: creating, listing, testing and extracting
+// packages, and the single-file verbs.
+#include "pck_fixture.h"
 
-#include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <string>
-#include <vector>
-
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
-
-#include "compress/lzrw1.h"
-#include "pack/lfiles.h"
-#include "platform/files.h"
-#include "support/test_files.h"
-
+namespace pck_tool_tests {
 namespace {
 
-using testing_support::Bytes;
 using testing_support::PathExists;
 using testing_support::ReadFileBytes;
-using testing_support::ScratchDir;
 using testing_support::WriteFileBytes;
-
-#ifdef _WIN32
-constexpr const char* kNoInput = "NUL";
-#else
-constexpr const char* kNoInput = "/dev/null";
-#endif
-
-// 1999-12-31 23:58:30 as a DOS date-time.
-constexpr uint32_t kTime = ((19u << 9 | 12u << 5 | 31u) << 16) | (23u << 11 | 58u << 5 | 15u);
-
-std::string Quote(const std::string& text) { return "\"" + text + "\""; }
-
-// The program under test. A Windows build run under Wine names it by its host path,
-// which Windows programs reach through the Z: drive.
-std::string PckExe() {
-  std::string exe = PCK_EXE;
-#ifdef _WIN32
-  if (!exe.empty() && exe[0] == '/') exe = "Z:" + exe;
-  std::replace(exe.begin(), exe.end(), '/', '\\');
-#endif
-  return exe;
-}
-
-// A captured output, with Windows line ends made plain.
-std::string Text(const std::string& path) {
-  const Bytes bytes = PathExists(path) ? ReadFileBytes(path) : Bytes{};
-  std::string text(bytes.begin(), bytes.end());
-  std::erase(text, '\r');
-  return text;
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-
-void PutLe(Bytes& out, uint64_t value, int size) {
-  for (int i = 0; i < size; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-class PckTool : public ::testing::Test {
- protected:
-  // Runs pck with `args` (already quoted where needed), standard input from nowhere.
-  Outcome Pck(const std::string& args) {
-    const std::string out = dir / "stdout.txt", err = dir / "stderr.txt";
-    std::string command =
-        Quote(PckExe()) + " " + args + " > " + Quote(out) + " 2> " + Quote(err) + " < " + kNoInput;
-#ifdef _WIN32
-    command = "\"" + command + "\"";  // cmd /c strips one pair of outer quotes
-#endif
-    const int raw = std::system(command.c_str());
-#ifdef _WIN32
-    const int status = raw;
-#else
-    const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-#endif
-    return {status, Text(out), Text(err)};
-  }
-
-  // A quoted path in the scratch directory; the directory itself without its trailing
-  // separator, which would escape the closing quote on a Windows command line.
-  std::string P(const std::string& name) {
-    std::string path = dir / name;
-    if (name.empty()) path.pop_back();
-    return Quote(path);
-  }
-
-  void MakeFile(const std::string& name, const Bytes& data, uint16_t attr = plat::kAttrArchive) {
-    WriteFileBytes(dir / name, data);
-    pck::SetFileDateAttr(dir / name, static_cast<int32_t>(kTime), attr);
-  }
-
-  void ExpectSameFile(const std::string& original, const std::string& copy) {
-    ASSERT_TRUE(PathExists(dir / copy)) << copy;
-    EXPECT_EQ(ReadFileBytes(dir / copy), ReadFileBytes(dir / original)) << copy;
-    uint32_t time = 0;
-    ASSERT_TRUE(plat::Files().GetDosTime(dir / copy, time));
-    EXPECT_EQ(time, kTime) << copy;
-    uint16_t a = 0, b = 0;
-    ASSERT_TRUE(plat::Files().GetAttributes(dir / original, a));
-    ASSERT_TRUE(plat::Files().GetAttributes(dir / copy, b));
-    EXPECT_EQ(a & plat::kAttrReadOnly, b & plat::kAttrReadOnly) << copy;
-  }
-
-  // `content` compressed by the driver with the block method.
-  Bytes Compressed(const Bytes& content) {
-    WriteFileBytes(dir / "plain.tmp", content);
-    lz::Tlzrw1 driver(nullptr);
-    driver.InputFile = dir / "plain.tmp";
-    driver.OutputFile = dir / "packed.tmp";
-    driver.CompressMode = lz::TCompressMode::Fast;
-    driver.Compress();
-    return ReadFileBytes(dir / "packed.tmp");
-  }
-
-  // A "PCK11" package, without password, of members given as stored bytes.
-  void WritePackage(const std::string& name,
-                    const std::vector<std::pair<std::string, Bytes>>& members) {
-    Bytes out = {'P', 'C', 'K', '1', '1'};
-    double stamp = 45000.25;
-    uint64_t bits;
-    std::memcpy(&bits, &stamp, 8);
-    PutLe(out, bits, 8);
-    PutLe(out, 1, 2);
-    PutLe(out, members.size(), 4);
-    PutLe(out, 0, 4 + 1 + 2);  // reserved, no password, no header lines
-    for (const auto& [member, data] : members) {
-      PutLe(out, data.size(), 4);
-      PutLe(out, 0x20, 2);
-      PutLe(out, kTime, 4);
-      PutLe(out, member.size(), 1);
-      out.insert(out.end(), member.begin(), member.end());
-      out.insert(out.end(), data.begin(), data.end());
-    }
-    WriteFileBytes(dir / name, out);
-  }
-
-  ScratchDir dir;
-};
 
 // ---- create, list, test, extract --------------------------------------------------
 
@@ -488,3 +348,4 @@ TEST_F(PckTool, CompressAndDecompressVerbs) {
 }
 
 }  // namespace
+}  // namespace pck_tool_tests

@@ -1,89 +1,20 @@
 #include "tools/pck/archive_pack.h"
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 
 #include "pack/lfiles.h"
 #include "pack/member_name.h"
+#include "pack/pack_messages.h"
 #include "platform/exceptions.h"
 #include "platform/files.h"
-#include "platform/forwarding_files.h"
 #include "platform/shortstring.h"
 #include "platform/system.h"
-#include "tools/pck/terminal.h"
+#include "platform/text.h"
+#include "tools/pck/shown.h"
 
 namespace pcktool {
 namespace {
-
-// An open file that keeps the first bytes written to it and drops the rest.
-class PeekFile final : public plat::File {
- public:
-  explicit PeekFile(std::vector<uint8_t>& kept) : kept_(kept) { kept_.clear(); }
-  int32_t Read(void*, int32_t) override { return 0; }
-  int32_t Write(const void* buf, int32_t count) override {
-    const auto* bytes = static_cast<const uint8_t*>(buf);
-    const std::size_t room = kKeep - std::min(kKeep, kept_.size());
-    kept_.insert(kept_.end(), bytes, bytes + std::min<std::size_t>(room, count));
-    position_ += count;
-    return count;
-  }
-  bool Seek(int64_t position) override {
-    position_ = position;
-    return true;
-  }
-  int64_t Position() override { return position_; }
-  int64_t Size() override { return position_; }
-  bool SetDosTime(uint32_t) override { return true; }
-  bool Close() override { return true; }
-
-  static constexpr std::size_t kKeep = 8;  // signature and uncompressed size
-
- private:
-  std::vector<uint8_t>& kept_;
-  int64_t position_ = 0;
-};
-
-// An open file that accepts and forgets everything: where test restores members.
-class SinkFile final : public plat::File {
- public:
-  int32_t Read(void*, int32_t) override { return 0; }
-  int32_t Write(const void*, int32_t count) override {
-    size_ += count;
-    return count;
-  }
-  bool Seek(int64_t position) override { return position == 0; }
-  int64_t Position() override { return size_; }
-  int64_t Size() override { return size_; }
-  bool SetDosTime(uint32_t) override { return true; }
-  bool Close() override { return true; }
-
- private:
-  int64_t size_ = 0;
-};
-
-// The platform's files with one made-up path that opens a SinkFile. The driver deletes
-// its output when it fails; for the sink that deletes nothing (a real null device
-// must never be handed to a delete).
-class SinkFiles final : public plat::ForwardingFiles {
- public:
-  explicit SinkFiles(std::string sinkPath) : sink_(std::move(sinkPath)) {}
-
-  std::unique_ptr<plat::File> Open(const std::string& path, plat::Access access, plat::Share share,
-                                   plat::Disposition disposition) override {
-    if (path == sink_) return std::make_unique<SinkFile>();
-    return ForwardingFiles::Open(path, access, share, disposition);
-  }
-  bool Delete(const std::string& path) override {
-    return path == sink_ || ForwardingFiles::Delete(path);
-  }
-  bool SetAttributes(const std::string& path, uint16_t attr) override {
-    return path != sink_ && ForwardingFiles::SetAttributes(path, attr);
-  }
-
- private:
-  std::string sink_;
-};
 
 int64_t FileSize(const std::string& path) {
   auto f = plat::Files().Open(path, plat::Access::Read, plat::Share::ReadWrite,
@@ -93,27 +24,44 @@ int64_t FileSize(const std::string& path) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-uint32_t Le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+  if (from.empty()) return text;
+  for (std::size_t at = text.find(from); at != std::string::npos;
+       at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
 }
 
-// Copies `from` into `to` through the files port.
+// Copies `from` into the new file `to` through the files port.
 void CopyFile(const std::string& from, const std::string& to) {
-  auto in = plat::Files().Open(from, plat::Access::Read, plat::Share::Read,
-                               plat::Disposition::OpenExisting);
-  if (!in) throw sys::EInOutError("Cannot open " + from);
-  auto out = plat::Files().Open(to, plat::Access::Write, plat::Share::None,
-                                plat::Disposition::CreateAlways);
-  if (!out) throw sys::EInOutError("Cannot create " + to);
+  plat::FileSystem& files = plat::Files();
+  auto in =
+      files.Open(from, plat::Access::Read, plat::Share::Read, plat::Disposition::OpenExisting);
+  if (!in) throw sys::EInOutError("Cannot open " + from, files.FailureReason());
+  auto out =
+      files.Open(to, plat::Access::Write, plat::Share::None, plat::Disposition::CreateAlways);
+  if (!out) throw sys::EInOutError("Cannot create " + to, files.FailureReason());
   std::vector<uint8_t> buffer(1 << 16);
   for (;;) {
     const int32_t n = in->Read(buffer.data(), static_cast<int32_t>(buffer.size()));
-    if (n < 0) throw sys::EInOutError("Cannot read " + from);
+    if (n < 0) throw sys::EInOutError("Cannot read " + from, in->FailureReason());
     if (n == 0) break;
-    if (out->Write(buffer.data(), n) != n) throw sys::EInOutError("Cannot write " + to);
+    if (out->Write(buffer.data(), n) != n)
+      throw sys::EInOutError("Cannot write " + to, out->FailureReason());
   }
-  if (!out->Close()) throw sys::EInOutError("Cannot close " + to);
+  if (!out->Close()) throw sys::EInOutError("Cannot close " + to, out->FailureReason());
+}
+
+std::unique_ptr<MemberSink> MakeSink(MemberMode mode, const std::string& staging) {
+  switch (mode) {
+    case MemberMode::Verify:
+      return std::make_unique<VerifySink>();
+    case MemberMode::Peek:
+      return std::make_unique<PeekSink>(staging);
+    case MemberMode::Restore:
+      break;
+  }
+  return std::make_unique<RestoreSink>();
 }
 
 }  // namespace
@@ -128,7 +76,7 @@ std::optional<DiskFolder> FindDiskFolder(const std::string& path) {
   const auto before = path.find_last_of("\\:", slash - 1);
   const std::size_t start = before == std::string::npos ? 0 : before + 1;
   const std::string folder = path.substr(start, slash - start);
-  if (folder.size() < 5 || sys::UpperAscii(folder.substr(0, 4)) != "DISK") return std::nullopt;
+  if (folder.size() < 5 || !sys::SameFolded(folder.substr(0, 4), "DISK")) return std::nullopt;
   const std::string digits = folder.substr(4);
   if (digits.size() > 5 || !std::all_of(digits.begin(), digits.end(), IsDigit)) return std::nullopt;
   DiskFolder disk;
@@ -140,52 +88,27 @@ std::optional<DiskFolder> FindDiskFolder(const std::string& path) {
   return disk;
 }
 
-std::string EnginePath(std::string path) {
-  std::replace(path.begin(), path.end(), '/', '\\');
-  return path;
-}
-
-std::string ShownPath(std::string path) {
-#ifndef _WIN32
-  std::replace(path.begin(), path.end(), '\\', '/');
-#endif
-  return path;
-}
-
-std::optional<VolumePrefix> ReadVolumePrefix(const std::string& path) {
-  auto f = plat::Files().Open(path, plat::Access::Read, plat::Share::ReadWrite,
-                              plat::Disposition::OpenExisting);
-  uint8_t prefix[pck::kPrefixSize] = {};
-  if (!f || f->Read(prefix, pck::kPrefixSize) != pck::kPrefixSize) return std::nullopt;
-  if (std::memcmp(prefix, "PCK10", 5) != 0 && std::memcmp(prefix, "PCK11", 5) != 0)
-    return std::nullopt;
-  VolumePrefix found;
-  uint64_t bits = 0;
-  for (int i = 7; i >= 0; --i) bits = bits << 8 | prefix[5 + i];
-  std::memcpy(&found.stamp, &bits, sizeof found.stamp);
-  found.volume = prefix[13] | prefix[14] << 8;
-  return found;
-}
-
-// The engine's own rule for names that would leave the target directory.
-bool IsUnsafeMemberName(const std::string& name) { return !pck::IsSafeMemberName(name); }
-
 ArchivePack::ArchivePack(std::string shownName, MemberMode mode)
-    : pck::TPackLz(nullptr), shownName_(std::move(shownName)), mode_(mode) {
+    : pck::TPackLz(nullptr),
+      shownName_(std::move(shownName)),
+      mode_(mode),
+      keepGoing_(mode == MemberMode::Verify) {
+  RestoreMembers = mode != MemberMode::Peek;
   OnPassword = [this](sys::TObject*, std::string& password) { HandlePassword(password); };
   OnError = [this](sys::TObject*, const sys::Exception& e, const std::string&) {
-    std::string cause = e.Message();
-    if (dynamic_cast<const sys::EAbort*>(&e) && !volumeError_.empty()) cause = volumeError_;
-    failures_.push_back({Entry().Name, cause});
+    NoteMemberFailure(e);
   };
   OnProgress = [this](sys::TObject*, const std::string& name, int32_t, bool&) {
     if (!name.empty()) current_ = name;
     ReportBytes(0);
   };
   OnFileProgress = [this](sys::TObject*, int32_t inSize, int32_t) { ReportBytes(inSize); };
-  OnList = [this](sys::TObject*, const std::string&, int32_t, uint16_t, int32_t) {
+  OnList = [this](sys::TObject*, const std::string& name, int32_t size, uint16_t attr,
+                  int32_t time) {
     ++entriesSeen_;
+    members_.push_back({name, size, -1, "?", attr, time});
   };
+  OnOpen = [this](sys::TObject*, std::string&) { memberStart_ = BytesRead(); };
   OnReadHeader = [this](sys::TObject*) { entriesTotal_ = Version() == 2 ? EntryCount() : 0; };
 }
 
@@ -199,12 +122,12 @@ int64_t ArchivePack::VolumeSetSize() const {
   int64_t total = FileSize(firstVolume_);
   if (!disk_) return total;
   // The continuation volumes carry the first volume's stamp; older ones do not count.
-  const auto first = ReadVolumePrefix(firstVolume_);
+  const auto first = pck::ReadVolumePrefix(firstVolume_);
   if (!first) return total;
   for (int d = disk_->number + 1; d < disk_->number + 1000; ++d) {
     const std::string next = disk_->VolumePath(d);
-    const auto prefix = ReadVolumePrefix(next);
-    if (!prefix || prefix->stamp != first->stamp) break;
+    const auto prefix = pck::ReadVolumePrefix(next);
+    if (!prefix || prefix->Stamp != first->Stamp) break;
     total += FileSize(next);
   }
   return total;
@@ -219,14 +142,15 @@ bool ArchivePack::Run(pck::TPackMode mode) {
   membersDone_ = 0;
   entriesSeen_ = entriesTotal_ = 0;
   memberStart_ = -1;
-  passwordRequired_ = protected_ = false;
+  passwordRequired_ = protected_ = passwordNotNeeded_ = false;
   doneBefore_ = 0;
   total_ = VolumeSetSize() - Offset;
-  if (mode_ == MemberMode::Verify) {
-    SinkFiles sink(TempFile() + ".sink");
-    return Process(mode);
-  }
-  return Process(mode);
+  // The sink is the files port while the package is read.
+  const std::unique_ptr<MemberSink> sink = MakeSink(mode_, TempFile());
+  sink_ = sink.get();
+  const bool ok = Process(mode);
+  sink_ = nullptr;
+  return ok;
 }
 
 bool ArchivePack::Write() {
@@ -244,16 +168,34 @@ bool ArchivePack::Write() {
   return WritePackage();
 }
 
+std::string ArchivePack::ShownCause(const std::string& text) const {
+  return Shown(ReplaceAll(text, TempFile(), Entry().Name));
+}
+
+std::string ArchivePack::FailureLine(const Failure& failure) const {
+  return shownName_ + ": " + (failure.member.empty() ? "" : Shown(failure.member) + ": ") +
+         failure.cause;
+}
+
 std::string ArchivePack::FailureText() const {
   const std::string archive = shownName_ + ": ";
   if (passwordRequired_) return archive + "password required (use -p)";
-  if (!failures_.empty()) {
-    const Failure& f = failures_.front();
-    return archive + (f.member.empty() ? "" : f.member + ": ") + f.cause;
-  }
-  if (!volumeError_.empty()) return archive + volumeError_;
-  if (!LastError().empty() && LastError() != sys::EAbort().Message()) return archive + LastError();
-  return archive + "not a package, or it cannot be read";
+  if (!failures_.empty()) return FailureLine(failures_.front());
+  if (passwordNotNeeded_) return archive + "the package has no password (leave out -p)";
+  std::string cause = !volumeError_.empty() ? volumeError_ : LastError();
+  if (cause.empty() || cause == sys::EAbort().Message())
+    return archive + "not a package, or it cannot be read";
+  // A cause that names the package names it as the user did, and needs no prefix.
+  const std::string shownPath = Shown(firstVolume_);
+  cause = ShownCause(cause);
+  if (cause.find(shownPath) != std::string::npos) return ReplaceAll(cause, shownPath, shownName_);
+  return archive + cause;
+}
+
+void ArchivePack::NoteMemberFailure(const std::exception& e) {
+  std::string cause = sys::Describe(e);
+  if (dynamic_cast<const sys::EAbort*>(&e) && !volumeError_.empty()) cause = volumeError_;
+  failures_.push_back({Entry().Name, ShownCause(cause)});
 }
 
 int64_t ArchivePack::PackPosition() const {
@@ -268,7 +210,7 @@ int64_t ArchivePack::BytesRead() const {
 void ArchivePack::ReportBytes(int64_t driverIn) {
   if (!OnBytes) return;
   // The member being worked on, with its number and the number of members when known.
-  std::string label = current_;
+  std::string label = Shown(current_);
   const int number = Mode() == pck::TPackMode::pmWrite ? membersDone_ + 1 : entriesSeen_;
   const int count =
       Mode() == pck::TPackMode::pmWrite ? static_cast<int>(List.size()) : entriesTotal_;
@@ -285,14 +227,15 @@ void ArchivePack::ReportBytes(int64_t driverIn) {
 }
 
 void ArchivePack::HandlePassword(std::string& password) {
-  if (StoredPassword().empty() || !password.empty()) return;
+  if (StoredPassword().empty()) {
+    passwordNotNeeded_ = !password.empty();
+    return;
+  }
   protected_ = true;
-  if (probePassword) return;
-  if (StdinIsTerminal()) {
-    if (auto typed = ReadPasswordNoEcho("Password for " + shownName_ + ": ")) {
-      password = sys::ShortString(*typed);
-      return;
-    }
+  if (!password.empty() || probePassword) return;
+  if (auto typed = plat::Terminal().ReadSecret("Password for " + shownName_ + ": ")) {
+    password = sys::ShortString(*typed);
+    return;
   }
   passwordRequired_ = true;
 }
@@ -309,6 +252,8 @@ bool ArchivePack::NextVolume() {
     return moved;
   }
   try {
+    // Disk folders stay in place: a new set's volumes are put in place together when
+    // the set is complete.
     ClosePack();
     SetVolume(static_cast<uint16_t>(Volume() + 1));
     ++diskNumber_;
@@ -316,62 +261,57 @@ bool ArchivePack::NextVolume() {
     SetPackFileName(next);
     if (Mode() == pck::TPackMode::pmWrite) {
       if (CreateVolume()) return true;
-      volumeError_ = "cannot create volume " + std::to_string(Volume()) + " " + ShownPath(next) +
-                     (LastError().empty() ? "" : ": " + LastError());
+      volumeError_ = "cannot create volume " + std::to_string(Volume()) + " " + Shown(next) +
+                     (LastError().empty() ? "" : ": " + ShownCause(LastError()));
       return false;
     }
     if (!plat::Files().FileExists(next)) {
-      volumeError_ = "volume " + std::to_string(Volume()) + " not found: " + ShownPath(next);
+      volumeError_ = "volume " + std::to_string(Volume()) + " not found: " + Shown(next);
       return false;
     }
     if (OpenVolume()) return true;
-    volumeError_ =
-        ShownPath(next) + " is not volume " + std::to_string(Volume()) + " of this package";
+    volumeError_ = ShownCause(LastError());
     return false;
   } catch (const std::exception& e) {
-    volumeError_ = e.what();
+    volumeError_ = ShownCause(sys::Describe(e));
     return false;
   }
 }
 
 bool ArchivePack::IsSelected() {
-  if (mode_ == MemberMode::Peek) {
-    MemberInfo info;
-    info.name = Entry().Name;
-    info.stored = Entry().Size;
-    info.attr = Entry().Attr;
-    info.time = Entry().Time;
-    info.method = "?";
-    members_.push_back(info);
-    // A name the engine would refuse to restore is listed without looking inside.
-    return !IsUnsafeMemberName(Entry().Name);
-  }
+  // A listing shows a name the engine would refuse as it is stored, without looking
+  // inside: the refusal belongs to extraction.
+  if (!RestoreMembers) return pck::IsSafeMemberName(Entry().Name);
   return TPackLz::IsSelected();
 }
 
 void ArchivePack::OpenSource(const std::string& FileName) {
   sourcePath_ = FileName;
-  sourceCopy_.clear();
   uint16_t attr = 0;
   // The driver measures its input through an open for writing, which a read-only file
-  // refuses: such a file is compressed from a writable copy.
-  if (plat::Files().GetAttributes(FileName, attr) && (attr & plat::kAttrReadOnly)) {
-    const std::string dir = plat::Temp().Directory();
-    sourceCopy_ = plat::Temp().CreateUnique(dir, "PCK");
-    if (sourceCopy_.empty()) throw pck::EPackException("Cannot create a staging file in " + dir);
-    try {
-      CopyFile(FileName, sourceCopy_);
-      TPackLz::OpenSource(sourceCopy_);
-    } catch (...) {
-      plat::Files().Delete(sourceCopy_);
-      sourceCopy_.clear();
-      throw;
-    }
-    plat::Files().Delete(sourceCopy_);
-    sourceCopy_.clear();
+  // refuses: such a file is compressed from a writable copy in the private staging
+  // directory.
+  if (!plat::Files().GetAttributes(FileName, attr) || !(attr & plat::kAttrReadOnly)) {
+    TPackLz::OpenSource(FileName);
     return;
   }
-  TPackLz::OpenSource(FileName);
+  std::string copy;
+  plat::RemoveOnInterrupt guard;
+  {
+    const plat::InterruptsHeld held;  // made and registered, or neither
+    copy = plat::Temp().CreateUnique(StagingDirectory(), "PCK");
+    guard = plat::RemoveOnInterrupt(copy);
+  }
+  if (copy.empty())
+    throw pck::EPackException("Cannot create a staging file in " + StagingDirectory());
+  try {
+    CopyFile(FileName, copy);
+    TPackLz::OpenSource(copy);
+  } catch (...) {
+    plat::Files().Delete(copy);
+    throw;
+  }
+  plat::Files().Delete(copy);
 }
 
 void ArchivePack::CloseSource() {
@@ -383,63 +323,20 @@ void ArchivePack::CloseSource() {
   if (OnMemberDone) OnMemberDone(sourcePath_, size, stored);
 }
 
-void ArchivePack::OpenTarget(const std::string& FileName) {
-  memberStart_ = BytesRead();
-  switch (mode_) {
-    case MemberMode::Peek:
-      MemberFile = std::make_unique<PeekFile>(peeked_);
-      return;
-    case MemberMode::Restore:
-      // Whatever the engine checks, nothing is written outside the target directory.
-      if (IsUnsafeMemberName(Entry().Name)) throw pck::EPackUnsafeName(Entry().Name);
-      break;
-    case MemberMode::Verify:
-      break;
-  }
-  TPackLz::OpenTarget(FileName);
-}
-
 void ArchivePack::CloseTarget(const std::string& FileName) {
-  switch (mode_) {
-    case MemberMode::Peek: {
-      MemberFile.reset();
-      MemberInfo& info = members_.back();
-      if (peeked_.size() == PeekFile::kKeep) {
-        if (std::memcmp(peeked_.data(), "WRZL", 4) == 0)
-          info.method = "fast";
-        else if (std::memcmp(peeked_.data(), "!HZL", 4) == 0)
-          info.method = "good";
-        if (info.method != "?") info.size = static_cast<int32_t>(Le32(peeked_.data() + 4));
-      }
-      ++membersDone_;
-      return;
-    }
-    case MemberMode::Verify: {
-      // After a failed copy the engine reports the copy's failure itself.
-      bool copied = false;
-      if (MemberFile) {
-        copied = MemberFile->Position() == Entry().Size;
-        MemberFile->Close();
-        MemberFile.reset();
-      }
-      if (!copied) return;
-      // A member that does not restore is reported and the test goes on with the next.
-      try {
-        DecompressFile(TempFile(), TempFile() + ".sink");
-        ++membersDone_;
-        if (OnMemberDone) OnMemberDone(Entry().Name, -1, Entry().Size);
-      } catch (const sys::Exception& e) {
-        failures_.push_back({Entry().Name, e.Message()});
-      }
-      plat::Files().Delete(TempFile());
-      return;
-    }
-    case MemberMode::Restore:
-      TPackLz::CloseTarget(FileName);
-      ++membersDone_;
-      if (OnMemberDone) OnMemberDone(FileName, -1, Entry().Size);
-      return;
+  try {
+    TPackLz::CloseTarget(FileName);
+  } catch (const std::exception& e) {
+    if (!keepGoing_) throw;
+    // Reported, and the test goes on with the next member.
+    NoteMemberFailure(e);
+    return;
   }
+  ++membersDone_;
+  if (sink_ && !members_.empty()) sink_->Learn(members_.back());
+  // Restored to a file: that file; otherwise the member.
+  if (OnMemberDone)
+    OnMemberDone(mode_ == MemberMode::Restore ? FileName : Entry().Name, -1, Entry().Size);
 }
 
 }  // namespace pcktool

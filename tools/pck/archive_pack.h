@@ -3,21 +3,26 @@
 // - Volume sets on fixed disks: a package whose folder is named DISKn (any letter case)
 //   continues in the sibling folders DISK(n+1), DISK(n+2), ... under the same file
 //   name; volumes are found there (or created there when writing) without a prompt.
-//   Elsewhere the engine's own volume switching stays as it is.
-// - Three ways of treating members when reading: restore them to files (extract),
-//   restore them to nowhere so only the driver's checks remain (test), or keep just
-//   the first bytes of their compressed form (list: method and uncompressed size).
+//   Elsewhere the engine's own volume switching stays as it is. A new set's volumes are
+//   all put in place together once the set is complete.
+// - Three ways of treating members when reading, each a sink (member_sinks.h): restore
+//   them to files (extract), restore them to nowhere so only the driver's checks remain
+//   (test, which goes on past a member that does not restore), or keep just the first
+//   bytes of their compressed form (list: method and uncompressed size).
 // - The password is asked on the terminal when a package needs one and none was given.
 // - Progress in bytes over the whole volume set, for a progress bar.
+// - Failures in one line, naming the package, the member and the cause.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "pack/cpacklz.h"
+#include "tools/pck/member_sinks.h"
 
 namespace pcktool {
 
@@ -33,34 +38,7 @@ struct DiskFolder {
 // The disk folder of `path` (backslash separators), if its folder is named DISKn.
 std::optional<DiskFolder> FindDiskFolder(const std::string& path);
 
-// `path` with `/` turned into the engine's `\` separator.
-std::string EnginePath(std::string path);
-// `path` with the system's own separator, for messages.
-std::string ShownPath(std::string path);
-
-// The 15-byte prefix of a package volume file.
-struct VolumePrefix {
-  double stamp = 0;
-  int volume = 0;
-};
-// The prefix of `path` when the file starts like a package volume.
-std::optional<VolumePrefix> ReadVolumePrefix(const std::string& path);
-
-// True when `name`, joined below a target directory, could land outside it: a `..`
-// component, a colon, an absolute or network path (either separator).
-bool IsUnsafeMemberName(const std::string& name);
-
 enum class MemberMode { Restore, Verify, Peek };
-
-// What list learns about each member.
-struct MemberInfo {
-  std::string name;
-  int32_t stored = 0;  // bytes in the package
-  int64_t size = -1;   // uncompressed size from the compressed header; -1 unknown
-  std::string method;  // "good", "fast" or "?"
-  uint16_t attr = 0;
-  int32_t time = 0;
-};
 
 class ArchivePack : public pck::TPackLz {
  public:
@@ -82,18 +60,18 @@ class ArchivePack : public pck::TPackLz {
   bool Protected() const { return protected_; }
 
   // ---- results ----
-  // The first member failure: entry name and cause.
+  // A member failure: entry name and cause, ready to show.
   struct Failure {
     std::string member;
     std::string cause;
   };
   const std::vector<Failure>& Failures() const { return failures_; }
-  // Why the last volume switch failed, when it did.
-  const std::string& VolumeError() const { return volumeError_; }
   const std::vector<MemberInfo>& Members() const { return members_; }
   int MembersDone() const { return membersDone_; }
   // One line naming the archive, the member and the cause of a failed Run or Write.
   std::string FailureText() const;
+  // A failure as one line: the archive, the member (when there is one) and the cause.
+  std::string FailureLine(const Failure& failure) const;
 
   // ---- reporting ----
   std::function<void(const std::string& member, int64_t size, int64_t stored)> OnMemberDone;
@@ -108,7 +86,6 @@ class ArchivePack : public pck::TPackLz {
   bool IsSelected() override;
   void OpenSource(const std::string& FileName) override;
   void CloseSource() override;
-  void OpenTarget(const std::string& FileName) override;
   void CloseTarget(const std::string& FileName) override;
 
  private:
@@ -116,15 +93,21 @@ class ArchivePack : public pck::TPackLz {
   void ReportBytes(int64_t within);
   int64_t PackPosition() const;
   int64_t BytesRead() const;
+  void NoteMemberFailure(const std::exception& e);
+  // A cause as the user sees it: the staging file named by the member it held.
+  std::string ShownCause(const std::string& text) const;
 
   std::string shownName_;
   MemberMode mode_;
+  MemberSink* sink_ = nullptr;  // while the package is read
+  bool keepGoing_;              // a member that does not restore does not end the run (test)
   std::string firstVolume_;
   std::optional<DiskFolder> disk_;
   int diskNumber_ = 0;
 
   bool passwordRequired_ = false;
   bool protected_ = false;
+  bool passwordNotNeeded_ = false;  // a password given for a package that has none
   std::vector<Failure> failures_;
   std::string volumeError_;
   std::vector<MemberInfo> members_;
@@ -137,8 +120,6 @@ class ArchivePack : public pck::TPackLz {
   int64_t memberStart_ = -1;  // bytes read when the current member's data began
   std::string current_;       // name of the member being worked on
   std::string sourcePath_;    // file being added
-  std::vector<uint8_t> peeked_;
-  std::string sourceCopy_;
 };
 
 }  // namespace pcktool

@@ -17,10 +17,12 @@
 #include "platform/files.h"
 #include "platform/shortstring.h"
 #include "platform/system.h"
+#include "platform/text.h"
 #include "tools/pck/archive_pack.h"
 #include "tools/pck/commands.h"
 #include "tools/pck/listing.h"
 #include "tools/pck/progress.h"
+#include "tools/pck/shown.h"
 
 namespace pcktool {
 namespace {
@@ -64,32 +66,26 @@ int UsageError(const std::string& text) {
 
 bool SamePath(const std::string& a, const std::string& b) {
 #ifdef _WIN32
-  return sys::UpperAscii(a) == sys::UpperAscii(b);
+  return sys::SameFolded(a, b);
 #else
   return a == b;
 #endif
 }
 
-// The path the engine gets for a package: engine separators, with a directory part
-// (the engines create the package's directory and need one to start from), absolute
-// when the package lies in a disk folder so that its siblings can be found.
-bool ArchivePath(const std::string& given, std::string& path) {
-  path = EnginePath(given);
-  const std::string full = EnginePath(plat::Files().FullPath(path));
-  if (FindDiskFolder(full))
-    path = full;
-  else if (pck::ExtractFilePath(path).empty())
-    path = ".\\" + path;
-  if (path.size() > sys::kShortStringMax) {
-    ReportError(given + ": path longer than 255 characters");
-    return false;
-  }
-  return true;
+// The path the engine gets for a file or directory the user named: the full path with
+// the engine's separators, so that every directory it names has a directory part to
+// start from, however short the name was ("-d ab"), and a package in a disk folder
+// finds its siblings. False (reported) when the engine cannot hold it.
+bool EngineFullPath(const std::string& given, std::string& path) {
+  path = sys::WithBackslashes(plat::Files().FullPath(sys::WithBackslashes(given)));
+  if (path.size() <= sys::kShortStringMax) return true;
+  ReportError(given + ": path longer than 255 characters");
+  return false;
 }
 
 std::vector<std::string> EnginePaths(const std::vector<std::string>& paths) {
   std::vector<std::string> out;
-  for (const std::string& p : paths) out.push_back(EnginePath(p));
+  for (const std::string& p : paths) out.push_back(sys::WithBackslashes(p));
   return out;
 }
 
@@ -117,7 +113,11 @@ class Bar {
 // Opens the reading engine on the package of `options`; false after reporting why not.
 bool PrepareRead(ArchivePack& pack, const ReadOptions& options) {
   std::string path;
-  if (!ArchivePath(options.archive, path)) return false;
+  if (!EngineFullPath(options.archive, path)) return false;
+  if (plat::Files().DirectoryExists(path)) {
+    ReportError(options.archive + ": is a directory, not a package");
+    return false;
+  }
   if (!plat::Files().FileExists(path)) {
     ReportError(options.archive + ": no such file");
     return false;
@@ -175,7 +175,7 @@ int RunInfo(const ReadOptions& options) {
   std::printf("Password:  %s\n", pack.Protected() ? "yes" : "no");
   std::printf("Header:    %u line%s\n", static_cast<unsigned>(pack.Header.size()),
               pack.Header.size() == 1 ? "" : "s");
-  for (const std::string& line : pack.Header) std::printf("  %s\n", line.c_str());
+  for (const std::string& line : pack.Header) std::printf("  %s\n", Printable(line).c_str());
   return kExitOk;
 }
 
@@ -190,7 +190,7 @@ int RunTest(const ReadOptions& options) {
   if (options.verbose)
     pack.OnMemberDone = [&bar](const std::string& member, int64_t, int64_t) {
       bar.Finish();
-      std::printf("    OK: %s\n", member.c_str());
+      std::printf("    OK: %s\n", Shown(member).c_str());
     };
   const bool ok = pack.Run(pck::TPackMode::pmExtract);
   bar.Finish();
@@ -198,8 +198,7 @@ int RunTest(const ReadOptions& options) {
     ReportError(pack.FailureText());
     return kExitData;
   }
-  for (const ArchivePack::Failure& f : pack.Failures())
-    ReportError(options.archive + ": " + (f.member.empty() ? "" : f.member + ": ") + f.cause);
+  for (const ArchivePack::Failure& f : pack.Failures()) ReportError(pack.FailureLine(f));
   const std::size_t failed = pack.Failures().size();
   const std::size_t tested = pack.MembersDone() + failed;
   if (ok && failed == 0) {
@@ -214,8 +213,8 @@ int RunTest(const ReadOptions& options) {
 int RunExtract(const ReadOptions& options) {
   ArchivePack pack(options.archive, MemberMode::Restore);
   if (!PrepareRead(pack, options)) return kExitData;
-  const std::string directory = EnginePath(options.directory);
-  if (directory.empty() || directory.size() > sys::kShortStringMax)
+  std::string directory;
+  if (options.directory.empty() || !EngineFullPath(options.directory, directory))
     return UsageError(options.directory + ": not a usable target directory");
   pack.SetDirectory(directory);
   pack.Items = EnginePaths(options.patterns);
@@ -227,12 +226,14 @@ int RunExtract(const ReadOptions& options) {
   if (options.verbose)
     pack.OnMemberDone = [&bar](const std::string& target, int64_t, int64_t) {
       bar.Finish();
-      std::printf("  extracted: %s\n", ShownPath(target).c_str());
+      std::printf("  extracted: %s\n", Shown(target).c_str());
     };
   const bool ok = pack.Run(pck::TPackMode::pmExtract);
   bar.Finish();
   if (!ok) {
-    ReportError(pack.FailureText());
+    // Every member refused or failed, one line each; or why the package could not be read.
+    for (const ArchivePack::Failure& f : pack.Failures()) ReportError(pack.FailureLine(f));
+    if (pack.Failures().empty()) ReportError(pack.FailureText());
     return kExitData;
   }
   if (!options.patterns.empty() && pack.MembersDone() == 0) {
@@ -242,18 +243,6 @@ int RunExtract(const ReadOptions& options) {
   return kExitOk;
 }
 
-// Deletes the volumes a failed create left behind: those that carry this run's stamp.
-void RemovePartialVolumes(ArchivePack& pack, const std::string& first) {
-  std::vector<std::string> written{first};
-  if (auto disk = FindDiskFolder(first))
-    for (int v = 2; v <= pack.Volume(); ++v)
-      written.push_back(disk->VolumePath(disk->number + v - 1));
-  for (const std::string& path : written) {
-    const auto prefix = ReadVolumePrefix(path);
-    if (prefix && prefix->stamp == pack.Stamp()) plat::Files().Delete(path);
-  }
-}
-
 // After a new volume set is written, continuation volumes of an older, longer set under
 // the same name follow it in the next disk folders; nothing can read them any more.
 void RemoveStaleVolumes(ArchivePack& pack, const std::string& first) {
@@ -261,8 +250,8 @@ void RemoveStaleVolumes(ArchivePack& pack, const std::string& first) {
   if (!disk) return;
   for (int d = disk->number + pack.Volume(); d < disk->number + 1000; ++d) {
     const std::string path = disk->VolumePath(d);
-    const auto prefix = ReadVolumePrefix(path);
-    if (!prefix || prefix->volume < 2 || prefix->stamp == pack.Stamp()) break;
+    const auto prefix = pck::ReadVolumePrefix(path);
+    if (!prefix || prefix->Volume < 2 || prefix->Stamp == pack.Stamp()) break;
     plat::Files().Delete(path);
   }
 }
@@ -272,12 +261,12 @@ void RemoveStaleVolumes(ArchivePack& pack, const std::string& first) {
 // one it replaces waits for the clock to move on.
 void WaitPastOldStamps(const std::string& first) {
   double latest = -1;
-  if (auto prefix = ReadVolumePrefix(first)) latest = prefix->stamp;
+  if (auto prefix = pck::ReadVolumePrefix(first)) latest = prefix->Stamp;
   if (const auto disk = FindDiskFolder(first))
     for (int d = disk->number + 1; d < disk->number + 1000; ++d) {
-      const auto prefix = ReadVolumePrefix(disk->VolumePath(d));
+      const auto prefix = pck::ReadVolumePrefix(disk->VolumePath(d));
       if (!prefix) break;
-      latest = std::max(latest, prefix->stamp);
+      latest = std::max(latest, prefix->Stamp);
     }
   for (int waited = 0; waited < 30 && plat::NowLocalStamp() <= latest; ++waited)
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -287,17 +276,17 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
   if (!options.rawHeader.empty() && (!options.header.empty() || passwordGiven))
     return UsageError("--raw-header cannot be combined with --header or -p");
   std::string path;
-  if (!ArchivePath(options.archive, path)) return kExitUsage;
+  if (!EngineFullPath(options.archive, path)) return kExitUsage;
   if (options.volumeSize > 0 && !FindDiskFolder(path))
     return UsageError(options.archive +
                       ": --volume-size needs the package in a disk folder, as in DISK1/" +
                       "NAME.PCK (the next volumes go to DISK2, DISK3, ...)");
   std::vector<uint8_t> raw;
   if (!options.rawHeader.empty()) {
-    auto f = plat::Files().Open(EnginePath(options.rawHeader), plat::Access::Read,
+    auto f = plat::Files().Open(sys::WithBackslashes(options.rawHeader), plat::Access::Read,
                                 plat::Share::Read, plat::Disposition::OpenExisting);
     if (!f) {
-      ReportError(options.rawHeader + ": cannot open");
+      ReportError(options.rawHeader + ": cannot open (" + plat::Files().FailureReason() + ")");
       return kExitData;
     }
     const int64_t size = f->Size();
@@ -312,7 +301,7 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
 
   ArchivePack pack(options.archive, MemberMode::Restore);
   pack.SetArchive(path);
-  pack.SetDirectory(EnginePath(options.directory));
+  pack.SetDirectory(sys::WithBackslashes(options.directory));
   pack.Items = EnginePaths(options.patterns);
   pack.Excludes = EnginePaths(options.excludes);
   pack.SetPassword(options.password);
@@ -350,15 +339,14 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
   if (options.verbose)
     pack.OnMemberDone = [&bar](const std::string& file, int64_t size, int64_t stored) {
       bar.Finish();
-      std::printf("  added: %s (%lld -> %lld bytes)\n", ShownPath(file).c_str(),
+      std::printf("  added: %s (%lld -> %lld bytes)\n", Shown(file).c_str(),
                   static_cast<long long>(size), static_cast<long long>(stored));
     };
   WaitPastOldStamps(path);
   const bool ok = pack.Write();
   bar.Finish();
   if (!ok) {
-    ReportError(pack.FailureText());
-    if (pack.Volume() > 0) RemovePartialVolumes(pack, path);
+    ReportError(pack.FailureText());  // the engine left the files it was to replace alone
     return kExitData;
   }
   RemoveStaleVolumes(pack, path);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "compress/lzrw1.h"
+#include "platform/exceptions.h"
 #include "platform/files.h"
 #include "tools/pck/commands.h"
 #include "tools/pck/progress.h"
@@ -46,7 +47,7 @@ int RunDriver(const FileOptions& options, bool compress) {
       driver.Decompress();
   } catch (const std::exception& e) {
     bar.Finish();
-    ReportError(e.what());
+    ReportError(sys::Describe(e));
     return kExitData;
   }
   return kExitOk;

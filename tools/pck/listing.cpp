@@ -3,6 +3,8 @@
 #include <cmath>
 #include <string>
 
+#include "tools/pck/shown.h"
+
 namespace pcktool {
 namespace {
 
@@ -96,14 +98,15 @@ void PrintListing(std::FILE* out, const std::vector<MemberInfo>& members, bool w
       sizeKnown = false;
     stored += m.stored;
     const std::string when = FormatDosTime(static_cast<uint32_t>(m.time));
+    const std::string name = Printable(m.name);
     if (wide) {
       const std::string ratio = Ratio(m.stored, m.size);
       std::fprintf(out, "%12s %12s %5s %-6s %-19s %-4s  %s\n", length.c_str(),
                    Commas(m.stored).c_str(), ratio.c_str(), m.method.c_str(), when.c_str(),
-                   FormatAttr(m.attr).c_str(), m.name.c_str());
+                   FormatAttr(m.attr).c_str(), name.c_str());
     } else {
       std::fprintf(out, "%12s  %-19s  %-4s  %s\n", length.c_str(), when.c_str(),
-                   FormatAttr(m.attr).c_str(), m.name.c_str());
+                   FormatAttr(m.attr).c_str(), name.c_str());
     }
   }
   const std::string total = Commas(size) + (sizeKnown ? "" : "+");

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/pck/archive_pack.h"
+#include "tools/pck/member_sinks.h"
 
 namespace pcktool {
 
@@ -18,8 +18,9 @@ std::string FormatStamp(double stamp);
 // Four letters "rhsa", a dash for each bit that is not set.
 std::string FormatAttr(uint16_t attr);
 
-// Writes the listing: size (uncompressed), date-time, attributes and name per member,
-// then a totals line; `wide` adds the stored size, the ratio and the method.
+// Writes the listing: size (uncompressed), date-time, attributes and name per member
+// (as shown: the system's separators, control characters escaped), then a totals line;
+// `wide` adds the stored size, the ratio and the method.
 void PrintListing(std::FILE* out, const std::vector<MemberInfo>& members, bool wide);
 
 }  // namespace pcktool

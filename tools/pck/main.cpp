@@ -4,17 +4,29 @@
 #include <exception>
 #include <vector>
 
+#include "platform/exceptions.h"
+#include "platform/interrupt.h"
 #include "tools/pck/commands.h"
+#include "tools/pck/shown.h"
 
 namespace pcktool {
 
-void ReportError(const std::string& text) { std::fprintf(stderr, "pck: %s\n", text.c_str()); }
+// One line, whatever the text holds. An interrupted run says nothing more: it ends
+// with its own status.
+void ReportError(const std::string& text) {
+  if (plat::InterruptStatus() != 0) return;
+  std::fprintf(stderr, "pck: %s\n", Shown(text).c_str());
+}
 
 }  // namespace pcktool
 
 int main(int argc, char** argv) {
   using namespace pcktool;
+  plat::InstallInterruptCleanup();
   CLI::App app{"pck - package and compressed-file tool", "pck"};
+  // Options are -x and --long on every system: an argument that starts with `/` is a
+  // path, also on Windows.
+  app.allow_windows_style_options(false);
   app.require_subcommand(1);
   app.set_version_flag("--version", "pck 1.0");
   std::vector<Verb> verbs;
@@ -38,12 +50,14 @@ int main(int argc, char** argv) {
 
   for (const Verb& verb : verbs) {
     if (!verb.command->parsed()) continue;
+    int status = kExitData;
     try {
-      return verb.run();
+      status = verb.run();
     } catch (const std::exception& e) {
-      ReportError(e.what());
-      return kExitData;
+      ReportError(sys::Describe(e));
     }
+    const int interrupted = plat::InterruptStatus();
+    return interrupted != 0 ? interrupted : status;
   }
   return kExitUsage;
 }

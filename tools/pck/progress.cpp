@@ -2,22 +2,14 @@
 
 #include <cstdio>
 
-#ifdef _WIN32
-#include <io.h>
-#define PCK_ISATTY _isatty
-#define PCK_FILENO _fileno
-#else
-#include <unistd.h>
-#define PCK_ISATTY isatty
-#define PCK_FILENO fileno
-#endif
+#include "platform/system.h"
 
 namespace pcktool {
 
-bool StderrIsTerminal() { return PCK_ISATTY(PCK_FILENO(stderr)) != 0; }
-
 ProgressBar::ProgressBar(std::string label, int64_t total, int64_t minimum)
-    : label_(std::move(label)), total_(total), active_(StderrIsTerminal() && total >= minimum) {}
+    : label_(std::move(label)),
+      total_(total),
+      active_(plat::Terminal().ErrorIsTerminal() && total >= minimum) {}
 
 ProgressBar::~ProgressBar() { Finish(); }
 

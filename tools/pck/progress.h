@@ -30,6 +30,4 @@ class ProgressBar {
   bool active_;
 };
 
-bool StderrIsTerminal();
-
 }  // namespace pcktool

@@ -1,12 +1,12 @@
-// Little-endian fields of the package format, read and written byte by byte so that
-// no structure is ever laid over file bytes.
+// Little-endian fields of the stored formats (packages, compressed files), read and
+// written byte by byte so that no structure is ever laid over file bytes.
 #pragma once
 
 #include <bit>
 #include <cstdint>
 #include <vector>
 
-namespace pck::le {
+namespace sys::le {
 
 inline uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 inline uint32_t Get32(const uint8_t* p) {
@@ -18,6 +18,10 @@ inline uint64_t Get64(const uint8_t* p) {
 }
 // The stamp: an IEEE-754 double stored little-endian.
 inline double GetDouble(const uint8_t* p) { return std::bit_cast<double>(Get64(p)); }
+
+inline void Put32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
 
 inline void Put16(std::vector<uint8_t>& out, uint16_t v) {
   out.push_back(static_cast<uint8_t>(v));
@@ -33,4 +37,4 @@ inline void PutDouble(std::vector<uint8_t>& out, double v) {
   Put64(out, std::bit_cast<uint64_t>(v));
 }
 
-}  // namespace pck::le
+}  // namespace sys::le

@@ -1,0 +1,59 @@
+// What the fuzz targets that work with files share: a scratch directory of the
+// process's own, removed when it ends; a system with fixed disks only; and nobody to
+// answer a prompt or type a password.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "platform/system.h"
+
+namespace fuzzing {
+
+// <temporary directory>/<name>.<process id>/, made on first use.
+inline const std::filesystem::path& ScratchRoot(const char* name) {
+  struct Scratch {
+    explicit Scratch(const char* name)
+        : path(std::filesystem::temp_directory_path() /
+               (std::string(name) + "." + std::to_string(::getpid()))) {
+      std::filesystem::create_directories(path);
+    }
+    ~Scratch() {
+      std::error_code ec;
+      std::filesystem::remove_all(path, ec);
+    }
+    std::filesystem::path path;
+  };
+  static const Scratch scratch(name);
+  return scratch.path;
+}
+
+// A finding: says what and stops the run.
+[[noreturn]] inline void Fail(const char* what, const std::string& detail = "") {
+  std::fprintf(stderr, "%s %s\n", what, detail.c_str());
+  std::abort();
+}
+
+class FixedDrives : public plat::Drives {
+ public:
+  plat::DriveType TypeOf(const std::string&) override { return plat::DriveType::Fixed; }
+};
+
+// Every disk prompt is cancelled; there is no terminal.
+class Nobody : public plat::Dialogs, public plat::Console {
+ public:
+  int Show(plat::DialogKind, const std::string&, const std::string&, plat::Buttons) override {
+    return plat::kIdCancel;
+  }
+  void ProcessMessages() override {}
+  bool InputIsTerminal() override { return false; }
+  bool ErrorIsTerminal() override { return false; }
+  std::optional<std::string> ReadSecret(const std::string&) override { return std::nullopt; }
+};
+
+}  // namespace fuzzing

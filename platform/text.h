@@ -1,0 +1,55 @@
+// Small text rules shared by every layer: which characters separate path components,
+// and the case folding the system uses for names and patterns (only a..z; other
+// letters of the 8-bit code page keep their case).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sys {
+
+// `\` is the system's separator; `/` is taken as one too, since the files port accepts
+// both.
+constexpr bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// The components of a relative path, split at either separator; empty components and
+// "." (the directory itself) are left out.
+inline std::vector<std::string> PathComponents(std::string_view path) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= path.size(); ++i) {
+    if (i < path.size() && !IsSeparator(path[i])) continue;
+    const std::string_view part = path.substr(start, i - start);
+    if (!part.empty() && part != ".") parts.emplace_back(part);
+    start = i + 1;
+  }
+  return parts;
+}
+
+// `path` with every `/` turned into the system's `\`.
+inline std::string WithBackslashes(std::string path) {
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+constexpr char UpperAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+inline std::string UpperAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = UpperAscii(c);
+  return out;
+}
+
+// a and b are the same text when a..z are taken as A..Z.
+inline bool SameFolded(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
+  return true;
+}
+
+}  // namespace sys

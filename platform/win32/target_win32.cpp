@@ -1,0 +1,124 @@
+// Member targets on Windows. Every directory between the root and the file is looked at
+// before it is used: a reparse point there (a symbolic link or junction) is refused.
+// At the file's own place:
+// - a file symbolic link is deleted (DeleteFileA removes the link, not its target) and
+//   a new file is created with CREATE_NEW, which fails rather than follow a link that
+//   appeared meanwhile;
+// - a link the attributes do not show, which is how Wine presents a Unix symbolic link
+//   to a file, is recognised by the file's final path naming another file, and refused:
+//   there every delete or rename of it would act on the file it points at;
+// - a directory link is refused for the same reason;
+// - an existing regular file is deleted and made anew, so a hard link to a file
+//   elsewhere is never written through.
+// A device name (CON, NUL, ...) opens a device, not a disk file: it is refused.
+#include "platform/win32/target_win32.h"
+
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/text.h"
+#include "platform/win32/error_win32.h"
+
+namespace plat::win32 {
+namespace {
+
+std::string LastComponent(const std::string& path) {
+  const auto cut = path.find_last_of("\\/");
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// The file at `path` is reached through something that leads to another name: its
+// final path (where the system has that question, Vista on) ends in another name.
+bool LeadsElsewhere(const std::string& path) {
+  using FinalPath = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+  static const auto finalPath = reinterpret_cast<FinalPath>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+  if (!finalPath) return false;
+  FileHandle h(::CreateFileA(
+      path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!h) return false;
+  char buffer[4096] = {};
+  const DWORD n = finalPath(h.Get(), buffer, sizeof buffer, 0);
+  if (n == 0 || n >= sizeof buffer) return false;
+  return !sys::SameFolded(LastComponent(std::string(buffer, n)), LastComponent(path));
+}
+
+// Makes sure `path` is a real directory, creating it when missing.
+bool EnsureDirectory(const std::string& path, std::string& reason) {
+  DWORD a = ::GetFileAttributesA(path.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) {
+    if (!::CreateDirectoryA(path.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+      reason = ErrorText(::GetLastError());
+      return false;
+    }
+    a = ::GetFileAttributesA(path.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) {
+      reason = ErrorText(::GetLastError());
+      return false;
+    }
+  }
+  if (a & FILE_ATTRIBUTE_REPARSE_POINT) {
+    reason = kReasonLinkOnPath;
+    return false;
+  }
+  if (!(a & FILE_ATTRIBUTE_DIRECTORY)) {
+    reason = kReasonNotDirectory;
+    return false;
+  }
+  return true;
+}
+
+// Clears the file's place: see the comment at the top.
+bool ClearPlace(const std::string& path, std::string& reason) {
+  const DWORD a = ::GetFileAttributesA(path.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) return true;
+  if (a & FILE_ATTRIBUTE_DIRECTORY) {
+    reason = (a & FILE_ATTRIBUTE_REPARSE_POINT) ? kReasonLinkAtPath : kReasonDirectory;
+    return false;
+  }
+  if (!(a & FILE_ATTRIBUTE_REPARSE_POINT) && LeadsElsewhere(path)) {
+    reason = kReasonLinkOnPath;
+    return false;
+  }
+  if (a & FILE_ATTRIBUTE_READONLY) {
+    reason = ErrorText(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  if (!::DeleteFileA(path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
+    reason = ErrorText(::GetLastError());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+FileHandle CreateTargetBelow(const std::string& root, const std::string& relative, DWORD access,
+                             DWORD share, std::string& path, std::string& reason) {
+  const std::vector<std::string> parts = sys::PathComponents(relative);
+  if (parts.empty()) {
+    reason = kReasonDirectory;
+    return FileHandle();
+  }
+  path = root;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (!path.empty() && !sys::IsSeparator(path.back())) path += '\\';
+    path += parts[i];
+    if (i + 1 < parts.size() && !EnsureDirectory(path, reason)) return FileHandle();
+  }
+  if (!ClearPlace(path, reason)) return FileHandle();
+  FileHandle h(::CreateFileA(path.c_str(), access, share, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h) {
+    reason = ErrorText(::GetLastError());
+    return FileHandle();
+  }
+  if (::GetFileType(h.Get()) != FILE_TYPE_DISK) {
+    reason = kReasonNotRegular;
+    return FileHandle();
+  }
+  return h;
+}
+
+}  // namespace plat::win32

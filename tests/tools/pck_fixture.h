@@ -1,0 +1,145 @@
+// The pck program as a user runs it: each test starts the built executable with its
+// output sent to files in a scratch directory, and checks exit status, messages and
+// the files it made.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+#include "compress/lzrw1.h"
+#include "pack/lfiles.h"
+#include "pack/pack_test_util.h"
+#include "platform/files.h"
+#include "support/test_files.h"
+
+namespace pck_tool_tests {
+
+using testing_support::Bytes;
+using testing_support::PathExists;
+using testing_support::ReadFileBytes;
+using testing_support::ScratchDir;
+using testing_support::WriteFileBytes;
+
+#ifdef _WIN32
+inline constexpr const char* kNoInput = "NUL";
+#else
+inline constexpr const char* kNoInput = "/dev/null";
+#endif
+
+// 1999-12-31 23:58:30 as a DOS date-time.
+inline constexpr uint32_t kTime =
+    ((19u << 9 | 12u << 5 | 31u) << 16) | (23u << 11 | 58u << 5 | 15u);
+
+inline std::string Quote(const std::string& text) { return "\"" + text + "\""; }
+
+// The program under test. A Windows build run under Wine names it by its host path,
+// which Windows programs reach through the Z: drive.
+inline std::string PckExe() {
+  std::string exe = PCK_EXE;
+#ifdef _WIN32
+  if (!exe.empty() && exe[0] == '/') exe = "Z:" + exe;
+  std::replace(exe.begin(), exe.end(), '/', '\\');
+#endif
+  return exe;
+}
+
+// A captured output, with Windows line ends made plain.
+inline std::string Text(const std::string& path) {
+  const Bytes bytes = PathExists(path) ? ReadFileBytes(path) : Bytes{};
+  std::string text(bytes.begin(), bytes.end());
+  std::erase(text, '\r');
+  return text;
+}
+
+inline bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+class PckTool : public ::testing::Test {
+ protected:
+  // Runs pck with `args` (already quoted where needed), standard input from nowhere,
+  // in the current directory or in `in` (a quoted path).
+  Outcome Pck(const std::string& args, const std::string& in = "") {
+    const std::string out = dir / "stdout.txt", err = dir / "stderr.txt";
+    std::string command = launcher + Quote(PckExe()) + " " + args + " > " + Quote(out) + " 2> " +
+                          Quote(err) + " < " + kNoInput;
+#ifdef _WIN32
+    if (!in.empty()) command = "cd /d " + in + " && " + command;
+#else
+    if (!in.empty()) command = "cd " + in + " && " + command;
+#endif
+#ifdef _WIN32
+    command = "\"" + command + "\"";  // cmd /c strips one pair of outer quotes
+#endif
+    const int raw = std::system(command.c_str());
+#ifdef _WIN32
+    const int status = raw;
+#else
+    const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+#endif
+    return {status, Text(out), Text(err)};
+  }
+
+  // A quoted path in the scratch directory; the directory itself without its trailing
+  // separator, which would escape the closing quote on a Windows command line.
+  std::string P(const std::string& name) {
+    std::string path = dir / name;
+    if (name.empty()) path.pop_back();
+    return Quote(path);
+  }
+
+  void MakeFile(const std::string& name, const Bytes& data, uint16_t attr = plat::kAttrArchive) {
+    WriteFileBytes(dir / name, data);
+    pck::SetFileDateAttr(dir / name, static_cast<int32_t>(kTime), attr);
+  }
+
+  void ExpectSameFile(const std::string& original, const std::string& copy) {
+    ASSERT_TRUE(PathExists(dir / copy)) << copy;
+    EXPECT_EQ(ReadFileBytes(dir / copy), ReadFileBytes(dir / original)) << copy;
+    uint32_t time = 0;
+    ASSERT_TRUE(plat::Files().GetDosTime(dir / copy, time));
+    EXPECT_EQ(time, kTime) << copy;
+    uint16_t a = 0, b = 0;
+    ASSERT_TRUE(plat::Files().GetAttributes(dir / original, a));
+    ASSERT_TRUE(plat::Files().GetAttributes(dir / copy, b));
+    EXPECT_EQ(a & plat::kAttrReadOnly, b & plat::kAttrReadOnly) << copy;
+  }
+
+  // `content` compressed by the driver with the block method.
+  Bytes Compressed(const Bytes& content) {
+    return packtest::Compressed(content, lz::TCompressMode::Fast, dir);
+  }
+
+  // A "PCK11" package, without password, of members given as stored bytes; every
+  // member has the archive attribute and the time kTime.
+  void WritePackage(const std::string& name,
+                    const std::vector<std::pair<std::string, Bytes>>& members) {
+    Bytes out = packtest::Prefix("PCK11", 45000.25, 1);
+    packtest::Append(out, packtest::V2Header(static_cast<int32_t>(members.size())));
+    for (const auto& [member, data] : members) {
+      packtest::Append(out,
+                       packtest::Record(static_cast<int32_t>(data.size()), member, 0x20, kTime));
+      packtest::Append(out, data);
+    }
+    WriteFileBytes(dir / name, out);
+  }
+
+  ScratchDir dir;
+  std::string launcher;  // a command that pck runs under ("timeout 20 "), or none
+};
+
+}  // namespace pck_tool_tests

@@ -1,0 +1,283 @@
+// pck on a hostile system: prepared target directories with links, pipes and devices
+// where files are expected, creates that fail half-way, and runs interrupted by a
+// signal. Nothing outside the target may change, nothing may hang, and nothing
+// half-written may stay behind.
+#include <filesystem>
+#include <map>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+#endif
+
+#include "pck_fixture.h"
+#include "support/links.h"
+
+namespace pck_tool_tests {
+namespace {
+
+constexpr const char* kNoLinks = "this system cannot make symbolic links here";
+
+// Every file below `root`, with its content (but for what the tests' runs print).
+std::map<std::string, Bytes> Tree(const std::string& root) {
+  std::map<std::string, Bytes> tree;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+    const std::string name = e.path().filename().string();
+    if (e.is_regular_file() && name != "stdout.txt" && name != "stderr.txt")
+      tree[e.path().string()] = ReadFileBytes(e.path().string());
+  }
+  return tree;
+}
+
+class PckHostile : public PckTool {
+ protected:
+  void SetUp() override {
+    plat::Files().CreateDirectory(dir / "outside");
+    plat::Files().CreateDirectory(dir / "target");
+    MakeFile("outside/victim.txt", Bytes{'o', 'l', 'd'});
+    outside_ = Tree(dir / "outside");
+  }
+  bool Link(const std::string& target, const std::string& link, bool directory) {
+    return testing_support::MakeSymlink(dir / target, dir / link, directory);
+  }
+  // DATA.BIN packed as the volumes DISK1/V.PCK, DISK2/V.PCK and DISK3/V.PCK.
+  bool MakeVolumeSet() {
+    MakeFile("DATA.BIN", testing_support::RandomBytes(9000, 4));
+    plat::Files().CreateDirectory(dir / "DISK1");
+    return Pck("create " + P("DISK1/V.PCK") + " -C " + P("") +
+               " --method fast --volume-size 4000 DATA.BIN")
+                   .status == 0 &&
+           PathExists(dir / "DISK3/V.PCK");
+  }
+  std::map<std::string, Bytes> outside_;
+};
+
+// ---- links in the target directory ---------------------------------------------------
+
+TEST_F(PckHostile, ExtractNeverWritesThroughALinkBelowTheTarget) {
+  if (!Link("outside", "target/dlink", true)) GTEST_SKIP() << kNoLinks;
+  plat::Files().CreateDirectory(dir / "target/sub");
+  if (!Link("outside", "target/sub/deeper", true)) GTEST_SKIP() << kNoLinks;
+  const Bytes data = Compressed(Bytes{'n', 'e', 'w'});
+  for (const std::string name : {"dlink\\victim.txt", "dlink\\made.txt", "sub\\deeper\\victim.txt",
+                                 "sub\\deeper\\a\\b.txt"}) {
+    SCOPED_TRACE(name);
+    WritePackage("L.PCK", {{name, data}});
+    const Outcome r = Pck("extract " + P("L.PCK") + " -d " + P("target"));
+    EXPECT_EQ(r.status, 1);
+    // One line naming the package, the member and the reason.
+    std::string shown = name;
+#ifndef _WIN32
+    std::replace(shown.begin(), shown.end(), '\\', '/');
+#endif
+    EXPECT_TRUE(Contains(r.err, "L.PCK: " + shown + ": ")) << r.err;
+    EXPECT_TRUE(Contains(r.err, plat::kReasonLinkOnPath)) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(Tree(dir / "outside"), outside_);
+  }
+}
+
+TEST_F(PckHostile, ALinkAtTheMembersPlaceIsReplacedOrRefusedNeverFollowed) {
+  if (!Link("outside/victim.txt", "target/file-link", false)) GTEST_SKIP() << kNoLinks;
+  if (!Link("outside/made.txt", "target/dangling", false)) GTEST_SKIP() << kNoLinks;
+  WritePackage("L.PCK", {{"file-link", Compressed(Bytes{'n', 'e', 'w'})},
+                         {"dangling", Compressed(Bytes{'t', 'w', 'o'})}});
+  const Outcome r = Pck("extract " + P("L.PCK") + " -d " + P("target"));
+  EXPECT_EQ(Tree(dir / "outside"), outside_);
+#ifndef _WIN32
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFileBytes(dir / "target/file-link"), (Bytes{'n', 'e', 'w'}));
+  EXPECT_EQ(ReadFileBytes(dir / "target/dangling"), (Bytes{'t', 'w', 'o'}));
+#else
+  if (testing_support::UnderWine()) {
+    EXPECT_EQ(r.status, 1) << r.err;
+  }
+#endif
+}
+
+// ---- pipes and devices where files are expected --------------------------------------
+
+#ifndef _WIN32
+TEST_F(PckHostile, PipesAndDevicesAreRefusedWithoutWaiting) {
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0666), 0);
+  // A command that waited for a pipe's other end would wait for ever: `timeout` ends
+  // it after 20 seconds with status 124.
+  launcher = "timeout 20 ";
+  for (const std::string& input :
+       {std::string("/dev/zero"), dir / "pipe", std::string("/dev/stdin")}) {
+    SCOPED_TRACE(input);
+    const Outcome r = Pck("compress " + Quote(input) + " " + P("out.lz"));
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_TRUE(Contains(r.err, "not a regular file")) << r.err;
+    EXPECT_FALSE(PathExists(dir / "out.lz"));
+  }
+  Outcome r = Pck("list " + P("pipe"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "not a regular file")) << r.err;
+
+  // A pipe met as the next volume of a set, and in a folder being packed.
+  ASSERT_TRUE(MakeVolumeSet());
+  std::filesystem::remove(dir / "DISK2/V.PCK");
+  ASSERT_EQ(::mkfifo((dir / "DISK2/V.PCK").c_str(), 0666), 0);
+  r = Pck("extract " + P("DISK1/V.PCK") + " -d " + P("out"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "not a regular file")) << r.err;
+
+  plat::Files().CreateDirectory(dir / "src");
+  MakeFile("src/A.TXT", Bytes{'a'});
+  ASSERT_EQ(::mkfifo((dir / "src/B.TXT").c_str(), 0666), 0);
+  r = Pck("create " + P("S.PCK") + " -C " + P("src") + " " + Quote("*.*"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "B.TXT")) << r.err;
+  EXPECT_TRUE(Contains(r.err, "not a regular file")) << r.err;
+  EXPECT_FALSE(PathExists(dir / "S.PCK"));
+}
+#endif
+
+// ---- a create that fails half-way -----------------------------------------------------
+
+TEST_F(PckHostile, ACreateThatFailsLeavesTheSetItWasToReplace) {
+  ASSERT_TRUE(MakeVolumeSet());
+  const auto before = Tree(dir.Path());
+  // Volume 2 cannot be written: a directory stands where its file goes. Volume 1 is
+  // complete by then.
+  std::filesystem::remove(dir / "DISK2/V.PCK");
+  plat::Files().CreateDirectory(dir / "DISK2/V.PCK");
+  auto expected = before;
+  expected.erase(std::filesystem::path(dir / "DISK2/V.PCK").make_preferred().string());
+  const Outcome r = Pck("create " + P("DISK1/V.PCK") + " -C " + P("") +
+                        " --method fast --volume-size 4000 DATA.BIN");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "is a directory")) << r.err;
+  EXPECT_EQ(Tree(dir.Path()), expected);  // volume 1 as it was, nothing left beside it
+}
+
+// ---- interrupted runs -----------------------------------------------------------------
+
+#ifndef _WIN32
+// pck started in the background with TMPDIR set, its output to a file, in the current
+// directory or in `cwd`.
+pid_t Start(const std::vector<std::string>& args, const std::string& tmpdir,
+            const std::string& output, const std::string& cwd = "") {
+  const pid_t pid = ::fork();
+  if (pid != 0) return pid;
+  ::setenv("TMPDIR", tmpdir.c_str(), 1);
+  if (!cwd.empty() && ::chdir(cwd.c_str()) != 0) ::_exit(127);
+  const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const int in = ::open("/dev/null", O_RDONLY);
+  ::dup2(in, 0);
+  ::dup2(out, 1);
+  ::dup2(out, 2);
+  std::vector<char*> argv;
+  const std::string exe = PckExe();
+  argv.push_back(const_cast<char*>(exe.c_str()));
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  ::execv(exe.c_str(), argv.data());
+  ::_exit(127);
+}
+
+// Waits until `ready` holds (checked every millisecond), then stops the process; false
+// when the process ended first.
+template <class Ready>
+bool StopWhen(pid_t pid, Ready ready) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (ready()) {
+      ::kill(pid, SIGSTOP);
+      return true;
+    }
+    int status = 0;
+    if (::waitpid(pid, &status, WNOHANG) == pid) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return false;
+}
+
+// Delivers `signal` to the stopped process and returns its exit status.
+int Interrupt(pid_t pid, int signal) {
+  ::kill(pid, signal);
+  ::kill(pid, SIGCONT);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int64_t SizeOrMinusOne(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? st.st_size : -1;
+}
+
+class PckInterrupted : public PckTool {
+ protected:
+  void SetUp() override {
+    plat::Files().CreateDirectory(dir / "tmp");
+    plat::Files().CreateDirectory(dir / "src");
+    // Slow enough to restore that the run is caught in the middle of it.
+    WriteFileBytes(dir / "src/BIG.BIN", Bytes(kBig, 0));
+    ASSERT_EQ(Pck("create " + P("BIG.PCK") + " -C " + P("src") + " --method good BIG.BIN").status,
+              0);
+  }
+  static constexpr std::size_t kBig = 24 << 20;
+};
+
+TEST_F(PckInterrupted, SigintDuringExtractRemovesTheStagingFileAndTheHalfWrittenTarget) {
+  const pid_t pid =
+      Start({"extract", dir / "BIG.PCK", "-d", dir / "out"}, dir / "tmp", dir / "output.txt");
+  const std::string target = dir / "out/BIG.BIN";
+  ASSERT_TRUE(StopWhen(pid, [&] { return SizeOrMinusOne(target) > 0; }))
+      << Text(dir / "output.txt");
+  const int64_t atStop = SizeOrMinusOne(target);
+  EXPECT_LT(atStop, static_cast<int64_t>(kBig)) << "caught after the member was complete";
+  EXPECT_EQ(Interrupt(pid, SIGINT), 130) << Text(dir / "output.txt");
+  EXPECT_FALSE(PathExists(target));
+  EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
+}
+
+TEST_F(PckInterrupted, SigtermDuringCreateLeavesTheOlderPackageAndNothingBesideIt) {
+  const Bytes older = ReadFileBytes(dir / "BIG.PCK");
+  WriteFileBytes(dir / "src/MORE.BIN", Bytes(kBig, 1));
+  const pid_t pid =
+      Start({"create", dir / "BIG.PCK", "-C", dir / "src", "*.*"}, dir / "tmp", dir / "output.txt");
+  // Stopped while the new package is being written beside the older one.
+  const auto beside = [&] {
+    for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
+      if (e.path().filename().string().rfind("PCK", 0) == 0) return true;
+    return false;
+  };
+  ASSERT_TRUE(StopWhen(pid, beside)) << Text(dir / "output.txt");
+  EXPECT_EQ(Interrupt(pid, SIGTERM), 143) << Text(dir / "output.txt");
+  EXPECT_EQ(ReadFileBytes(dir / "BIG.PCK"), older);
+  EXPECT_FALSE(beside());
+  EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
+}
+
+TEST_F(PckInterrupted, SigintDuringTestLeavesTheFilesOfTheCurrentDirectoryAlone) {
+  // The member restores to nowhere; a file of its name in the current directory is not
+  // what the run was writing.
+  WriteFileBytes(dir / "BIG.BIN", Bytes{'m', 'i', 'n', 'e'});
+  const pid_t pid = Start({"test", "BIG.PCK"}, dir / "tmp", dir / "output.txt", dir.Path());
+  // Stopped while the member is being restored: its stored bytes are staged by then.
+  const auto restoring = [&] {
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir / "tmp"))
+      if (e.is_regular_file() && e.file_size() > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return true;
+      }
+    return false;
+  };
+  ASSERT_TRUE(StopWhen(pid, restoring)) << Text(dir / "output.txt");
+  EXPECT_EQ(Interrupt(pid, SIGINT), 130) << Text(dir / "output.txt");
+  EXPECT_EQ(ReadFileBytes(dir / "BIG.BIN"), (Bytes{'m', 'i', 'n', 'e'}));
+  EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
+}
+#endif
+
+}  // namespace
+}  // namespace pck_tool_tests

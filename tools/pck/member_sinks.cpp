@@ -1,0 +1,92 @@
+#include "tools/pck/member_sinks.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "pack/lfiles.h"
+#include "platform/le_bytes.h"
+
+namespace pcktool {
+namespace {
+
+// An open file that takes every write, keeps up to `keep` of the first bytes in `kept`
+// (nothing when it is null) and forgets the rest.
+class DiscardFile final : public plat::File {
+ public:
+  explicit DiscardFile(std::vector<uint8_t>* kept = nullptr, std::size_t keep = 0)
+      : kept_(kept), keep_(keep) {
+    if (kept_) kept_->clear();
+  }
+  int32_t Read(void*, int32_t) override { return 0; }
+  int32_t Write(const void* buf, int32_t count) override {
+    if (kept_ && count > 0) {
+      const auto* bytes = static_cast<const uint8_t*>(buf);
+      const std::size_t room = keep_ - std::min(keep_, kept_->size());
+      kept_->insert(kept_->end(), bytes, bytes + std::min<std::size_t>(room, count));
+    }
+    position_ += count;
+    size_ = std::max(size_, position_);
+    return count;
+  }
+  bool Seek(int64_t position) override {
+    position_ = position;
+    return position >= 0;
+  }
+  int64_t Position() override { return position_; }
+  int64_t Size() override { return size_; }
+  bool SetDosTime(uint32_t) override { return true; }
+  bool Close() override { return true; }
+
+ private:
+  std::vector<uint8_t>* kept_;
+  std::size_t keep_;
+  int64_t position_ = 0, size_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<plat::File> VerifySink::CreateTarget(const std::string& root,
+                                                     const std::string& relative, plat::Access,
+                                                     plat::Share) {
+  target_ = pck::CombinePath(root, relative);
+  return std::make_unique<DiscardFile>();
+}
+
+std::unique_ptr<plat::File> VerifySink::Open(const std::string& path, plat::Access access,
+                                             plat::Share share, plat::Disposition disposition) {
+  if (!target_.empty() && path == target_) return std::make_unique<DiscardFile>();
+  return ForwardingFiles::Open(path, access, share, disposition);
+}
+
+bool VerifySink::Delete(const std::string& path) {
+  return (!target_.empty() && path == target_) || ForwardingFiles::Delete(path);
+}
+
+bool VerifySink::SetAttributes(const std::string& path, uint16_t attr) {
+  return (!target_.empty() && path == target_) || ForwardingFiles::SetAttributes(path, attr);
+}
+
+std::unique_ptr<plat::File> PeekSink::Open(const std::string& path, plat::Access access,
+                                           plat::Share share, plat::Disposition disposition) {
+  if (path == staging_ && access != plat::Access::Read)
+    return std::make_unique<DiscardFile>(&kept_, kKeep);
+  return ForwardingFiles::Open(path, access, share, disposition);
+}
+
+bool PeekSink::Delete(const std::string& path) {
+  return path == staging_ || ForwardingFiles::Delete(path);
+}
+
+void PeekSink::Learn(MemberInfo& info) {
+  info.method = "?";
+  info.size = -1;
+  if (kept_.size() != kKeep) return;
+  if (std::memcmp(kept_.data(), "WRZL", 4) == 0)
+    info.method = "fast";
+  else if (std::memcmp(kept_.data(), "!HZL", 4) == 0)
+    info.method = "good";
+  if (info.method != "?") info.size = static_cast<int32_t>(sys::le::Get32(kept_.data() + 4));
+  kept_.clear();
+}
+
+}  // namespace pcktool

@@ -1,0 +1,72 @@
+// Where the members read from a package go: extracted to files, restored to nowhere
+// (test), or looked at in their stored form only (list). A sink is a files port that
+// is installed while the package is read, so the engine treats every member the same
+// way and the sink decides what becomes of the files it opens for it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/forwarding_files.h"
+
+namespace pcktool {
+
+// What a listing learns about each member.
+struct MemberInfo {
+  std::string name;
+  int32_t stored = 0;  // bytes in the package
+  int64_t size = -1;   // uncompressed size from the compressed header; -1 unknown
+  std::string method;  // "good", "fast" or "?"
+  uint16_t attr = 0;
+  int32_t time = 0;
+};
+
+class MemberSink : public plat::ForwardingFiles {
+ public:
+  // The engine restores members; false: it stops at their stored form.
+  virtual bool Restores() const { return true; }
+  // Once a member has been taken: what the sink learnt about it.
+  virtual void Learn(MemberInfo&) {}
+};
+
+// extract: members become files.
+class RestoreSink final : public MemberSink {};
+
+// test: every member target the engine creates goes to a file that counts its bytes
+// and forgets them, and the time, attributes and deletion that follow for it are taken
+// and dropped, so the driver restores and checks each member and nothing is written.
+class VerifySink final : public MemberSink {
+ public:
+  std::unique_ptr<plat::File> CreateTarget(const std::string& root, const std::string& relative,
+                                           plat::Access access, plat::Share share) override;
+  std::unique_ptr<plat::File> Open(const std::string& path, plat::Access access, plat::Share share,
+                                   plat::Disposition disposition) override;
+  bool Delete(const std::string& path) override;
+  bool SetAttributes(const std::string& path, uint16_t attr) override;
+
+ private:
+  std::string target_;  // the member target being restored
+};
+
+// list: each member's stored bytes, on their way into the staging file, leave only
+// their first 8 (the compressed file's signature and uncompressed size); nothing is
+// restored and nothing is written.
+class PeekSink final : public MemberSink {
+ public:
+  explicit PeekSink(std::string staging) : staging_(std::move(staging)) {}
+  bool Restores() const override { return false; }
+  void Learn(MemberInfo& info) override;
+  std::unique_ptr<plat::File> Open(const std::string& path, plat::Access access, plat::Share share,
+                                   plat::Disposition disposition) override;
+  bool Delete(const std::string& path) override;
+
+  static constexpr std::size_t kKeep = 8;
+
+ private:
+  std::string staging_;
+  std::vector<uint8_t> kept_;
+};
+
+}  // namespace pcktool
