@@ -30,10 +30,7 @@ void Fail(const std::string& what) { fuzzing::Fail("written outside the target d
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static fuzzing::FixedDrives drives;
-  static fuzzing::Nobody dialogs;
-  plat::SetDriveProbe(&drives);
-  plat::SetUi(&dialogs);
+  fuzzing::FixedDisksAndNobody();
 
   const fs::path run = Root() / "run";
   std::error_code ec;

@@ -39,11 +39,7 @@ void Put(const std::string& path, const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static fuzzing::FixedDrives drives;
-  static fuzzing::Nobody nobody;
-  plat::SetDriveProbe(&drives);
-  plat::SetUi(&nobody);
-  plat::SetTerminal(&nobody);
+  fuzzing::FixedDisksAndNobody();
 
   const std::string run = fuzzing::ScratchRoot("fuzz_pack_list").string() + "/run/";
   std::error_code ec;

@@ -56,4 +56,13 @@ class Nobody : public plat::Dialogs, public plat::Console {
   std::optional<std::string> ReadSecret(const std::string&) override { return std::nullopt; }
 };
 
+// Fixed disks only, and nobody to answer: installed for the rest of the run.
+inline void FixedDisksAndNobody() {
+  static FixedDrives drives;
+  static Nobody nobody;
+  plat::SetDriveProbe(&drives);
+  plat::SetUi(&nobody);
+  plat::SetTerminal(&nobody);
+}
+
 }  // namespace fuzzing

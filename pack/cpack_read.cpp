@@ -1,6 +1,4 @@
 // TCustomPack: reading packages (volumes, header block, entries, member data).
-#include <cstring>
-
 #include "pack/cpack.h"
 #include "pack/lfiles.h"
 #include "pack/member_name.h"

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "pack_test_util.h"
-#include "support/fake_drives.h"
 
 using namespace packtest;
 using pck::CheckMemberName;
@@ -63,38 +62,6 @@ TEST(MemberNameRule, PartsEndingInADotOrBlank) {
             "Member name holds a reserved device name: NUL.TXT");
   EXPECT_EQ(pck::NameFaultMessage(NameFault::TrailingDotOrBlank, "a."),
             "Member name has a part that ends in a dot or blank: a.");
-}
-
-TEST(MemberNameRule, ExtractionSkipsThemAndKeepsTheLookAlikes) {
-  ScratchDir dir;
-  testing_support::FakeDrives drives;
-  RecordingPack pack;
-  WriteFileBytes(dir / "P.PCK", V2Package({{"AUX", {'1'}},
-                                           {"COM1.TXT", {'2'}},
-                                           {"NUL\\x.txt", {'3'}},
-                                           {"conin$", {'4'}},
-                                           {"a.", {'5'}},
-                                           {"a", {'6'}},
-                                           {"space ", {'7'}},
-                                           {"CONSOLE.TXT", {'8'}},
-                                           {"COM10", {'9'}},
-                                           {"nul_file", {'0'}}}));
-  pack.SetPackFileName(dir / "P.PCK");
-  pack.SetDirectory(dir / "out");
-  EXPECT_FALSE(pack.Extract());
-  EXPECT_EQ(Listing(dir / "out"),
-            (std::vector<std::string>{"COM10", "CONSOLE.TXT", "a", "nul_file"}));
-  EXPECT_EQ(testing_support::ReadFileBytes(dir / "out/a"), Bytes{'6'});
-  EXPECT_EQ(pack.LastError(), "Member name holds a reserved device name: AUX");
-  for (const std::string line :
-       {"Error \\AUX Member name holds a reserved device name: AUX",
-        "Error \\NUL\\x.txt Member name holds a reserved device name: NUL\\x.txt",
-        "Error \\a. Member name has a part that ends in a dot or blank: a.",
-        "Error \\space  Member name has a part that ends in a dot or blank: space "})
-    EXPECT_NE(std::find(pack.log.begin(), pack.log.end(), line), pack.log.end()) << line;
-  // Listing shows every member, the refused ones too.
-  EXPECT_TRUE(pack.Process(pck::TPackMode::pmList));
-  EXPECT_EQ(pack.List.size(), 10u);
 }
 
 #ifndef _WIN32

@@ -7,7 +7,6 @@
 #include <unistd.h>
 #endif
 
-#include "platform/system.h"
 #include "port_test_util.h"
 #include "support/links.h"
 
@@ -181,21 +180,6 @@ TEST_F(PlatformTarget, NewFilesAreMadeExclusivelyAndRenamedIntoPlace) {
   EXPECT_FALSE(fs_.DirectoryExists(At("empty")));
   EXPECT_FALSE(fs_.RemoveDirectory(At("outside")));  // not empty
 }
-
-#ifndef _WIN32
-TEST_F(PlatformTarget, PrivateFilesAndDirectoriesAreTheOwnersAlone) {
-  auto f = fs_.Open(At("private"), Access::Write, Share::None, Disposition::CreatePrivate);
-  ASSERT_NE(f, nullptr);
-  struct stat st {};
-  ASSERT_EQ(::stat(At("private").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0600u);
-  const std::string dir = plat::Temp().CreatePrivateDirectory(dir_.Path(), "PCK");
-  ASSERT_FALSE(dir.empty());
-  ASSERT_EQ(::stat(dir.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0700u);
-  EXPECT_TRUE(fs_.RemoveDirectory(dir));
-}
-#endif
 
 }  // namespace
 }  // namespace port_tests
