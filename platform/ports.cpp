@@ -3,9 +3,9 @@
 #include <ctime>
 
 #include "platform/files.h"
+#include "platform/interrupt.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
-#include "platform/interrupt.h"
 #include "platform/system.h"
 
 namespace plat {
