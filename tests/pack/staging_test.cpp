@@ -99,8 +99,9 @@ TEST_F(StagingTest, ALinkPlantedAtItsNameBetweenMembersIsNotFollowed) {
   auto pack = Reader();
   // After the first member the staging file is gone; a link takes its name.
   pack->OnClose = [&](sys::TObject*, std::string& target) {
-    if (target.find("A.TXT") != std::string::npos)
+    if (target.find("A.TXT") != std::string::npos) {
       ASSERT_EQ(::symlink((dir / "victim.txt").c_str(), pack->TempFile().c_str()), 0);
+    }
   };
   ASSERT_TRUE(pack->Extract()) << pack->LastError();
   EXPECT_EQ(ReadFileBytes(dir / "victim.txt"), (Bytes{'o', 'l', 'd'}));

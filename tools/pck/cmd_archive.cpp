@@ -27,9 +27,6 @@
 namespace pcktool {
 namespace {
 
-const std::map<std::string, lz::TCompressMode> kMethods = {{"good", lz::TCompressMode::Good},
-                                                           {"fast", lz::TCompressMode::Fast},
-                                                           {"auto", lz::TCompressMode::Auto}};
 const std::map<std::string, pck::TPathOption> kPathOptions = {
     {"none", pck::TPathOption::poNone},
     {"relative", pck::TPathOption::poRelative},

@@ -14,10 +14,6 @@
 namespace pcktool {
 namespace {
 
-const std::map<std::string, lz::TCompressMode> kMethods = {{"good", lz::TCompressMode::Good},
-                                                           {"fast", lz::TCompressMode::Fast},
-                                                           {"auto", lz::TCompressMode::Auto}};
-
 struct FileOptions {
   std::string input;
   std::string output;

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
+
+#include "compress/compress_mode.h"
 
 namespace CLI {
 class App;
@@ -15,6 +18,12 @@ namespace pcktool {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitData = 1;
 inline constexpr int kExitUsage = 2;
+
+// The names of the compression methods, as --method takes them.
+inline const std::map<std::string, lz::TCompressMode> kMethods = {
+    {"good", lz::TCompressMode::Good},
+    {"fast", lz::TCompressMode::Fast},
+    {"auto", lz::TCompressMode::Auto}};
 
 // A registered verb: after parsing, `run` is called when its subcommand was given.
 struct Verb {
