@@ -119,7 +119,7 @@ bool TInstall::ChangeDisk(int32_t diskNum, const std::string& diskFileID) {
   bool ok = true;
   const std::string oldTag = DiskTag(CurrentDisk), newTag = DiskTag(diskNum);
   const std::size_t n = oldTag.size();
-  if (sourceDir_.size() >= n && sys::UpperAscii(sourceDir_.substr(sourceDir_.size() - n)) == oldTag)
+  if (sourceDir_.size() >= n && sys::SameFolded(sourceDir_.substr(sourceDir_.size() - n), oldTag))
     SetSourceDir(sourceDir_.substr(0, sourceDir_.size() - n) + newTag);
   for (;;) {
     if (!ok) break;

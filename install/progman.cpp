@@ -1,10 +1,9 @@
 #include "install/progman.h"
 
-#include <cstring>
 #include <memory>
-#include <vector>
 
 #include "platform/shell.h"
+#include "platform/text.h"
 
 namespace inst {
 namespace {
@@ -26,10 +25,7 @@ int16_t ProgManExecute(const std::string& Command) {
   if (!conv) conv = OpenLink("", "PROGMAN");
   if (!conv) conv = OpenLink("PROGMAN", "");
   if (!conv) return 1;
-  const std::size_t n = strnlen(Command.c_str(), Command.size());
-  std::vector<uint8_t> data(Command.begin(), Command.begin() + static_cast<std::ptrdiff_t>(n));
-  data.push_back(0);
-  return conv->ExecuteAsync(data) ? 0 : 1;
+  return conv->ExecuteAsync(sys::ZeroTerminated(Command)) ? 0 : 1;
 }
 
 }  // namespace inst

@@ -1,9 +1,9 @@
 #include "install/registry.h"
 
-#include <cstring>
-
 #include "install/install_messages.h"
 #include "platform/format.h"
+#include "platform/le_bytes.h"
+#include "platform/text.h"
 
 namespace inst {
 
@@ -40,8 +40,7 @@ std::string TRegistry::ReadString(const std::string& Name) {
   if (!key_ || !key_->Query(Name, value) || value.Data.empty()) return {};
   if (value.Type != plat::RegType::Sz && value.Type != plat::RegType::ExpandSz)
     throw ERegistryException(sys::Fmt(msg::kInvalidDataType, Name));
-  const auto* bytes = reinterpret_cast<const char*>(value.Data.data());
-  return std::string(bytes, strnlen(bytes, value.Data.size()));
+  return sys::TextBeforeZero(value.Data);
 }
 
 void TRegistry::Put(const std::string& Name, plat::RegType type, const std::vector<uint8_t>& data) {
@@ -50,18 +49,13 @@ void TRegistry::Put(const std::string& Name, plat::RegType type, const std::vect
 }
 
 void TRegistry::WriteString(const std::string& Name, const std::string& Value) {
-  // The characters up to the first zero byte, and one terminating zero.
-  const std::size_t n = strnlen(Value.c_str(), Value.size());
-  std::vector<uint8_t> data(Value.begin(), Value.begin() + static_cast<std::ptrdiff_t>(n));
-  data.push_back(0);
-  Put(Name, plat::RegType::Sz, data);
+  Put(Name, plat::RegType::Sz, sys::ZeroTerminated(Value));
 }
 
 void TRegistry::WriteInteger(const std::string& Name, int32_t Value) {
-  const auto v = static_cast<uint32_t>(Value);
-  Put(Name, plat::RegType::Dword,
-      {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
-       static_cast<uint8_t>(v >> 24)});
+  std::vector<uint8_t> data;
+  sys::le::Put32(data, static_cast<uint32_t>(Value));
+  Put(Name, plat::RegType::Dword, data);
 }
 
 void TRegistry::WriteBool(const std::string& Name, bool Value) {
@@ -69,10 +63,8 @@ void TRegistry::WriteBool(const std::string& Name, bool Value) {
 }
 
 void TRegistry::WriteFloat(const std::string& Name, double Value) {
-  uint64_t bits;
-  std::memcpy(&bits, &Value, sizeof bits);
-  std::vector<uint8_t> data(8);
-  for (int i = 0; i < 8; ++i) data[i] = static_cast<uint8_t>(bits >> (8 * i));
+  std::vector<uint8_t> data;
+  sys::le::PutDouble(data, Value);
   Put(Name, plat::RegType::Binary, data);
 }
 

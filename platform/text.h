@@ -3,6 +3,8 @@
 // letters of the 8-bit code page keep their case).
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +52,19 @@ inline bool SameFolded(std::string_view a, std::string_view b) {
   for (std::size_t i = 0; i < a.size(); ++i)
     if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
   return true;
+}
+
+// The text that zero-terminated bytes hold: up to the first zero byte, or all of them.
+inline std::string TextBeforeZero(const std::vector<uint8_t>& bytes) {
+  return std::string(bytes.begin(), std::find(bytes.begin(), bytes.end(), uint8_t{0}));
+}
+
+// Text as the system's zero-terminated strings carry it: the characters up to the first
+// zero byte, then one zero.
+inline std::vector<uint8_t> ZeroTerminated(std::string_view text) {
+  std::vector<uint8_t> bytes(text.begin(), std::find(text.begin(), text.end(), '\0'));
+  bytes.push_back(0);
+  return bytes;
 }
 
 }  // namespace sys

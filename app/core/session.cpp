@@ -7,6 +7,7 @@
 #include "install/registry.h"
 #include "platform/files.h"
 #include "platform/system.h"
+#include "platform/text.h"
 
 namespace app {
 namespace {
@@ -15,8 +16,7 @@ namespace {
 // whatever the current folder: one with a drive ("D:\Apps") or a network path stays
 // as it is, a relative one is taken from the current folder.
 std::string FullFolder(const std::string& folder) {
-  const bool drive =
-      folder.size() >= 3 && folder[1] == ':' && (folder[2] == '\\' || folder[2] == '/');
+  const bool drive = folder.size() >= 3 && folder[1] == ':' && sys::IsSeparator(folder[2]);
   const bool network = folder.rfind("\\\\", 0) == 0;
   if (drive || network) return folder;
   const std::string full = plat::Files().FullPath(folder);

@@ -1,9 +1,10 @@
 #include "app/core/session_ports.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "app/core/install_log.h"
+#include "platform/le_bytes.h"
+#include "platform/text.h"
 
 namespace app {
 namespace {
@@ -101,17 +102,10 @@ int TRunDialogs::Show(plat::DialogKind kind, const std::string& caption, const s
 // ---- registry ------------------------------------------------------------------------
 
 std::string DescribeValue(plat::RegType type, const std::vector<uint8_t>& data) {
-  if (type == plat::RegType::Sz || type == plat::RegType::ExpandSz) {
-    const auto* text = reinterpret_cast<const char*>(data.data());
-    std::string quoted(1, '"');
-    quoted.append(text, strnlen(text, data.size()));
-    quoted += '"';
-    return quoted;
-  }
+  if (type == plat::RegType::Sz || type == plat::RegType::ExpandSz)
+    return '"' + sys::TextBeforeZero(data) + '"';
   if (type == plat::RegType::Dword && data.size() == 4)
-    return std::to_string(static_cast<uint32_t>(data[0]) | static_cast<uint32_t>(data[1]) << 8 |
-                          static_cast<uint32_t>(data[2]) << 16 |
-                          static_cast<uint32_t>(data[3]) << 24);
+    return std::to_string(sys::le::Get32(data.data()));
   std::string hex;
   for (const uint8_t b : data) {
     char two[4];
@@ -170,8 +164,7 @@ class TLoggingDde::Conversation : public plat::DdeConversation {
       : inner_(std::move(inner)), log_(log) {}
   bool ExecuteAsync(const std::vector<uint8_t>& data) override {
     const bool ok = inner_->ExecuteAsync(data);
-    const auto* text = reinterpret_cast<const char*>(data.data());
-    log_.Write("Program Manager command " + std::string(text, strnlen(text, data.size())) +
+    log_.Write("Program Manager command " + sys::TextBeforeZero(data) +
                (ok ? " handed over" : " NOT handed over"));
     return ok;
   }
