@@ -44,11 +44,13 @@ TInstallScript::TInstallScript(sys::TComponent& owner, inst::TInstall& engine, T
   };
 }
 
+std::array<inst::TInstallItem*, 7> TInstallScript::RunOrder() {
+  return {&InstallItemDBAPI, &InstallItemLD,      &InstallItemHELP,      &InstallItemBD,
+          &InstallItemAPP,   &InstallItemDBSQL32, &InstallItemGrupoIcons};
+}
+
 void TInstallScript::Register() {
-  for (inst::TInstallItem* item :
-       {&InstallItemDBAPI, &InstallItemLD, &InstallItemHELP, &InstallItemBD, &InstallItemAPP,
-        &InstallItemDBSQL32, &InstallItemGrupoIcons})
-    engine_.AddItem(*item);
+  for (inst::TInstallItem* item : RunOrder()) engine_.AddItem(*item);
 }
 
 void TInstallScript::AdvanceGauge(int32_t step) {
@@ -58,9 +60,7 @@ void TInstallScript::AdvanceGauge(int32_t step) {
 
 void TInstallScript::AttachLog(TInstallLog& log) {
   log_ = &log;
-  for (inst::TInstallItem* item :
-       {&InstallItemLD, &InstallItemDBAPI, &InstallItemHELP, &InstallItemBD, &InstallItemAPP,
-        &InstallItemGrupoIcons, &InstallItemDBSQL32}) {
+  for (inst::TInstallItem* item : RunOrder()) {
     const std::string name = item->Name;
     item->BeforeExecute = [&log](sys::TObject*, const std::string&, const std::string& msg) {
       log.Write("  " + msg);

@@ -4,6 +4,7 @@
 // its destination folders and the gauge through its host, the installer window.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -53,6 +54,8 @@ class TInstallScript {
   void Unpacking(inst::TInstallItem& item, const char* package,
                  std::string (TScriptHost::*target)(), int32_t step, Operations more = nullptr);
   bool ConfigureDatabaseEngine(inst::TInstallItem& item);
+  // The items in their run order.
+  std::array<inst::TInstallItem*, 7> RunOrder();
   void AdvanceGauge(int32_t step);
 
   inst::TInstall& engine_;
