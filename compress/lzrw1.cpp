@@ -33,12 +33,13 @@ std::unique_ptr<uint8_t[]> AllocBuffer(const char* failure) {
 // Size of InputFile, taken by opening it for reading and writing with full sharing:
 // a missing, read-only or exclusively held file fails here.
 int32_t ProbeSize(const std::string& path) {
-  auto probe = plat::Files().Open(path, plat::Access::ReadWrite, plat::Share::ReadWrite,
-                                  plat::Disposition::OpenExisting);
+  auto probe = plat::FileSystemPort().Open(path, plat::Access::ReadWrite, plat::Share::ReadWrite,
+                                           plat::Disposition::OpenExisting);
   const int64_t size = probe ? probe->Size() : -1;
   // The header holds a signed 32-bit size; a larger file cannot be described.
   if (size < 0 || size > std::numeric_limits<int32_t>::max())
-    Fail(msg::kCannotObtainSize + path, probe ? std::string() : plat::Files().FailureReason());
+    Fail(msg::kCannotObtainSize + path,
+         probe ? std::string() : plat::FileSystemPort().FailureReason());
   return static_cast<int32_t>(size);
 }
 
@@ -129,18 +130,19 @@ struct Tlzrw1::Operation {
   // existing file. The output cannot be created while the input is held, so naming
   // the same file twice fails here and leaves the input intact.
   void OpenFiles(const char* inputPrefix) {
-    input = plat::Files().Open(driver.InputFile, plat::Access::Read, plat::Share::None,
-                               plat::Disposition::OpenExisting);
+    input = plat::FileSystemPort().Open(driver.InputFile, plat::Access::Read, plat::Share::None,
+                                        plat::Disposition::OpenExisting);
     if (!input)
-      Fail(inputPrefix + driver.InputFile + msg::kInputSuffix, plat::Files().FailureReason());
+      Fail(inputPrefix + driver.InputFile + msg::kInputSuffix,
+           plat::FileSystemPort().FailureReason());
     output = driver.CreateOutput
                  ? driver.CreateOutput(driver.OutputFile)
-                 : plat::Files().Open(driver.OutputFile, plat::Access::ReadWrite, plat::Share::None,
-                                      plat::Disposition::CreateAlways);
+                 : plat::FileSystemPort().Open(driver.OutputFile, plat::Access::ReadWrite,
+                                               plat::Share::None, plat::Disposition::CreateAlways);
     if (!output) {
       input.reset();
       Fail(msg::kOutputPrefix + driver.OutputFile + msg::kOutputSuffix,
-           plat::Files().FailureReason());
+           plat::FileSystemPort().FailureReason());
     }
   }
 
@@ -158,7 +160,7 @@ struct Tlzrw1::Operation {
       body();
     } catch (...) {
       output.reset();
-      plat::Files().Delete(driver.OutputFile);
+      plat::FileSystemPort().Delete(driver.OutputFile);
       throw;
     }
   }
@@ -224,8 +226,8 @@ TCompressMode Tlzrw1::Advise() {
   auto in = AllocBuffer(msg::kNoMemoryCompress);
   auto out = AllocBuffer(msg::kNoMemoryCompress);
   const int64_t size = ProbeSize(InputFile);
-  auto input = plat::Files().Open(InputFile, plat::Access::Read, plat::Share::None,
-                                  plat::Disposition::OpenExisting);
+  auto input = plat::FileSystemPort().Open(InputFile, plat::Access::Read, plat::Share::None,
+                                           plat::Disposition::OpenExisting);
   if (!input) Fail(msg::kCompressInputPrefix + InputFile + msg::kInputSuffix);
   if (size < kAdviseMinimum) {
     CompressMode = TCompressMode::Good;

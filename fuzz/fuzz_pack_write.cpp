@@ -92,8 +92,8 @@ constexpr uint16_t kStoredAttr =
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static RemovableDrives drives;
   static DiskChanger changer;
-  plat::SetDriveProbe(&drives);
-  plat::SetUi(&changer);
+  static const plat::ScopedPort<plat::Drives> useDrives(drives);
+  static const plat::ScopedPort<plat::Dialogs> useDialogs(changer);
 
   const std::string run = fuzzing::ScratchRoot("fuzz_pack_write").string() + "/run/";
   std::error_code ec;
@@ -138,7 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(m.data.data()),
                static_cast<std::streamsize>(m.data.size()));
-    plat::Files().SetAttributes(path, m.attr);
+    plat::FileSystemPort().SetAttributes(path, m.attr);
     members.push_back(std::move(m));
   }
   writer.SetDirectory(run + "src");
@@ -179,10 +179,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The attributes and time the file system kept for the source come back.
     uint16_t attrIn = 0, attrOut = 0;
     uint32_t timeIn = 0, timeOut = 0;
-    plat::Files().GetAttributes(source, attrIn);
-    plat::Files().GetAttributes(out, attrOut);
-    plat::Files().GetDosTime(source, timeIn);
-    plat::Files().GetDosTime(out, timeOut);
+    plat::FileSystemPort().GetAttributes(source, attrIn);
+    plat::FileSystemPort().GetAttributes(out, attrOut);
+    plat::FileSystemPort().GetDosTime(source, timeIn);
+    plat::FileSystemPort().GetDosTime(out, timeOut);
     if ((attrIn & kStoredAttr) != (attrOut & kStoredAttr)) Fail("member attributes", m.name);
     if (timeIn != timeOut) Fail("member time", m.name);
   }

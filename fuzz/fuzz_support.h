@@ -60,9 +60,9 @@ class Nobody : public plat::Dialogs, public plat::Console {
 inline void FixedDisksAndNobody() {
   static FixedDrives drives;
   static Nobody nobody;
-  plat::SetDriveProbe(&drives);
-  plat::SetUi(&nobody);
-  plat::SetTerminal(&nobody);
+  static const plat::ScopedPort<plat::Drives> useDrives(drives);
+  static const plat::ScopedPort<plat::Dialogs> useDialogs(nobody);
+  static const plat::ScopedPort<plat::Console> useConsole(nobody);
 }
 
 }  // namespace fuzzing

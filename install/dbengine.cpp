@@ -32,7 +32,7 @@ bool DatabaseEnginePresent() {
   TRegistry reg;
   reg.SetRootKey(plat::RegRoot::LocalMachine);
   if (!reg.OpenKey(kPresenceKey, false)) return false;
-  plat::FileSystem& files = plat::Files();
+  plat::FileSystem& files = plat::FileSystemPort();
   bool present = false;
   // The backslash goes in even after a folder that already ends with one.
   const std::string dll = FirstEntry(reg, kPresenceDllPath);

@@ -46,7 +46,7 @@ void TInstall::DiscoverPaths() {
   taskCount_ = 0;
   items_.clear();
 
-  plat::SystemFolders& folders = plat::Folders();
+  plat::SystemFolders& folders = plat::SystemFoldersPort();
   SetSourceDir(FolderPart(folders.ProgramPath()));
   SetWindowsDir(folders.WindowsDirectory());
   SetSystemDir(folders.SystemDirectory());
@@ -94,9 +94,9 @@ bool TInstall::Execute() {
   if (AfterExecute)
     AfterExecute(this, result);
   else if (result)
-    plat::Ui().Show(plat::DialogKind::Information, "", msg::kCompleted, plat::Buttons::Ok);
+    plat::DialogsPort().Show(plat::DialogKind::Information, "", msg::kCompleted, plat::Buttons::Ok);
   else
-    plat::Ui().Show(plat::DialogKind::Error, "", msg::kCanceled, plat::Buttons::Ok);
+    plat::DialogsPort().Show(plat::DialogKind::Error, "", msg::kCanceled, plat::Buttons::Ok);
   return result;
 }
 
@@ -123,13 +123,13 @@ bool TInstall::ChangeDisk(int32_t diskNum, const std::string& diskFileID) {
     SetSourceDir(sourceDir_.substr(0, sourceDir_.size() - n) + newTag);
   for (;;) {
     if (!ok) break;
-    if (plat::Files().FileExists(JoinPath(sourceDir_, diskFileID))) break;
+    if (plat::FileSystemPort().FileExists(JoinPath(sourceDir_, diskFileID))) break;
     const int answer =
-        plat::Ui().Show(plat::DialogKind::Warning, "", sys::Fmt(msg::kInsertDisk, diskNum),
-                        plat::Buttons::OkCancel);
+        plat::DialogsPort().Show(plat::DialogKind::Warning, "", sys::Fmt(msg::kInsertDisk, diskNum),
+                                 plat::Buttons::OkCancel);
     if (answer == plat::kIdCancel &&
-        plat::Ui().Show(plat::DialogKind::Confirmation, "", msg::kConfirmTerminate,
-                        plat::Buttons::YesNo) == plat::kIdYes)
+        plat::DialogsPort().Show(plat::DialogKind::Confirmation, "", msg::kConfirmTerminate,
+                                 plat::Buttons::YesNo) == plat::kIdYes)
       ok = false;
   }
   CurrentDisk = diskNum;

@@ -47,7 +47,7 @@ bool TInstallItem::CheckResult(bool& Success, const std::string& Msg, int32_t& E
   ErrorMsg = Msg;
   const plat::Buttons buttons =
       Critical ? plat::Buttons::AbortRetry : plat::Buttons::AbortRetryIgnore;
-  const int answer = plat::Ui().Show(plat::DialogKind::Error, "", Msg, buttons);
+  const int answer = plat::DialogsPort().Show(plat::DialogKind::Error, "", Msg, buttons);
   ErrorAction = answer;
   Success = answer == plat::kIdIgnore;
   return answer == plat::kIdAbort || answer == plat::kIdIgnore;

@@ -12,9 +12,9 @@ namespace {
 // starts the program of that name with the topic as its argument, then tries once more.
 std::unique_ptr<plat::DdeConversation> OpenLink(const std::string& service,
                                                 const std::string& topic) {
-  std::unique_ptr<plat::DdeConversation> conv = plat::Dde().Connect(service, topic);
+  std::unique_ptr<plat::DdeConversation> conv = plat::DdeClientPort().Connect(service, topic);
   if (!conv && !service.empty() && plat::ShellPort().StartMinimised(service + " " + topic))
-    conv = plat::Dde().Connect(service, topic);
+    conv = plat::DdeClientPort().Connect(service, topic);
   return conv;
 }
 

@@ -25,7 +25,8 @@ bool TRegistry::OpenKey(const std::string& Key, bool CanCreate) {
   else
     path = Key;
   CloseKey();
-  key_ = CanCreate ? plat::Reg().Create(root_, path) : plat::Reg().Open(root_, path);
+  key_ =
+      CanCreate ? plat::RegistryPort().Create(root_, path) : plat::RegistryPort().Open(root_, path);
   if (key_) path_ = path;
   return key_ != nullptr;
 }

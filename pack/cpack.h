@@ -211,7 +211,7 @@ class TCustomPack : public sys::TComponent {
   // into it): below Directory when the target lies there, so that no link below
   // Directory is ever followed; a target OnOpen moved elsewhere is created in its own
   // directory. The directories down to that root are created first. Null when the
-  // file cannot be created (plat::Files().FailureReason() says why); a target without
+  // file cannot be created (plat::FileSystemPort().FailureReason() says why); a target without
   // a directory part raises "Unable to create directory". Until the file is closed, an
   // interrupted run removes it (the files port's rule).
   std::unique_ptr<plat::File> CreateMemberTarget(const std::string& FileName, plat::Access access);

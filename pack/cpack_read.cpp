@@ -244,9 +244,9 @@ bool TCustomPack::NextVolume() {
         NoteMessage(msg::Fmt(msg::kVolumeUnavailable, static_cast<int>(volume_)));
         return false;
       }
-      const int answer = plat::Ui().Show(plat::DialogKind::Information, msg::kInformation,
-                                         msg::Fmt(msg::kInsertNextDisk, static_cast<int>(volume_)),
-                                         plat::Buttons::OkCancel);
+      const int answer = plat::DialogsPort().Show(
+          plat::DialogKind::Information, msg::kInformation,
+          msg::Fmt(msg::kInsertNextDisk, static_cast<int>(volume_)), plat::Buttons::OkCancel);
       if (answer != plat::kIdOk) {
         NoteMessage(msg::Fmt(msg::kDiskNotInserted, static_cast<int>(volume_)));
         return false;
@@ -270,14 +270,15 @@ std::unique_ptr<plat::File> TCustomPack::CreateMemberTarget(const std::string& F
                      FileName.compare(0, base.size(), base) == 0;
   const std::string root = below ? directory_ : ExtractFilePath(FileName);
   CreateDirectories(root);  // an empty root raises "Unable to create directory"
-  return plat::Files().CreateTarget(root, FileName.substr(below ? base.size() : root.size()),
-                                    access, plat::Share::None);
+  return plat::FileSystemPort().CreateTarget(
+      root, FileName.substr(below ? base.size() : root.size()), access, plat::Share::None);
 }
 
 void TCustomPack::OpenTarget(const std::string& FileName) {
   MemberFile = CreateMemberTarget(FileName, plat::Access::Write);
   if (!MemberFile)
-    throw sys::EInOutError(msg::Fmt(msg::kCannotCreate, FileName), plat::Files().FailureReason());
+    throw sys::EInOutError(msg::Fmt(msg::kCannotCreate, FileName),
+                           plat::FileSystemPort().FailureReason());
 }
 
 void TCustomPack::CloseTarget(const std::string& FileName) {

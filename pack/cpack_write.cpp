@@ -35,7 +35,7 @@ void TCustomPack::OpenPackWrite() {
   // What would keep the finished volume from taking its place is refused now, before
   // anything is written: a directory there, or a read-only file.
   uint16_t attr = 0;
-  if (plat::Files().GetAttributes(packFileName_, attr) &&
+  if (plat::FileSystemPort().GetAttributes(packFileName_, attr) &&
       (attr & (plat::kAttrDirectory | plat::kAttrReadOnly)))
     throw sys::EInOutError(
         msg::Fmt(msg::kCannotCreate, packFileName_),
@@ -55,27 +55,28 @@ std::unique_ptr<plat::File> TCustomPack::CreateBeside(const std::string& path, s
     char name[16];
     std::snprintf(name, sizeof name, "PCK%06X.TMP", static_cast<unsigned>(seed & 0xFFFFFF));
     temp = dir + name;
-    auto file = plat::Files().Open(temp, plat::Access::Write, plat::Share::None,
-                                   plat::Disposition::CreateNew);
+    auto file = plat::FileSystemPort().Open(temp, plat::Access::Write, plat::Share::None,
+                                            plat::Disposition::CreateNew);
     if (file) return file;
-    if (!plat::Files().FileExists(temp)) break;  // not a clash of names: the reason stands
+    if (!plat::FileSystemPort().FileExists(temp)) break;  // not a clash of names: the reason stands
     seed = seed * 1103515245u + 12345u;
   }
-  throw sys::EInOutError(msg::Fmt(msg::kCannotCreate, path), plat::Files().FailureReason());
+  throw sys::EInOutError(msg::Fmt(msg::kCannotCreate, path),
+                         plat::FileSystemPort().FailureReason());
 }
 
 void TCustomPack::CommitVolumes() {
   while (!pending_.empty()) {
     PendingVolume& next = pending_.front();
-    if (!plat::Files().Rename(next.temp, next.path))
+    if (!plat::FileSystemPort().Rename(next.temp, next.path))
       throw sys::EInOutError(msg::Fmt(msg::kCannotReplace, next.path),
-                             plat::Files().FailureReason());
+                             plat::FileSystemPort().FailureReason());
     pending_.erase(pending_.begin());
   }
 }
 
 void TCustomPack::DiscardVolumes() {
-  for (const PendingVolume& volume : pending_) plat::Files().Delete(volume.temp);
+  for (const PendingVolume& volume : pending_) plat::FileSystemPort().Delete(volume.temp);
   pending_.clear();
 }
 
@@ -98,7 +99,8 @@ bool TCustomPack::CreateVolume() {
     const auto there = ReadVolumePrefix(packFileName_);
     return there && there->SamePackage(ours);
   };
-  if (volume_ > 1 && plat::Files().FileExists(packFileName_) && (IsSameVolume() || holds())) {
+  if (volume_ > 1 && plat::FileSystemPort().FileExists(packFileName_) &&
+      (IsSameVolume() || holds())) {
     NoteMessage(msg::Fmt(msg::kDiskNotChanged, packFileName_));
     return false;
   }
@@ -189,7 +191,7 @@ void TCustomPack::BuildList() {
   for (const std::string& pattern : Items) {
     const std::string full = sys::ShortString(CombinePath(directory_, pattern));
     const std::string dir = sys::ShortString(ExtractFilePath(full));
-    for (const plat::FoundFile& found : plat::Files().Find(full, kFindMask)) {
+    for (const plat::FoundFile& found : plat::FileSystemPort().Find(full, kFindMask)) {
       const std::string candidate = CombinePath(dir, found.Name);
       bool excluded = false;
       for (std::size_t i = 0; i < Excludes.size() && !excluded; ++i)

@@ -55,7 +55,7 @@ std::string StoredNameFor(const std::string& path, const std::string& directory,
       return p;
     }
     case TPathOption::poFullPath:
-      return sys::WithBackslashes(WithoutDrive(plat::Files().FullPath(path)));
+      return sys::WithBackslashes(WithoutDrive(plat::FileSystemPort().FullPath(path)));
   }
   return BareName(path);
 }
@@ -88,9 +88,10 @@ void TCustomPack::WriteBody() {
   ResetState();
   BuildList();
   // A package never holds itself (its directory may be among the ones packed).
-  const std::string self = plat::Files().FullPath(packFileName_);
+  const std::string self = plat::FileSystemPort().FullPath(packFileName_);
   if (!packFileName_.empty())
-    std::erase_if(List, [&](const std::string& p) { return plat::Files().FullPath(p) == self; });
+    std::erase_if(List,
+                  [&](const std::string& p) { return plat::FileSystemPort().FullPath(p) == self; });
   if (List.size() > static_cast<std::size_t>(std::numeric_limits<int32_t>::max()))
     throw EPackException(msg::kTooManyEntries);
   entryCount_ = static_cast<int32_t>(List.size());
@@ -159,7 +160,8 @@ void TCustomPack::WriteBody() {
       throw EPackException(msg::Fmt(msg::kFileTooLarge, m.path));
     uint32_t time = 0;
     uint16_t attr = 0;
-    if (!plat::Files().GetDosTime(m.path, time) || !plat::Files().GetAttributes(m.path, attr))
+    if (!plat::FileSystemPort().GetDosTime(m.path, time) ||
+        !plat::FileSystemPort().GetAttributes(m.path, attr))
       throw sys::EInOutError(msg::Fmt(msg::kCannotOpen, m.path));
     entry_->Size = static_cast<int32_t>(size);
     entry_->Attr = attr & kStoredAttr;

@@ -47,11 +47,12 @@ TCustomPackLz::~TCustomPackLz() {
 // get it is an error; so is a path longer than the engine keeps.
 void TCustomPackLz::MakeStagingFile() {
   const plat::InterruptsHeld held;  // made and registered, or neither
-  const std::string temp = plat::Temp().Directory();
-  stagingDir_ = temp.empty() ? std::string() : plat::Temp().CreatePrivateDirectory(temp, "PCK");
+  const std::string temp = plat::TempFilesPort().Directory();
+  stagingDir_ =
+      temp.empty() ? std::string() : plat::TempFilesPort().CreatePrivateDirectory(temp, "PCK");
   if (stagingDir_.empty()) throw EPackException(msg::Fmt(msg::kNoStagingDirectory, temp));
   dirGuard_ = plat::RemoveOnInterrupt(stagingDir_, true);
-  tempFile_ = plat::Temp().CreateUnique(stagingDir_, "PCK");
+  tempFile_ = plat::TempFilesPort().CreateUnique(stagingDir_, "PCK");
   if (tempFile_.empty() || tempFile_.size() > kStagingPathMax) {
     const std::string message = tempFile_.empty() ? msg::Fmt(msg::kNoStagingFile, stagingDir_)
                                                   : msg::Fmt(msg::kStagingPathTooLong, tempFile_);
@@ -62,15 +63,16 @@ void TCustomPackLz::MakeStagingFile() {
 }
 
 void TCustomPackLz::RemoveStagingFile() {
-  if (!tempFile_.empty()) plat::Files().Delete(tempFile_);  // a missing file is fine
-  if (!stagingDir_.empty()) plat::Files().RemoveDirectory(stagingDir_);
+  if (!tempFile_.empty()) plat::FileSystemPort().Delete(tempFile_);  // a missing file is fine
+  if (!stagingDir_.empty()) plat::FileSystemPort().RemoveDirectory(stagingDir_);
   fileGuard_.Release();
   dirGuard_.Release();
 }
 
 std::unique_ptr<plat::File> TCustomPackLz::CreateStaging(plat::Access access) {
-  plat::Files().Delete(tempFile_);  // what a failed member left
-  return plat::Files().Open(tempFile_, access, plat::Share::None, plat::Disposition::CreatePrivate);
+  plat::FileSystemPort().Delete(tempFile_);  // what a failed member left
+  return plat::FileSystemPort().Open(tempFile_, access, plat::Share::None,
+                                     plat::Disposition::CreatePrivate);
 }
 
 void TCustomPackLz::CompressFile(const std::string& Source, const std::string& Dest) {
@@ -123,13 +125,14 @@ void TCustomPackLz::CloseSource() {
     MemberFile->Close();
     MemberFile.reset();
   }
-  plat::Files().Delete(tempFile_);
+  plat::FileSystemPort().Delete(tempFile_);
 }
 
 void TCustomPackLz::OpenTarget(const std::string& /*FileName*/) {
   MemberFile = CreateStaging(plat::Access::Write);
   if (!MemberFile)
-    throw sys::EInOutError(msg::Fmt(msg::kCannotCreate, tempFile_), plat::Files().FailureReason());
+    throw sys::EInOutError(msg::Fmt(msg::kCannotCreate, tempFile_),
+                           plat::FileSystemPort().FailureReason());
 }
 
 void TCustomPackLz::CloseTarget(const std::string& FileName) {
@@ -138,14 +141,14 @@ void TCustomPackLz::CloseTarget(const std::string& FileName) {
     io::CloseFile(*staging, tempFile_);
   }
   if (!RestoreMembers) {
-    plat::Files().Delete(tempFile_);
+    plat::FileSystemPort().Delete(tempFile_);
     return;
   }
   // The driver creates the target below Directory, making its directories, never
   // through a link; one that cannot be made shows up as the driver failing to create it.
   Restore(tempFile_, FileName, true);
   SetFileDateAttr(FileName, Entry().Time, Entry().Attr);
-  plat::Files().Delete(tempFile_);
+  plat::FileSystemPort().Delete(tempFile_);
 }
 
 }  // namespace pck

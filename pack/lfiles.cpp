@@ -107,7 +107,7 @@ void SetFileDateAttr(const std::string& FileName, int32_t Time, uint16_t Attr) {
                        plat::Disposition::OpenExisting, msg::kCannotOpen);
   file->SetDosTime(static_cast<uint32_t>(Time));  // a time the file cannot take is ignored
   io::CloseFile(*file, FileName);
-  plat::Files().SetAttributes(FileName, Attr);  // ignored when refused
+  plat::FileSystemPort().SetAttributes(FileName, Attr);  // ignored when refused
 }
 
 std::string DrivePart(const std::string& Path) {
@@ -124,10 +124,10 @@ std::string DrivePart(const std::string& Path) {
 }
 
 bool IsRemovableDrive(const std::string& Path, bool AllowCdrom) {
-  const std::string full = plat::Files().FullPath(Path);
+  const std::string full = plat::FileSystemPort().FullPath(Path);
   std::string root = DrivePart(full);
   if (root.empty()) root = full;  // no drive letters: the drive probe takes the absolute path
-  const plat::DriveType type = plat::DriveProbe().TypeOf(root);
+  const plat::DriveType type = plat::DrivesPort().TypeOf(root);
   return type == plat::DriveType::Removable || (type == plat::DriveType::CdRom && AllowCdrom);
 }
 
@@ -137,7 +137,7 @@ bool CreateDirectories(const std::string& Dir) {
   // Every trailing separator goes, so that each level of the recursion is shorter.
   while (!dir.empty() && IsSeparator(dir.back())) dir.pop_back();
   if (dir.size() < 3) return true;
-  plat::FileSystem& files = plat::Files();
+  plat::FileSystem& files = plat::FileSystemPort();
   if (files.DirectoryExists(dir)) return true;
   const std::string parent = ExtractFilePath(dir);
   if (parent == dir) return true;  // a root

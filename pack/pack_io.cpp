@@ -7,8 +7,9 @@ namespace pck::io {
 
 std::unique_ptr<plat::File> Open(const std::string& path, plat::Access access, plat::Share share,
                                  plat::Disposition disposition, const char* message) {
-  auto file = plat::Files().Open(path, access, share, disposition);
-  if (!file) throw sys::EInOutError(msg::Fmt(message, path), plat::Files().FailureReason());
+  auto file = plat::FileSystemPort().Open(path, access, share, disposition);
+  if (!file)
+    throw sys::EInOutError(msg::Fmt(message, path), plat::FileSystemPort().FailureReason());
   return file;
 }
 

@@ -33,8 +33,8 @@ void CloseFile(plat::File& file, const std::string& path);
 // instead of a system dialog, and restores the previous mode on every exit.
 class ErrorModeScope {
  public:
-  ErrorModeScope() : previous_(plat::ProcessErrorMode().Set(plat::kSemFailCriticalErrors)) {}
-  ~ErrorModeScope() { plat::ProcessErrorMode().Set(previous_); }
+  ErrorModeScope() : previous_(plat::ErrorModePort().Set(plat::kSemFailCriticalErrors)) {}
+  ~ErrorModeScope() { plat::ErrorModePort().Set(previous_); }
   ErrorModeScope(const ErrorModeScope&) = delete;
   ErrorModeScope& operator=(const ErrorModeScope&) = delete;
 

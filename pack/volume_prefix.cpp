@@ -29,8 +29,8 @@ std::vector<uint8_t> TVolumePrefix::Bytes() const {
 }
 
 std::optional<TVolumePrefix> ReadVolumePrefix(const std::string& path) {
-  auto file = plat::Files().Open(path, plat::Access::Read, plat::Share::ReadWrite,
-                                 plat::Disposition::OpenExisting);
+  auto file = plat::FileSystemPort().Open(path, plat::Access::Read, plat::Share::ReadWrite,
+                                          plat::Disposition::OpenExisting);
   uint8_t bytes[kPrefixSize] = {};
   if (!file || file->Read(bytes, kPrefixSize) != kPrefixSize) return std::nullopt;
   const TVolumePrefix prefix = TVolumePrefix::Parse(bytes);

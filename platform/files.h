@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ports.h"
+
 namespace plat {
 
 enum class Access { Read, Write, ReadWrite };
@@ -103,10 +105,6 @@ class FileSystem {
   // system") or one of the kReason texts; empty when nobody said.
   virtual std::string FailureReason() = 0;
 };
-
-// The process's file system. Tests may substitute their own.
-FileSystem& Files();
-void SetFiles(FileSystem* replacement);  // nullptr restores the platform's own
 
 // The platform's own adapter (Win32 or POSIX).
 FileSystem& NativeFiles();

@@ -1,5 +1,5 @@
-// A files port that passes every call on to another one (by default the port in use
-// when it was made) and installs itself as the process's files port while it lives.
+// A files port that passes every call on to the port that was in use when it was made.
+// Whoever wants it in use installs it (plat::ScopedPort).
 // Derived classes override only the calls they change: a sink for output nobody keeps,
 // a test double whose reads or writes fail.
 #pragma once
@@ -14,8 +14,7 @@ namespace plat {
 
 class ForwardingFiles : public FileSystem {
  public:
-  ForwardingFiles() : inner_(Files()) { SetFiles(this); }
-  ~ForwardingFiles() override { SetFiles(&inner_ == &NativeFiles() ? nullptr : &inner_); }
+  ForwardingFiles() : inner_(FileSystemPort()) {}
   ForwardingFiles(const ForwardingFiles&) = delete;
   ForwardingFiles& operator=(const ForwardingFiles&) = delete;
 

@@ -1,4 +1,4 @@
-// The current adapter of every port: the platform's own unless a test substituted one.
+// The adapter of every port in use: the platform's own unless a ScopedPort installed another.
 #include <chrono>
 #include <ctime>
 
@@ -22,41 +22,79 @@ SystemFolders& NativeFolders();
 Console& NativeConsole();
 
 namespace {
-FileSystem* g_files = nullptr;
-Drives* g_drives = nullptr;
-TempFiles* g_temp = nullptr;
-ErrorMode* g_errorMode = nullptr;
-Dialogs* g_dialogs = nullptr;
-Registry* g_registry = nullptr;
-DdeClient* g_dde = nullptr;
-Shell* g_shell = nullptr;
-SystemFolders* g_folders = nullptr;
-Console* g_console = nullptr;
+template <class Port>
+Port& NativeOf();
+template <>
+FileSystem& NativeOf<FileSystem>() {
+  return NativeFiles();
+}
+template <>
+Drives& NativeOf<Drives>() {
+  return NativeDrives();
+}
+template <>
+TempFiles& NativeOf<TempFiles>() {
+  return NativeTemp();
+}
+template <>
+ErrorMode& NativeOf<ErrorMode>() {
+  return NativeErrorMode();
+}
+template <>
+Dialogs& NativeOf<Dialogs>() {
+  return NativeDialogs();
+}
+template <>
+Console& NativeOf<Console>() {
+  return NativeConsole();
+}
+template <>
+Registry& NativeOf<Registry>() {
+  return NativeRegistry();
+}
+template <>
+DdeClient& NativeOf<DdeClient>() {
+  return NativeDde();
+}
+template <>
+Shell& NativeOf<Shell>() {
+  return NativeShell();
+}
+template <>
+SystemFolders& NativeOf<SystemFolders>() {
+  return NativeFolders();
+}
 }  // namespace
 
-FileSystem& Files() { return g_files ? *g_files : NativeFiles(); }
-void SetFiles(FileSystem* replacement) { g_files = replacement; }
-Drives& DriveProbe() { return g_drives ? *g_drives : NativeDrives(); }
-void SetDriveProbe(Drives* replacement) { g_drives = replacement; }
-TempFiles& Temp() { return g_temp ? *g_temp : NativeTemp(); }
-void SetTemp(TempFiles* replacement) { g_temp = replacement; }
-ErrorMode& ProcessErrorMode() { return g_errorMode ? *g_errorMode : NativeErrorMode(); }
-void SetProcessErrorMode(ErrorMode* replacement) { g_errorMode = replacement; }
-Dialogs& Ui() { return g_dialogs ? *g_dialogs : NativeDialogs(); }
-void SetUi(Dialogs* replacement) { g_dialogs = replacement; }
-Registry& Reg() { return g_registry ? *g_registry : NativeRegistry(); }
-void SetRegistry(Registry* replacement) { g_registry = replacement; }
-DdeClient& Dde() { return g_dde ? *g_dde : NativeDde(); }
-void SetDde(DdeClient* replacement) { g_dde = replacement; }
-Shell& ShellPort() { return g_shell ? *g_shell : NativeShell(); }
-void SetShell(Shell* replacement) { g_shell = replacement; }
-SystemFolders& Folders() { return g_folders ? *g_folders : NativeFolders(); }
-void SetFolders(SystemFolders* replacement) { g_folders = replacement; }
-Console& Terminal() { return g_console ? *g_console : NativeConsole(); }
-void SetTerminal(Console* replacement) { g_console = replacement; }
+template <class Port>
+Port*& port_detail::Installed() {
+  static Port* installed = nullptr;
+  return installed;
+}
+
+template <class Port>
+Port& CurrentPort() {
+  Port* installed = port_detail::Installed<Port>();
+  return installed ? *installed : NativeOf<Port>();
+}
+
+#define PLAT_PORT(Port)                           \
+  template Port*& port_detail::Installed<Port>(); \
+  template Port& CurrentPort<Port>();
+PLAT_PORT(FileSystem)
+PLAT_PORT(Drives)
+PLAT_PORT(TempFiles)
+PLAT_PORT(ErrorMode)
+PLAT_PORT(Dialogs)
+PLAT_PORT(Console)
+PLAT_PORT(Registry)
+PLAT_PORT(DdeClient)
+PLAT_PORT(Shell)
+PLAT_PORT(SystemFolders)
+#undef PLAT_PORT
 
 void ProcessMessages() {
-  Ui().ProcessMessages();
+  DialogsPort().ProcessMessages();
   ThrowIfInterrupted();
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ports.h"
+
 namespace plat {
 
 enum class RegRoot : uint8_t { ClassesRoot, CurrentUser, LocalMachine, Users, CurrentConfig };
@@ -50,8 +52,5 @@ class Registry {
   // as non-volatile keys. Null on failure.
   virtual std::unique_ptr<RegKey> Create(RegRoot root, const std::string& path) = 0;
 };
-
-Registry& Reg();
-void SetRegistry(Registry* replacement);  // nullptr restores the platform's own
 
 }  // namespace plat

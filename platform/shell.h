@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ports.h"
+
 namespace plat {
 
 // ---- DDE client ----------------------------------------------------------------------
@@ -57,12 +59,5 @@ class SystemFolders {
   virtual std::string WindowsDirectory() = 0;
   virtual std::string SystemDirectory() = 0;
 };
-
-DdeClient& Dde();
-void SetDde(DdeClient* replacement);
-Shell& ShellPort();
-void SetShell(Shell* replacement);
-SystemFolders& Folders();
-void SetFolders(SystemFolders* replacement);
 
 }  // namespace plat

@@ -1,12 +1,14 @@
 // The small ports besides files: drive types, temporary files, the process error mode,
-// message boxes and the window-message pump. Each has a platform adapter and may be
-// replaced by a test double.
+// message boxes and the window-message pump. Each has a platform adapter; another is
+// installed with plat::ScopedPort (ports.h).
 #pragma once
 
 #include <cstdint>
 #include <ctime>
 #include <optional>
 #include <string>
+
+#include "platform/ports.h"
 
 namespace plat {
 
@@ -82,17 +84,6 @@ class Console {
   // echoing it; nothing when standard input is not a terminal or the read fails.
   virtual std::optional<std::string> ReadSecret(const std::string& prompt) = 0;
 };
-
-Drives& DriveProbe();
-void SetDriveProbe(Drives* replacement);
-TempFiles& Temp();
-void SetTemp(TempFiles* replacement);
-ErrorMode& ProcessErrorMode();
-void SetProcessErrorMode(ErrorMode* replacement);
-Dialogs& Ui();
-void SetUi(Dialogs* replacement);
-Console& Terminal();
-void SetTerminal(Console* replacement);
 
 // Processes pending window messages through the current Dialogs port; raises
 // sys::EAbort once the run has been interrupted (see interrupt.h).

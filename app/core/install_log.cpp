@@ -12,8 +12,8 @@ namespace app {
 
 TInstallLog::TInstallLog(const std::string& path, Clock clock)
     : path_(path), clock_(std::move(clock)) {
-  file_ = plat::Files().Open(path, plat::Access::Write, plat::Share::Read,
-                             plat::Disposition::OpenAlways);
+  file_ = plat::FileSystemPort().Open(path, plat::Access::Write, plat::Share::Read,
+                                      plat::Disposition::OpenAlways);
   const int64_t size = file_ ? file_->Size() : -1;
   if (!file_ || size < 0 || !file_->Seek(size))
     throw sys::EInOutError("Cannot open the log file " + path);

@@ -19,7 +19,7 @@ std::string FullFolder(const std::string& folder) {
   const bool drive = folder.size() >= 3 && folder[1] == ':' && sys::IsSeparator(folder[2]);
   const bool network = folder.rfind("\\\\", 0) == 0;
   if (drive || network) return folder;
-  const std::string full = plat::Files().FullPath(folder);
+  const std::string full = plat::FileSystemPort().FullPath(folder);
   return full.empty() ? folder : full;
 }
 
@@ -57,7 +57,7 @@ bool StartUp(inst::TInstall& engine, TInstallScript& script, TSessionHost& host,
   bool proceed = true;
   if (inst::DatabaseEnginePresent()) {
     if (log) log->Write("a database engine is already installed: the installation is refused");
-    plat::Ui().Show(plat::DialogKind::Error, "", kRefusal, plat::Buttons::Ok);
+    plat::DialogsPort().Show(plat::DialogKind::Error, "", kRefusal, plat::Buttons::Ok);
     // The program ends; the rest of the start-up still runs.
     proceed = false;
   }
@@ -79,7 +79,7 @@ int RunInstallation(inst::TInstall& engine, TInstallLog* log) {
   } catch (const std::exception& e) {
     // A failure no operation caught (the staging file could not be made, say).
     if (log) log->Write(std::string("failure: ") + e.what());
-    plat::Ui().Show(plat::DialogKind::Error, "", e.what(), plat::Buttons::Ok);
+    plat::DialogsPort().Show(plat::DialogKind::Error, "", e.what(), plat::Buttons::Ok);
   }
   const int code = completed ? kExitCompleted : kExitCanceled;
   if (log)

@@ -65,11 +65,7 @@ const char* TypeName(plat::RegType type) {
 // ---- message boxes -------------------------------------------------------------------
 
 TRunDialogs::TRunDialogs(TInstallLog* log, bool silent, bool ignoreErrors)
-    : inner_(plat::Ui()), log_(log), silent_(silent), ignoreErrors_(ignoreErrors) {
-  plat::SetUi(this);
-}
-
-TRunDialogs::~TRunDialogs() { plat::SetUi(&inner_); }
+    : inner_(plat::DialogsPort()), log_(log), silent_(silent), ignoreErrors_(ignoreErrors) {}
 
 int TRunDialogs::SilentAnswer(plat::Buttons buttons, bool ignoreErrors) {
   switch (buttons) {
@@ -135,10 +131,7 @@ class TLoggingRegistry::Key : public plat::RegKey {
   std::string name_;
 };
 
-TLoggingRegistry::TLoggingRegistry(TInstallLog& log) : inner_(plat::Reg()), log_(log) {
-  plat::SetRegistry(this);
-}
-TLoggingRegistry::~TLoggingRegistry() { plat::SetRegistry(&inner_); }
+TLoggingRegistry::TLoggingRegistry(TInstallLog& log) : inner_(plat::RegistryPort()), log_(log) {}
 
 std::unique_ptr<plat::RegKey> TLoggingRegistry::Open(plat::RegRoot root, const std::string& path) {
   auto key = inner_.Open(root, path);
@@ -174,8 +167,7 @@ class TLoggingDde::Conversation : public plat::DdeConversation {
   TInstallLog& log_;
 };
 
-TLoggingDde::TLoggingDde(TInstallLog& log) : inner_(plat::Dde()), log_(log) { plat::SetDde(this); }
-TLoggingDde::~TLoggingDde() { plat::SetDde(&inner_); }
+TLoggingDde::TLoggingDde(TInstallLog& log) : inner_(plat::DdeClientPort()), log_(log) {}
 
 std::unique_ptr<plat::DdeConversation> TLoggingDde::Connect(const std::string& service,
                                                             const std::string& topic) {

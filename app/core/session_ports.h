@@ -20,7 +20,6 @@ class TRunDialogs : public plat::Dialogs {
  public:
   // `log` may be null. Silent: nothing is shown, every box gets SilentAnswer.
   TRunDialogs(TInstallLog* log, bool silent, bool ignoreErrors);
-  ~TRunDialogs() override;
   TRunDialogs(const TRunDialogs&) = delete;
   TRunDialogs& operator=(const TRunDialogs&) = delete;
 
@@ -42,7 +41,6 @@ class TRunDialogs : public plat::Dialogs {
 class TLoggingRegistry : public plat::Registry {
  public:
   explicit TLoggingRegistry(TInstallLog& log);
-  ~TLoggingRegistry() override;
   TLoggingRegistry(const TLoggingRegistry&) = delete;
   TLoggingRegistry& operator=(const TLoggingRegistry&) = delete;
 
@@ -58,7 +56,6 @@ class TLoggingRegistry : public plat::Registry {
 class TLoggingDde : public plat::DdeClient {
  public:
   explicit TLoggingDde(TInstallLog& log);
-  ~TLoggingDde() override;
   TLoggingDde(const TLoggingDde&) = delete;
   TLoggingDde& operator=(const TLoggingDde&) = delete;
 

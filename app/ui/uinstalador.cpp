@@ -1,6 +1,7 @@
 #include "app/ui/uinstalador.h"
 
 #include <exception>
+#include <optional>
 
 #include "app/core/install_log.h"
 #include "app/core/session_ports.h"
@@ -293,7 +294,7 @@ LRESULT TFrmInstala::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
 namespace {
 
 void ShowError(const std::string& text) {
-  plat::Ui().Show(plat::DialogKind::Error, "", text, plat::Buttons::Ok);
+  plat::DialogsPort().Show(plat::DialogKind::Error, "", text, plat::Buttons::Ok);
 }
 
 // The windowed program after the command line was read.
@@ -335,23 +336,28 @@ int RunInstaller(HINSTANCE instance, int cmdShow, const std::vector<std::string>
     }
   }
   TRunDialogs dialogs(log.get(), options.Silent, options.IgnoreErrors);
+  const plat::ScopedPort<plat::Dialogs> useDialogs(dialogs);
   if (!options.Unknown.empty()) {
     if (!options.Silent) ShowError(UnknownOptionMessage(options.Unknown));
     return kExitUsage;
   }
   if (options.Help) {
     if (!options.Silent)
-      plat::Ui().Show(plat::DialogKind::Information, "", kOptionsHelp, plat::Buttons::Ok);
+      plat::DialogsPort().Show(plat::DialogKind::Information, "", kOptionsHelp, plat::Buttons::Ok);
     return kExitCompleted;
   }
   std::unique_ptr<TLoggingRegistry> registry;
   std::unique_ptr<TLoggingDde> dde;
+  std::optional<plat::ScopedPort<plat::Registry>> useRegistry;
+  std::optional<plat::ScopedPort<plat::DdeClient>> useDde;
   if (log) {
     std::string line = "command line:";
     for (const std::string& a : args) line += " " + a;
     log->Write(line);
     registry = std::make_unique<TLoggingRegistry>(*log);
     dde = std::make_unique<TLoggingDde>(*log);
+    useRegistry.emplace(*registry);
+    useDde.emplace(*dde);
   }
   if (options.Silent) return RunSilent(options, log.get());
   return RunWindow(instance, cmdShow, options, log.get());

@@ -68,28 +68,32 @@ TEST_F(LoggedPorts, MessageBoxesWithTheirAnswersAndWhoGaveThem) {
   dialogs_.Answer(plat::kIdRetry);
   {
     app::TRunDialogs shown(log_.get(), false, false);
-    EXPECT_EQ(
-        plat::Ui().Show(plat::DialogKind::Error, "", "Disk full", plat::Buttons::AbortRetryIgnore),
-        plat::kIdRetry);
+    const plat::ScopedPort<plat::Dialogs> use(shown);
+    EXPECT_EQ(plat::DialogsPort().Show(plat::DialogKind::Error, "", "Disk full",
+                                       plat::Buttons::AbortRetryIgnore),
+              plat::kIdRetry);
   }
   {
     app::TRunDialogs silent(log_.get(), true, true);
-    EXPECT_EQ(
-        plat::Ui().Show(plat::DialogKind::Error, "", "Disk full", plat::Buttons::AbortRetryIgnore),
-        plat::kIdIgnore);
+    const plat::ScopedPort<plat::Dialogs> use(silent);
+    EXPECT_EQ(plat::DialogsPort().Show(plat::DialogKind::Error, "", "Disk full",
+                                       plat::Buttons::AbortRetryIgnore),
+              plat::kIdIgnore);
   }
   EXPECT_EQ(dialogs_.shown.size(), 1u);  // the silent one was never shown
   EXPECT_EQ(Log(),
             "@ message (Error): Disk full -> Retry (by the user)\r\n"
             "@ message (Error): Disk full -> Ignore (by /S)\r\n");
   // The port in use before is back.
-  EXPECT_EQ(&plat::Ui(), &dialogs_);
+  EXPECT_EQ(&plat::DialogsPort(), &dialogs_);
 }
 
 TEST_F(LoggedPorts, RegistryValuesAndProgramManagerCommands) {
   {
     app::TLoggingRegistry registry(*log_);
     app::TLoggingDde dde(*log_);
+    const plat::ScopedPort<plat::Registry> useRegistry(registry);
+    const plat::ScopedPort<plat::DdeClient> useDde(dde);
     inst::TInstallItem& item = AddItem();
     item.WriteRegString(plat::RegRoot::LocalMachine, "SOFTWARE\\A", "Name", "text");
     item.WriteRegValue(plat::RegRoot::LocalMachine, "SOFTWARE\\A", "Count", int32_t{258});

@@ -11,6 +11,7 @@
 #include "app/core/session.h"
 #include "app/core/session_ports.h"
 #include "install/install_test_util.h"
+#include "support/no_temp_files.h"
 #include "support/test_files.h"
 #include "test_medium.h"
 
@@ -51,6 +52,9 @@ class SilentRun : public installtest::EngineTest {
     app::TRunDialogs dialogs(&log, options.Silent, options.IgnoreErrors);
     app::TLoggingRegistry registry(log);
     app::TLoggingDde dde(log);
+    const plat::ScopedPort<plat::Dialogs> useDialogs(dialogs);
+    const plat::ScopedPort<plat::Registry> useRegistry(registry);
+    const plat::ScopedPort<plat::DdeClient> useDde(dde);
     return app::RunSilent(options, &log);
   }
   static std::string Log() {
@@ -170,18 +174,8 @@ TEST_F(SilentRun, ARelativeFolderIsTakenFromTheCurrentFolder) {
   EXPECT_EQ(log.find("application folder: APPS"), std::string::npos);
 }
 
-// A temporary-files service that cannot make any file.
-class NoTempFiles : public plat::TempFiles {
- public:
-  NoTempFiles() { plat::SetTemp(this); }
-  ~NoTempFiles() override { plat::SetTemp(nullptr); }
-  std::string Directory() override { return "/nowhere/"; }
-  std::string CreateUnique(const std::string&, const std::string&) override { return {}; }
-  std::string CreatePrivateDirectory(const std::string&, const std::string&) override { return {}; }
-};
-
 TEST_F(SilentRun, AFailureNoOperationCatchesFailsTheRun) {
-  NoTempFiles temp;  // the package engine cannot make its staging file
+  testing_support::NoTempFiles temp;  // the package engine cannot make its staging file
   EXPECT_EQ(Run({"/S"}), app::kExitCanceled);
   EXPECT_TRUE(Logged("failure: Cannot create a staging"));
   EXPECT_TRUE(Logged("result: installation canceled (exit code 1)"));

@@ -36,7 +36,7 @@ TEST_F(DriverTest, MissingOrReadOnlyInputCannotBeSized) {
   EXPECT_FALSE(PathExists(Path("out.lz")));
 
   WriteFileBytes(Path("ro.dat"), SampleText(100));
-  ASSERT_TRUE(plat::Files().SetAttributes(Path("ro.dat"), plat::kAttrReadOnly));
+  ASSERT_TRUE(plat::FileSystemPort().SetAttributes(Path("ro.dat"), plat::kAttrReadOnly));
   driver.InputFile = Path("ro.dat");
   EXPECT_EQ(FailureOf([&] { driver.Compress(); }),
             "Lzrw1 : Cannot obtain size of " + Path("ro.dat"));
@@ -46,8 +46,9 @@ TEST_F(DriverTest, MissingOrReadOnlyInputCannotBeSized) {
 TEST_F(DriverTest, InputHeldOpenBySomeoneElseIsNotFound) {
   WriteFileBytes(Path("held.dat"), SampleText(100));
   // Held with full sharing: the size probe works, the exclusive open does not.
-  auto holder = plat::Files().Open(Path("held.dat"), plat::Access::ReadWrite,
-                                   plat::Share::ReadWrite, plat::Disposition::OpenExisting);
+  auto holder =
+      plat::FileSystemPort().Open(Path("held.dat"), plat::Access::ReadWrite, plat::Share::ReadWrite,
+                                  plat::Disposition::OpenExisting);
   ASSERT_TRUE(holder);
   driver.InputFile = Path("held.dat");
   driver.OutputFile = Path("out.lz");

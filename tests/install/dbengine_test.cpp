@@ -31,6 +31,7 @@ class EnginePresence : public ::testing::Test {
   MemoryRegistry registry_;
   ScratchDir dir_;
   ProbeLog files_;
+  plat::ScopedPort<plat::FileSystem> useFiles_{files_};
   const std::string key_ = "SOFTWARE\\Ondrel\\Database Engine";
 
   // The scratch folder as the installer writes folders, `\` separated, no final `\`.

@@ -23,8 +23,7 @@ using testing_support::WriteFileBytes;
 // Counts the staging folders made, that is the compressed package engines created.
 class CountingTemp : public plat::TempFiles {
  public:
-  CountingTemp() : native_(plat::Temp()) { plat::SetTemp(this); }
-  ~CountingTemp() override { plat::SetTemp(nullptr); }
+  CountingTemp() : native_(plat::TempFilesPort()) {}
   std::string Directory() override { return native_.Directory(); }
   std::string CreateUnique(const std::string& dir, const std::string& prefix) override {
     return native_.CreateUnique(dir, prefix);
@@ -38,6 +37,7 @@ class CountingTemp : public plat::TempFiles {
 
  private:
   plat::TempFiles& native_;
+  plat::ScopedPort<plat::TempFiles> installed_{*this};
 };
 
 class Unpack : public EngineTest {

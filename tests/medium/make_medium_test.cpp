@@ -176,7 +176,7 @@ TEST_F(MakeMedium, WritesTwoDisksWithInstallAndTheSixPackages) {
   EXPECT_EQ(Entries(medium + "/DISK2"), (std::vector<std::string>{"APP.PCK", "DBSQL32.PCK"}));
   EXPECT_EQ(ReadFileBytes(medium + "/DISK1/Install.exe"), ReadFileBytes(installExe));
   uint32_t time = 0;
-  ASSERT_TRUE(plat::Files().GetDosTime(medium + "/DISK1/Install.exe", time));
+  ASSERT_TRUE(plat::FileSystemPort().GetDosTime(medium + "/DISK1/Install.exe", time));
   EXPECT_EQ(time, kMediumTime);
   // Nothing of the run is left beside the medium.
   EXPECT_EQ(Entries(dir.Path()).size(), 4u) << "medium, two stand-ins and the log only";
@@ -208,7 +208,7 @@ TEST_F(MakeMedium, EveryPackageHoldsItsMembersAndExtractsThemByteForByte) {
       ASSERT_TRUE(PathExists(path)) << member;
       EXPECT_EQ(ReadFileBytes(path), Expected(p, member)) << member;
       uint32_t time = 0;
-      ASSERT_TRUE(plat::Files().GetDosTime(path, time)) << member;
+      ASSERT_TRUE(plat::FileSystemPort().GetDosTime(path, time)) << member;
       EXPECT_EQ(time, kMediumTime) << member;
     }
   }

@@ -31,8 +31,6 @@ class ExtractTest : public ::testing::Test {
 
 class RecordingErrorMode : public plat::ErrorMode {
  public:
-  RecordingErrorMode() { plat::SetProcessErrorMode(this); }
-  ~RecordingErrorMode() override { plat::SetProcessErrorMode(nullptr); }
   uint32_t Set(uint32_t mode) override {
     sets.push_back(mode);
     std::swap(mode, current);
@@ -40,6 +38,9 @@ class RecordingErrorMode : public plat::ErrorMode {
   }
   uint32_t current = 0x8000;
   std::vector<uint32_t> sets;
+
+ private:
+  plat::ScopedPort<plat::ErrorMode> installed_{*this};
 };
 
 }  // namespace
@@ -129,8 +130,8 @@ TEST_F(ExtractTest, CancelOnTheFirstEntryExtractsNothingAndClosesThePackage) {
   EXPECT_EQ(pack.log.back(), "Progress A.TXT 70");  // 42 of 60 bytes
   EXPECT_FALSE(testing_support::PathExists(dir / "out"));
   // Closed: an exclusive open succeeds.
-  EXPECT_NE(plat::Files().Open(dir / "P.PCK", plat::Access::ReadWrite, plat::Share::None,
-                               plat::Disposition::OpenExisting),
+  EXPECT_NE(plat::FileSystemPort().Open(dir / "P.PCK", plat::Access::ReadWrite, plat::Share::None,
+                                        plat::Disposition::OpenExisting),
             nullptr);
 }
 
@@ -170,8 +171,8 @@ TEST_F(ExtractTest, PackageAtOffsetAndFinishedAttributes) {
   ASSERT_TRUE(pack.Extract()) << pack.LastError();
   uint32_t time = 0;
   uint16_t attr = 0;
-  ASSERT_TRUE(plat::Files().GetDosTime(dir / "out/R.TXT", time));
-  ASSERT_TRUE(plat::Files().GetAttributes(dir / "out/R.TXT", attr));
+  ASSERT_TRUE(plat::FileSystemPort().GetDosTime(dir / "out/R.TXT", time));
+  ASSERT_TRUE(plat::FileSystemPort().GetAttributes(dir / "out/R.TXT", attr));
   EXPECT_EQ(time, 0x2A5B6C21u);
   EXPECT_TRUE(attr & plat::kAttrReadOnly);
 }

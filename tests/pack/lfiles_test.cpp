@@ -67,8 +67,8 @@ TEST(SetFileDateAttr, SetsTimeThenAttributesAndNamesAMissingFile) {
   SetFileDateAttr(f, static_cast<int32_t>(dos), plat::kAttrReadOnly | plat::kAttrArchive);
   uint32_t got = 0;
   uint16_t attr = 0;
-  ASSERT_TRUE(plat::Files().GetDosTime(f, got));
-  ASSERT_TRUE(plat::Files().GetAttributes(f, attr));
+  ASSERT_TRUE(plat::FileSystemPort().GetDosTime(f, got));
+  ASSERT_TRUE(plat::FileSystemPort().GetAttributes(f, attr));
   EXPECT_EQ(got, dos);
   EXPECT_TRUE(attr & plat::kAttrReadOnly);
   try {
@@ -99,14 +99,14 @@ TEST(IsRemovableDrive, AsksTheProbeAboutTheDrivePart) {
 #ifdef _WIN32
   EXPECT_EQ(drives.queried.back(), "C:");
 #else
-  EXPECT_EQ(drives.queried.back(), plat::Files().FullPath(fixed));  // no drive letters
+  EXPECT_EQ(drives.queried.back(), plat::FileSystemPort().FullPath(fixed));  // no drive letters
 #endif
 }
 
 TEST(CreateDirectories, CreatesTheChainAndRefusesEmptyText) {
   ScratchDir dir;
   EXPECT_TRUE(CreateDirectories(dir / "A\\B/C\\"));
-  EXPECT_TRUE(plat::Files().DirectoryExists(dir / "A\\B\\C"));
+  EXPECT_TRUE(plat::FileSystemPort().DirectoryExists(dir / "A\\B\\C"));
   EXPECT_TRUE(CreateDirectories(dir / "A\\B"));  // already there
   EXPECT_TRUE(CreateDirectories("C:"));
   EXPECT_TRUE(CreateDirectories("\\"));

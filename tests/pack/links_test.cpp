@@ -66,8 +66,9 @@ class LinksTest : public ::testing::TestWithParam<bool> {
     for (const std::string& name : Listing(dir / "outside")) {
       const std::string path = dir / ("outside/" + name);
       uint16_t attr = 0;
-      plat::Files().GetAttributes(path, attr);
-      const Bytes bytes = plat::Files().DirectoryExists(path) ? Bytes{} : ReadFileBytes(path);
+      plat::FileSystemPort().GetAttributes(path, attr);
+      const Bytes bytes =
+          plat::FileSystemPort().DirectoryExists(path) ? Bytes{} : ReadFileBytes(path);
       seen[name] = std::string(bytes.begin(), bytes.end()) +
                    ((attr & plat::kAttrReadOnly) ? " (read-only)" : "");
     }

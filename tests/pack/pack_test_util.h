@@ -84,8 +84,8 @@ inline Bytes Compressed(const Bytes& content, lz::TCompressMode mode,
   driver.CompressMode = mode;
   driver.Compress();
   Bytes packed = testing_support::ReadFileBytes(dir / "packed.tmp");
-  plat::Files().Delete(dir / "plain.tmp");
-  plat::Files().Delete(dir / "packed.tmp");
+  plat::FileSystemPort().Delete(dir / "plain.tmp");
+  plat::FileSystemPort().Delete(dir / "packed.tmp");
   return packed;
 }
 

@@ -15,9 +15,12 @@
 #include "pack_test_util.h"
 #include "platform/files.h"
 #include "platform/system.h"
+#include "support/no_temp_files.h"
 #include "support/test_files.h"
 
 namespace {
+
+using testing_support::NoTempFiles;
 
 using packtest::Compressed;
 using testing_support::Bytes;
@@ -40,7 +43,7 @@ std::string BaseName(const std::string& path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-bool Exists(const std::string& path) { return plat::Files().FileExists(path); }
+bool Exists(const std::string& path) { return plat::FileSystemPort().FileExists(path); }
 
 void PutLe(Bytes& out, uint64_t value, int size) {
   for (int i = 0; i < size; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
@@ -103,7 +106,8 @@ TEST_F(PackLzTest, StagingFileIsMadeAtConstructionAndDeletedAtDestruction) {
   auto second = std::make_unique<pck::TPackLz>(nullptr);
   const std::string staging = first->TempFile();
   EXPECT_EQ(BaseName(staging).rfind("PCK", 0), 0u) << staging;
-  EXPECT_EQ(EnginePath(staging).rfind(EnginePath(plat::Temp().Directory()), 0), 0u) << staging;
+  EXPECT_EQ(EnginePath(staging).rfind(EnginePath(plat::TempFilesPort().Directory()), 0), 0u)
+      << staging;
   EXPECT_NE(staging, second->TempFile());
   ASSERT_TRUE(Exists(staging));
   EXPECT_TRUE(ReadFileBytes(staging).empty());
@@ -113,15 +117,6 @@ TEST_F(PackLzTest, StagingFileIsMadeAtConstructionAndDeletedAtDestruction) {
   EXPECT_FALSE(Exists(staging));
   EXPECT_TRUE(Exists(second->TempFile())) << "each engine deletes only its own staging file";
 }
-
-class NoTempFiles : public plat::TempFiles {
- public:
-  NoTempFiles() { plat::SetTemp(this); }
-  ~NoTempFiles() override { plat::SetTemp(nullptr); }
-  std::string Directory() override { return "/nonexistent/temp/"; }
-  std::string CreateUnique(const std::string&, const std::string&) override { return {}; }
-  std::string CreatePrivateDirectory(const std::string&, const std::string&) override { return {}; }
-};
 
 TEST_F(PackLzTest, NoStagingFileFailsConstructionNamingTheTempDirectory) {
   NoTempFiles noTemp;
@@ -159,13 +154,13 @@ TEST_F(PackLzTest, ExtractRestoresBytesTimeAndReadOnlyAttribute) {
   EXPECT_TRUE(ReadFileBytes(dir / "out/EMPTY.DAT").empty());
   for (const char* name : {"TEXT.TXT", "NOISE.BIN", "EMPTY.DAT"}) {
     uint32_t time = 0;
-    ASSERT_TRUE(plat::Files().GetDosTime(dir / "out/" + name, time)) << name;
+    ASSERT_TRUE(plat::FileSystemPort().GetDosTime(dir / "out/" + name, time)) << name;
     EXPECT_EQ(time, static_cast<uint32_t>(kTime)) << name;
   }
   uint16_t attr = 0;
-  ASSERT_TRUE(plat::Files().GetAttributes(dir / "out/NOISE.BIN", attr));
+  ASSERT_TRUE(plat::FileSystemPort().GetAttributes(dir / "out/NOISE.BIN", attr));
   EXPECT_TRUE(attr & plat::kAttrReadOnly);
-  ASSERT_TRUE(plat::Files().GetAttributes(dir / "out/TEXT.TXT", attr));
+  ASSERT_TRUE(plat::FileSystemPort().GetAttributes(dir / "out/TEXT.TXT", attr));
   EXPECT_FALSE(attr & plat::kAttrReadOnly);
 
   // The staging file is gone after the last member; destruction has nothing to delete.
@@ -215,10 +210,10 @@ TEST_F(PackLzTest, TargetDirectoriesAreCreatedWhenTheMemberIsClosed) {
   auto pack = Reader(Package({{"A\\B\\C.TXT", Compressed(content, lz::TCompressMode::Fast, dir)}}));
   bool existedAtOpen = true, existedAtClose = false;
   pack->OnOpen = [&](sys::TObject*, std::string&) {
-    existedAtOpen = plat::Files().DirectoryExists(dir / "out/A/B");
+    existedAtOpen = plat::FileSystemPort().DirectoryExists(dir / "out/A/B");
   };
   pack->OnClose = [&](sys::TObject*, std::string&) {
-    existedAtClose = plat::Files().DirectoryExists(dir / "out/A/B");
+    existedAtClose = plat::FileSystemPort().DirectoryExists(dir / "out/A/B");
   };
   ASSERT_TRUE(pack->Extract()) << pack->LastError();
   EXPECT_FALSE(existedAtOpen);
@@ -240,9 +235,9 @@ TEST_F(PackLzTest, OnOpenRenamesTheTargetForRestoreTimeAndAttributes) {
   EXPECT_EQ(ReadFileBytes(dir / "elsewhere/RENAMED.TXT"), content);
   uint32_t time = 0;
   uint16_t attr = 0;
-  ASSERT_TRUE(plat::Files().GetDosTime(renamed, time));
+  ASSERT_TRUE(plat::FileSystemPort().GetDosTime(renamed, time));
   EXPECT_EQ(time, static_cast<uint32_t>(kTime));
-  ASSERT_TRUE(plat::Files().GetAttributes(renamed, attr));
+  ASSERT_TRUE(plat::FileSystemPort().GetAttributes(renamed, attr));
   EXPECT_TRUE(attr & plat::kAttrReadOnly);
 }
 
@@ -276,7 +271,7 @@ TEST_P(PackLzRoundTrip, WrittenPackageExtractsToTheSameFiles) {
       {"SMALL.TXT", testing_support::SampleText(10, 13)},
       {"EMPTY.DAT", {}},
   };
-  plat::Files().CreateDirectory(dir / "src");
+  plat::FileSystemPort().CreateDirectory(dir / "src");
   for (const auto& [name, data] : files) {
     WriteFileBytes(dir / "src/" + name, data);
     pck::SetFileDateAttr(EnginePath(dir / "src/" + name), kTime, plat::kAttrArchive);
@@ -322,9 +317,9 @@ TEST_P(PackLzRoundTrip, WrittenPackageExtractsToTheSameFiles) {
       if (BaseName(EnginePath(entry)) == name) stored = entry;
     const std::string target = pck::CombinePath(EnginePath(dir / "out"), stored);
     ASSERT_TRUE(Exists(target)) << target;
-    EXPECT_EQ(ReadFileBytes(plat::Files().FullPath(target)), data) << name;
+    EXPECT_EQ(ReadFileBytes(plat::FileSystemPort().FullPath(target)), data) << name;
     uint32_t time = 0;
-    ASSERT_TRUE(plat::Files().GetDosTime(target, time));
+    ASSERT_TRUE(plat::FileSystemPort().GetDosTime(target, time));
     EXPECT_EQ(time, static_cast<uint32_t>(kTime)) << name;
   }
   EXPECT_FALSE(Exists(reader.TempFile()));

@@ -42,10 +42,7 @@ class StagingTest : public ::testing::Test {
 // A temporary-files port whose directory is a given one.
 class TempIn : public plat::TempFiles {
  public:
-  explicit TempIn(std::string dir) : dir_(std::move(dir)), inner_(plat::Temp()) {
-    plat::SetTemp(this);
-  }
-  ~TempIn() override { plat::SetTemp(nullptr); }
+  explicit TempIn(std::string dir) : dir_(std::move(dir)), inner_(plat::TempFilesPort()) {}
   std::string Directory() override { return dir_; }
   std::string CreateUnique(const std::string& d, const std::string& p) override {
     return inner_.CreateUnique(d, p);
@@ -57,6 +54,7 @@ class TempIn : public plat::TempFiles {
  private:
   std::string dir_;
   plat::TempFiles& inner_;
+  plat::ScopedPort<plat::TempFiles> installed_{*this};
 };
 
 }  // namespace
@@ -88,7 +86,7 @@ TEST_F(StagingTest, LivesInADirectoryOfItsOwnThatGoesWithTheEngine) {
   }
 #endif
   pack.reset();
-  EXPECT_FALSE(plat::Files().DirectoryExists(own));
+  EXPECT_FALSE(plat::FileSystemPort().DirectoryExists(own));
   EXPECT_EQ(Listing(dir.Path()),
             (std::vector<std::string>{"P.PCK", "out", "out/A.TXT", "out/B.TXT"}));
 }
@@ -114,7 +112,7 @@ TEST_F(StagingTest, APathTooLongToKeepFailsInsteadOfBeingCut) {
   std::string deep = dir.Path();
   while (deep.size() < 240) {
     deep += std::string(std::min<std::size_t>(40, 240 - deep.size()), 'd');
-    ASSERT_TRUE(plat::Files().CreateDirectory(deep));
+    ASSERT_TRUE(plat::FileSystemPort().CreateDirectory(deep));
     deep += deep.find('\\') != std::string::npos ? '\\' : '/';
   }
   TempIn temp(deep);

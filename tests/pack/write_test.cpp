@@ -57,7 +57,7 @@ TEST_F(WriteTest, PathOptionChoosesTheStoredName) {
   EXPECT_EQ(StoredNames(), (Names{"SUB\\A.TXT", "SUB\\B.DAT", "TOP.TXT"}));
   writer.PathOption = pck::TPathOption::poFullPath;
   ASSERT_TRUE(writer.WritePackage()) << writer.LastError();
-  std::string full = Backslashed(plat::Files().FullPath(dir / "src/TOP.TXT"));
+  std::string full = Backslashed(plat::FileSystemPort().FullPath(dir / "src/TOP.TXT"));
   if (full.size() > 1 && full[1] == ':') full.erase(0, 2);
   EXPECT_EQ(StoredNames().back(), full);
   EXPECT_EQ(full.front(), '\\');
@@ -81,8 +81,8 @@ TEST_F(WriteTest, RoundTripKeepsDataTimeAndAttributes) {
   EXPECT_EQ(ReadFileBytes(dir / "out/SUB/A.TXT"), SampleText(20000));
   uint32_t time = 0;
   uint16_t attr = 0;
-  ASSERT_TRUE(plat::Files().GetDosTime(dir / "out/SUB/B.DAT", time));
-  ASSERT_TRUE(plat::Files().GetAttributes(dir / "out/SUB/B.DAT", attr));
+  ASSERT_TRUE(plat::FileSystemPort().GetDosTime(dir / "out/SUB/B.DAT", time));
+  ASSERT_TRUE(plat::FileSystemPort().GetAttributes(dir / "out/SUB/B.DAT", attr));
   EXPECT_EQ(time, dos);
   EXPECT_TRUE(attr & plat::kAttrReadOnly);
 }

@@ -63,8 +63,8 @@ std::thread Answer(const char* title, int press, SeenBox& seen) {
 TEST(PlatformDialogs, MessageBoxShowsTheButtonSetAndReturnsTheAnswer) {
   SeenBox seen;
   std::thread helper = Answer("Disk error", plat::kIdRetry, seen);
-  const int answer = plat::Ui().Show(plat::DialogKind::Error, "Disk error",
-                                     "Cannot read A:", plat::Buttons::AbortRetryIgnore);
+  const int answer = plat::DialogsPort().Show(plat::DialogKind::Error, "Disk error",
+                                              "Cannot read A:", plat::Buttons::AbortRetryIgnore);
   helper.join();
   ASSERT_TRUE(seen.found);
   EXPECT_EQ(answer, plat::kIdRetry);
@@ -106,7 +106,7 @@ TEST(PlatformDialogs, EmptyCaptionTakesTheKindsTitle) {
   for (const auto& c : cases) {
     SeenBox seen;
     std::thread helper = Answer(c.title, c.press, seen);
-    const int answer = plat::Ui().Show(c.kind, "", "Question", c.buttons);
+    const int answer = plat::DialogsPort().Show(c.kind, "", "Question", c.buttons);
     helper.join();
     ASSERT_TRUE(seen.found) << c.title;
     EXPECT_EQ(answer, c.press) << c.title;
@@ -134,7 +134,8 @@ ButtonRow ShowAndMeasure(const char* title, plat::Buttons buttons) {
     ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(plat::kIdAbort, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(box, plat::kIdAbort)));
   });
-  EXPECT_EQ(plat::Ui().Show(plat::DialogKind::Error, title, "Failed", buttons), plat::kIdAbort);
+  EXPECT_EQ(plat::DialogsPort().Show(plat::DialogKind::Error, title, "Failed", buttons),
+            plat::kIdAbort);
   helper.join();
   return row;
 }
@@ -181,16 +182,16 @@ class PlatformMessagePump : public ::testing::Test {
 TEST_F(PlatformMessagePump, DeliversPendingMessages) {
   for (int i = 1; i <= 3; ++i) ASSERT_TRUE(::PostMessageA(window_, WM_APP, i, 0));
   EXPECT_EQ(g_delivered, 0);
-  plat::Ui().ProcessMessages();
+  plat::DialogsPort().ProcessMessages();
   EXPECT_EQ(g_delivered, 6);
-  plat::Ui().ProcessMessages();  // nothing pending: returns at once
+  plat::DialogsPort().ProcessMessages();  // nothing pending: returns at once
   EXPECT_EQ(g_delivered, 6);
 }
 
 TEST_F(PlatformMessagePump, LeavesAQuitRequestForTheMessageLoop) {
   ::PostQuitMessage(5);
   ASSERT_TRUE(::PostMessageA(window_, WM_APP, 1, 0));
-  plat::Ui().ProcessMessages();
+  plat::DialogsPort().ProcessMessages();
   EXPECT_EQ(g_delivered, 1);
   MSG msg;
   ASSERT_TRUE(::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));

@@ -20,14 +20,14 @@ std::string Upper(std::string s) {
 using PlatformTemp = PortTest;
 
 TEST_F(PlatformTemp, DirectoryExistsAndEndsWithSeparator) {
-  const std::string dir = plat::Temp().Directory();
+  const std::string dir = plat::TempFilesPort().Directory();
   ASSERT_FALSE(dir.empty());
   EXPECT_EQ(dir.back(), kSep);
   EXPECT_TRUE(fs_.DirectoryExists(dir));
 }
 
 TEST_F(PlatformTemp, CreateUniqueMakesDistinctEmptyFilesWithThePrefix) {
-  auto& temp = plat::Temp();
+  auto& temp = plat::TempFilesPort();
   const std::string first = temp.CreateUnique(dir_.Path(), "PCK");
   const std::string second = temp.CreateUnique(dir_.Path(), "PCK");
   ASSERT_FALSE(first.empty());
@@ -50,18 +50,18 @@ TEST_F(PlatformTemp, CreateUniqueMakesDistinctEmptyFilesWithThePrefix) {
 }
 
 TEST_F(PlatformTemp, CreateUniqueFailsInAMissingDirectory) {
-  EXPECT_EQ(plat::Temp().CreateUnique(At("missing") + kSep, "PCK"), "");
+  EXPECT_EQ(plat::TempFilesPort().CreateUnique(At("missing") + kSep, "PCK"), "");
 }
 
 TEST(PlatformErrorMode, SetReturnsThePreviousMode) {
-  auto& mode = plat::ProcessErrorMode();
+  auto& mode = plat::ErrorModePort();
   const uint32_t original = mode.Set(plat::kSemFailCriticalErrors);
   EXPECT_EQ(mode.Set(original), plat::kSemFailCriticalErrors);
   EXPECT_EQ(mode.Set(original), original);
 }
 
 TEST(PlatformDrives, TypesOfKnownDrives) {
-  auto& drives = plat::DriveProbe();
+  auto& drives = plat::DrivesPort();
 #ifdef _WIN32
   // The test prefix maps A: as a floppy drive.
   EXPECT_EQ(drives.TypeOf("A:"), plat::DriveType::Removable);

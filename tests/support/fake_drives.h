@@ -14,8 +14,7 @@ namespace testing_support {
 
 class FakeDrives : public plat::Drives {
  public:
-  FakeDrives() { plat::SetDriveProbe(this); }
-  ~FakeDrives() override { plat::SetDriveProbe(nullptr); }
+  FakeDrives() = default;
   FakeDrives(const FakeDrives&) = delete;
   FakeDrives& operator=(const FakeDrives&) = delete;
 
@@ -35,6 +34,7 @@ class FakeDrives : public plat::Drives {
 
  private:
   std::vector<std::pair<std::string, plat::DriveType>> rules_;
+  plat::ScopedPort<plat::Drives> installed_{*this};
 };
 
 }  // namespace testing_support

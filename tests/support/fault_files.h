@@ -28,6 +28,7 @@ class FaultFiles : public plat::ForwardingFiles {
 
   std::string readSuffix_, writeSuffix_;
   int64_t readLimit_ = -1, writeLimit_ = -1;
+  plat::ScopedPort<plat::FileSystem> installed_{*this};
 };
 
 }  // namespace testing_support

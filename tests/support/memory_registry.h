@@ -17,8 +17,7 @@ namespace testing_support {
 
 class MemoryRegistry : public plat::Registry {
  public:
-  MemoryRegistry() { plat::SetRegistry(this); }
-  ~MemoryRegistry() override { plat::SetRegistry(nullptr); }
+  MemoryRegistry() = default;
   MemoryRegistry(const MemoryRegistry&) = delete;
   MemoryRegistry& operator=(const MemoryRegistry&) = delete;
 
@@ -68,6 +67,7 @@ class MemoryRegistry : public plat::Registry {
   std::map<std::string, Key> keys_;  // by KeyId
   std::set<std::string> denied_;
   std::map<std::string, int> failSets_;
+  plat::ScopedPort<plat::Registry> installed_{*this};
 };
 
 }  // namespace testing_support

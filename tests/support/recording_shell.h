@@ -17,14 +17,7 @@ namespace testing_support {
 
 class RecordingProgMan : public plat::DdeClient, public plat::Shell {
  public:
-  RecordingProgMan() {
-    plat::SetDde(this);
-    plat::SetShell(this);
-  }
-  ~RecordingProgMan() override {
-    plat::SetDde(nullptr);
-    plat::SetShell(nullptr);
-  }
+  RecordingProgMan() = default;
   RecordingProgMan(const RecordingProgMan&) = delete;
   RecordingProgMan& operator=(const RecordingProgMan&) = delete;
 
@@ -57,15 +50,14 @@ class RecordingProgMan : public plat::DdeClient, public plat::Shell {
 
  private:
   class Conversation;
+  plat::ScopedPort<plat::DdeClient> dde_{*this};
+  plat::ScopedPort<plat::Shell> shell_{*this};
 };
 
 class FixedFolders : public plat::SystemFolders {
  public:
   FixedFolders(std::string program, std::string windows, std::string system)
-      : program_(std::move(program)), windows_(std::move(windows)), system_(std::move(system)) {
-    plat::SetFolders(this);
-  }
-  ~FixedFolders() override { plat::SetFolders(nullptr); }
+      : program_(std::move(program)), windows_(std::move(windows)), system_(std::move(system)) {}
   FixedFolders(const FixedFolders&) = delete;
   FixedFolders& operator=(const FixedFolders&) = delete;
 
@@ -75,6 +67,7 @@ class FixedFolders : public plat::SystemFolders {
 
  private:
   std::string program_, windows_, system_;
+  plat::ScopedPort<plat::SystemFolders> installed_{*this};
 };
 
 }  // namespace testing_support

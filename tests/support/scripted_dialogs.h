@@ -20,9 +20,6 @@ class ScriptedDialogs : public plat::Dialogs {
     plat::Buttons buttons;
   };
 
-  ScriptedDialogs() { plat::SetUi(this); }
-  ~ScriptedDialogs() override { plat::SetUi(nullptr); }
-
   // Answers given in order; when the script runs out, `fallback` is answered.
   void Answer(int id) { answers_.push_back(id); }
   int fallback = plat::kIdCancel;
@@ -46,6 +43,7 @@ class ScriptedDialogs : public plat::Dialogs {
 
  private:
   std::deque<int> answers_;
+  plat::ScopedPort<plat::Dialogs> installed_{*this};
 };
 
 }  // namespace testing_support

@@ -111,11 +111,11 @@ class PckTool : public ::testing::Test {
     ASSERT_TRUE(PathExists(dir / copy)) << copy;
     EXPECT_EQ(ReadFileBytes(dir / copy), ReadFileBytes(dir / original)) << copy;
     uint32_t time = 0;
-    ASSERT_TRUE(plat::Files().GetDosTime(dir / copy, time));
+    ASSERT_TRUE(plat::FileSystemPort().GetDosTime(dir / copy, time));
     EXPECT_EQ(time, kTime) << copy;
     uint16_t a = 0, b = 0;
-    ASSERT_TRUE(plat::Files().GetAttributes(dir / original, a));
-    ASSERT_TRUE(plat::Files().GetAttributes(dir / copy, b));
+    ASSERT_TRUE(plat::FileSystemPort().GetAttributes(dir / original, a));
+    ASSERT_TRUE(plat::FileSystemPort().GetAttributes(dir / copy, b));
     EXPECT_EQ(a & plat::kAttrReadOnly, b & plat::kAttrReadOnly) << copy;
   }
 

@@ -38,8 +38,8 @@ std::map<std::string, Bytes> Tree(const std::string& root) {
 class PckHostile : public PckTool {
  protected:
   void SetUp() override {
-    plat::Files().CreateDirectory(dir / "outside");
-    plat::Files().CreateDirectory(dir / "target");
+    plat::FileSystemPort().CreateDirectory(dir / "outside");
+    plat::FileSystemPort().CreateDirectory(dir / "target");
     MakeFile("outside/victim.txt", Bytes{'o', 'l', 'd'});
     outside_ = Tree(dir / "outside");
   }
@@ -49,7 +49,7 @@ class PckHostile : public PckTool {
   // DATA.BIN packed as the volumes DISK1/V.PCK, DISK2/V.PCK and DISK3/V.PCK.
   bool MakeVolumeSet() {
     MakeFile("DATA.BIN", testing_support::RandomBytes(9000, 4));
-    plat::Files().CreateDirectory(dir / "DISK1");
+    plat::FileSystemPort().CreateDirectory(dir / "DISK1");
     return Pck("create " + P("DISK1/V.PCK") + " -C " + P("") +
                " --method fast --volume-size 4000 DATA.BIN")
                    .status == 0 &&
@@ -62,7 +62,7 @@ class PckHostile : public PckTool {
 
 TEST_F(PckHostile, ExtractNeverWritesThroughALinkBelowTheTarget) {
   if (!Link("outside", "target/dlink", true)) GTEST_SKIP() << kNoLinks;
-  plat::Files().CreateDirectory(dir / "target/sub");
+  plat::FileSystemPort().CreateDirectory(dir / "target/sub");
   if (!Link("outside", "target/sub/deeper", true)) GTEST_SKIP() << kNoLinks;
   const Bytes data = Compressed(Bytes{'n', 'e', 'w'});
   for (const std::string name : {"dlink\\victim.txt", "dlink\\made.txt", "sub\\deeper\\victim.txt",
@@ -129,7 +129,7 @@ TEST_F(PckHostile, PipesAndDevicesAreRefusedWithoutWaiting) {
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.err, "not a regular file")) << r.err;
 
-  plat::Files().CreateDirectory(dir / "src");
+  plat::FileSystemPort().CreateDirectory(dir / "src");
   MakeFile("src/A.TXT", Bytes{'a'});
   ASSERT_EQ(::mkfifo((dir / "src/B.TXT").c_str(), 0666), 0);
   r = Pck("create " + P("S.PCK") + " -C " + P("src") + " " + Quote("*.*"));
@@ -148,7 +148,7 @@ TEST_F(PckHostile, ACreateThatFailsLeavesTheSetItWasToReplace) {
   // Volume 2 cannot be written: a directory stands where its file goes. Volume 1 is
   // complete by then.
   std::filesystem::remove(dir / "DISK2/V.PCK");
-  plat::Files().CreateDirectory(dir / "DISK2/V.PCK");
+  plat::FileSystemPort().CreateDirectory(dir / "DISK2/V.PCK");
   auto expected = before;
   expected.erase(std::filesystem::path(dir / "DISK2/V.PCK").make_preferred().string());
   const Outcome r = Pck("create " + P("DISK1/V.PCK") + " -C " + P("") +
@@ -217,8 +217,8 @@ int64_t SizeOrMinusOne(const std::string& path) {
 class PckInterrupted : public PckTool {
  protected:
   void SetUp() override {
-    plat::Files().CreateDirectory(dir / "tmp");
-    plat::Files().CreateDirectory(dir / "src");
+    plat::FileSystemPort().CreateDirectory(dir / "tmp");
+    plat::FileSystemPort().CreateDirectory(dir / "src");
     // Slow enough to restore that the run is caught in the middle of it.
     WriteFileBytes(dir / "src/BIG.BIN", Bytes(kBig, 0));
     ASSERT_EQ(Pck("create " + P("BIG.PCK") + " -C " + P("src") + " --method good BIG.BIN").status,

@@ -82,7 +82,7 @@ TEST_F(PckTool, FailuresSayWhatIsWrongInTheSystemsWords) {
   Outcome r = Pck("list " + P("EMPTY.PCK"));
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.err, "EMPTY.PCK is not a package")) << r.err;
-  plat::Files().CreateDirectory(dir / "DIR.PCK");
+  plat::FileSystemPort().CreateDirectory(dir / "DIR.PCK");
   r = Pck("list " + P("DIR.PCK"));
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.err, "DIR.PCK: is a directory")) << r.err;
@@ -109,9 +109,9 @@ TEST_F(PckTool, FailuresSayWhatIsWrongInTheSystemsWords) {
   // with the system's own separator.
   const Bytes data = Compressed(testing_support::SampleText(100, 2));
   WritePackage("T.PCK", {{"SUB\\A.TXT", data}});
-  plat::Files().CreateDirectory(dir / "out");
-  plat::Files().CreateDirectory(dir / "out/SUB");
-  plat::Files().CreateDirectory(dir / "out/SUB/A.TXT");
+  plat::FileSystemPort().CreateDirectory(dir / "out");
+  plat::FileSystemPort().CreateDirectory(dir / "out/SUB");
+  plat::FileSystemPort().CreateDirectory(dir / "out/SUB/A.TXT");
   r = Pck("extract " + P("T.PCK") + " -d " + P("out"));
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.err, "(is a directory)")) << r.err;
@@ -196,7 +196,7 @@ TEST_F(PckTool, ReservedDeviceNamesAndTrailingDotsAreRefusedLookAlikesExtracted)
 
 #ifndef _WIN32
 TEST_F(PckTool, CreateRefusesToStoreANameWindowsCannotExtract) {
-  plat::Files().CreateDirectory(dir / "src");
+  plat::FileSystemPort().CreateDirectory(dir / "src");
   MakeFile("src/main.c", Bytes{'m'});
   for (const char* name : {"aux.c", "notes.", "com1"}) {
     SCOPED_TRACE(name);

@@ -17,8 +17,8 @@ namespace pcktool {
 namespace {
 
 int64_t FileSize(const std::string& path) {
-  auto f = plat::Files().Open(path, plat::Access::Read, plat::Share::ReadWrite,
-                              plat::Disposition::OpenExisting);
+  auto f = plat::FileSystemPort().Open(path, plat::Access::Read, plat::Share::ReadWrite,
+                                       plat::Disposition::OpenExisting);
   return f ? std::max<int64_t>(f->Size(), 0) : 0;
 }
 
@@ -34,7 +34,7 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 
 // Copies `from` into the new file `to` through the files port.
 void CopyFile(const std::string& from, const std::string& to) {
-  plat::FileSystem& files = plat::Files();
+  plat::FileSystem& files = plat::FileSystemPort();
   auto in =
       files.Open(from, plat::Access::Read, plat::Share::Read, plat::Disposition::OpenExisting);
   if (!in) throw sys::EInOutError("Cannot open " + from, files.FailureReason());
@@ -147,6 +147,7 @@ bool ArchivePack::Run(pck::TPackMode mode) {
   total_ = VolumeSetSize() - Offset;
   // The sink is the files port while the package is read.
   const std::unique_ptr<MemberSink> sink = MakeSink(mode_, TempFile());
+  const plat::ScopedPort<plat::FileSystem> useSink(*sink);
   sink_ = sink.get();
   const bool ok = Process(mode);
   sink_ = nullptr;
@@ -233,7 +234,7 @@ void ArchivePack::HandlePassword(std::string& password) {
   }
   protected_ = true;
   if (!password.empty() || probePassword) return;
-  if (auto typed = plat::Terminal().ReadSecret("Password for " + shownName_ + ": ")) {
+  if (auto typed = plat::ConsolePort().ReadSecret("Password for " + shownName_ + ": ")) {
     password = sys::ShortString(*typed);
     return;
   }
@@ -265,7 +266,7 @@ bool ArchivePack::NextVolume() {
                      (LastError().empty() ? "" : ": " + ShownCause(LastError()));
       return false;
     }
-    if (!plat::Files().FileExists(next)) {
+    if (!plat::FileSystemPort().FileExists(next)) {
       volumeError_ = "volume " + std::to_string(Volume()) + " not found: " + Shown(next);
       return false;
     }
@@ -291,7 +292,7 @@ void ArchivePack::OpenSource(const std::string& FileName) {
   // The driver measures its input through an open for writing, which a read-only file
   // refuses: such a file is compressed from a writable copy in the private staging
   // directory.
-  if (!plat::Files().GetAttributes(FileName, attr) || !(attr & plat::kAttrReadOnly)) {
+  if (!plat::FileSystemPort().GetAttributes(FileName, attr) || !(attr & plat::kAttrReadOnly)) {
     TPackLz::OpenSource(FileName);
     return;
   }
@@ -299,7 +300,7 @@ void ArchivePack::OpenSource(const std::string& FileName) {
   plat::RemoveOnInterrupt guard;
   {
     const plat::InterruptsHeld held;  // made and registered, or neither
-    copy = plat::Temp().CreateUnique(StagingDirectory(), "PCK");
+    copy = plat::TempFilesPort().CreateUnique(StagingDirectory(), "PCK");
     guard = plat::RemoveOnInterrupt(copy);
   }
   if (copy.empty())
@@ -308,10 +309,10 @@ void ArchivePack::OpenSource(const std::string& FileName) {
     CopyFile(FileName, copy);
     TPackLz::OpenSource(copy);
   } catch (...) {
-    plat::Files().Delete(copy);
+    plat::FileSystemPort().Delete(copy);
     throw;
   }
-  plat::Files().Delete(copy);
+  plat::FileSystemPort().Delete(copy);
 }
 
 void ArchivePack::CloseSource() {

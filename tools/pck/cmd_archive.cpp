@@ -74,7 +74,7 @@ bool SamePath(const std::string& a, const std::string& b) {
 // start from, however short the name was ("-d ab"), and a package in a disk folder
 // finds its siblings. False (reported) when the engine cannot hold it.
 bool EngineFullPath(const std::string& given, std::string& path) {
-  path = sys::WithBackslashes(plat::Files().FullPath(sys::WithBackslashes(given)));
+  path = sys::WithBackslashes(plat::FileSystemPort().FullPath(sys::WithBackslashes(given)));
   if (path.size() <= sys::kShortStringMax) return true;
   ReportError(given + ": path longer than 255 characters");
   return false;
@@ -111,11 +111,11 @@ class Bar {
 bool PrepareRead(ArchivePack& pack, const ReadOptions& options) {
   std::string path;
   if (!EngineFullPath(options.archive, path)) return false;
-  if (plat::Files().DirectoryExists(path)) {
+  if (plat::FileSystemPort().DirectoryExists(path)) {
     ReportError(options.archive + ": is a directory, not a package");
     return false;
   }
-  if (!plat::Files().FileExists(path)) {
+  if (!plat::FileSystemPort().FileExists(path)) {
     ReportError(options.archive + ": no such file");
     return false;
   }
@@ -249,7 +249,7 @@ void RemoveStaleVolumes(ArchivePack& pack, const std::string& first) {
     const std::string path = disk->VolumePath(d);
     const auto prefix = pck::ReadVolumePrefix(path);
     if (!prefix || prefix->Volume < 2 || prefix->Stamp == pack.Stamp()) break;
-    plat::Files().Delete(path);
+    plat::FileSystemPort().Delete(path);
   }
 }
 
@@ -280,10 +280,12 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
                       "NAME.PCK (the next volumes go to DISK2, DISK3, ...)");
   std::vector<uint8_t> raw;
   if (!options.rawHeader.empty()) {
-    auto f = plat::Files().Open(sys::WithBackslashes(options.rawHeader), plat::Access::Read,
-                                plat::Share::Read, plat::Disposition::OpenExisting);
+    auto f =
+        plat::FileSystemPort().Open(sys::WithBackslashes(options.rawHeader), plat::Access::Read,
+                                    plat::Share::Read, plat::Disposition::OpenExisting);
     if (!f) {
-      ReportError(options.rawHeader + ": cannot open (" + plat::Files().FailureReason() + ")");
+      ReportError(options.rawHeader + ": cannot open (" + plat::FileSystemPort().FailureReason() +
+                  ")");
       return kExitData;
     }
     const int64_t size = f->Size();
@@ -309,16 +311,16 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
   if (!raw.empty()) pack.SetRawHeader(raw);
 
   // The package never packs itself (or a volume of its own set).
-  const std::string self = plat::Files().FullPath(path);
+  const std::string self = plat::FileSystemPort().FullPath(path);
   const auto disk = FindDiskFolder(path);
   pack.OnPrepared = [&pack, self, disk](sys::TObject*) {
     std::vector<std::string> kept;
     for (const std::string& file : pack.List) {
-      const std::string full = plat::Files().FullPath(file);
+      const std::string full = plat::FileSystemPort().FullPath(file);
       bool own = SamePath(full, self);
       if (disk && !own)
         for (int d = disk->number + 1; d < disk->number + 100 && !own; ++d)
-          own = SamePath(full, plat::Files().FullPath(disk->VolumePath(d)));
+          own = SamePath(full, plat::FileSystemPort().FullPath(disk->VolumePath(d)));
       if (!own) kept.push_back(file);
     }
     pack.List = kept;

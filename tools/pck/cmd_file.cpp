@@ -21,8 +21,8 @@ struct FileOptions {
 };
 
 int64_t SizeOf(const std::string& path) {
-  auto f = plat::Files().Open(path, plat::Access::Read, plat::Share::ReadWrite,
-                              plat::Disposition::OpenExisting);
+  auto f = plat::FileSystemPort().Open(path, plat::Access::Read, plat::Share::ReadWrite,
+                                       plat::Disposition::OpenExisting);
   return f ? f->Size() : 0;
 }
 

@@ -1,7 +1,7 @@
 // Where the members read from a package go: extracted to files, restored to nowhere
 // (test), or looked at in their stored form only (list). A sink is a files port that
-// is installed while the package is read, so the engine treats every member the same
-// way and the sink decides what becomes of the files it opens for it.
+// is installed (plat::ScopedPort) while the package is read, so the engine treats every member the
+// same way and the sink decides what becomes of the files it opens for it.
 #pragma once
 
 #include <cstdint>

@@ -9,7 +9,7 @@ namespace pcktool {
 ProgressBar::ProgressBar(std::string label, int64_t total, int64_t minimum)
     : label_(std::move(label)),
       total_(total),
-      active_(plat::Terminal().ErrorIsTerminal() && total >= minimum) {}
+      active_(plat::ConsolePort().ErrorIsTerminal() && total >= minimum) {}
 
 ProgressBar::~ProgressBar() { Finish(); }
 
