@@ -2,6 +2,7 @@
 
 #include "install/registry.h"
 #include "platform/files.h"
+#include "platform/text.h"
 
 namespace inst {
 namespace {
@@ -23,22 +24,17 @@ std::string Trim(const std::string& s) {
   return s.substr(first, last - first);
 }
 
-std::string FolderPart(const std::string& path) {
-  const std::size_t at = path.find_last_of("\\:");
-  return at == std::string::npos ? std::string() : path.substr(0, at + 1);
-}
-
 bool DatabaseEnginePresent() {
   TRegistry reg;
   reg.SetRootKey(plat::RegRoot::LocalMachine);
-  if (!reg.OpenKey(kPresenceKey, false)) return false;
+  if (!reg.OpenKey(kDatabaseEngineKey, false)) return false;
   plat::FileSystem& files = plat::FileSystemPort();
   bool present = false;
   // The backslash goes in even after a folder that already ends with one.
-  const std::string dll = FirstEntry(reg, kPresenceDllPath);
+  const std::string dll = FirstEntry(reg, "DLLPATH");
   if (files.FileExists(dll + "\\dbapi32.dll") || files.FileExists(dll + "\\dbcore.dll"))
     present = true;
-  const std::string config = FolderPart(FirstEntry(reg, kPresenceConfigFile));
+  const std::string config = sys::FolderPart(FirstEntry(reg, "CONFIGFILE01"));
   if (files.FileExists(config + "dbapi.cfg") || files.FileExists(config + "dbapi32.cfg"))
     present = true;
   return present;

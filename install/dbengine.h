@@ -7,24 +7,16 @@
 
 namespace inst {
 
-// Keys (below HKEY_LOCAL_MACHINE) and values read when the engine discovers its paths.
-inline constexpr const char* kEngineKey = "\\SOFTWARE\\Ondrel\\Database Engine";
-inline constexpr const char* kEngineDllPath = "DLLPath";
-inline constexpr const char* kEngineConfigFile = "CONFIGFILE01";
-inline constexpr const char* kOlapiKey = "\\SOFTWARE\\Ondrel\\OLW32";
-inline constexpr const char* kOlapiPath = "OLAPIPATH";
-
-// The key and values the presence test reads.
-inline constexpr const char* kPresenceKey = "\\SOFTWARE\\ONDREL\\DATABASE ENGINE";
-inline constexpr const char* kPresenceDllPath = "DLLPATH";
-inline constexpr const char* kPresenceConfigFile = "CONFIGFILE01";
-
-// Keys written by the configuration operations (no leading `\`).
-inline constexpr const char* kWriteEngineKey = "SOFTWARE\\Ondrel\\Database Engine";
-inline constexpr const char* kWriteOlapiKey = "SOFTWARE\\Ondrel\\OLW32";
+// The engine's keys, below HKEY_LOCAL_MACHINE, taken from the root. The registry compares
+// key and value names without regard to case, so one spelling serves every reader and
+// writer; value names keep the spelling each use gives them, since a registry error
+// names the value as it was asked for ("DLLPath" when the paths are discovered, "DLLPATH"
+// in the presence test and when it is written).
+inline constexpr const char* kDatabaseEngineKey = "SOFTWARE\\Ondrel\\Database Engine";
+inline constexpr const char* kOlw32Key = "SOFTWARE\\Ondrel\\OLW32";
 inline constexpr const char* kTabulaInitKey =
     "SOFTWARE\\Ondrel\\Database Engine\\Settings\\DRIVERS\\TABULA\\INIT";
-inline constexpr const char* kTabulaCreateKey =
+inline constexpr const char* kTabulaTableCreateKey =
     "SOFTWARE\\Ondrel\\Database Engine\\Settings\\DRIVERS\\TABULA\\TABLE CREATE";
 inline constexpr const char* kSystemInitKey =
     "SOFTWARE\\Ondrel\\Database Engine\\Settings\\SYSTEM\\INIT";
@@ -37,8 +29,5 @@ bool DatabaseEnginePresent();
 
 // Text with the characters of code 32 or less removed from both ends.
 std::string Trim(const std::string& s);
-// The folder part of a path: up to and including its last `\` or `:`; empty when there
-// is neither.
-std::string FolderPart(const std::string& path);
 
 }  // namespace inst

@@ -47,7 +47,7 @@ void TInstall::DiscoverPaths() {
   items_.clear();
 
   plat::SystemFolders& folders = plat::SystemFoldersPort();
-  SetSourceDir(FolderPart(folders.ProgramPath()));
+  SetSourceDir(sys::FolderPart(folders.ProgramPath()));
   SetWindowsDir(folders.WindowsDirectory());
   SetSystemDir(folders.SystemDirectory());
   SetCommonFilesDir(JoinPath(windowsDir_, "Common Files"));
@@ -61,13 +61,13 @@ void TInstall::DiscoverPaths() {
   SetDbapiDir(JoinPath(commonFilesDir_, "Ondrel Shared\\ODE"));
   SetDbapiConfigFile(JoinPath(dbapiDir_, "DBAPI32.CFG"));
   SetOlapiPath(dbapiDir_);
-  if (reg.OpenKey(kEngineKey, false)) {
-    SetDbapiDir(reg.ReadString(kEngineDllPath));
-    SetDbapiConfigFile(reg.ReadString(kEngineConfigFile));
+  if (reg.OpenKey(kDatabaseEngineKey, false)) {
+    SetDbapiDir(reg.ReadString("DLLPath"));
+    SetDbapiConfigFile(reg.ReadString("CONFIGFILE01"));
     reg.CloseKey();
   }
-  if (reg.OpenKey(kOlapiKey, false)) {
-    SetOlapiPath(reg.ReadString(kOlapiPath));
+  if (reg.OpenKey(kOlw32Key, false)) {
+    SetOlapiPath(reg.ReadString("OLAPIPATH"));
     reg.CloseKey();
   }
   if (reg.OpenKey("\\SOFTWARE\\Microsoft\\Shared Tools", false)) {

@@ -64,9 +64,9 @@ static bool WriteSettings(TInstallItem& item, const std::vector<Setting>& rows) 
 
 bool TInstallItem::ConfigureEngine(const std::string& DllPath, const std::string& OlapiPath) {
   return WriteSettings(*this, {
-                                  {kWriteEngineKey, "DLLPATH", DllPath},
-                                  {kWriteEngineKey, "RESOURCE", "0009"},
-                                  {kWriteOlapiKey, "OLAPIPATH", OlapiPath},
+                                  {kDatabaseEngineKey, "DLLPATH", DllPath},
+                                  {kDatabaseEngineKey, "RESOURCE", "0009"},
+                                  {kOlw32Key, "OLAPIPATH", OlapiPath},
                               });
 }
 
@@ -76,10 +76,10 @@ bool TInstallItem::ConfigureTabula(bool LocalShare, const std::string& LangDrive
                                   {kTabulaInitKey, "VERSION", "4.0"},
                                   {kTabulaInitKey, "TYPE", "FILE"},
                                   {kTabulaInitKey, "LANGDRIVER", LangDriver},
-                                  {kTabulaCreateKey, "LEVEL", "7"},
-                                  {kTabulaCreateKey, "BLOCK SIZE", "2048"},
-                                  {kTabulaCreateKey, "FILL FACTOR", "95"},
-                                  {kTabulaCreateKey, "STRICTINTEGRTY", "TRUE"},
+                                  {kTabulaTableCreateKey, "LEVEL", "7"},
+                                  {kTabulaTableCreateKey, "BLOCK SIZE", "2048"},
+                                  {kTabulaTableCreateKey, "FILL FACTOR", "95"},
+                                  {kTabulaTableCreateKey, "STRICTINTEGRTY", "TRUE"},
                                   {kSystemInitKey, "LOCAL SHARE", kLocalShare[LocalShare ? 1 : 0]},
                               });
 }

@@ -8,6 +8,7 @@
 #include "platform/le_bytes.h"
 #include "platform/shortstring.h"
 #include "platform/system.h"
+#include "platform/text.h"
 
 namespace pck {
 namespace {
@@ -268,7 +269,7 @@ std::unique_ptr<plat::File> TCustomPack::CreateMemberTarget(const std::string& F
   const std::string base = CombinePath(directory_, std::string());
   const bool below = !directory_.empty() && FileName.size() > base.size() &&
                      FileName.compare(0, base.size(), base) == 0;
-  const std::string root = below ? directory_ : ExtractFilePath(FileName);
+  const std::string root = below ? directory_ : sys::FolderPart(FileName);
   CreateDirectories(root);  // an empty root raises "Unable to create directory"
   return plat::FileSystemPort().CreateTarget(
       root, FileName.substr(below ? base.size() : root.size()), access, plat::Share::None);

@@ -12,6 +12,7 @@
 #include "platform/le_bytes.h"
 #include "platform/shortstring.h"
 #include "platform/system.h"
+#include "platform/text.h"
 
 namespace pck {
 namespace {
@@ -31,7 +32,7 @@ void TCustomPack::OpenPackWrite() {
     io::SeekTo(*PackFile, Offset);
     return;
   }
-  CreateDirectories(ExtractFilePath(packFileName_));
+  CreateDirectories(sys::FolderPart(packFileName_));
   // What would keep the finished volume from taking its place is refused now, before
   // anything is written: a directory there, or a read-only file.
   uint16_t attr = 0;
@@ -49,7 +50,7 @@ void TCustomPack::OpenPackWrite() {
 }
 
 std::unique_ptr<plat::File> TCustomPack::CreateBeside(const std::string& path, std::string& temp) {
-  const std::string dir = ExtractFilePath(path);
+  const std::string dir = sys::FolderPart(path);
   uint32_t seed = std::random_device{}();
   for (int attempt = 0; attempt < 100; ++attempt) {
     char name[16];
@@ -190,7 +191,7 @@ void TCustomPack::BuildList() {
   List.clear();
   for (const std::string& pattern : Items) {
     const std::string full = sys::ShortString(CombinePath(directory_, pattern));
-    const std::string dir = sys::ShortString(ExtractFilePath(full));
+    const std::string dir = sys::ShortString(sys::FolderPart(full));
     for (const plat::FoundFile& found : plat::FileSystemPort().Find(full, kFindMask)) {
       const std::string candidate = CombinePath(dir, found.Name);
       bool excluded = false;

@@ -31,7 +31,7 @@ bool StartsWithFolded(const std::string& s, const std::string& prefix) {
          sys::SameFolded(std::string_view(s).substr(0, prefix.size()), prefix);
 }
 
-std::string BareName(const std::string& path) { return path.substr(ExtractFilePath(path).size()); }
+std::string BareName(const std::string& path) { return path.substr(sys::FolderPart(path).size()); }
 
 // A full path without its drive: "C:" or "\\server\share" is dropped.
 std::string WithoutDrive(const std::string& full) { return full.substr(DrivePart(full).size()); }

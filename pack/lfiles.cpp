@@ -72,14 +72,6 @@ std::string CombinePath(const std::string& Dir, const std::string& Name) {
   return out;
 }
 
-std::string ExtractFilePath(const std::string& FileName) {
-  for (std::size_t i = FileName.size(); i > 0; --i) {
-    const char c = FileName[i - 1];
-    if (IsSeparator(c) || c == ':') return FileName.substr(0, i);
-  }
-  return {};
-}
-
 int ExtensionPos(const std::string& S) {
   for (std::size_t i = S.size(); i > 0; --i) {
     const char c = S[i - 1];
@@ -139,7 +131,7 @@ bool CreateDirectories(const std::string& Dir) {
   if (dir.size() < 3) return true;
   plat::FileSystem& files = plat::FileSystemPort();
   if (files.DirectoryExists(dir)) return true;
-  const std::string parent = ExtractFilePath(dir);
+  const std::string parent = sys::FolderPart(dir);
   if (parent == dir) return true;  // a root
   if (!parent.empty() && !CreateDirectories(parent)) return false;
   return files.CreateDirectory(dir);

@@ -15,9 +15,6 @@ namespace pck {
 // dropped. An empty Dir gives Name (less one leading `\`).
 std::string CombinePath(const std::string& Dir, const std::string& Name);
 
-// Everything up to and including the last `\` or `:`; empty when there is neither.
-std::string ExtractFilePath(const std::string& FileName);
-
 // 1-based position of the dot that starts the extension of the last path component,
 // or the length of S + 1 when there is none.
 int ExtensionPos(const std::string& S);

@@ -36,6 +36,14 @@ inline std::string WithBackslashes(std::string path) {
   return path;
 }
 
+// The folder part of a path: everything up to and including its last separator or
+// colon ("C:\\ODE\\" of "C:\\ODE\\DBAPI32.CFG", "C:" of "C:X.CFG"); empty when there is neither.
+inline std::string FolderPart(std::string_view path) {
+  for (std::size_t i = path.size(); i > 0; --i)
+    if (IsSeparator(path[i - 1]) || path[i - 1] == ':') return std::string(path.substr(0, i));
+  return {};
+}
+
 constexpr char UpperAscii(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }

@@ -9,6 +9,7 @@
 #include "install_test_util.h"
 #include "platform/files.h"
 #include "platform/forwarding_files.h"
+#include "platform/text.h"
 #include "support/test_files.h"
 
 namespace installtest {
@@ -50,7 +51,7 @@ TEST_F(EnginePresence, NoKeyMeansNoEngineEvenWithItsFiles) {
   EXPECT_FALSE(inst::DatabaseEnginePresent());
   EXPECT_TRUE(files_.probed.empty());
   // The key is only ever opened, never created.
-  EXPECT_EQ(registry_.requests, std::vector<std::string>{"open SOFTWARE\\ONDREL\\DATABASE ENGINE"});
+  EXPECT_EQ(registry_.requests, std::vector<std::string>{"open SOFTWARE\\Ondrel\\Database Engine"});
   EXPECT_FALSE(registry_.HasKey(key_));
 }
 
@@ -112,10 +113,10 @@ TEST_F(EnginePresence, ANonTextValueRaisesTheReadError) {
 TEST(EngineText, TrimAndFolderPart) {
   EXPECT_EQ(inst::Trim("\t C:\\ODE \r\n"), "C:\\ODE");
   EXPECT_EQ(inst::Trim("   "), "");
-  EXPECT_EQ(inst::FolderPart("C:\\ODE\\DBAPI32.CFG"), "C:\\ODE\\");
-  EXPECT_EQ(inst::FolderPart("C:X.CFG"), "C:");
-  EXPECT_EQ(inst::FolderPart("X.CFG"), "");
-  EXPECT_EQ(inst::FolderPart("C:/ODE/X.CFG"), "C:");  // only `\` and `:` end a folder
+  EXPECT_EQ(sys::FolderPart("C:\\ODE\\DBAPI32.CFG"), "C:\\ODE\\");
+  EXPECT_EQ(sys::FolderPart("C:X.CFG"), "C:");
+  EXPECT_EQ(sys::FolderPart("X.CFG"), "");
+  EXPECT_EQ(sys::FolderPart("C:/ODE/X.CFG"), "C:/ODE/");  // either separator, as the files port
 }
 
 }  // namespace

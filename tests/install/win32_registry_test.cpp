@@ -14,6 +14,7 @@
 #include "install/install.h"
 #include "install/install_item.h"
 #include "install/registry.h"
+#include "platform/text.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
 
@@ -101,7 +102,7 @@ TEST_F(RealRegistry, TheEngineFindsItsPathsInTheRegistry) {
     EXPECT_EQ(engine.DbapiDir(), engine.CommonFilesDir() + "\\Ondrel Shared\\ODE");
     char program[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, program, MAX_PATH);
-    EXPECT_EQ(engine.SourceDir(), inst::FolderPart(program));
+    EXPECT_EQ(engine.SourceDir(), sys::FolderPart(program));
   }
   testing_support::SetRegText("SOFTWARE\\Ondrel\\Database Engine", "DLLPath", "D:\\ODE");
   testing_support::SetRegText("SOFTWARE\\Ondrel\\OLW32", "OLAPIPATH", "D:\\OLAPI");

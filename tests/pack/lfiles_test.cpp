@@ -27,9 +27,6 @@ TEST(ExtensionPos, OnlyTheLastComponentHoldsTheExtension) {
   EXPECT_EQ(ExtensionPos("A:.TXT"), 3);
   EXPECT_EQ(ExtensionPos("A.B:C"), 6);
   EXPECT_EQ(ExtensionPos(""), 1);
-  EXPECT_EQ(ExtractFilePath("C:\\A\\B.TXT"), "C:\\A\\");
-  EXPECT_EQ(ExtractFilePath("C:B"), "C:");
-  EXPECT_EQ(ExtractFilePath("B.TXT"), "");
 }
 
 TEST(MatchPattern, WalksStarsAndQuestionMarks) {
