@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ui/uinstalador.h"
+#include "app/core/program.h"
+#include "app/ui/window_runner.h"
 
 namespace {
 
@@ -30,5 +31,6 @@ std::vector<std::string> Arguments() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int cmdShow) {
-  return app::RunInstaller(instance, cmdShow, Arguments());
+  app::TWin32WindowRunner window(instance, cmdShow);
+  return app::RunProgram(Arguments(), window);
 }

@@ -4,6 +4,7 @@
 #include "install/install_item.h"
 #include "install/install_messages.h"
 #include "install/registry.h"
+#include "install/run_observer.h"
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/shell.h"
@@ -124,6 +125,7 @@ bool TInstall::ChangeDisk(int32_t diskNum, const std::string& diskFileID) {
   for (;;) {
     if (!ok) break;
     if (plat::FileSystemPort().FileExists(JoinPath(sourceDir_, diskFileID))) break;
+    Observer().DiskWanted(diskNum, diskFileID, sourceDir_);
     const int answer =
         plat::DialogsPort().Show(plat::DialogKind::Warning, "", sys::Fmt(msg::kInsertDisk, diskNum),
                                  plat::Buttons::OkCancel);
@@ -134,6 +136,11 @@ bool TInstall::ChangeDisk(int32_t diskNum, const std::string& diskFileID) {
   }
   CurrentDisk = diskNum;
   return ok;
+}
+
+TRunObserver& NoObserver() {
+  static TRunObserver nobody;
+  return nobody;
 }
 
 void TInstall::ShowProgMan(int cmdShow) { plat::ShellPort().ShowWindowOfClass("PROGMAN", cmdShow); }

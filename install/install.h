@@ -18,6 +18,8 @@
 namespace inst {
 
 class TInstallItem;
+class TRunObserver;
+TRunObserver& NoObserver();
 
 using TInstallBefore = std::function<void(sys::TObject* Sender, int32_t TaskCount)>;
 using TInstallAfter = std::function<void(sys::TObject* Sender, bool Success)>;
@@ -52,6 +54,10 @@ class TInstall : public sys::TComponent {
 
   // Called by items in counting mode, one per task.
   void CountTask() { ++taskCount_; }
+
+  // Who is told of the run as it goes (run_observer.h); nobody unless set. Not owned.
+  TRunObserver& Observer() const;
+  void SetObserver(TRunObserver* observer) { observer_ = observer; }
 
   // ---- paths (each at most 255 characters; longer values are cut) ----
   const std::string& SourceDir() const { return sourceDir_; }
@@ -93,6 +99,9 @@ class TInstall : public sys::TComponent {
   bool taskCountValid_ = false;
   int32_t taskCount_ = 0;
   std::vector<ListedItem> items_;
+  TRunObserver* observer_ = nullptr;
 };
+
+inline TRunObserver& TInstall::Observer() const { return observer_ ? *observer_ : NoObserver(); }
 
 }  // namespace inst

@@ -1,11 +1,18 @@
 #include "install/install_item.h"
 
+#include <exception>
+
 #include "install/install.h"
+#include "install/run_observer.h"
+#include "platform/exceptions.h"
+#include "platform/format.h"
 #include "platform/system.h"
 
 namespace inst {
 
 TInstallItem::TInstallItem(sys::TComponent* AOwner) : sys::TComponent(AOwner) {}
+
+TRunObserver& TInstallItem::Observer() const { return Engine ? Engine->Observer() : NoObserver(); }
 
 bool TInstallItem::Execute(bool CountOnly) {
   Counting = CountOnly;
@@ -13,13 +20,27 @@ bool TInstallItem::Execute(bool CountOnly) {
   // An item needs its disk only when it has one and the engine is on another. An item
   // that was never added to an engine has no disk to change.
   if (Enabled && DiskNum != 0 && Engine && DiskNum != Engine->CurrentDisk && !CountOnly) {
-    if (!Engine->ChangeDisk(DiskNum, DiskFileID)) return false;
+    if (!Engine->ChangeDisk(DiskNum, DiskFileID)) {
+      Observer().ItemEnded(*this, false,
+                           sys::Fmt("disk %d was not inserted: %s is not in %s", DiskNum,
+                                    DiskFileID, Engine->SourceDir()));
+      return false;
+    }
   }
-  if (Enabled && OnExecute) {
+  if (!Enabled || !OnExecute) return true;
+  if (CountOnly) {
     OnExecute(this, Continue);
     return Continue;
   }
-  return true;
+  Observer().ItemStarted(*this);
+  try {
+    OnExecute(this, Continue);
+  } catch (const std::exception& e) {
+    Observer().ItemEnded(*this, false, sys::Describe(e));
+    throw;
+  }
+  Observer().ItemEnded(*this, Continue, Continue ? std::string() : ErrorCause);
+  return Continue;
 }
 
 bool TInstallItem::IsCounting() {
@@ -41,6 +62,7 @@ bool TInstallItem::CheckResult(bool& Success, const std::string& Msg, int32_t& E
   plat::ProcessMessages();
   if (Success) {
     ErrorMsg.clear();
+    ErrorCause.clear();
     ErrorAction = kActionNone;
     return true;
   }
@@ -53,19 +75,51 @@ bool TInstallItem::CheckResult(bool& Success, const std::string& Msg, int32_t& E
   return answer == plat::kIdAbort || answer == plat::kIdIgnore;
 }
 
-bool TInstallItem::Attempt(const std::function<bool()>& attempt, const std::string& errorMsg) {
+bool TInstallItem::Operate(const std::string& status, const std::string& errorMsg,
+                           const std::function<TAttempt()>& prepare) {
+  if (IsCounting()) return true;
+  Observer().OperationStarted(*this, status);
+  DoBeforeExecute(status);
+  TAttempt attempt;
+  try {
+    attempt = prepare();
+  } catch (const std::exception& e) {
+    ErrorMsg = errorMsg;
+    ErrorCause = sys::Describe(e);
+    ReportOutcome(kActionAbort);
+    throw;
+  }
+  return RetryUntilSettled(attempt, errorMsg);
+}
+
+bool TInstallItem::RetryUntilSettled(const TAttempt& attempt, const std::string& errorMsg) {
   bool success = true;
   int32_t errorAction = kActionNone;
   for (;;) {
+    std::string cause;
     try {
-      success = attempt();
-    } catch (...) {
+      success = attempt(cause);
+    } catch (const std::exception& e) {
       success = false;
+      cause = sys::Describe(e);
+    } catch (...) {
+      // Whatever an attempt raises is a failed attempt, also what is not ours.
+      success = false;
+      cause = "unknown failure";
+    }
+    if (!success) {
+      ErrorCause = cause;
+      Observer().AttemptFailed(*this, errorMsg, cause);
     }
     if (CheckResult(success, errorMsg, errorAction)) break;
   }
-  DoAfterExecute(errorAction);
+  ReportOutcome(errorAction);
   return success;
+}
+
+void TInstallItem::ReportOutcome(int32_t errorAction) {
+  Observer().OperationEnded(*this, errorAction, ErrorMsg, ErrorCause);
+  DoAfterExecute(errorAction);
 }
 
 }  // namespace inst

@@ -98,15 +98,36 @@ class TInstallItem : public sys::TComponent {
   // ---- state ----
   // Message of the last failed attempt shown to the user; emptied by a success.
   std::string ErrorMsg;
+  // What went wrong behind ErrorMsg, for the log: which file, member, value or service,
+  // and the system's reason. The user sees only ErrorMsg; emptied with it.
+  std::string ErrorCause;
   // The engine the item was added to; not owned.
   TInstall* Engine = nullptr;
   bool Counting = false;
 
  protected:
-  // The frame's attempts: repeats `attempt` (an exception counts as a failure) until it
-  // succeeds or the user answers Abort or Ignore, then reports the outcome. The caller
-  // has reported the status and created what the attempts share.
-  bool Attempt(const std::function<bool()>& attempt, const std::string& errorMsg);
+  // One try of an operation: true when it succeeded; a failure may say why in `cause`.
+  // An exception it raises is a failed try, its text the cause.
+  using TAttempt = std::function<bool(std::string& cause)>;
+  // The frame every operation runs in. In counting mode it counts one task and returns
+  // true. Otherwise it reports `status`, runs `prepare` (which makes what the tries share,
+  // such as a package engine, and returns the try), then tries until a try succeeds or
+  // the user answers Abort or Ignore in the error dialog showing `errorMsg`, and reports
+  // the outcome. Should `prepare` raise, the operation has failed before any try: its
+  // outcome is reported (Abort, with the exception's text as the cause) and the
+  // exception goes on, ending the run as any failure no operation catches does.
+  bool Operate(const std::string& status, const std::string& errorMsg,
+               const std::function<TAttempt()>& prepare);
+
+ private:
+  // A Program Manager operation: `command` in the frame, with its status and error texts.
+  bool SendToProgMan(const std::string& status, const std::string& command,
+                     const std::string& errorMsg);
+  // The retry loop: `attempt` until it succeeds or the user gives up or ignores it.
+  bool RetryUntilSettled(const TAttempt& attempt, const std::string& errorMsg);
+  // Reports the outcome to AfterExecute and to the run's observer.
+  void ReportOutcome(int32_t errorAction);
+  class TRunObserver& Observer() const;
 };
 
 }  // namespace inst

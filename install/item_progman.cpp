@@ -3,27 +3,36 @@
 #include "install/install_item.h"
 #include "install/install_messages.h"
 #include "install/progman.h"
+#include "install/run_observer.h"
 #include "platform/format.h"
 
 namespace inst {
 
+// One command, built once and sent anew by every attempt, each over its own conversation.
+bool TInstallItem::SendToProgMan(const std::string& status, const std::string& command,
+                                 const std::string& errorMsg) {
+  return Operate(status, errorMsg, [&]() -> TAttempt {
+    return [&](std::string& cause) {
+      const bool handedOver = ProgManExecute(command, cause) == 0;
+      Observer().ProgManCommandSent(command, handedOver, cause);
+      return handedOver;
+    };
+  });
+}
+
 bool TInstallItem::CreateGroup(const std::string& GroupName) {
-  if (IsCounting()) return true;
-  DoBeforeExecute(sys::Fmt(msg::kCreatingGroup, GroupName));
-  const std::string command = sys::Fmt(msg::kCreateGroupCommand, GroupName);
-  return Attempt([&] { return ProgManExecute(command) == 0; },
-                 sys::Fmt(msg::kCreateGroupError, GroupName));
+  return SendToProgMan(sys::Fmt(msg::kCreatingGroup, GroupName),
+                       sys::Fmt(msg::kCreateGroupCommand, GroupName),
+                       sys::Fmt(msg::kCreateGroupError, GroupName));
 }
 
 bool TInstallItem::CreateIcon(const std::string& Caption, const std::string& Dir,
                               const std::string& FileName, const std::string& IconFile) {
-  if (IsCounting()) return true;
   const std::string programPath = JoinPath(Dir, FileName);
-  DoBeforeExecute(sys::Fmt(msg::kCreatingIcon, programPath));
   const std::string iconPath = IconFile.empty() ? std::string() : JoinPath(Dir, IconFile);
-  const std::string command = sys::Fmt(msg::kAddItemCommand, programPath, Caption, iconPath);
-  return Attempt([&] { return ProgManExecute(command) == 0; },
-                 sys::Fmt(msg::kCreateIconError, programPath));
+  return SendToProgMan(sys::Fmt(msg::kCreatingIcon, programPath),
+                       sys::Fmt(msg::kAddItemCommand, programPath, Caption, iconPath),
+                       sys::Fmt(msg::kCreateIconError, programPath));
 }
 
 }  // namespace inst

@@ -5,21 +5,25 @@
 #include "install/install_item.h"
 #include "install/install_messages.h"
 #include "install/registry.h"
+#include "install/run_observer.h"
 
 namespace inst {
 
 bool TInstallItem::WriteRegValue(plat::RegRoot RootKey, const std::string& KeyPath,
                                  const std::string& ValueName, const TRegVariant& Value) {
-  if (IsCounting()) return true;
   // One accessor for every attempt; each attempt opens the key again from the root.
   TRegistry reg;
-  DoBeforeExecute(msg::kUpdatingRegistry);
-  return Attempt(
-      [&] {
-        reg.SetRootKey(RootKey);
-        // With no key open, KeyPath is taken from the root, with or without a leading
-        // `\`. A key that cannot be opened shows as the write failing.
-        reg.OpenKey(KeyPath, true);
+  reg.OnWrite = [this](const std::string& key, const std::string& name, plat::RegType type,
+                       const std::vector<uint8_t>& data, bool ok, const std::string& reason) {
+    Observer().RegistryValueWritten(key, name, type, data, ok, reason);
+  };
+  return Operate(msg::kUpdatingRegistry, msg::kRegistryError, [&]() -> TAttempt {
+    return [&](std::string& cause) {
+      reg.SetRootKey(RootKey);
+      // With no key open, KeyPath is taken from the root, with or without a leading
+      // `\`. A key that cannot be opened shows as the write failing.
+      reg.OpenKey(KeyPath, true);
+      try {
         std::visit(
             [&](const auto& v) {
               using T = std::decay_t<decltype(v)>;
@@ -34,9 +38,15 @@ bool TInstallItem::WriteRegValue(plat::RegRoot RootKey, const std::string& KeyPa
               // Any other kind of value writes nothing.
             },
             Value);
-        return true;
-      },
-      msg::kRegistryError);
+      } catch (const ERegistryException& e) {
+        cause = std::string(plat::RootName(RootKey)) + "\\" +
+                (KeyPath.rfind("\\", 0) == 0 ? KeyPath.substr(1) : KeyPath) + ": " +
+                sys::Describe(e);
+        return false;
+      }
+      return true;
+    };
+  });
 }
 
 bool TInstallItem::WriteRegString(plat::RegRoot RootKey, const std::string& KeyPath,

@@ -11,16 +11,23 @@ namespace inst {
 
 bool TInstallItem::Unpack(TPackClass Kind, const std::string& SourceDir,
                           const std::string& FileName, const std::string& TargetDir) {
-  if (IsCounting()) return true;
   const std::string packName = sys::UpperAscii(JoinPath(SourceDir, FileName));
   const std::string dir = sys::UpperAscii(TargetDir);
-  DoBeforeExecute(sys::Fmt(msg::kDecompressing, packName, dir));
-  // One package engine for every attempt, owned by the item and released afterwards.
-  const std::unique_ptr<pck::TCustomPack> pack = Kind(this);
-  pack->SetPackFileName(sys::ShortString(packName));
-  pack->SetDirectory(sys::ShortString(dir));
-  pack->OnProgress = OnUnpack;
-  return Attempt([&] { return pack->Extract(); }, sys::Fmt(msg::kDecompressError, packName, dir));
+  // One package engine for every attempt, owned by the item and released after the
+  // outcome has been reported.
+  std::unique_ptr<pck::TCustomPack> pack;
+  return Operate(sys::Fmt(msg::kDecompressing, packName, dir),
+                 sys::Fmt(msg::kDecompressError, packName, dir), [&]() -> TAttempt {
+                   pack = Kind(this);
+                   pack->SetPackFileName(sys::ShortString(packName));
+                   pack->SetDirectory(sys::ShortString(dir));
+                   pack->OnProgress = OnUnpack;
+                   return [&](std::string& cause) {
+                     if (pack->Extract()) return true;
+                     cause = packName + ": " + pack->LastError();
+                     return false;
+                   };
+                 });
 }
 
 bool TInstallItem::UnpackLz(const std::string& SourceDir, const std::string& FileName,

@@ -12,5 +12,7 @@ namespace inst {
 // topic; an attempt that names a service starts the program "service topic" once when
 // no server answers, and tries again. 0 when the command was handed over, 1 otherwise.
 int16_t ProgManExecute(const std::string& Command);
+// The same, saying in `cause` why a command was not handed over.
+int16_t ProgManExecute(const std::string& Command, std::string& cause);
 
 }  // namespace inst

@@ -25,9 +25,14 @@ bool TRegistry::OpenKey(const std::string& Key, bool CanCreate) {
   else
     path = Key;
   CloseKey();
-  key_ =
-      CanCreate ? plat::RegistryPort().Create(root_, path) : plat::RegistryPort().Open(root_, path);
-  if (key_) path_ = path;
+  plat::Registry& registry = plat::RegistryPort();
+  key_ = CanCreate ? registry.Create(root_, path) : registry.Open(root_, path);
+  if (key_)
+    path_ = path;
+  else
+    openFailure_ = std::string(plat::RootName(root_)) + "\\" + path + " cannot be " +
+                   (CanCreate ? "created" : "opened") +
+                   (registry.FailureReason().empty() ? "" : ": " + registry.FailureReason());
   return key_ != nullptr;
 }
 
@@ -45,8 +50,12 @@ std::string TRegistry::ReadString(const std::string& Name) {
 }
 
 void TRegistry::Put(const std::string& Name, plat::RegType type, const std::vector<uint8_t>& data) {
-  if (!key_ || !key_->Set(Name, type, data))
-    throw ERegistryException(sys::Fmt(msg::kFailedToSetData, Name));
+  const bool ok = key_ && key_->Set(Name, type, data);
+  const std::string reason = ok ? std::string() : key_ ? key_->FailureReason() : openFailure_;
+  if (OnWrite)
+    OnWrite(std::string(plat::RootName(root_)) + (key_ ? "\\" + path_ : std::string()), Name, type,
+            data, ok, reason);
+  if (!ok) throw ERegistryException(sys::Fmt(msg::kFailedToSetData, Name), reason);
 }
 
 void TRegistry::WriteString(const std::string& Name, const std::string& Value) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,11 +44,18 @@ class TRegistry {
   // type for '%s'" when it holds anything but text. Taken up to its first zero byte.
   std::string ReadString(const std::string& Name);
   // Writes raise ERegistryException "Failed to set data for '%s'" when the value cannot
-  // be set, also when no key is open.
+  // be set, also when no key is open; its reason is the system's (why the key could not
+  // be opened, or the value not set).
   void WriteString(const std::string& Name, const std::string& Value);
   void WriteInteger(const std::string& Name, int32_t Value);
   void WriteBool(const std::string& Name, bool Value);
   void WriteFloat(const std::string& Name, double Value);
+
+  // Told of every value write, done or refused, with the open key's full name ("root\\
+  // path") and the system's reason for a refusal.
+  std::function<void(const std::string& key, const std::string& name, plat::RegType type,
+                     const std::vector<uint8_t>& data, bool ok, const std::string& reason)>
+      OnWrite;
 
  private:
   void Put(const std::string& Name, plat::RegType type, const std::vector<uint8_t>& data);
@@ -55,6 +63,7 @@ class TRegistry {
   plat::RegRoot root_ = plat::RegRoot::CurrentUser;
   std::unique_ptr<plat::RegKey> key_;
   std::string path_;
+  std::string openFailure_;  // why the last OpenKey found no key
 };
 
 }  // namespace inst

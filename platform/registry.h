@@ -27,6 +27,23 @@ enum class RegType : uint32_t {
   Qword = 11,
 };
 
+// "HKEY_LOCAL_MACHINE" and the other roots' names, for messages and logs.
+inline const char* RootName(RegRoot root) {
+  switch (root) {
+    case RegRoot::ClassesRoot:
+      return "HKEY_CLASSES_ROOT";
+    case RegRoot::CurrentUser:
+      return "HKEY_CURRENT_USER";
+    case RegRoot::LocalMachine:
+      return "HKEY_LOCAL_MACHINE";
+    case RegRoot::Users:
+      return "HKEY_USERS";
+    case RegRoot::CurrentConfig:
+      return "HKEY_CURRENT_CONFIG";
+  }
+  return "?";
+}
+
 struct RegValue {
   RegType Type = RegType::None;
   std::vector<uint8_t> Data;
@@ -40,6 +57,8 @@ class RegKey {
   virtual bool Query(const std::string& name, RegValue& value) = 0;
   // Stores the value `name`; false when the registry refuses it.
   virtual bool Set(const std::string& name, RegType type, const std::vector<uint8_t>& data) = 0;
+  // Why the last call failed, in the system's words; empty when nobody said.
+  virtual std::string FailureReason() { return {}; }
 };
 
 class Registry {
@@ -51,6 +70,8 @@ class Registry {
   // Opens `path` with full access rights, first creating it and every missing parent
   // as non-volatile keys. Null on failure.
   virtual std::unique_ptr<RegKey> Create(RegRoot root, const std::string& path) = 0;
+  // Why the last Open or Create failed, in the system's words; empty when nobody said.
+  virtual std::string FailureReason() { return {}; }
 };
 
 }  // namespace plat

@@ -23,6 +23,8 @@ class DdeConversation {
   // no item, and returns at once without waiting for the server's answer. False when
   // the transaction could not be started.
   virtual bool ExecuteAsync(const std::vector<uint8_t>& data) = 0;
+  // Why the last call failed, in the DDE library's words; empty when nobody said.
+  virtual std::string FailureReason() { return {}; }
 };
 
 class DdeClient {
@@ -32,6 +34,8 @@ class DdeClient {
   // for any service or any topic. Null when no server answers.
   virtual std::unique_ptr<DdeConversation> Connect(const std::string& service,
                                                    const std::string& topic) = 0;
+  // Why the last Connect failed, in the DDE library's words; empty when nobody said.
+  virtual std::string FailureReason() { return {}; }
 };
 
 // ---- shell windows and programs ------------------------------------------------------

@@ -1,6 +1,6 @@
 #include "app/core/script.h"
 
-#include "app/core/install_log.h"
+#include "app/core/run_log.h"
 
 namespace app {
 namespace {
@@ -16,7 +16,8 @@ inst::TInstallItem& NewItem(sys::TComponent& owner, const char* name, int32_t di
 
 }  // namespace
 
-TInstallScript::TInstallScript(sys::TComponent& owner, inst::TInstall& engine, TScriptHost& host)
+TInstallScript::TInstallScript(sys::TComponent& owner, inst::TInstall& engine, TScriptHost& host,
+                               TInstallerObserver& observer)
     : InstallItemLD(NewItem(owner, "InstallItemLD", 1, "LD.PCK")),
       InstallItemDBAPI(NewItem(owner, "InstallItemDBAPI", 1, "DBAPI.PCK")),
       InstallItemHELP(NewItem(owner, "InstallItemHELP", 1, "HELP.PCK")),
@@ -25,7 +26,8 @@ TInstallScript::TInstallScript(sys::TComponent& owner, inst::TInstall& engine, T
       InstallItemGrupoIcons(NewItem(owner, "InstallItemGrupoIcons", 0, "")),
       InstallItemDBSQL32(NewItem(owner, "InstallItemDBSQL32", 2, "DBSQL32.PCK")),
       engine_(engine),
-      host_(host) {
+      host_(host),
+      observer_(observer) {
   Unpacking(InstallItemDBAPI, "DBAPI.PCK", &TScriptHost::DbapiText, 10);
   Unpacking(InstallItemLD, "LD.PCK", &TScriptHost::DbapiText, 10,
             &TInstallScript::ConfigureDatabaseEngine);
@@ -44,40 +46,17 @@ TInstallScript::TInstallScript(sys::TComponent& owner, inst::TInstall& engine, T
   };
 }
 
-std::array<inst::TInstallItem*, 7> TInstallScript::RunOrder() {
-  return {&InstallItemDBAPI, &InstallItemLD,      &InstallItemHELP,      &InstallItemBD,
-          &InstallItemAPP,   &InstallItemDBSQL32, &InstallItemGrupoIcons};
-}
-
+// The run order.
 void TInstallScript::Register() {
-  for (inst::TInstallItem* item : RunOrder()) engine_.AddItem(*item);
+  for (inst::TInstallItem* item :
+       {&InstallItemDBAPI, &InstallItemLD, &InstallItemHELP, &InstallItemBD, &InstallItemAPP,
+        &InstallItemDBSQL32, &InstallItemGrupoIcons})
+    engine_.AddItem(*item);
 }
 
 void TInstallScript::AdvanceGauge(int32_t step) {
   host_.SetGaugeProgress(host_.GaugeProgress() + step);
-  if (log_) log_->Write("gauge " + std::to_string(host_.GaugeProgress()));
-}
-
-void TInstallScript::AttachLog(TInstallLog& log) {
-  log_ = &log;
-  for (inst::TInstallItem* item : RunOrder()) {
-    const std::string name = item->Name;
-    item->BeforeExecute = [&log](sys::TObject*, const std::string&, const std::string& msg) {
-      log.Write("  " + msg);
-    };
-    item->AfterExecute = [&log](sys::TObject*, int32_t action, const std::string& msg) {
-      log.Write(action == inst::kActionNone
-                    ? std::string("  done")
-                    : "  failed: " + msg + (action == inst::kActionIgnore ? " (ignored)" : ""));
-    };
-    inst::TIExecute work = std::move(item->OnExecute);
-    item->OnExecute = [&log, item, name, work](sys::TObject* sender, bool& Continue) {
-      if (item->Counting) return work(sender, Continue);
-      log.Write("item " + name + " \"" + item->Title + "\"");
-      work(sender, Continue);
-      log.Write("item " + name + (Continue ? " succeeded" : " failed: the run ends"));
-    };
-  }
+  observer_.GaugeMoved(host_.GaugeProgress());
 }
 
 void TInstallScript::Unpacking(inst::TInstallItem& item, const char* package,

@@ -14,7 +14,7 @@
 
 namespace app {
 
-class TInstallLog;
+class TInstallerObserver;
 
 // What the script needs of the window it sits in.
 class TScriptHost {
@@ -29,14 +29,13 @@ class TScriptHost {
 
 class TInstallScript {
  public:
-  // Creates the items, owned by `owner` (the window), in their declared order.
-  TInstallScript(sys::TComponent& owner, inst::TInstall& engine, TScriptHost& host);
+  // Creates the items, owned by `owner` (the window), in their declared order. The
+  // observer learns every move of the gauge.
+  TInstallScript(sys::TComponent& owner, inst::TInstall& engine, TScriptHost& host,
+                 TInstallerObserver& observer);
 
   // Registers the items with the engine in their run order.
   void Register();
-  // Logs the run from now on: each item as it starts and ends, each operation's status
-  // and outcome, and the gauge after each step.
-  void AttachLog(TInstallLog& log);
 
   inst::TInstallItem& InstallItemLD;
   inst::TInstallItem& InstallItemDBAPI;
@@ -54,13 +53,11 @@ class TInstallScript {
   void Unpacking(inst::TInstallItem& item, const char* package,
                  std::string (TScriptHost::*target)(), int32_t step, Operations more = nullptr);
   bool ConfigureDatabaseEngine(inst::TInstallItem& item);
-  // The items in their run order.
-  std::array<inst::TInstallItem*, 7> RunOrder();
   void AdvanceGauge(int32_t step);
 
   inst::TInstall& engine_;
   TScriptHost& host_;
-  TInstallLog* log_ = nullptr;
+  TInstallerObserver& observer_;
 };
 
 }  // namespace app

@@ -1,6 +1,7 @@
-// One run of the installer, with or without its window: the start-up the window's
-// creation handler performs, the run the install button starts, the exit codes, and the
-// whole run of the silent installer, which has no window at all.
+// The installer's start-up and its run, whatever hosts them: the start-up that the
+// window's creation handler performs (refusal where a database engine is installed, the
+// folder fields, the items' registration), the run that the install button starts, and
+// the exit codes of the program.
 #pragma once
 
 #include <string>
@@ -10,6 +11,8 @@
 #include "install/install.h"
 
 namespace app {
+
+class TInstallerObserver;
 
 // How a run of the program ended, as its exit code.
 inline constexpr int kExitCompleted = 0;    // the installation completed (Ignore included)
@@ -25,9 +28,8 @@ inline constexpr const char* kRefusal =
     "A CONFIGURA\xc7\xc3O DO SEU MICRO N\xc3O PERMITE A INSTALA\xc7\xc3O DO SISTEMA. \r"
     "FAVOR ENTRAR EM CONTATO COM O TAVO DO SEU ESTADO PARA SOLUCIONAR O PROBLEMA.";
 
-class TInstallLog;
-
-// What the start-up fills in, besides what the script reads.
+// What hosts a run: the script's folder fields and gauge, which the start-up fills in.
+// The installer window is one host; a silent run has one without a window.
 class TSessionHost : public TScriptHost {
  public:
   virtual void SetTargetText(const std::string& text) = 0;
@@ -36,20 +38,13 @@ class TSessionHost : public TScriptHost {
 
 // The start-up: refuses where a database engine is installed (the refusal message),
 // fills the folder fields (the chosen folders when the options name them), registers
-// the script's items. False when the program is to end (refused).
+// the script's items. False when the program is to end (refused). A registry read
+// error of the presence test raises.
 bool StartUp(inst::TInstall& engine, TInstallScript& script, TSessionHost& host,
-             const TInstallOptions& options, TInstallLog* log);
+             const TInstallOptions& options, TInstallerObserver& observer);
 
 // The run the install button starts: the engine's Execute, with whatever no operation
 // caught shown as an error and counted as a failure. Returns the exit code.
-int RunInstallation(inst::TInstall& engine, TInstallLog* log);
-
-// The first lines of a log: the version and the folders the engine found.
-void LogStart(TInstallLog& log, const inst::TInstall& engine);
-
-// The silent installer: the engine, the script and folder fields without a window, the
-// start-up and the run. Message boxes are answered by the dialogs port in use (the
-// silent one). Returns the exit code.
-int RunSilent(const TInstallOptions& options, TInstallLog* log);
+int RunInstallation(inst::TInstall& engine, TInstallerObserver& observer);
 
 }  // namespace app

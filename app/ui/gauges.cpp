@@ -9,10 +9,6 @@
 namespace app {
 namespace {
 
-constexpr char kValueOutOfRange[] = "Value must be between %d and %d";
-constexpr int32_t kLowestMinValue = -2147483647;
-constexpr int32_t kHighestMaxValue = 2147483647;
-
 RECT ToRect(const GaugeRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
 void FillWith(HDC dc, const GaugeRect& r, TColor color) {
@@ -112,33 +108,15 @@ void TGauge::SetVisible(bool visible) {
 }
 
 void TGauge::SetMinValue(int32_t value) {
-  if (value == min_) return;
-  if (value > max_ && !Loading)
-    throw sys::EInvalidOperation(sys::Fmt(kValueOutOfRange, kLowestMinValue, int64_t{max_} - 1));
-  min_ = value;
-  if (progress_ < value) progress_ = value;
-  Repaint();
+  if (values_.SetMinValue(value, Loading)) Repaint();
 }
 
 void TGauge::SetMaxValue(int32_t value) {
-  if (value == max_) return;
-  if (value < min_ && !Loading)
-    throw sys::EInvalidOperation(sys::Fmt(kValueOutOfRange, int64_t{min_} + 1, kHighestMaxValue));
-  max_ = value;
-  if (progress_ > value) progress_ = value;
-  Repaint();
+  if (values_.SetMaxValue(value, Loading)) Repaint();
 }
 
 void TGauge::SetProgress(int32_t value) {
-  if (value < min_) {
-    value = min_;
-  } else if (value > max_) {
-    value = max_;
-  }
-  if (value == progress_) return;
-  const int32_t shown = ProgressPercent();
-  progress_ = value;
-  if (ProgressPercent() != shown) Repaint();
+  if (values_.SetProgress(value)) Repaint();
 }
 
 void TGauge::SetKind(TGaugeKind kind) {
@@ -181,8 +159,6 @@ void TGauge::SetFont(const TFont& font) {
   font_ = font;
   Invalidate(false);
 }
-
-int32_t TGauge::ProgressPercent() const { return GaugePercent(min_, max_, progress_); }
 
 void TGauge::Paint(HDC dc) { DrawAt(dc, 0, 0); }
 

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "app/core/gauge_values.h"
 #include "app/ui/gdi.h"
 #include "platform/component.h"
 
@@ -90,17 +91,13 @@ class TGauge : public sys::TComponent {
   bool Visible() const { return visible_; }
   void SetVisible(bool visible);
 
-  // A value above MaxValue raises EInvalidOperation (unless Loading); Progress is raised
-  // to a larger MinValue. Repaints at once.
-  int32_t MinValue() const { return min_; }
+  // The values and their rules are TGaugeValues'. A change of MinValue or MaxValue
+  // repaints at once; one of Progress only when the percentage shown changes.
+  int32_t MinValue() const { return values_.MinValue(); }
   void SetMinValue(int32_t value);
-  // A value below MinValue raises EInvalidOperation (unless Loading); Progress is
-  // lowered to a smaller MaxValue. Repaints at once.
-  int32_t MaxValue() const { return max_; }
+  int32_t MaxValue() const { return values_.MaxValue(); }
   void SetMaxValue(int32_t value);
-  // Clamped to MinValue..MaxValue, never raises; repaints at once only when the
-  // percentage shown changes.
-  int32_t Progress() const { return progress_; }
+  int32_t Progress() const { return values_.Progress(); }
   void SetProgress(int32_t value);
 
   // The style properties repaint at once when their value changes.
@@ -121,8 +118,7 @@ class TGauge : public sys::TComponent {
   const TFont& Font() const { return font_; }
   void SetFont(const TFont& font);
 
-  // (Progress - MinValue) * 100 / (MaxValue - MinValue), truncated; 0 for an empty range.
-  int32_t ProgressPercent() const;
+  int32_t ProgressPercent() const { return values_.ProgressPercent(); }
 
   // While true (a stored form being loaded) MinValue and MaxValue accept any value.
   bool Loading = false;
@@ -147,9 +143,7 @@ class TGauge : public sys::TComponent {
   int width_ = 100;
   int height_ = 100;
   bool visible_ = true;
-  int32_t min_ = 0;
-  int32_t max_ = 100;
-  int32_t progress_ = 0;
+  TGaugeValues values_;
   TGaugeKind kind_ = gkHorizontalBar;
   bool showText_ = true;
   TBorderStyle border_ = bsSingle;

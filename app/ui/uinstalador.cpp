@@ -1,14 +1,7 @@
 #include "app/ui/uinstalador.h"
 
-#include <exception>
-#include <optional>
-
-#include "app/core/install_log.h"
-#include "app/core/session_ports.h"
 #include "app/ui/artwork.h"
 #include "app/ui/gauges.h"
-#include "install/dbengine.h"
-#include "platform/system.h"
 
 namespace app {
 namespace {
@@ -34,26 +27,17 @@ bool IsLabel(int id) {
 
 }  // namespace
 
-TFrmInstala::TFrmInstala(HINSTANCE instance, const TInstallOptions& options, TInstallLog* log)
+TFrmInstala::TFrmInstala(HINSTANCE instance)
     : sys::TComponent(nullptr),
-      Install(CreateOwned<inst::TInstall>(*this)),
-      Script(*this, Install, *this),
       Gauge1(CreateOwned<TGauge>(*this)),
       instance_(instance),
-      options_(options),
-      log_(log),
       teal_(::CreateSolidBrush(kTeal)),
       formFont_(MakeFont("MS Sans Serif", 11, false)),
       labelFont11_(MakeFont("MS Sans Serif", 11, true)),
       labelFont13_(MakeFont("MS Sans Serif", 13, true)),
       labelFont16_(MakeFont("MS Sans Serif", 16, true)) {
   Name = "FrmInstala";
-  Install.Name = "Install";
   Gauge1.Name = "Gauge1";
-  if (log_) {
-    LogStart(*log_, Install);
-    Script.AttachLog(*log_);
-  }
 
   WNDCLASSA wc = {};
   wc.lpfnWndProc = WindowProc;
@@ -139,14 +123,6 @@ void TFrmInstala::FitWidth(HWND label) {
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TFrmInstala::FormCreate() {
-  if (!StartUp(Install, Script, *this, options_, log_)) {
-    // The program ends once its message loop would start.
-    terminating_ = true;
-    exitCode_ = kExitRefused;
-  }
-}
-
 void TFrmInstala::Show(int cmdShow) {
   // Centred on the screen.
   RECT r{};
@@ -165,7 +141,7 @@ void TFrmInstala::BitBtnInstalaClick() {
   ::EnableWindow(bitBtnSair_, FALSE);
   ::EnableWindow(bitBtnInstala_, FALSE);
   running_ = true;
-  exitCode_ = RunInstallation(Install, log_);
+  if (OnInstall) exitCode_ = OnInstall();
   running_ = false;
   ::EnableWindow(bitBtnSair_, TRUE);
   ::SetFocus(bitBtnSair_);
@@ -289,78 +265,6 @@ LRESULT TFrmInstala::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
   }
   return ::DefWindowProcA(handle_, msg, wp, lp);
-}
-
-namespace {
-
-void ShowError(const std::string& text) {
-  plat::DialogsPort().Show(plat::DialogKind::Error, "", text, plat::Buttons::Ok);
-}
-
-// The windowed program after the command line was read.
-int RunWindow(HINSTANCE instance, int cmdShow, const TInstallOptions& options, TInstallLog* log) {
-  std::unique_ptr<TFrmInstala> form;
-  try {
-    form = std::make_unique<TFrmInstala>(instance, options, log);
-    form->FormCreate();
-  } catch (const std::exception& e) {
-    // A registry read error while the engine discovers its paths (or in the presence
-    // test): the program ends without showing the window.
-    if (log) log->Write(std::string("start-up failed: ") + e.what() + " (exit code 3)");
-    ShowError(e.what());
-    return kExitStartFailed;
-  }
-  if (form->Terminating()) return form->ExitCode();
-  form->Show(cmdShow);
-  MSG msg;
-  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (form->Handle() && ::IsDialogMessageA(form->Handle(), &msg)) continue;
-    ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
-  }
-  return form->ExitCode();
-}
-
-}  // namespace
-
-int RunInstaller(HINSTANCE instance, int cmdShow, const std::vector<std::string>& args) {
-  const TInstallOptions options = ParseOptions(args);
-  // Every message box of the run goes through here: shown, or under /S answered unseen.
-  std::unique_ptr<TInstallLog> log;
-  if (options.Unknown.empty() && !options.Help && !options.LogPath.empty()) {
-    try {
-      log = std::make_unique<TInstallLog>(options.LogPath);
-    } catch (const std::exception& e) {
-      if (!options.Silent) ShowError(e.what());
-      return kExitStartFailed;
-    }
-  }
-  TRunDialogs dialogs(log.get(), options.Silent, options.IgnoreErrors);
-  const plat::ScopedPort<plat::Dialogs> useDialogs(dialogs);
-  if (!options.Unknown.empty()) {
-    if (!options.Silent) ShowError(UnknownOptionMessage(options.Unknown));
-    return kExitUsage;
-  }
-  if (options.Help) {
-    if (!options.Silent)
-      plat::DialogsPort().Show(plat::DialogKind::Information, "", kOptionsHelp, plat::Buttons::Ok);
-    return kExitCompleted;
-  }
-  std::unique_ptr<TLoggingRegistry> registry;
-  std::unique_ptr<TLoggingDde> dde;
-  std::optional<plat::ScopedPort<plat::Registry>> useRegistry;
-  std::optional<plat::ScopedPort<plat::DdeClient>> useDde;
-  if (log) {
-    std::string line = "command line:";
-    for (const std::string& a : args) line += " " + a;
-    log->Write(line);
-    registry = std::make_unique<TLoggingRegistry>(*log);
-    dde = std::make_unique<TLoggingDde>(*log);
-    useRegistry.emplace(*registry);
-    useDde.emplace(*dde);
-  }
-  if (options.Silent) return RunSilent(options, log.get());
-  return RunWindow(instance, cmdShow, options, log.get());
 }
 
 }  // namespace app

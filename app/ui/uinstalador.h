@@ -1,21 +1,19 @@
-// TFrmInstala: the installer's only window. It holds the install engine, the seven
-// items of the installation script and the pie gauge; at start-up it refuses to run
-// where a database engine is installed, otherwise it shows the two destination
-// folders, read-only, and runs the installation when its install button is pressed.
+// TFrmInstala: the installer's only window: the two destination folders, read-only, the
+// pie gauge, and the two buttons. It hosts a run of the program (program.h), which
+// fills its folder fields and moves its gauge; its install button runs the installation
+// the program hands it, once.
+
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "app/core/options.h"
-#include "app/core/script.h"
-#include "app/core/session.h"
+#include "app/core/program.h"
 #include "app/ui/gdi.h"
-#include "install/install.h"
 #include "platform/component.h"
 
 namespace app {
@@ -43,27 +41,31 @@ inline constexpr const char* kCaption =
     "dulo quarvel";
 }  // namespace text
 
-class TFrmInstala : public sys::TComponent, private TSessionHost {
+class TFrmInstala : public sys::TComponent, public TSessionHost {
  public:
-  // Creates the components (the engine first, which discovers its paths and may raise
-  // a registry error), then the window and its controls, hidden. The options may name
-  // the folders; the log, when there is one, gets the run's events.
-  TFrmInstala(HINSTANCE instance, const TInstallOptions& options, TInstallLog* log);
+  // Creates the window and its controls and the gauge, hidden. Raises when the window
+  // cannot be made.
+  explicit TFrmInstala(HINSTANCE instance);
   ~TFrmInstala() override;
 
-  // The creation handler: the presence test, the folder fields, the items' registration.
-  void FormCreate();
+  // What the install button runs; it returns the run's exit code.
+  std::function<int()> OnInstall;
   void BitBtnInstalaClick();
   // Shows the window, centred; the program's message loop runs until it closes.
   void Show(int cmdShow);
-  // True once the start-up asked the program to end (an engine was found).
-  bool Terminating() const { return terminating_; }
+  // The exit code of the run the install button made, kExitCanceled before one.
   int ExitCode() const { return exitCode_; }
   HWND Handle() const { return handle_; }
 
-  inst::TInstall& Install;
-  TInstallScript Script;
   TGauge& Gauge1;
+
+  // TSessionHost: the folder fields and the gauge.
+  std::string TargetText() override;
+  std::string DbapiText() override;
+  int32_t GaugeProgress() override;
+  void SetGaugeProgress(int32_t value) override;
+  void SetTargetText(const std::string& text) override;
+  void SetDbapiText(const std::string& text) override;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
@@ -77,29 +79,15 @@ class TFrmInstala : public sys::TComponent, private TSessionHost {
   void DrawButton(const DRAWITEMSTRUCT& item);
   static std::string TextOf(HWND control);
 
-  // TSessionHost
-  std::string TargetText() override;
-  std::string DbapiText() override;
-  int32_t GaugeProgress() override;
-  void SetGaugeProgress(int32_t value) override;
-  void SetTargetText(const std::string& text) override;
-  void SetDbapiText(const std::string& text) override;
-
   HINSTANCE instance_;
-  TInstallOptions options_;
-  TInstallLog* log_;
   HWND handle_ = nullptr;
   HWND edtTarget_ = nullptr, edtDBAPI_ = nullptr;
   HWND bitBtnInstala_ = nullptr, bitBtnSair_ = nullptr;
   gdi::Brush teal_;
   gdi::Font formFont_, labelFont11_, labelFont13_, labelFont16_;
   gdi::Bitmap emblem_;
-  bool running_ = false, terminating_ = false;
+  bool running_ = false;
   int exitCode_ = kExitCanceled;
 };
-
-// The program: reads the command line; then either runs silently, or creates the
-// window, runs its start-up and its message loop. Returns the exit code.
-int RunInstaller(HINSTANCE instance, int cmdShow, const std::vector<std::string>& args);
 
 }  // namespace app

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "platform/win32/error_win32.h"
 
 namespace plat {
 namespace {
@@ -57,31 +58,41 @@ class Win32Key final : public RegKey {
   }
 
   bool Set(const std::string& name, RegType type, const std::vector<uint8_t>& data) override {
-    return ::RegSetValueExA(key_, name.c_str(), 0, static_cast<DWORD>(type),
-                            data.empty() ? nullptr : data.data(),
-                            static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+    error_ = ::RegSetValueExA(key_, name.c_str(), 0, static_cast<DWORD>(type),
+                              data.empty() ? nullptr : data.data(), static_cast<DWORD>(data.size()));
+    return error_ == ERROR_SUCCESS;
+  }
+  std::string FailureReason() override {
+    return error_ == ERROR_SUCCESS ? std::string() : win32::ErrorText(error_);
   }
 
  private:
   HKEY key_;
+  LONG error_ = ERROR_SUCCESS;
 };
 
 class Win32Registry final : public Registry {
  public:
   std::unique_ptr<RegKey> Open(RegRoot root, const std::string& path) override {
     HKEY key = nullptr;
-    if (::RegOpenKeyExA(RootOf(root), path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-      return nullptr;
+    error_ = ::RegOpenKeyExA(RootOf(root), path.c_str(), 0, KEY_ALL_ACCESS, &key);
+    if (error_ != ERROR_SUCCESS) return nullptr;
     return std::make_unique<Win32Key>(key);
   }
   std::unique_ptr<RegKey> Create(RegRoot root, const std::string& path) override {
     HKEY key = nullptr;
     DWORD disposition = 0;
-    if (::RegCreateKeyExA(RootOf(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                          KEY_ALL_ACCESS, nullptr, &key, &disposition) != ERROR_SUCCESS)
-      return nullptr;
+    error_ = ::RegCreateKeyExA(RootOf(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                               KEY_ALL_ACCESS, nullptr, &key, &disposition);
+    if (error_ != ERROR_SUCCESS) return nullptr;
     return std::make_unique<Win32Key>(key);
   }
+  std::string FailureReason() override {
+    return error_ == ERROR_SUCCESS ? std::string() : win32::ErrorText(error_);
+  }
+
+ private:
+  LONG error_ = ERROR_SUCCESS;
 };
 
 }  // namespace

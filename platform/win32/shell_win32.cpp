@@ -13,6 +13,32 @@
 namespace plat {
 namespace {
 
+// The DDE library's errors in words.
+std::string DdeErrorText(UINT error) {
+  switch (error) {
+    case DMLERR_NO_ERROR:
+      return {};
+    case DMLERR_NO_CONV_ESTABLISHED:
+      return "no server answered";
+    case DMLERR_DLL_NOT_INITIALIZED:
+      return "the DDE library could not be initialised";
+    case DMLERR_BUSY:
+      return "the server is busy";
+    case DMLERR_NOTPROCESSED:
+      return "the server did not process the transaction";
+    case DMLERR_POSTMSG_FAILED:
+      return "a message could not be posted to the server";
+    case DMLERR_MEMORY_ERROR:
+      return "out of memory";
+    case DMLERR_SYS_ERROR:
+      return "an internal error of the DDE library";
+    case DMLERR_INVALIDPARAMETER:
+      return "an invalid parameter";
+    default:
+      return "DDE error " + std::to_string(error);
+  }
+}
+
 HDDEDATA CALLBACK IgnoreDdeEvents(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
   return nullptr;
 }
@@ -68,16 +94,22 @@ class Win32Conversation final : public DdeConversation {
     HDDEDATA handle =
         ::DdeCreateDataHandle(instance_, const_cast<uint8_t*>(data.data()),
                               static_cast<DWORD>(data.size()), 0, nullptr, CF_TEXT, 0);
-    if (!handle) return false;
+    if (!handle) {
+      error_ = ::DdeGetLastError(instance_);
+      return false;
+    }
     HDDEDATA started =
         ::DdeClientTransaction(reinterpret_cast<LPBYTE>(handle), 0xFFFFFFFF, conv_, nullptr,
                                CF_TEXT, XTYP_EXECUTE, TIMEOUT_ASYNC, nullptr);
+    if (!started) error_ = ::DdeGetLastError(instance_);
     return started != nullptr;
   }
+  std::string FailureReason() override { return DdeErrorText(error_); }
 
  private:
   DWORD instance_;
   HCONV conv_;
+  UINT error_ = DMLERR_NO_ERROR;
 };
 
 class Win32Dde final : public DdeClient {
@@ -85,15 +117,23 @@ class Win32Dde final : public DdeClient {
   std::unique_ptr<DdeConversation> Connect(const std::string& service,
                                            const std::string& topic) override {
     const DWORD id = instance_.Id();
-    if (id == 0) return nullptr;
+    if (id == 0) {
+      error_ = DMLERR_DLL_NOT_INITIALIZED;
+      return nullptr;
+    }
     StringHandle serviceName(id, service), topicName(id, topic);
     HCONV conv = ::DdeConnect(id, serviceName.Get(), topicName.Get(), nullptr);
-    if (!conv) return nullptr;
+    if (!conv) {
+      error_ = ::DdeGetLastError(id);
+      return nullptr;
+    }
     return std::make_unique<Win32Conversation>(id, conv);
   }
+  std::string FailureReason() override { return DdeErrorText(error_); }
 
  private:
   DdeInstance instance_;
+  UINT error_ = DMLERR_NO_ERROR;
 };
 
 class Win32Shell final : public Shell {

@@ -63,6 +63,28 @@ class GaugeWindow : public ::testing::Test {
   app::TGauge gauge_{nullptr};
 };
 
+TEST(GaugeWindowDefaults, NewGaugeHasTheDefaults) {
+  sys::TComponent owner(nullptr);
+  app::TGauge& g = sys::TComponent::CreateOwned<app::TGauge>(owner);
+  EXPECT_EQ(g.Owner(), &owner);
+  EXPECT_EQ(g.Width(), 100);
+  EXPECT_EQ(g.Height(), 100);
+  EXPECT_TRUE(g.Visible());
+  EXPECT_EQ(g.ParentWindow(), nullptr);
+  EXPECT_EQ(g.MinValue(), 0);
+  EXPECT_EQ(g.MaxValue(), 100);
+  EXPECT_EQ(g.Progress(), 0);
+  EXPECT_EQ(g.Kind(), app::gkHorizontalBar);
+  EXPECT_TRUE(g.ShowText());
+  EXPECT_EQ(g.BorderStyle(), app::bsSingle);
+  EXPECT_EQ(g.ForeColor(), app::clBlack);
+  EXPECT_EQ(g.BackColor(), app::clWhite);
+  EXPECT_EQ(g.Color(), app::clWindow);
+  EXPECT_EQ(g.Font().Name, "MS Sans Serif");
+  EXPECT_FALSE(g.Loading);
+  EXPECT_EQ(static_cast<int>(app::gkNeedle), 4);
+}
+
 TEST_F(GaugeWindow, ProgressDrawsAtOnceWithinTheGaugesRectangle) {
   Mark();
   ASSERT_EQ(Pixel(kLeft, kTop), kGreen);

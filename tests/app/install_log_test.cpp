@@ -1,10 +1,11 @@
 // The installation log: time-stamped lines appended to a file that stays readable, and
-// what the ports write into it as a run goes on.
+// the lines a run's events become.
 #include "app/core/install_log.h"
 
 #include <gtest/gtest.h>
 
-#include "app/core/session_ports.h"
+#include "app/core/run_dialogs.h"
+#include "app/core/run_log.h"
 #include "install/install_test_util.h"
 #include "platform/exceptions.h"
 #include "support/test_files.h"
@@ -55,65 +56,77 @@ TEST(InstallLog, AFileThatCannotBeOpenedIsNamed) {
   }
 }
 
-class LoggedPorts : public installtest::EngineTest {
+// The lines the log writes for the run's events, with a fixed clock.
+class RunLog : public installtest::EngineTest {
  protected:
   testing_support::ScratchDir dir_;
   std::string path_ = dir_ / "run.log";
-  std::unique_ptr<app::TInstallLog> log_ =
-      std::make_unique<app::TInstallLog>(path_, [] { return std::string("@"); });
+  app::TInstallLog file_{path_, [] { return std::string("@"); }};
+  app::TRunLog log_{file_};
   std::string Log() { return Content(path_); }
 };
 
-TEST_F(LoggedPorts, MessageBoxesWithTheirAnswersAndWhoGaveThem) {
+TEST_F(RunLog, MessageBoxesWithTheirAnswersAndWhoGaveThem) {
   dialogs_.Answer(plat::kIdRetry);
-  {
-    app::TRunDialogs shown(log_.get(), false, false);
-    const plat::ScopedPort<plat::Dialogs> use(shown);
-    EXPECT_EQ(plat::DialogsPort().Show(plat::DialogKind::Error, "", "Disk full",
-                                       plat::Buttons::AbortRetryIgnore),
-              plat::kIdRetry);
-  }
-  {
-    app::TRunDialogs silent(log_.get(), true, true);
-    const plat::ScopedPort<plat::Dialogs> use(silent);
-    EXPECT_EQ(plat::DialogsPort().Show(plat::DialogKind::Error, "", "Disk full",
-                                       plat::Buttons::AbortRetryIgnore),
-              plat::kIdIgnore);
-  }
+  app::TRunDialogs shown(plat::DialogsPort(), log_, false, false);
+  EXPECT_EQ(shown.Show(plat::DialogKind::Error, "", "Disk full", plat::Buttons::AbortRetryIgnore),
+            plat::kIdRetry);
+  app::TRunDialogs silent(plat::DialogsPort(), log_, true, true);
+  EXPECT_EQ(silent.Show(plat::DialogKind::Error, "", "Disk full", plat::Buttons::AbortRetryIgnore),
+            plat::kIdIgnore);
   EXPECT_EQ(dialogs_.shown.size(), 1u);  // the silent one was never shown
   EXPECT_EQ(Log(),
             "@ message (Error): Disk full -> Retry (by the user)\r\n"
             "@ message (Error): Disk full -> Ignore (by /S)\r\n");
-  // The port in use before is back.
-  EXPECT_EQ(&plat::DialogsPort(), &dialogs_);
 }
 
-TEST_F(LoggedPorts, RegistryValuesAndProgramManagerCommands) {
-  {
-    app::TLoggingRegistry registry(*log_);
-    app::TLoggingDde dde(*log_);
-    const plat::ScopedPort<plat::Registry> useRegistry(registry);
-    const plat::ScopedPort<plat::DdeClient> useDde(dde);
-    inst::TInstallItem& item = AddItem();
+TEST_F(RunLog, RegistryValuesProgramManagerCommandsAndOutcomesWithTheirCauses) {
+  Engine().SetObserver(&log_);
+  inst::TInstallItem& item = AddItem("T");
+  item.Name = "Item";
+  item.OnExecute = [&item, this](sys::TObject*, bool& Continue) {
     item.WriteRegString(plat::RegRoot::LocalMachine, "SOFTWARE\\A", "Name", "text");
     item.WriteRegValue(plat::RegRoot::LocalMachine, "SOFTWARE\\A", "Count", int32_t{258});
     item.WriteRegValue(plat::RegRoot::LocalMachine, "SOFTWARE\\A", "Real", 1.0);
     item.CreateGroup("TAVO");
     progman_.answering.clear();
-    dialogs_.Answer(plat::kIdIgnore);
-    item.CreateGroup("X");
-  }
-  EXPECT_EQ(
-      Log(),
-      "@ registry HKEY_LOCAL_MACHINE\\SOFTWARE\\A Name = \"text\" (REG_SZ)\r\n"
-      "@ registry HKEY_LOCAL_MACHINE\\SOFTWARE\\A Count = 258 (REG_DWORD)\r\n"
-      "@ registry HKEY_LOCAL_MACHINE\\SOFTWARE\\A Real = 00 00 00 00 00 00 F0 3F (REG_BINARY)\r\n"
-      "@ Program Manager command [CreateGroup(TAVO)]\\r\\n handed over\r\n"
-      "@ DDE: no server answered service \"PROGMAN\" topic \"PROGMAN\"\r\n"
-      "@ DDE: no server answered service \"\" topic \"PROGMAN\"\r\n"
-      "@ DDE: no server answered service \"PROGMAN\" topic \"\"\r\n");
+    Continue = item.CreateGroup("X");
+  };
+  dialogs_.Answer(plat::kIdIgnore);
+  EXPECT_TRUE(item.Execute(false));
+  const std::string noServer =
+      "no Program Manager took a DDE conversation (service PROGMAN, topic PROGMAN)";
+  EXPECT_EQ(Log(),
+            "@ item Item \"T\"\r\n"
+            "@   Updating registry\r\n"
+            "@ registry HKEY_LOCAL_MACHINE\\SOFTWARE\\A Name = \"text\" (REG_SZ)\r\n"
+            "@   done\r\n"
+            "@   Updating registry\r\n"
+            "@ registry HKEY_LOCAL_MACHINE\\SOFTWARE\\A Count = 258 (REG_DWORD)\r\n"
+            "@   done\r\n"
+            "@   Updating registry\r\n"
+            "@ registry HKEY_LOCAL_MACHINE\\SOFTWARE\\A Real = 00 00 00 00 00 00 F0 3F "
+            "(REG_BINARY)\r\n"
+            "@   done\r\n"
+            "@   Creating Group \"TAVO\"\r\n"
+            "@ Program Manager command [CreateGroup(TAVO)]\\r\\n handed over\r\n"
+            "@   done\r\n"
+            "@   Creating Group \"X\"\r\n"
+            "@ Program Manager command [CreateGroup(X)]\\r\\n NOT handed over (" +
+                noServer +
+                ")\r\n"
+                "@   attempt failed: Error while creating group \"X\" (" +
+                noServer +
+                ")\r\n"
+                "@   failed: Error while creating group \"X\" (ignored) (" +
+                noServer +
+                ")\r\n"
+                "@ item Item succeeded\r\n");
   EXPECT_EQ(registry_.writes.size(), 3u);  // the values still reached the registry
   EXPECT_EQ(progman_.executed.size(), 1u);
+  // The item keeps the cause beside the message it showed.
+  EXPECT_EQ(item.ErrorMsg, "Error while creating group \"X\"");
+  EXPECT_EQ(item.ErrorCause, noServer);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/core/session_ports.h"
+#include "app/core/run_dialogs.h"
 
 namespace apptest {
 namespace {

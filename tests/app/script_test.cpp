@@ -1,12 +1,14 @@
 // The installation script run by the real engine over a medium of real packages, with
 // the platform's services replaced by doubles: the run order, the gauge's steps, where
-// each package goes, the engine settings, the Program Manager commands, and what Abort,
-// Ignore and a missing disk 2 do. Works in a scratch folder made current, with relative
-// upper-case folders, so that the engine's upper-casing keeps them valid.
+// each package goes, the engine settings, the Program Manager commands, and what Abort
+// and Ignore do (a disk 2 given up is one of the whole program's scenarios). Works in a
+// scratch folder made current, with relative upper-case folders, so that the engine's
+// upper-casing keeps them valid.
 #include "app/core/script.h"
 
 #include <filesystem>
 
+#include "app/core/run_log.h"
 #include "install/install_test_util.h"
 #include "support/test_files.h"
 #include "test_medium.h"
@@ -32,19 +34,17 @@ class Host : public app::TScriptHost {
 
 class Script : public installtest::EngineTest {
  protected:
-  testing_support::ScratchDir dir_;
-  fs::path previous_ = fs::current_path();
+  testing_support::ScratchCurrentDir here_;
   Host host_;
+  app::TInstallerObserver nobody_;
   std::unique_ptr<app::TInstallScript> script_;
 
   void SetUp() override {
-    fs::current_path(dir_.Path());
     WriteTestMedium();
     Engine().SetSourceDir(".\\DISK1\\");
-    script_ = std::make_unique<app::TInstallScript>(window_, Engine(), host_);
+    script_ = std::make_unique<app::TInstallScript>(window_, Engine(), host_, nobody_);
     script_->Register();
   }
-  void TearDown() override { fs::current_path(previous_); }
 
   static void Damage(const std::string& package) { DamagePackage(package); }
 };
@@ -151,22 +151,6 @@ TEST_F(Script, TheCommandsNameTheApplicationFolder) {
                 "[CreateGroup(TAVO)]\r\n", "[AddItem(C:\\QEN2005\\QEN2005.EXE,QEN 2005,,,)]\r\n",
                 "[AddItem(C:\\QEN2005\\QEN2005.HLP,QEN 2005 Help,,,)]\r\n",
                 "[AddItem(C:\\QEN2005\\Leiame.txt,QEN 2005 Leiame,,,)]\r\n"}));
-}
-
-TEST_F(Script, GivingUpOnDiskTwoEndsTheRunAfterTheFirstDisk) {
-  fs::remove("DISK2/APP.PCK");
-  dialogs_.Answer(plat::kIdCancel);
-  dialogs_.Answer(plat::kIdNo);
-  dialogs_.Answer(plat::kIdCancel);
-  dialogs_.Answer(plat::kIdYes);
-  EXPECT_FALSE(Engine().Execute());
-  EXPECT_EQ(Texts(),
-            (std::vector<std::string>{
-                "Please, Insert Disk 2", "Are you sure you want to terminate this installation?",
-                "Please, Insert Disk 2", "Are you sure you want to terminate this installation?",
-                "Installation canceled"}));
-  EXPECT_EQ(host_.progress, 80);
-  EXPECT_FALSE(fs::exists("ODE/DBSQL32.DAT"));
 }
 
 TEST_F(Script, EachHandlerCountsItsOperations) {

@@ -64,7 +64,7 @@ TEST_F(ItemFrame, CountingModeCountsWithoutWorkEventsOrDialogs) {
   item.OnExecute = [&](sys::TObject*, bool& Continue) {
     Continue = item.CreateGroup("G") && item.UnpackLz("X:\\", "A.PCK", "C:\\A") &&
                item.ConfigureEngine("a", "b") && item.ConfigureTabula(false, "x");
-    EXPECT_TRUE(item.IsCounting() == item.Counting);
+    EXPECT_TRUE(item.IsCounting());  // the mode is set before the handler runs
   };
   progman_.answering.clear();  // a real attempt would fail
   registry_.requests.clear();  // those of the engine's start-up

@@ -42,14 +42,12 @@ class CountingTemp : public plat::TempFiles {
 
 class Unpack : public EngineTest {
  protected:
-  ScratchDir dir_;
-  std::filesystem::path previous_ = std::filesystem::current_path();
+  testing_support::ScratchCurrentDir here_;
   CountingTemp temp_;
   inst::TInstallItem& item_ = AddItem();
   std::vector<std::string> status_, outcomes_;
 
   void SetUp() override {
-    std::filesystem::current_path(dir_.Path());
     std::filesystem::create_directories("SRC");
     std::filesystem::create_directories("DISK1");
     WriteFileBytes("SRC/LEIAME.TXT", SampleText(5000));
@@ -63,7 +61,6 @@ class Unpack : public EngineTest {
       outcomes_.push_back(std::to_string(action) + " " + msg);
     };
   }
-  void TearDown() override { std::filesystem::current_path(previous_); }
 
   static void WritePackage(const std::string& name) {
     pck::TPackLz writer(nullptr);

@@ -68,27 +68,22 @@ TEST_F(PlatformFind, EntriesCarrySizeAndAttributes) {
 
 class PlatformFullPath : public PortTest {
  protected:
-  void SetUp() override {
-    saved_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir_.Path());
-  }
-  void TearDown() override { std::filesystem::current_path(saved_); }
-
- private:
-  std::filesystem::path saved_;
+  testing_support::ScratchCurrentDir here_;
+  std::string Here(const std::string& name) const { return here_ / name; }
 };
 
 TEST_F(PlatformFullPath, RelativePathsStartAtTheCurrentDirectory) {
   // The scratch directory is already a full path ending with the separator.
-  EXPECT_EQ(fs_.FullPath("x.txt"), At("x.txt"));
-  EXPECT_EQ(fs_.FullPath("sub\\x.txt"), At(std::string("sub") + kSep + "x.txt"));
-  EXPECT_EQ(fs_.FullPath("sub\\..\\y.txt"), At("y.txt"));
-  EXPECT_EQ(fs_.FullPath(".\\z.txt"), At("z.txt"));
+  EXPECT_EQ(fs_.FullPath("x.txt"), Here("x.txt"));
+  EXPECT_EQ(fs_.FullPath("sub\\x.txt"), Here(std::string("sub") + kSep + "x.txt"));
+  EXPECT_EQ(fs_.FullPath("sub\\..\\y.txt"), Here("y.txt"));
+  EXPECT_EQ(fs_.FullPath(".\\z.txt"), Here("z.txt"));
 }
 
 TEST_F(PlatformFullPath, FullPathsStayAsTheyAre) {
   EXPECT_EQ(fs_.FullPath(At("x.txt")), At("x.txt"));
   EXPECT_EQ(fs_.FullPath(At("a") + kSep + ".." + kSep + "b"), At("b"));
+  EXPECT_EQ(fs_.FullPath(Here("x.txt")), Here("x.txt"));
 }
 
 }  // namespace

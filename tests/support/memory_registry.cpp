@@ -15,6 +15,7 @@ class MemoryRegistry::OpenKey : public plat::RegKey {
     value = it->second;
     return true;
   }
+  std::string FailureReason() override { return "the value is refused (test)"; }
   bool Set(const std::string& name, plat::RegType type, const std::vector<uint8_t>& data) override {
     auto fail = owner_.failSets_.find(Fold(name));
     if (fail != owner_.failSets_.end() && fail->second > 0) {
@@ -91,12 +92,14 @@ std::string MemoryRegistry::Text(const std::string& path, const std::string& nam
 
 std::unique_ptr<plat::RegKey> MemoryRegistry::Open(plat::RegRoot root, const std::string& path) {
   requests.push_back("open " + path);
+  failure_ = Denied(path) ? "access is denied (test)" : "the key does not exist";
   if (Denied(path) || !keys_.count(KeyId(root, path))) return nullptr;
   return std::make_unique<OpenKey>(*this, KeyId(root, path), path);
 }
 
 std::unique_ptr<plat::RegKey> MemoryRegistry::Create(plat::RegRoot root, const std::string& path) {
   requests.push_back("create " + path);
+  failure_ = "access is denied (test)";
   if (Denied(path)) return nullptr;
   AddKey(path, root);
   return std::make_unique<OpenKey>(*this, KeyId(root, path), path);

@@ -54,6 +54,7 @@ class MemoryRegistry : public plat::Registry {
   // ---- the port ----
   std::unique_ptr<plat::RegKey> Open(plat::RegRoot root, const std::string& path) override;
   std::unique_ptr<plat::RegKey> Create(plat::RegRoot root, const std::string& path) override;
+  std::string FailureReason() override { return failure_; }
 
  private:
   struct Key {
@@ -67,6 +68,7 @@ class MemoryRegistry : public plat::Registry {
   std::map<std::string, Key> keys_;  // by KeyId
   std::set<std::string> denied_;
   std::map<std::string, int> failSets_;
+  std::string failure_;
   plat::ScopedPort<plat::Registry> installed_{*this};
 };
 

@@ -35,6 +35,15 @@ ScratchDir::~ScratchDir() {
   fs::remove_all(path_, ec);
 }
 
+ScratchCurrentDir::ScratchCurrentDir() : previous_(fs::current_path().string()) {
+  fs::current_path(dir_.Path());
+}
+
+ScratchCurrentDir::~ScratchCurrentDir() {
+  std::error_code ec;
+  fs::current_path(previous_, ec);
+}
+
 Bytes ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);

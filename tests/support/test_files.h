@@ -25,6 +25,24 @@ class ScratchDir {
   std::string path_;
 };
 
+// A scratch directory that is the current directory for the object's lifetime; the
+// current directory it replaced comes back after. For tests that work with relative
+// paths, as the installer's upper-cased folders are.
+class ScratchCurrentDir {
+ public:
+  ScratchCurrentDir();
+  ~ScratchCurrentDir();
+  ScratchCurrentDir(const ScratchCurrentDir&) = delete;
+  ScratchCurrentDir& operator=(const ScratchCurrentDir&) = delete;
+
+  const std::string& Path() const { return dir_.Path(); }
+  std::string operator/(const std::string& name) const { return dir_ / name; }
+
+ private:
+  ScratchDir dir_;
+  std::string previous_;
+};
+
 Bytes ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const Bytes& data);
 bool PathExists(const std::string& path);

@@ -1,0 +1,121 @@
+#include "app/core/program.h"
+
+#include <exception>
+#include <memory>
+#include <optional>
+
+#include "app/core/gauge_values.h"
+#include "app/core/install_log.h"
+#include "app/core/run_dialogs.h"
+#include "app/core/run_log.h"
+#include "platform/component.h"
+#include "platform/exceptions.h"
+#include "platform/system.h"
+
+namespace app {
+namespace {
+
+// The folder fields and the gauge of a run without a window.
+class TSilentHost : public TSessionHost {
+ public:
+  std::string TargetText() override { return target_; }
+  std::string DbapiText() override { return dbapi_; }
+  int32_t GaugeProgress() override { return gauge_.Progress(); }
+  void SetGaugeProgress(int32_t value) override { gauge_.SetProgress(value); }
+  void SetTargetText(const std::string& text) override { target_ = text; }
+  void SetDbapiText(const std::string& text) override { dbapi_ = text; }
+
+ private:
+  std::string target_, dbapi_;
+  TGaugeValues gauge_;
+};
+
+void ShowMessage(plat::DialogKind kind, const std::string& text) {
+  plat::DialogsPort().Show(kind, "", text, plat::Buttons::Ok);
+}
+
+// Every way the program fails to start ends here, with or without a window: the cause
+// to the log, the message to the user (under /S to nobody).
+int StartFailed(TInstallerObserver& observer, const std::exception& e) {
+  observer.StartUpFailed(sys::Describe(e));
+  ShowMessage(plat::DialogKind::Error, e.what());
+  return kExitStartFailed;
+}
+
+// The installer once the options are understood: the engine (which finds its folders),
+// the host of the run, the script, the start-up, and the installation.
+int RunInstaller(const TInstallOptions& options, TWindowRunner& window,
+                 TInstallerObserver& observer) {
+  // Stands for the window that owns the engine and the items.
+  sys::TComponent owner(nullptr);
+  inst::TInstall* engine = nullptr;
+  try {
+    engine = &sys::TComponent::CreateOwned<inst::TInstall>(owner);
+  } catch (const std::exception& e) {
+    // A registry value of the wrong type: the window is never shown.
+    return StartFailed(observer, e);
+  }
+  engine->SetObserver(&observer);
+  observer.FoldersFound(*engine);
+
+  TSilentHost silent;
+  TSessionHost* host = &silent;
+  if (!options.Silent) {
+    try {
+      host = &window.Open();
+    } catch (const std::exception& e) {
+      return StartFailed(observer, e);
+    }
+  }
+  TInstallScript script(owner, *engine, *host, observer);
+  try {
+    if (!StartUp(*engine, script, *host, options, observer)) return kExitRefused;
+  } catch (const std::exception& e) {
+    return StartFailed(observer, e);
+  }
+  const auto install = [&] { return RunInstallation(*engine, observer); };
+  return options.Silent ? install() : window.Run(install);
+}
+
+}  // namespace
+
+int RunProgram(const std::vector<std::string>& args, TWindowRunner& window) {
+  const TInstallOptions options = ParseOptions(args);
+  const bool installing = options.Unknown.empty() && !options.Help;
+
+  // The log, when one is asked for; without it the run's events go to nobody.
+  std::unique_ptr<TInstallLog> logFile;
+  std::optional<sys::EInOutError> logFailure;
+  if (installing && !options.LogPath.empty()) {
+    try {
+      logFile = std::make_unique<TInstallLog>(options.LogPath);
+    } catch (const sys::EInOutError& e) {
+      logFailure = e;
+    }
+  }
+  TInstallerObserver nobody;
+  std::optional<TRunLog> log;
+  if (logFile) log.emplace(*logFile);
+  TInstallerObserver& observer = log ? *log : nobody;
+
+  // Every message box of the run goes through here. A silent run (/S) shows none: each
+  // gets the fixed answer of a silent run. Either way each is logged with its answer.
+  TRunDialogs dialogs(plat::DialogsPort(), observer, options.Silent, options.IgnoreErrors);
+  const plat::ScopedPort<plat::Dialogs> useDialogs(dialogs);
+
+  if (!options.Unknown.empty()) {
+    ShowMessage(plat::DialogKind::Error, UnknownOptionMessage(options.Unknown));
+    return kExitUsage;
+  }
+  if (options.Help) {
+    ShowMessage(plat::DialogKind::Information, kOptionsHelp);
+    return kExitCompleted;
+  }
+  if (logFailure) return StartFailed(observer, *logFailure);
+  observer.ProgramStarted(args);
+  const int code = RunInstaller(options, window, observer);
+  observer.Finished(code);
+  return code;
+}
+
+}  // namespace app

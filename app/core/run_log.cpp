@@ -1,0 +1,166 @@
+#include "app/core/run_log.h"
+
+#include <cstdio>
+
+#include "app/core/session.h"
+#include "install/install.h"
+#include "install/install_item.h"
+#include "platform/le_bytes.h"
+#include "platform/text.h"
+
+namespace app {
+namespace {
+
+const char* KindName(plat::DialogKind kind) {
+  switch (kind) {
+    case plat::DialogKind::Warning:
+      return "Warning";
+    case plat::DialogKind::Error:
+      return "Error";
+    case plat::DialogKind::Information:
+      return "Information";
+    case plat::DialogKind::Confirmation:
+      return "Confirm";
+  }
+  return "?";
+}
+
+const char* AnswerName(int id) {
+  static const char* const kNames[] = {"none",  "OK",     "Cancel", "Abort",
+                                       "Retry", "Ignore", "Yes",    "No"};
+  return id >= 0 && id <= plat::kIdNo ? kNames[id] : "?";
+}
+
+const char* TypeName(plat::RegType type) {
+  switch (type) {
+    case plat::RegType::Sz:
+      return "REG_SZ";
+    case plat::RegType::ExpandSz:
+      return "REG_EXPAND_SZ";
+    case plat::RegType::Binary:
+      return "REG_BINARY";
+    case plat::RegType::Dword:
+      return "REG_DWORD";
+    default:
+      return "other type";
+  }
+}
+
+// " (cause)" after an event, nothing when there is none.
+std::string Because(const std::string& cause) {
+  return cause.empty() ? std::string() : " (" + cause + ")";
+}
+
+}  // namespace
+
+std::string DescribeValue(plat::RegType type, const std::vector<uint8_t>& data) {
+  if (type == plat::RegType::Sz || type == plat::RegType::ExpandSz)
+    return '"' + sys::TextBeforeZero(data) + '"';
+  if (type == plat::RegType::Dword && data.size() == 4)
+    return std::to_string(sys::le::Get32(data.data()));
+  std::string hex;
+  for (const uint8_t b : data) {
+    char two[4];
+    std::snprintf(two, sizeof two, "%s%02X", hex.empty() ? "" : " ", b);
+    hex += two;
+  }
+  return hex;
+}
+
+// ---- the program -----------------------------------------------------------------------
+
+void TRunLog::ProgramStarted(const std::vector<std::string>& args) {
+  log_.Write(std::string(kInstallerVersion) + " started at " + TInstallLog::LocalTimeStamp());
+  std::string line = "command line:";
+  for (const std::string& a : args) line += " " + a;
+  log_.Write(line);
+}
+
+void TRunLog::FoldersFound(const inst::TInstall& engine) {
+  log_.Write("source folder: " + engine.SourceDir());
+  log_.Write("Windows folder: " + engine.WindowsDir());
+  log_.Write("system folder: " + engine.SystemDir());
+  log_.Write("database engine folder: " + engine.DbapiDir());
+  log_.Write("database engine configuration file: " + engine.DbapiConfigFile());
+}
+
+void TRunLog::FoldersChosen(const std::string& target, const std::string& dbapi) {
+  log_.Write("application folder: " + target);
+  log_.Write("database engine folder used: " + dbapi);
+}
+
+void TRunLog::EngineFound() {
+  log_.Write("a database engine is already installed: the installation is refused");
+}
+
+void TRunLog::GaugeMoved(int32_t progress) { log_.Write("gauge " + std::to_string(progress)); }
+
+void TRunLog::MessageAnswered(plat::DialogKind kind, const std::string& text, int answer,
+                              bool silent) {
+  log_.Write(std::string("message (") + KindName(kind) + "): " + text + " -> " +
+             AnswerName(answer) + (silent ? " (by /S)" : " (by the user)"));
+}
+
+void TRunLog::StartUpFailed(const std::string& cause) { log_.Write("start-up failed: " + cause); }
+
+void TRunLog::RunFailed(const std::string& cause) { log_.Write("failure: " + cause); }
+
+void TRunLog::Finished(int exitCode) {
+  const char* what = "installation canceled";
+  if (exitCode == kExitCompleted)
+    what = "installation completed";
+  else if (exitCode == kExitRefused)
+    what = "refused";
+  else if (exitCode == kExitStartFailed)
+    what = "start-up failed";
+  log_.Write(std::string("result: ") + what + " (exit code " + std::to_string(exitCode) + ")");
+}
+
+// ---- the engine ------------------------------------------------------------------------
+
+void TRunLog::ItemStarted(const inst::TInstallItem& item) {
+  log_.Write("item " + item.Name + " \"" + item.Title + "\"");
+}
+
+void TRunLog::ItemEnded(const inst::TInstallItem& item, bool succeeded, const std::string& cause) {
+  log_.Write("item " + item.Name + (succeeded ? " succeeded" : " failed: the run ends") +
+             Because(cause));
+}
+
+void TRunLog::OperationStarted(const inst::TInstallItem&, const std::string& status) {
+  log_.Write("  " + status);
+}
+
+void TRunLog::AttemptFailed(const inst::TInstallItem&, const std::string& message,
+                            const std::string& cause) {
+  log_.Write("  attempt failed: " + message + Because(cause));
+}
+
+void TRunLog::OperationEnded(const inst::TInstallItem&, int32_t errorAction,
+                             const std::string& message, const std::string& cause) {
+  if (errorAction == inst::kActionNone) {
+    log_.Write("  done");
+    return;
+  }
+  log_.Write("  failed: " + message + (errorAction == inst::kActionIgnore ? " (ignored)" : "") +
+             Because(cause));
+}
+
+void TRunLog::DiskWanted(int32_t disk, const std::string& file, const std::string& folder) {
+  log_.Write("disk " + std::to_string(disk) + " wanted: " + file + " is not in " + folder);
+}
+
+void TRunLog::RegistryValueWritten(const std::string& key, const std::string& name,
+                                   plat::RegType type, const std::vector<uint8_t>& data, bool ok,
+                                   const std::string& reason) {
+  log_.Write("registry " + key + " " + name + " = " + DescribeValue(type, data) + " (" +
+             TypeName(type) + ")" + (ok ? "" : " FAILED" + Because(reason)));
+}
+
+void TRunLog::ProgManCommandSent(const std::string& command, bool handedOver,
+                                 const std::string& cause) {
+  log_.Write("Program Manager command " + command +
+             (handedOver ? " handed over" : " NOT handed over" + Because(cause)));
+}
+
+}  // namespace app
