@@ -69,42 +69,35 @@ bool TCustomPack::Process(TPackMode Mode) {
   mode_ = Mode;
   const bool reading = mode_ == TPackMode::pmList || mode_ == TPackMode::pmExtract;
   io::ErrorModeScope errorMode;
-  bool result = false;
+  // Every failure of the run ends here, its cause recorded once; the pieces below throw.
   try {
     bool ignored = false;
     if (OnProgress) OnProgress(this, std::string(), 0, ignored);
-    if (!OpenVolume()) throw sys::EAbort();
-    try {
+    EnterVolume();
+    if (!ReportProgress()) throw sys::EAbort();
+    while (reading && ReadNextEntry()) {
       if (!ReportProgress()) throw sys::EAbort();
-      while (reading && ReadNextEntry()) {
-        if (!ReportProgress()) throw sys::EAbort();
-        const bool extract = mode_ != TPackMode::pmList && IsSelected() && !RefuseMember();
-        if (extract) {
-          if (!ExtractMember()) throw sys::EAbort();
-        } else {
-          if (!SkipData(entry_->Size)) throw sys::EAbort();
-        }
-        if (!ReportProgress()) throw sys::EAbort();
-      }
-      if (!refusal_.empty()) {
-        NoteMessage(refusal_);
-        throw sys::EAbort();
-      }
-      if (reading) DoPrepared();
-      result = true;
-      ignored = false;
-      if (OnProgress) OnProgress(this, std::string(), 100, ignored);
-    } catch (...) {
-      PackFile.reset();  // the run's failure is the one reported, not a close error
-      throw;
+      if (mode_ != TPackMode::pmList && IsSelected() && !RefuseMember())
+        ExtractMember();
+      else
+        SkipData(entry_->Size);
+      if (!ReportProgress()) throw sys::EAbort();
     }
+    if (!refusal_.empty()) {
+      NoteMessage(refusal_);
+      throw sys::EAbort();
+    }
+    if (reading) DoPrepared();
+    ignored = false;
+    if (OnProgress) OnProgress(this, std::string(), 100, ignored);
     ClosePack();
   } catch (...) {
+    PackFile.reset();  // the run's failure is the one reported, not a close error
     NoteFailure();
-    result = false;
+    return false;
   }
-  if (result) lastError_.clear();
-  return result;
+  lastError_.clear();
+  return true;
 }
 
 void TCustomPack::ResetState() {
@@ -120,15 +113,10 @@ void TCustomPack::ResetState() {
 
 bool TCustomPack::ReportProgress() {
   bool cancel = false;
-  try {
-    if (OnProgress) {
-      int32_t percent = 0;
-      if (PackFile) percent = PercentOf(io::PositionOf(*PackFile), io::SizeOf(*PackFile));
-      OnProgress(this, entry_->Name, percent, cancel);
-    }
-  } catch (...) {
-    NoteFailure();
-    return false;
+  if (OnProgress) {
+    int32_t percent = 0;
+    if (PackFile) percent = PercentOf(io::PositionOf(*PackFile), io::SizeOf(*PackFile));
+    OnProgress(this, entry_->Name, percent, cancel);
   }
   if (cancel) NoteMessage(msg::kAborted);
   return !cancel;
@@ -155,6 +143,17 @@ bool TCustomPack::IsSelected() {
   return selected;
 }
 
+bool TCustomPack::Recorded(const std::function<void()>& step) noexcept {
+  try {
+    step();
+    return true;
+  } catch (...) {
+    PackFile.reset();
+    NoteFailure();
+    return false;
+  }
+}
+
 void TCustomPack::NoteFailure() noexcept {
   try {
     throw;
@@ -163,6 +162,7 @@ void TCustomPack::NoteFailure() noexcept {
   } catch (const std::exception& e) {
     lastError_ = sys::Describe(e);
   } catch (...) {
+    // Not one of ours (a handler's own exception): the run ends all the same.
     lastError_ = msg::kAborted;
   }
 }

@@ -188,13 +188,16 @@ class TCustomPack : public sys::TComponent {
   virtual bool NextVolume();
 
   // ---- pieces for descendants and writers ----
+  // OpenVolume, CreateVolume and NextVolume answer False for a failure, recorded as the
+  // run's cause (LastError); EnterVolume, ReadData and SkipData raise it.
   bool OpenVolume();
+  void EnterVolume();
   bool CreateVolume();
   bool IsSameVolume();
   void ReadHeader();
   void WriteHeader();
   bool ReadNextEntry();
-  bool SkipData(int64_t N);
+  void SkipData(int64_t N);
   void ReadData(uint8_t* Buf, int32_t N);
   void WriteTarget(const uint8_t* Buf, int32_t N);
   bool ReportProgress();
@@ -222,7 +225,12 @@ class TCustomPack : public sys::TComponent {
   std::array<uint8_t, kBufferSize> Buffer{};
 
  private:
-  bool ExtractMember();
+  // Extracts the current entry; a failure is told to OnError with the target and raised.
+  void ExtractMember();
+  // After a failed copy: the target finished as far as it goes, OnClose told.
+  void AbandonTarget(std::string& target) noexcept;
+  // After a failed write: the member's source closed, a failure of that dropped.
+  void AbandonSource() noexcept;
 
   std::array<char, 5> signature_{};
   double stamp_ = 0;
@@ -238,6 +246,9 @@ class TCustomPack : public sys::TComponent {
   // Failure bookkeeping: called inside a catch, keeps the exception's message (an
   // EAbort, which only follows a failure already described, keeps the earlier one).
   void NoteFailure() noexcept;
+  // Runs `step`: true when it succeeded; a failure closes the package file, is recorded
+  // and answers False. The Boolean steps are built on it.
+  bool Recorded(const std::function<void()>& step) noexcept;
   void NoteMessage(std::string text) { lastError_ = std::move(text); }
   // WritePackage without its catch.
   void WriteBody();

@@ -44,39 +44,27 @@ void TCustomPack::ClosePack() {
 }
 
 bool TCustomPack::OpenVolume() {
-  try {
-    OpenPackRead();
-  } catch (...) {
-    NoteFailure();
-    PackFile.reset();
-    return false;
-  }
-  try {
-    std::array<uint8_t, kPrefixSize> prefix{};
-    // A file too short for the prefix (an empty one too) is no package either.
-    const bool whole = io::ReadSome(*PackFile, prefix.data(), kPrefixSize) == kPrefixSize;
-    const TVolumePrefix found = TVolumePrefix::Parse(prefix.data());
-    if (!whole || found.Version == 0) {
-      NoteMessage(msg::Fmt(msg::kNotAPackage, packFileName_));
-      throw sys::EAbort();
-    }
-    if (volume_ == 0) {
-      signature_ = found.Signature;
-      stamp_ = found.Stamp;
-      volume_ = found.Volume;
-      version_ = found.Version;
-      ReadHeader();
-    } else if (found.Stamp == stamp_ && found.Volume == volume_) {
-      version_ = found.Version;
-    } else {
-      NoteMessage(msg::Fmt(msg::kWrongVolume, packFileName_, static_cast<int>(volume_)));
-      throw sys::EAbort();
-    }
-    return true;
-  } catch (...) {
-    NoteFailure();
-    PackFile.reset();
-    return false;
+  return Recorded([this] { EnterVolume(); });
+}
+
+void TCustomPack::EnterVolume() {
+  OpenPackRead();
+  std::array<uint8_t, kPrefixSize> prefix{};
+  // A file too short for the prefix (an empty one too) is no package either.
+  const bool whole = io::ReadSome(*PackFile, prefix.data(), kPrefixSize) == kPrefixSize;
+  const TVolumePrefix found = TVolumePrefix::Parse(prefix.data());
+  if (!whole || found.Version == 0)
+    throw EPackException(msg::Fmt(msg::kNotAPackage, packFileName_));
+  if (volume_ == 0) {
+    signature_ = found.Signature;
+    stamp_ = found.Stamp;
+    volume_ = found.Volume;
+    version_ = found.Version;
+    ReadHeader();
+  } else if (found.Stamp == stamp_ && found.Volume == volume_) {
+    version_ = found.Version;
+  } else {
+    throw EPackException(msg::Fmt(msg::kWrongVolume, packFileName_, static_cast<int>(volume_)));
   }
 }
 
@@ -149,51 +137,56 @@ bool TCustomPack::RefuseMember() {
   return true;
 }
 
-bool TCustomPack::ExtractMember() {
+void TCustomPack::ExtractMember() {
   std::string target = sys::ShortString(CombinePath(directory_, entry_->Name));
+  bool opened = false;
   try {
     if (OnOpen) {
       OnOpen(this, target);
       target = sys::ShortString(target);
     }
     OpenTarget(target);
-    try {
-      const int32_t blocks = entry_->Size / kBufferSize;
-      for (int32_t i = 0; i < blocks; ++i) {
-        plat::ThrowIfInterrupted();
-        ReadData(Buffer.data(), kBufferSize);
-        WriteTarget(Buffer.data(), kBufferSize);
-      }
-      const int32_t rest = entry_->Size % kBufferSize;
-      ReadData(Buffer.data(), rest);
-      WriteTarget(Buffer.data(), rest);
-    } catch (...) {
-      // The target is closed and finished as far as it goes; the copy's failure is
-      // the one reported.
-      try {
-        CloseTarget(target);
-      } catch (...) {
-      }
-      MemberFile.reset();
-      if (OnClose) OnClose(this, target);
-      throw;
+    opened = true;
+    const int32_t blocks = entry_->Size / kBufferSize;
+    for (int32_t i = 0; i < blocks; ++i) {
+      plat::ThrowIfInterrupted();
+      ReadData(Buffer.data(), kBufferSize);
+      WriteTarget(Buffer.data(), kBufferSize);
     }
+    const int32_t rest = entry_->Size % kBufferSize;
+    ReadData(Buffer.data(), rest);
+    WriteTarget(Buffer.data(), rest);
+    opened = false;  // from here on CloseTarget finishes the member, or fails it
     CloseTarget(target);
     if (OnClose) OnClose(this, target);
-    return true;
-  } catch (...) {
+  } catch (const std::exception& e) {
+    if (opened) AbandonTarget(target);
     MemberFile.reset();
-    NoteFailure();
-    try {
-      throw;
-    } catch (const sys::Exception& e) {
-      if (OnError) OnError(this, e, target);
-    } catch (const std::exception& e) {
-      if (OnError) OnError(this, sys::Exception(e.what()), target);
-    } catch (...) {
-      if (OnError) OnError(this, sys::Exception(msg::kAborted), target);
+    // The member's failure, named, for whoever watches the run; then the run's.
+    if (OnError) {
+      if (const auto* own = dynamic_cast<const sys::Exception*>(&e))
+        OnError(this, *own, target);  // as it is, not a copy: handlers tell the kinds apart
+      else
+        OnError(this, sys::Exception(e.what()), target);
     }
-    return false;
+    // The run's cause names the member.
+    NoteFailure();
+    NoteMessage(msg::Fmt(msg::kMemberFailed, entry_->Name, lastError_));
+    throw sys::EAbort();
+  }
+}
+
+void TCustomPack::AbandonTarget(std::string& target) noexcept {
+  // The target is closed and finished as far as it goes; the copy's failure is the one
+  // reported, so one of closing is dropped.
+  try {
+    CloseTarget(target);
+  } catch (...) {
+  }
+  MemberFile.reset();
+  try {
+    if (OnClose) OnClose(this, target);
+  } catch (...) {
   }
 }
 
@@ -202,7 +195,7 @@ void TCustomPack::ReadData(uint8_t* Buf, int32_t N) {
   int32_t got = io::ReadSome(*PackFile, Buf, N);
   while (got < N) {
     if (!AtEnd(*PackFile)) throw EPackReadError();
-    if (!NextVolume()) throw sys::EAbort();
+    if (!NextVolume()) throw sys::EAbort();  // NextVolume recorded why
     got += io::ReadSome(*PackFile, Buf + got, N - got);
   }
 }
@@ -212,56 +205,42 @@ void TCustomPack::WriteTarget(const uint8_t* Buf, int32_t N) {
   if (MemberFile->Write(Buf, N) != N) io::FailWrite(*MemberFile);
 }
 
-bool TCustomPack::SkipData(int64_t N) {
-  try {
-    int64_t size = io::SizeOf(*PackFile);
-    int64_t position = io::PositionOf(*PackFile);
-    while (size < position + N) {
-      if (size < position) throw sys::EInOutError(msg::kSeekFailed);
-      N -= size - position;
-      if (!NextVolume()) return false;
-      size = io::SizeOf(*PackFile);
-      position = io::PositionOf(*PackFile);
-    }
-    io::SeekTo(*PackFile, position + N);
-    return true;
-  } catch (...) {
-    NoteFailure();
-    return false;
+void TCustomPack::SkipData(int64_t N) {
+  int64_t size = io::SizeOf(*PackFile);
+  int64_t position = io::PositionOf(*PackFile);
+  while (size < position + N) {
+    if (size < position) throw sys::EInOutError(msg::kSeekFailed);
+    N -= size - position;
+    if (!NextVolume()) throw sys::EAbort();  // NextVolume recorded why
+    size = io::SizeOf(*PackFile);
+    position = io::PositionOf(*PackFile);
   }
+  io::SeekTo(*PackFile, position + N);
 }
 
 bool TCustomPack::NextVolume() {
-  try {
+  // An overridable Boolean step: whatever stops the switch is recorded and answered False.
+  return Recorded([this] {
     ClosePack();
     if (mode_ == TPackMode::pmWrite) CommitVolumes();
-    if (volume_ == 0xFFFF) {
-      NoteMessage(msg::kTooManyVolumes);
-      return false;
-    }
+    if (volume_ == 0xFFFF) throw EPackException(msg::kTooManyVolumes);
     ++volume_;
     for (;;) {
-      if (!IsRemovableDrive(packFileName_, mode_ != TPackMode::pmWrite)) {
-        NoteMessage(msg::Fmt(msg::kVolumeUnavailable, static_cast<int>(volume_)));
-        return false;
-      }
+      if (!IsRemovableDrive(packFileName_, mode_ != TPackMode::pmWrite))
+        throw EPackException(msg::Fmt(msg::kVolumeUnavailable, static_cast<int>(volume_)));
       const int answer = plat::DialogsPort().Show(
           plat::DialogKind::Information, msg::kInformation,
           msg::Fmt(msg::kInsertNextDisk, static_cast<int>(volume_)), plat::Buttons::OkCancel);
       if (answer != plat::kIdOk) {
         NoteMessage(msg::Fmt(msg::kDiskNotInserted, static_cast<int>(volume_)));
-        return false;
+        throw sys::EAbort();  // given up: the message stays
       }
-      const bool ok = mode_ == TPackMode::pmWrite ? CreateVolume() : OpenVolume();
-      if (ok) {
+      if (mode_ == TPackMode::pmWrite ? CreateVolume() : OpenVolume()) {
         lastError_.clear();  // earlier attempts at this volume no longer matter
-        return true;
+        return;
       }
     }
-  } catch (...) {
-    NoteFailure();
-    return false;
-  }
+  });
 }
 
 std::unique_ptr<plat::File> TCustomPack::CreateMemberTarget(const std::string& FileName,

@@ -105,49 +105,29 @@ bool TCustomPack::CreateVolume() {
     NoteMessage(msg::Fmt(msg::kDiskNotChanged, packFileName_));
     return false;
   }
-  try {
+  return Recorded([&] {
     OpenPackWrite();
-  } catch (...) {
-    NoteFailure();
-    PackFile.reset();
-    return false;
-  }
-  try {
     const std::vector<uint8_t> prefix = ours.Bytes();
     io::WriteExact(*PackFile, prefix.data(), static_cast<int32_t>(prefix.size()));
     if (volume_ == 1) WriteHeader();
-    return true;
-  } catch (...) {
-    NoteFailure();
-    PackFile.reset();
-    return false;
-  }
+  });
 }
 
 bool TCustomPack::IsSameVolume() {
+  // A probe: whatever keeps it from reading the prefix means "not that volume", and is
+  // no failure of the run.
   try {
     OpenPackRead();
-  } catch (...) {
-    PackFile.reset();
-    return false;
-  }
-  bool same = false;
-  try {
     std::array<uint8_t, kPrefixSize> prefix{};
-    if (io::ReadSome(*PackFile, prefix.data(), kPrefixSize) == kPrefixSize) {
-      const TVolumePrefix found = TVolumePrefix::Parse(prefix.data());
-      same = found.Signature == signature_ && found.Stamp == stamp_ && found.Volume == volume_;
-    }
-  } catch (...) {
-    same = false;
-  }
-  try {
+    const bool whole = io::ReadSome(*PackFile, prefix.data(), kPrefixSize) == kPrefixSize;
     ClosePack();
+    if (!whole) return false;
+    const TVolumePrefix found = TVolumePrefix::Parse(prefix.data());
+    return found.Signature == signature_ && found.Stamp == stamp_ && found.Volume == volume_;
   } catch (...) {
     PackFile.reset();
     return false;
   }
-  return same;
 }
 
 std::vector<uint8_t> TCustomPack::HeaderBlock(uint8_t version) const {

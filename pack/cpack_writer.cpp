@@ -66,22 +66,28 @@ bool TCustomPack::WritePackage() {
   lastError_.clear();
   mode_ = TPackMode::pmWrite;
   io::ErrorModeScope errorMode;
+  // Every failure of the run ends here, its cause recorded once; the pieces below throw.
   try {
     WriteBody();
     lastError_.clear();
     return true;
   } catch (...) {
     NoteFailure();
-    try {
-      if (MemberFile) CloseSource();
-    } catch (...) {
-    }
-    MemberFile.reset();
+    AbandonSource();
     PackFile.reset();
     // Volumes not yet in place go; the files they were to replace stay as they were.
     DiscardVolumes();
     return false;
   }
+}
+
+void TCustomPack::AbandonSource() noexcept {
+  // The run's failure is the one reported: one of closing the member's source is dropped.
+  try {
+    if (MemberFile) CloseSource();
+  } catch (...) {
+  }
+  MemberFile.reset();
 }
 
 void TCustomPack::WriteBody() {

@@ -25,14 +25,10 @@ constexpr std::size_t kStagingPathMax = 256;
 
 }  // namespace
 
-TCustomPackLz::TCustomPackLz(sys::TComponent* AOwner) : TCustomPack(AOwner) {
+TCustomPackLz::TCustomPackLz(sys::TComponent* AOwner)
+    : TCustomPack(AOwner), driver_(std::make_unique<lz::Tlzrw1>(nullptr)) {
+  // The driver first: should the staging file fail, nothing is left to undo.
   MakeStagingFile();
-  try {
-    driver_ = std::make_unique<lz::Tlzrw1>(nullptr);
-  } catch (...) {
-    RemoveStagingFile();
-    throw;
-  }
 }
 
 TCustomPackLz::~TCustomPackLz() {

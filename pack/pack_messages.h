@@ -51,6 +51,8 @@ inline constexpr const char* kNegativeSize = "Invalid size %d of member %s";
 inline constexpr const char* kNegativeEntryCount = "Invalid entry count %d";
 inline constexpr const char* kRawHeaderTooLong = "Header block longer than the package";
 inline constexpr const char* kAborted = "Operation aborted";
+// The cause of a run that a member ended: the member, then what went wrong with it.
+inline constexpr const char* kMemberFailed = "member %s: %s";
 
 // Writing packages.
 inline constexpr const char* kVolumeSizeTooSmall = "Volume size %lld is too small for this package";

@@ -145,7 +145,7 @@ TEST_F(ExtractTest, OnOpenRenamesTheTargetForTheRestOfTheMember) {
   EXPECT_TRUE(ReadFileBytes(dir / "out/B.TXT.NEW").empty());  // its one block never came whole
   EXPECT_EQ(Log(pack.log.end() - 2, pack.log.end()),
             (Log{"Close \\B.TXT.NEW", "Error \\B.TXT.NEW Operation aborted"}));
-  EXPECT_EQ(pack.LastError(), "Volume 2 of the package is not available");
+  EXPECT_EQ(pack.LastError(), "member B.TXT: Volume 2 of the package is not available");
 }
 
 TEST_F(ExtractTest, AFailedMemberStopsTheRun) {

@@ -156,5 +156,5 @@ TEST_F(HostileTest, ReadAndWriteFaultsFailTheMember) {
   faults.FailReads("", -1);
   faults.FailWrites("A.TXT", 8192);
   EXPECT_FALSE(ExtractBytes(package));
-  EXPECT_EQ(pack.LastError(), "Write error (disk full or not writable)");
+  EXPECT_EQ(pack.LastError(), "member A.TXT: Write error (disk full or not writable)");
 }
