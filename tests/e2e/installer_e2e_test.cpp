@@ -240,9 +240,10 @@ TEST_F(Installer, ClosingTheWindowDuringARunIsRefused) {
   PressInstall();
   ShownBox prompt = NextBox();
   ASSERT_TRUE(prompt.found());
-  // The run waits in the disk prompt; a close request must not pull the engine away.
-  ::PostMessageA(Window(), WM_CLOSE, 0, 0);
-  ::Sleep(300);
+  // The run waits in the disk prompt; a close request must not pull the engine away. Sent,
+  // not posted: it returns once the window has handled it.
+  DWORD_PTR result = 0;
+  ASSERT_NE(::SendMessageTimeoutA(Window(), WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 10000, &result), 0);
   EXPECT_TRUE(::IsWindow(Window()));
   fs::rename(medium_ + "LATER", Disk2());
   Answer(prompt, IDOK);
