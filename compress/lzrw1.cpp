@@ -152,15 +152,15 @@ struct Tlzrw1::Operation {
     output.reset();
   }
 
-  // Runs `body`; when anything escapes it, the output is closed and deleted before the
-  // exception goes on.
+  // Runs `body`; when anything escapes it, the output is closed and (made by the driver
+  // itself) deleted before the exception goes on.
   template <class Body>
   void Guarded(Body&& body) {
     try {
       body();
     } catch (...) {
       output.reset();
-      plat::FileSystemPort().Delete(driver.OutputFile);
+      if (!driver.CreateOutput) plat::FileSystemPort().Delete(driver.OutputFile);
       throw;
     }
   }

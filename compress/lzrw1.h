@@ -53,9 +53,11 @@ class Tlzrw1 : public sys::TComponent {
   TCompressMode CompressMode = TCompressMode::Good;
   TLZRWOnProgress OnProgress;
   TLZRWOnFinished OnFinished;
-  // Creates OutputFile; empty: the files port's Open, replacing an existing file. Null
-  // when it cannot, with the files port's FailureReason telling why. The package
-  // engine sets it so that a member's target is never created through a link.
+  // Creates OutputFile; empty: the files port's Open, replacing an existing file, which
+  // a failure deletes again. Null when it cannot, with the files port's FailureReason
+  // telling why. The package engine sets it so that a member is restored into a new file
+  // of its own beside the target; what it gives is then the engine's to remove on
+  // failure, and OutputFile only names the output in messages.
   std::function<std::unique_ptr<plat::File>(const std::string& path)> CreateOutput;
 
   // Compresses InputFile into OutputFile; returns the compressed length, header included.

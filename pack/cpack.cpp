@@ -83,6 +83,7 @@ bool TCustomPack::Process(TPackMode Mode) {
         SkipData(entry_->Size);
       if (!ReportProgress()) throw sys::EAbort();
     }
+    if (reading) VerifyDirectory();
     if (!refusal_.empty()) {
       NoteMessage(refusal_);
       throw sys::EAbort();
@@ -108,6 +109,9 @@ void TCustomPack::ResetState() {
   entry_->Clear();
   version_ = 0;
   refusal_.clear();
+  digests_ = TPackageDigests();
+  directoryHash_.Reset();
+  position_ = 0;
   DiscardVolumes();
 }
 

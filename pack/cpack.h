@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "pack/member_digests.h"
 #include "pack/volume_prefix.h"
 #include "platform/component.h"
 #include "platform/exceptions.h"
@@ -58,6 +59,11 @@ class EPackUnsafeName : public EPackException {
 };
 // An entry record or header that breaks the format (a negative size, for one).
 class EPackCorrupt : public EPackException {
+ public:
+  using EPackException::EPackException;
+};
+// Content, or the directory, that does not match the digest the package carries.
+class EPackDigest : public EPackException {
  public:
   using EPackException::EPackException;
 };
@@ -96,6 +102,8 @@ class TEntry {
   void ReadFrom(plat::File& file);
   // Writes this entry's record; a short write raises EInOutError.
   void WriteTo(plat::File& file) const;
+  // The record's bytes as they are stored.
+  std::vector<uint8_t> Record() const;
   int RecordSize() const { return kEntryFixedSize + static_cast<int>(Name.size()); }
 };
 
@@ -145,6 +153,14 @@ class TCustomPack : public sys::TComponent {
   TPathOption PathOption = TPathOption::poNone;
   // Largest volume file WritePackage produces, in bytes; 0 for a single volume.
   int64_t VolumeSize = 0;
+  // WritePackage stores the digest of every member's content and of the directory in
+  // header lines (member_digests.h), when it writes a version 2 package; otherwise the
+  // package is what the format alone makes it.
+  bool WriteDigests = false;
+  // Reading checks each restored member against the digest the package carries for it,
+  // and the directory once it has been read. A member that does not match is not put in
+  // place; the run goes on with the next one and ends with False.
+  bool VerifyDigests = true;
 
   TOnProgress OnProgress;
   TOnPassword OnPassword;
@@ -170,6 +186,10 @@ class TCustomPack : public sys::TComponent {
   // The message of the failure that ended the last operation with False (empty after
   // success).
   const std::string& LastError() const { return lastError_; }
+  // The digests of the package read last (ReadHeader).
+  const TPackageDigests& Digests() const { return digests_; }
+  // The package written last has too many members for member digest lines.
+  bool DigestsOmitted() const { return digestsOmitted_; }
 
  protected:
   // ---- overridable operations ----
@@ -210,14 +230,27 @@ class TCustomPack : public sys::TComponent {
   // those not yet renamed (a failed run).
   void CommitVolumes();
   void DiscardVolumes();
-  // Creates a member's target (also the driver's output when a descendant restores
-  // into it): below Directory when the target lies there, so that no link below
-  // Directory is ever followed; a target OnOpen moved elsewhere is created in its own
-  // directory. The directories down to that root are created first. Null when the
-  // file cannot be created (plat::FileSystemPort().FailureReason() says why); a target without
-  // a directory part raises "Unable to create directory". Until the file is closed, an
-  // interrupted run removes it (the files port's rule).
-  std::unique_ptr<plat::File> CreateMemberTarget(const std::string& FileName, plat::Access access);
+  // Prepares a member's new content (also the driver's output when a descendant
+  // restores into it): a new file beside the target, below Directory when the target
+  // lies there, so that no link below Directory is ever followed; a target OnOpen moved
+  // elsewhere is prepared in its own directory. The directories down to that root are
+  // created first. The target is replaced only by PlaceTarget; until then an interrupted
+  // or failed member removes the new file and leaves the target as it was. Raises
+  // EInOutError naming the target with the reason when it cannot be made; a target
+  // without a directory part raises "Unable to create directory".
+  void PrepareTarget(const std::string& FileName, plat::Access access);
+  // The new content's file, taken from the replacement; what is written to it goes to
+  // the member's content hash too.
+  std::unique_ptr<plat::File> TakeTargetFile();
+  // Checks the member's content against the package's digest for it, when there is
+  // one; EPackDigest names the difference.
+  void VerifyContent();
+  // Gives the new content the entry's time and attributes and puts it in the target's
+  // place; raises naming the target and the reason (a read-only file there: "the
+  // existing file is read-only").
+  void PlaceTarget(const std::string& FileName);
+  // The member's new content while it is being restored.
+  std::unique_ptr<plat::Replacement> Target;
 
   std::unique_ptr<plat::File> PackFile;
   std::unique_ptr<plat::File> MemberFile;
@@ -257,8 +290,26 @@ class TCustomPack : public sys::TComponent {
   // Refuses the current entry before anything is opened for it when its name or its
   // target path cannot be extracted: OnError, the failure noted. True when refused.
   bool RefuseMember();
-  // The first refusal of this run; a run that refused a member ends with False.
+  // The first failure of a member that did not end the run (a refused name, content
+  // that does not match its digest); a run with one ends with False.
   std::string refusal_;
+  // Digests: those of the package being read, the hash of the member being restored and
+  // whether it saw the content from start to end, the position of the current entry, the
+  // hash of the directory read so far.
+  TPackageDigests digests_;
+  sys::TContentHash contentHash_, directoryHash_;
+  bool contentStreamed_ = true;
+  int32_t position_ = 0;
+  bool digestsOmitted_ = false;
+  // Writing: where the directory line's digest lies in the first volume, and that
+  // volume's file while it is not yet in place; filled in once the directory is written.
+  int64_t directoryDigestAt_ = -1;
+  std::string firstVolumeTemp_;
+  void FillDirectoryDigest();
+  // Reading: the directory read against its digest.
+  void VerifyDirectory();
+  // A member whose content did not match: told to OnError, noted, and the run goes on.
+  void SetMemberBack(const sys::Exception& e, std::string& target);
   // Volumes written under a temporary name beside their own, in order, waiting to be
   // put in place.
   struct PendingVolume {

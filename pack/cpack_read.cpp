@@ -101,6 +101,7 @@ void TCustomPack::ReadHeader() {
     const uint16_t lineCount = sys::le::Get16(lines.data());
     // Each line is read before it is kept: a count beyond the data fails at its end.
     for (uint16_t i = 0; i < lineCount; ++i) Header.push_back(ReadShortString(file));
+    digests_ = ParseDigestLines(Header);
   }
   if (OnReadHeader) OnReadHeader(this);
 }
@@ -115,6 +116,9 @@ bool TCustomPack::ReadNextEntry() {
     return false;
   }
   entry_->ReadFrom(*PackFile);
+  ++position_;
+  const std::vector<uint8_t> record = entry_->Record();
+  directoryHash_.Update(record.data(), record.size());
   if (entry_->Size < 0)
     throw EPackCorrupt(msg::Fmt(msg::kNegativeSize, entry_->Size, entry_->Name));
   List.push_back(entry_->Name);
@@ -145,6 +149,7 @@ void TCustomPack::ExtractMember() {
       OnOpen(this, target);
       target = sys::ShortString(target);
     }
+    contentHash_.Reset();
     OpenTarget(target);
     opened = true;
     const int32_t blocks = entry_->Size / kBufferSize;
@@ -159,9 +164,17 @@ void TCustomPack::ExtractMember() {
     opened = false;  // from here on CloseTarget finishes the member, or fails it
     CloseTarget(target);
     if (OnClose) OnClose(this, target);
-  } catch (const std::exception& e) {
-    if (opened) AbandonTarget(target);
+  } catch (const EPackDigest& e) {
+    // Restored, but not what the package says: never put in place. The package itself
+    // reads on, so the run goes on with the next member.
+    Target.reset();
     MemberFile.reset();
+    SetMemberBack(e, target);
+  } catch (const std::exception& e) {
+    // Whatever the new content got to is removed; the target stays as it was.
+    Target.reset();
+    MemberFile.reset();
+    if (opened) AbandonTarget(target);
     // The member's failure, named, for whoever watches the run; then the run's.
     if (OnError) {
       if (const auto* own = dynamic_cast<const sys::Exception*>(&e))
@@ -177,17 +190,50 @@ void TCustomPack::ExtractMember() {
 }
 
 void TCustomPack::AbandonTarget(std::string& target) noexcept {
-  // The target is closed and finished as far as it goes; the copy's failure is the one
-  // reported, so one of closing is dropped.
-  try {
-    CloseTarget(target);
-  } catch (...) {
-  }
-  MemberFile.reset();
+  // OnClose follows a failed copy too; the copy's failure is the one reported, so one of
+  // the handler's own is dropped.
   try {
     if (OnClose) OnClose(this, target);
   } catch (...) {
   }
+}
+
+void TCustomPack::SetMemberBack(const sys::Exception& e, std::string& target) {
+  const std::string failure = msg::Fmt(msg::kMemberFailed, entry_->Name, sys::Describe(e));
+  if (refusal_.empty()) refusal_ = failure;
+  NoteMessage(failure);
+  if (OnError) OnError(this, e, target);
+}
+
+void TCustomPack::VerifyContent() {
+  if (!VerifyDigests) return;
+  const auto expected = digests_.Members.find(position_);
+  if (expected == digests_.Members.end()) return;
+  sys::TDigest128 got = contentHash_.Digest();
+  if (!contentStreamed_) {
+    // Its writer went back and forth: the content is read back to be hashed.
+    sys::TContentHash again;
+    auto file = io::Open(Target->Path(), plat::Access::Read, plat::Share::Read,
+                         plat::Disposition::OpenExisting, msg::kCannotOpen);
+    for (int32_t n; (n = io::ReadSome(*file, Buffer.data(), kBufferSize)) > 0;)
+      again.Update(Buffer.data(), static_cast<std::size_t>(n));
+    got = again.Digest();
+  }
+  if (got != expected->second)
+    throw EPackDigest(msg::kContentMismatch,
+                      msg::Fmt(msg::kDigestMismatch, expected->second.Hex(), got.Hex()));
+}
+
+void TCustomPack::VerifyDirectory() {
+  if (VerifyDigests && digests_.Directory && *digests_.Directory != directoryHash_.Digest())
+    throw EPackDigest(msg::kDirectoryMismatch);
+}
+
+void TCustomPack::PlaceTarget(const std::string& FileName) {
+  SetFileDateAttr(Target->Path(), entry_->Time, entry_->Attr);
+  if (!Target->Commit())
+    throw sys::EInOutError(msg::Fmt(msg::kCannotReplace, FileName), Target->FailureReason());
+  Target.reset();
 }
 
 void TCustomPack::ReadData(uint8_t* Buf, int32_t N) {
@@ -243,22 +289,26 @@ bool TCustomPack::NextVolume() {
   });
 }
 
-std::unique_ptr<plat::File> TCustomPack::CreateMemberTarget(const std::string& FileName,
-                                                            plat::Access access) {
+void TCustomPack::PrepareTarget(const std::string& FileName, plat::Access access) {
   const std::string base = CombinePath(directory_, std::string());
   const bool below = !directory_.empty() && FileName.size() > base.size() &&
                      FileName.compare(0, base.size(), base) == 0;
   const std::string root = below ? directory_ : sys::FolderPart(FileName);
   CreateDirectories(root);  // an empty root raises "Unable to create directory"
-  return plat::FileSystemPort().CreateTarget(
+  Target = plat::FileSystemPort().CreateReplacement(
       root, FileName.substr(below ? base.size() : root.size()), access, plat::Share::None);
+  if (!Target)
+    throw sys::EInOutError(msg::Fmt(msg::kCannotCreate, FileName),
+                           plat::FileSystemPort().FailureReason());
+}
+
+std::unique_ptr<plat::File> TCustomPack::TakeTargetFile() {
+  return std::make_unique<THashingFile>(Target->TakeFile(), contentHash_, contentStreamed_);
 }
 
 void TCustomPack::OpenTarget(const std::string& FileName) {
-  MemberFile = CreateMemberTarget(FileName, plat::Access::Write);
-  if (!MemberFile)
-    throw sys::EInOutError(msg::Fmt(msg::kCannotCreate, FileName),
-                           plat::FileSystemPort().FailureReason());
+  PrepareTarget(FileName, plat::Access::Write);
+  MemberFile = TakeTargetFile();
 }
 
 void TCustomPack::CloseTarget(const std::string& FileName) {
@@ -266,7 +316,8 @@ void TCustomPack::CloseTarget(const std::string& FileName) {
     std::unique_ptr<plat::File> file = std::move(MemberFile);
     io::CloseFile(*file, FileName);
   }
-  SetFileDateAttr(FileName, entry_->Time, entry_->Attr);
+  VerifyContent();
+  PlaceTarget(FileName);
 }
 
 }  // namespace pck

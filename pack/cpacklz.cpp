@@ -93,10 +93,7 @@ void TCustomPackLz::Restore(const std::string& Source, const std::string& Dest, 
   driver_->OutputFile = Dest;
   RelayProgress();
   driver_->CreateOutput = nullptr;
-  if (member)
-    driver_->CreateOutput = [this](const std::string& path) {
-      return CreateMemberTarget(path, plat::Access::ReadWrite);
-    };
+  if (member) driver_->CreateOutput = [this](const std::string&) { return TakeTargetFile(); };
   driver_->Decompress();
 }
 
@@ -140,10 +137,13 @@ void TCustomPackLz::CloseTarget(const std::string& FileName) {
     plat::FileSystemPort().Delete(tempFile_);
     return;
   }
-  // The driver creates the target below Directory, making its directories, never
-  // through a link; one that cannot be made shows up as the driver failing to create it.
+  // The driver restores into a new file beside the target (below Directory, its
+  // directories made, never through a link), which replaces the target only once it is
+  // complete and, where the package carries a digest for it, verified.
+  PrepareTarget(FileName, plat::Access::ReadWrite);
   Restore(tempFile_, FileName, true);
-  SetFileDateAttr(FileName, Entry().Time, Entry().Attr);
+  VerifyContent();
+  PlaceTarget(FileName);
   plat::FileSystemPort().Delete(tempFile_);
 }
 

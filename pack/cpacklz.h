@@ -57,7 +57,7 @@ class TCustomPackLz : public TCustomPack {
   // The staging file made anew (exclusively, owner only); null when it cannot be.
   std::unique_ptr<plat::File> CreateStaging(plat::Access access);
   // DecompressFile; for a member the target is created as the engine's member targets
-  // are (CreateMemberTarget).
+  // are (PrepareTarget).
   void Restore(const std::string& Source, const std::string& Dest, bool member);
 
   std::string tempFile_, stagingDir_;

@@ -30,6 +30,11 @@ void TEntry::ReadFrom(plat::File& file) {
 }
 
 void TEntry::WriteTo(plat::File& file) const {
+  const std::vector<uint8_t> record = Record();
+  io::WriteExact(file, record.data(), static_cast<int32_t>(record.size()));
+}
+
+std::vector<uint8_t> TEntry::Record() const {
   const std::size_t length = Name.size() > 255 ? 255 : Name.size();
   std::vector<uint8_t> record;
   record.reserve(kEntryFixedSize + length);
@@ -38,7 +43,7 @@ void TEntry::WriteTo(plat::File& file) const {
   sys::le::Put32(record, static_cast<uint32_t>(Time));
   record.push_back(static_cast<uint8_t>(length));
   record.insert(record.end(), Name.begin(), Name.begin() + static_cast<std::ptrdiff_t>(length));
-  io::WriteExact(file, record.data(), static_cast<int32_t>(record.size()));
+  return record;
 }
 
 }  // namespace pck

@@ -69,6 +69,12 @@ inline constexpr const char* kCannotCut = "Member %s does not fit the volume lay
 inline constexpr const char* kDiskNotChanged = "%s still holds a volume of this package";
 inline constexpr const char* kVolumeNotCreated = "Cannot create volume %d of %s";
 inline constexpr const char* kCannotReplace = "Cannot put the new %s in place";
+// Digests (member_digests.h).
+inline constexpr const char* kContentMismatch = "content does not match the package's digest";
+inline constexpr const char* kDigestMismatch =
+    "digest mismatch: the package gives %s, the content %s";
+inline constexpr const char* kDirectoryMismatch =
+    "the package's directory does not match its digest";
 inline constexpr const char* kReadOnlyFile = "read-only file";
 
 using sys::Fmt;

@@ -29,6 +29,7 @@ inline constexpr const char* kReasonNotRegular = "not a regular file";
 inline constexpr const char* kReasonNotDirectory = "a file stands where a directory is needed";
 inline constexpr const char* kReasonLinkOnPath = "a link on its path leads elsewhere";
 inline constexpr const char* kReasonLinkAtPath = "a link to a directory stands at its place";
+inline constexpr const char* kReasonReadOnly = "the existing file is read-only";
 
 // File attribute bits as stored in packages.
 inline constexpr uint16_t kAttrReadOnly = 0x01;
@@ -59,6 +60,26 @@ class File {
   virtual std::string FailureReason() { return {}; }
 };
 
+// A target's new content on its way to the target's place. Destroyed uncommitted (a
+// failure, an interrupt) it closes and removes the new file, and whatever stood at the
+// target's place stays as it was; an interrupted run removes the new file too.
+class Replacement {
+ public:
+  virtual ~Replacement() = default;
+  // The new file, open. Whoever writes it takes it (and may close it); the replacement
+  // keeps its place on disk. Null once taken.
+  virtual std::unique_ptr<File> TakeFile() = 0;
+  // The new file's full path, for what is done to it by name before it is committed
+  // (its time and attributes).
+  virtual const std::string& Path() const = 0;
+  // Puts the new file in the target's place in one step, replacing a file that stands
+  // there (a link or a hard link there is replaced, never written through); the file
+  // must be closed. False, with the reason, when the place holds a directory or a
+  // read-only file by now, or the system refuses; the target is then as it was.
+  virtual bool Commit() = 0;
+  virtual std::string FailureReason() const = 0;
+};
+
 struct FoundFile {
   std::string Name;  // bare name, no directory
   uint16_t Attr = 0;
@@ -67,7 +88,8 @@ struct FoundFile {
 };
 
 // A file the port creates (or truncates) for writing is incomplete until it is closed:
-// should the process be interrupted before that, it is removed (see interrupt.h).
+// should the process be interrupted before that, it is removed (see interrupt.h). A
+// replacement's new file is incomplete until it is committed.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -76,15 +98,19 @@ class FileSystem {
   // packages, sources or inputs), and no open ever waits for the other end of a pipe.
   virtual std::unique_ptr<File> Open(const std::string& path, Access access, Share share,
                                      Disposition disposition) = 0;
-  // Creates the file `relative` below the directory `root` (a member's target), never
-  // writing through a link: the directories between them are created when missing and
-  // none may be a symbolic link or reparse point; whatever else stands at the file's own
-  // place (a link, a hard link, a pipe) is removed and a new regular file made there.
-  // A directory or a read-only file there is refused. `root` is taken as it is (the
-  // caller chose it) and must exist; empty means the current directory. `relative`
-  // separates components with `\` or `/`. Null on failure, with the reason.
-  virtual std::unique_ptr<File> CreateTarget(const std::string& root, const std::string& relative,
-                                             Access access, Share share) = 0;
+  // Prepares the new content of the file `relative` below the directory `root` (a
+  // member's target), never through a link: the directories between them are created
+  // when missing and none may be a symbolic link or reparse point. The new content goes
+  // into a new file beside the target, in the target's own directory, created
+  // exclusively under a name of its own; the target is left as it is until the
+  // replacement is committed (see Replacement). A directory at the target's place, a
+  // read-only file there (kReasonReadOnly), or a link the system cannot replace without
+  // acting on what it points at is refused now. `root` is taken as it is (the caller
+  // chose it) and must exist; empty means the current directory. `relative` separates
+  // components with `\` or `/`. Null on failure, with the reason.
+  virtual std::unique_ptr<Replacement> CreateReplacement(const std::string& root,
+                                                         const std::string& relative, Access access,
+                                                         Share share) = 0;
   virtual bool Delete(const std::string& path) = 0;
   // Renames a file, replacing an existing `to` in one step.
   virtual bool Rename(const std::string& from, const std::string& to) = 0;

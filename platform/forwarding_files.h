@@ -4,6 +4,7 @@
 // a test double whose reads or writes fail.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +12,26 @@
 #include "platform/files.h"
 
 namespace plat {
+
+// A replacement whose new file reaches its writer through `wrap` (a test's failing
+// file, a counting one); everything else is the inner replacement's.
+class WrappedReplacement final : public Replacement {
+ public:
+  using Wrap = std::function<std::unique_ptr<File>(std::unique_ptr<File>)>;
+  WrappedReplacement(std::unique_ptr<Replacement> inner, Wrap wrap)
+      : inner_(std::move(inner)), wrap_(std::move(wrap)) {}
+  std::unique_ptr<File> TakeFile() override {
+    std::unique_ptr<File> file = inner_->TakeFile();
+    return file ? wrap_(std::move(file)) : nullptr;
+  }
+  const std::string& Path() const override { return inner_->Path(); }
+  bool Commit() override { return inner_->Commit(); }
+  std::string FailureReason() const override { return inner_->FailureReason(); }
+
+ private:
+  std::unique_ptr<Replacement> inner_;
+  Wrap wrap_;
+};
 
 class ForwardingFiles : public FileSystem {
  public:
@@ -22,9 +43,10 @@ class ForwardingFiles : public FileSystem {
                              Disposition disposition) override {
     return inner_.Open(path, access, share, disposition);
   }
-  std::unique_ptr<File> CreateTarget(const std::string& root, const std::string& relative,
-                                     Access access, Share share) override {
-    return inner_.CreateTarget(root, relative, access, share);
+  std::unique_ptr<Replacement> CreateReplacement(const std::string& root,
+                                                 const std::string& relative, Access access,
+                                                 Share share) override {
+    return inner_.CreateReplacement(root, relative, access, share);
   }
   bool Delete(const std::string& path) override { return inner_.Delete(path); }
   bool Rename(const std::string& from, const std::string& to) override {

@@ -107,10 +107,11 @@ class PosixFileSystem final : public FileSystem {
     return file;
   }
 
-  std::unique_ptr<File> CreateTarget(const std::string& root, const std::string& relative,
-                                     Access access, Share share) override {
+  std::unique_ptr<Replacement> CreateReplacement(const std::string& root,
+                                                 const std::string& relative, Access access,
+                                                 Share share) override {
     reason_.clear();
-    return posix::CreateTargetBelow(root, relative, access, share, reason_);
+    return posix::CreateReplacementBelow(root, relative, access, share, reason_);
   }
 
   bool Delete(const std::string& path) override {

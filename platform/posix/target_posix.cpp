@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -63,10 +65,10 @@ Descriptor EnterDirectory(int dir, const std::string& name, std::string& reason)
   return sub;
 }
 
-// Clears the place of `name` in `dir` for a new file: a link, pipe, device or file
-// there is removed (a link is removed itself, never what it points at); a directory, a
-// read-only file or a file another open holds without sharing is refused.
-bool ClearPlace(int dir, const std::string& name, std::string& reason) {
+// Whether the place of `name` in `dir` may take a new file: a directory, a read-only
+// file or a file another open holds without sharing refuses it. A link, pipe or device
+// there is replaced by the rename (a link itself, never what it points at).
+bool PlaceTakesAFile(int dir, const std::string& name, std::string& reason) {
   struct stat st {};
   if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
     if (errno == ENOENT) return true;
@@ -79,7 +81,7 @@ bool ClearPlace(int dir, const std::string& name, std::string& reason) {
   }
   if (S_ISREG(st.st_mode)) {
     if (IsReadOnlyMode(st.st_mode)) {
-      reason = ErrorText(EACCES);  // as Windows refuses to replace a read-only file
+      reason = kReasonReadOnly;  // as Windows refuses to replace a read-only file
       return false;
     }
     // The sharing rule of the port: a file held open without sharing is not replaced.
@@ -89,17 +91,59 @@ bool ClearPlace(int dir, const std::string& name, std::string& reason) {
       return false;
     }
   }
-  if (::unlinkat(dir, name.c_str(), 0) != 0 && errno != ENOENT) {
-    reason = ErrorText(errno);
-    return false;
-  }
   return true;
 }
 
+// The new content of a target: a new file in the target's directory, held by that
+// directory's descriptor, renamed over the target on Commit.
+class PosixReplacement final : public Replacement {
+ public:
+  PosixReplacement(Descriptor dir, std::string name, std::string newName, std::string path,
+                   std::unique_ptr<File> file)
+      : dir_(std::move(dir)),
+        name_(std::move(name)),
+        newName_(std::move(newName)),
+        path_(std::move(path)),
+        file_(std::move(file)),
+        made_(path_) {}
+  ~PosixReplacement() override {
+    file_.reset();
+    if (!committed_) ::unlinkat(dir_.Get(), newName_.c_str(), 0);
+  }
+  std::unique_ptr<File> TakeFile() override { return std::move(file_); }
+  const std::string& Path() const override { return path_; }
+  bool Commit() override {
+    reason_.clear();
+    if (file_ && !file_->Close()) {
+      reason_ = file_->FailureReason();
+      return false;
+    }
+    file_.reset();
+    if (!PlaceTakesAFile(dir_.Get(), name_, reason_)) return false;
+    if (::renameat(dir_.Get(), newName_.c_str(), dir_.Get(), name_.c_str()) != 0) {
+      reason_ = errno == EISDIR ? kReasonDirectory : ErrorText(errno);
+      return false;
+    }
+    committed_ = true;
+    made_.Release();
+    return true;
+  }
+  std::string FailureReason() const override { return reason_; }
+
+ private:
+  Descriptor dir_;
+  std::string name_, newName_, path_;
+  std::unique_ptr<File> file_;
+  RemoveOnInterrupt made_;
+  bool committed_ = false;
+  std::string reason_;
+};
+
 }  // namespace
 
-std::unique_ptr<File> CreateTargetBelow(const std::string& root, const std::string& relative,
-                                        Access access, Share share, std::string& reason) {
+std::unique_ptr<Replacement> CreateReplacementBelow(const std::string& root,
+                                                    const std::string& relative, Access access,
+                                                    Share share, std::string& reason) {
   const std::vector<std::string> parts = sys::PathComponents(relative);
   if (parts.empty()) {
     reason = kReasonDirectory;
@@ -112,24 +156,35 @@ std::unique_ptr<File> CreateTargetBelow(const std::string& root, const std::stri
     reason = ErrorText(errno);
     return nullptr;
   }
+  std::string folder = root.empty() ? std::string() : base + "/";
   for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
     dir = EnterDirectory(dir.Get(), parts[i], reason);
     if (!dir) return nullptr;
+    folder += parts[i] + "/";
   }
   const std::string& name = parts.back();
-  if (!ClearPlace(dir.Get(), name, reason)) return nullptr;
+  if (!PlaceTakesAFile(dir.Get(), name, reason)) return nullptr;
   int flags = O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
   flags |= access == Access::Read ? O_RDONLY : (access == Access::Write ? O_WRONLY : O_RDWR);
-  const InterruptsHeld held;  // made and registered, or neither
-  Descriptor file(::openat(dir.Get(), name.c_str(), flags, 0666));
-  if (!file || !LockForShare(file.Get(), share)) {
-    reason = ErrorText(errno);
-    return nullptr;
+  std::random_device random;
+  uint32_t seed = random();
+  for (int attempt = 0; attempt < 100; ++attempt, seed = seed * 1103515245u + 12345u) {
+    char newName[16];
+    std::snprintf(newName, sizeof newName, "PCK%06X.TMP", static_cast<unsigned>(seed & 0xFFFFFF));
+    const InterruptsHeld held;  // made and registered, or neither
+    Descriptor file(::openat(dir.Get(), newName, flags, 0666));
+    if (!file && errno == EEXIST) continue;
+    if (!file || !LockForShare(file.Get(), share)) {
+      reason = ErrorText(errno);
+      if (file) ::unlinkat(dir.Get(), newName, 0);
+      return nullptr;
+    }
+    auto opened = std::make_unique<PosixFile>(file.Release());
+    return std::make_unique<PosixReplacement>(std::move(dir), name, newName, folder + newName,
+                                              std::move(opened));
   }
-  std::string path = root.empty() ? std::string() : base + "/";
-  for (const std::string& part : parts) path += part + "/";
-  path.pop_back();
-  return std::make_unique<PosixFile>(file.Release(), RemoveOnInterrupt(path));
+  reason = ErrorText(EEXIST);
+  return nullptr;
 }
 
 }  // namespace plat::posix

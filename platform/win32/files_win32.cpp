@@ -9,7 +9,8 @@
 //   file time on the way in and out.
 // - OpenExisting takes only disk files: a device name (CON, NUL, COM1) or a pipe is
 //   refused, as is a directory.
-// - Member targets (CreateTarget) are never written through a link: see target_win32.cpp.
+// - Member targets (CreateReplacement) are never written through a link: see
+//   target_win32.cpp.
 #include <windows.h>
 // <windows.h> maps these to their ...A forms; the port's members keep their names.
 #undef CreateDirectory
@@ -154,6 +155,44 @@ DWORD CreationDisposition(Disposition disposition) {
   return OPEN_EXISTING;
 }
 
+// A target's new content beside it, moved over it on Commit.
+class Win32Replacement final : public Replacement {
+ public:
+  Win32Replacement(std::unique_ptr<File> file, std::string path, std::string target)
+      : file_(std::move(file)), path_(std::move(path)), target_(std::move(target)), made_(path_) {}
+  ~Win32Replacement() override {
+    file_.reset();
+    if (!committed_) ::DeleteFileA(path_.c_str());
+  }
+  std::unique_ptr<File> TakeFile() override { return std::move(file_); }
+  const std::string& Path() const override { return path_; }
+  bool Commit() override {
+    reason_.clear();
+    if (file_ && !file_->Close()) {
+      reason_ = file_->FailureReason();
+      return false;
+    }
+    file_.reset();
+    if (!win32::PlaceTakesAFile(target_, reason_)) return false;
+    if (!::MoveFileExA(path_.c_str(), target_.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      reason_ = ErrorText(::GetLastError());
+      return false;
+    }
+    committed_ = true;
+    made_.Release();
+    return true;
+  }
+  std::string FailureReason() const override { return reason_; }
+
+ private:
+  std::unique_ptr<File> file_;
+  std::string path_, target_;
+  RemoveOnInterrupt made_;
+  bool committed_ = false;
+  std::string reason_;
+};
+
 class Win32FileSystem final : public FileSystem {
  public:
   std::unique_ptr<File> Open(const std::string& path, Access access, Share share,
@@ -180,14 +219,16 @@ class Win32FileSystem final : public FileSystem {
     return std::make_unique<Win32File>(std::move(h));
   }
 
-  std::unique_ptr<File> CreateTarget(const std::string& root, const std::string& relative,
-                                     Access access, Share share) override {
+  std::unique_ptr<Replacement> CreateReplacement(const std::string& root,
+                                                 const std::string& relative, Access access,
+                                                 Share share) override {
     reason_.clear();
-    std::string path;
-    FileHandle h = win32::CreateTargetBelow(root, relative, DesiredAccess(access), ShareMode(share),
-                                            path, reason_);
+    std::string newPath, targetPath;
+    FileHandle h = win32::CreateBesideTarget(root, relative, DesiredAccess(access),
+                                             ShareMode(share), newPath, targetPath, reason_);
     if (!h) return nullptr;
-    return std::make_unique<Win32File>(std::move(h), RemoveOnInterrupt(path));
+    return std::make_unique<Win32Replacement>(std::make_unique<Win32File>(std::move(h)), newPath,
+                                              targetPath);
   }
 
   bool Delete(const std::string& path) override {

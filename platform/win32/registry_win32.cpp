@@ -58,8 +58,9 @@ class Win32Key final : public RegKey {
   }
 
   bool Set(const std::string& name, RegType type, const std::vector<uint8_t>& data) override {
-    error_ = ::RegSetValueExA(key_, name.c_str(), 0, static_cast<DWORD>(type),
-                              data.empty() ? nullptr : data.data(), static_cast<DWORD>(data.size()));
+    error_ =
+        ::RegSetValueExA(key_, name.c_str(), 0, static_cast<DWORD>(type),
+                         data.empty() ? nullptr : data.data(), static_cast<DWORD>(data.size()));
     return error_ == ERROR_SUCCESS;
   }
   std::string FailureReason() override {

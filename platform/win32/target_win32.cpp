@@ -1,18 +1,19 @@
 // Member targets on Windows. Every directory between the root and the file is looked at
-// before it is used: a reparse point there (a symbolic link or junction) is refused.
-// At the file's own place:
-// - a file symbolic link is deleted (DeleteFileA removes the link, not its target) and
-//   a new file is created with CREATE_NEW, which fails rather than follow a link that
-//   appeared meanwhile;
+// before it is used: a reparse point there (a symbolic link or junction) is refused. The
+// new content goes into a new file beside the target, made with CREATE_NEW (which fails
+// rather than follow a link that appeared meanwhile) and moved over the target when it is
+// complete. At the target's own place:
+// - a file symbolic link is replaced by the move (the link itself, not its target);
 // - a link the attributes do not show, which is how Wine presents a Unix symbolic link
 //   to a file, is recognised by the file's final path naming another file, and refused:
 //   there every delete or rename of it would act on the file it points at;
-// - a directory link is refused for the same reason;
-// - an existing regular file is deleted and made anew, so a hard link to a file
-//   elsewhere is never written through.
+// - a directory, or a directory link, is refused, and so is a read-only file;
+// - an existing regular file is replaced by the move, so a hard link to a file elsewhere
+//   is never written through.
 // A device name (CON, NUL, ...) opens a device, not a disk file: it is refused.
 #include "platform/win32/target_win32.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "platform/files.h"
@@ -69,8 +70,9 @@ bool EnsureDirectory(const std::string& path, std::string& reason) {
   return true;
 }
 
-// Clears the file's place: see the comment at the top.
-bool ClearPlace(const std::string& path, std::string& reason) {
+}  // namespace
+
+bool PlaceTakesAFile(const std::string& path, std::string& reason) {
   const DWORD a = ::GetFileAttributesA(path.c_str());
   if (a == INVALID_FILE_ATTRIBUTES) return true;
   if (a & FILE_ATTRIBUTE_DIRECTORY) {
@@ -82,43 +84,50 @@ bool ClearPlace(const std::string& path, std::string& reason) {
     return false;
   }
   if (a & FILE_ATTRIBUTE_READONLY) {
-    reason = ErrorText(ERROR_ACCESS_DENIED);
-    return false;
-  }
-  if (!::DeleteFileA(path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
-    reason = ErrorText(::GetLastError());
+    reason = kReasonReadOnly;
     return false;
   }
   return true;
 }
 
-}  // namespace
-
-FileHandle CreateTargetBelow(const std::string& root, const std::string& relative, DWORD access,
-                             DWORD share, std::string& path, std::string& reason) {
+FileHandle CreateBesideTarget(const std::string& root, const std::string& relative, DWORD access,
+                              DWORD share, std::string& newPath, std::string& targetPath,
+                              std::string& reason) {
   const std::vector<std::string> parts = sys::PathComponents(relative);
   if (parts.empty()) {
     reason = kReasonDirectory;
     return FileHandle();
   }
-  path = root;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    if (!path.empty() && !sys::IsSeparator(path.back())) path += '\\';
-    path += parts[i];
-    if (i + 1 < parts.size() && !EnsureDirectory(path, reason)) return FileHandle();
+  std::string folder = root;
+  for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+    if (!folder.empty() && !sys::IsSeparator(folder.back())) folder += '\\';
+    folder += parts[i];
+    if (!EnsureDirectory(folder, reason)) return FileHandle();
   }
-  if (!ClearPlace(path, reason)) return FileHandle();
-  FileHandle h(::CreateFileA(path.c_str(), access, share, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!h) {
-    reason = ErrorText(::GetLastError());
-    return FileHandle();
+  if (!folder.empty() && !sys::IsSeparator(folder.back())) folder += '\\';
+  targetPath = folder + parts.back();
+  if (!PlaceTakesAFile(targetPath, reason)) return FileHandle();
+  DWORD seed = ::GetTickCount() ^ ::GetCurrentProcessId();
+  for (int attempt = 0; attempt < 100; ++attempt, seed = seed * 1103515245u + 12345u) {
+    char name[16];
+    std::snprintf(name, sizeof name, "PCK%06lX.TMP", static_cast<unsigned long>(seed & 0xFFFFFF));
+    newPath = folder + name;
+    // CREATE_NEW fails rather than follow a link that appeared meanwhile.
+    FileHandle h(::CreateFileA(newPath.c_str(), access, share, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) {
+      if (::GetLastError() == ERROR_FILE_EXISTS) continue;
+      reason = ErrorText(::GetLastError());
+      return FileHandle();
+    }
+    if (::GetFileType(h.Get()) != FILE_TYPE_DISK) {
+      reason = kReasonNotRegular;
+      return FileHandle();
+    }
+    return h;
   }
-  if (::GetFileType(h.Get()) != FILE_TYPE_DISK) {
-    reason = kReasonNotRegular;
-    return FileHandle();
-  }
-  return h;
+  reason = ErrorText(ERROR_FILE_EXISTS);
+  return FileHandle();
 }
 
 }  // namespace plat::win32

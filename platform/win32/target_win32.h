@@ -1,4 +1,4 @@
-// Creating a member's target below a directory without writing through a link (Win32).
+// A member's new content below a directory, never written through a link (Win32).
 #pragma once
 
 #include <string>
@@ -7,9 +7,14 @@
 
 namespace plat::win32 {
 
-// FileSystem::CreateTarget of the Win32 adapter, with the API's access and share bits;
-// `path` receives the file's full path; on failure an empty handle and `reason` set.
-FileHandle CreateTargetBelow(const std::string& root, const std::string& relative, DWORD access,
-                             DWORD share, std::string& path, std::string& reason);
+// The new file of FileSystem::CreateReplacement, with the API's access and share bits:
+// made beside the target (`targetPath`) under a name of its own (`newPath`); on failure
+// an empty handle and `reason` set.
+FileHandle CreateBesideTarget(const std::string& root, const std::string& relative, DWORD access,
+                              DWORD share, std::string& newPath, std::string& targetPath,
+                              std::string& reason);
+// Whether the target's place may take the new file: no directory, no read-only file,
+// no link the system would act through; false with the reason.
+bool PlaceTakesAFile(const std::string& path, std::string& reason);
 
 }  // namespace plat::win32

@@ -141,8 +141,8 @@ TEST_F(ExtractTest, OnOpenRenamesTheTargetForTheRestOfTheMember) {
   Use(package);
   pack.OnOpen = [&](sys::TObject*, std::string& f) { f += ".NEW"; };
   EXPECT_FALSE(pack.Extract());
-  EXPECT_EQ(Listing(dir / "out"), (Log{"A.TXT.NEW", "B.TXT.NEW"}));
-  EXPECT_TRUE(ReadFileBytes(dir / "out/B.TXT.NEW").empty());  // its one block never came whole
+  // B.TXT's one block never came whole: nothing of it lands.
+  EXPECT_EQ(Listing(dir / "out"), (Log{"A.TXT.NEW"}));
   EXPECT_EQ(Log(pack.log.end() - 2, pack.log.end()),
             (Log{"Close \\B.TXT.NEW", "Error \\B.TXT.NEW Operation aborted"}));
   EXPECT_EQ(pack.LastError(), "member B.TXT: Volume 2 of the package is not available");

@@ -34,15 +34,33 @@ class PlatformTarget : public PortTest {
   static bool Link(const std::string& target, const std::string& link, bool directory) {
     return testing_support::MakeSymlink(target, link, directory);
   }
-  // Creates `relative` below the root and writes `data`; false when refused.
+  // Writes `data` as the new content of `relative` below the root and puts it in place;
+  // false when refused, with the reason in reason_.
   bool Create(const std::string& relative, const std::string& data = "new") {
-    auto f = fs_.CreateTarget(Root(), relative, Access::Write, Share::None);
-    if (!f) return false;
+    auto r = fs_.CreateReplacement(Root(), relative, Access::Write, Share::None);
+    if (!r) {
+      reason_ = fs_.FailureReason();
+      return false;
+    }
+    auto f = r->TakeFile();
     EXPECT_EQ(f->Write(data.data(), static_cast<int32_t>(data.size())),
               static_cast<int32_t>(data.size()));
     EXPECT_TRUE(f->Close());
+    if (!r->Commit()) {
+      reason_ = r->FailureReason();
+      return false;
+    }
     return true;
   }
+  // The names in the root: a new file left behind would show here.
+  std::vector<std::string> RootNames() const {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(Root()))
+      names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  std::string reason_;
   std::vector<std::string> OutsideNames() const {
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::recursive_directory_iterator(Outside()))
@@ -73,14 +91,57 @@ TEST_F(PlatformTarget, CreatesMissingDirectoriesAndReplacesWhatStandsThere) {
   Make("root" + std::string(1, kSep) + "ro.txt", "keep");
   ASSERT_TRUE(fs_.SetAttributes(InRoot("ro.txt"), plat::kAttrReadOnly));
   EXPECT_FALSE(Create("ro.txt"));
-  EXPECT_FALSE(fs_.FailureReason().empty());
+  EXPECT_EQ(reason_, plat::kReasonReadOnly);
   EXPECT_EQ(Content(InRoot("ro.txt")), "keep");
   ASSERT_TRUE(fs_.CreateDirectory(InRoot("dir")));
   EXPECT_FALSE(Create("dir"));
-  EXPECT_EQ(fs_.FailureReason(), plat::kReasonDirectory);
+  EXPECT_EQ(reason_, plat::kReasonDirectory);
   // A file where a directory is needed.
   EXPECT_FALSE(Create("old.txt\\x"));
-  EXPECT_EQ(fs_.FailureReason(), plat::kReasonNotDirectory);
+  EXPECT_EQ(reason_, plat::kReasonNotDirectory);
+}
+
+TEST_F(PlatformTarget, TheNewContentTakesThePlaceOnlyWhenCommitted) {
+  const std::string old = Make("root" + std::string(1, kSep) + "data.bin", "older");
+  const auto write = [](plat::Replacement& r, const std::string& data) {
+    auto f = r.TakeFile();
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->Write(data.data(), static_cast<int32_t>(data.size())),
+              static_cast<int32_t>(data.size()));
+    EXPECT_EQ(r.TakeFile(), nullptr);  // taken once
+  };
+  {
+    // Abandoned, half written: the older file stays, the new one goes.
+    auto r = fs_.CreateReplacement(Root(), "data.bin", Access::Write, Share::None);
+    ASSERT_NE(r, nullptr);
+    EXPECT_NE(r->Path(), old);
+    write(*r, "half");
+    EXPECT_EQ(RootNames().size(), 2u);  // beside the target, in its folder
+    EXPECT_EQ(Content(r->Path()), "half");
+  }
+  EXPECT_EQ(Content(old), "older");
+  EXPECT_EQ(RootNames(), std::vector<std::string>{"data.bin"});
+
+  // Committed with its file still open: closed, then in place.
+  auto r = fs_.CreateReplacement(Root(), "data.bin", Access::Write, Share::None);
+  ASSERT_NE(r, nullptr);
+  auto f = r->TakeFile();
+  EXPECT_EQ(f->Write("newer", 5), 5);
+  ASSERT_TRUE(f->Close());
+  ASSERT_TRUE(r->Commit()) << r->FailureReason();
+  EXPECT_EQ(Content(old), "newer");
+  EXPECT_EQ(RootNames(), std::vector<std::string>{"data.bin"});
+
+  // A target that became read-only meanwhile is not replaced, and nothing is left.
+  auto late = fs_.CreateReplacement(Root(), "data.bin", Access::Write, Share::None);
+  ASSERT_NE(late, nullptr);
+  write(*late, "latest");
+  ASSERT_TRUE(fs_.SetAttributes(old, plat::kAttrReadOnly));
+  EXPECT_FALSE(late->Commit());
+  EXPECT_EQ(late->FailureReason(), plat::kReasonReadOnly);
+  late.reset();
+  EXPECT_EQ(Content(old), "newer");
+  EXPECT_EQ(RootNames(), std::vector<std::string>{"data.bin"});
 }
 
 TEST_F(PlatformTarget, LinksOnThePathAreRefusedAtEveryDepth) {
@@ -91,7 +152,7 @@ TEST_F(PlatformTarget, LinksOnThePathAreRefusedAtEveryDepth) {
        {"dlink\\evil.txt", "dlink\\new\\evil.txt", "a\\b\\deep\\evil.txt", "a/b/deep/c/d.txt"}) {
     SCOPED_TRACE(relative);
     EXPECT_FALSE(Create(relative));
-    EXPECT_EQ(fs_.FailureReason(), plat::kReasonLinkOnPath);
+    EXPECT_EQ(reason_, plat::kReasonLinkOnPath);
   }
   EXPECT_EQ(OutsideNames(), (std::vector<std::string>{"victim.txt"}));
   EXPECT_EQ(Content(victim_), "precious");

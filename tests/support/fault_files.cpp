@@ -52,10 +52,17 @@ std::unique_ptr<plat::File> FaultFiles::Open(const std::string& path, plat::Acce
   return Wrap(path, ForwardingFiles::Open(path, access, share, disposition));
 }
 
-std::unique_ptr<plat::File> FaultFiles::CreateTarget(const std::string& root,
-                                                     const std::string& relative,
-                                                     plat::Access access, plat::Share share) {
-  return Wrap(root + "\\" + relative, ForwardingFiles::CreateTarget(root, relative, access, share));
+std::unique_ptr<plat::Replacement> FaultFiles::CreateReplacement(const std::string& root,
+                                                                 const std::string& relative,
+                                                                 plat::Access access,
+                                                                 plat::Share share) {
+  auto inner = ForwardingFiles::CreateReplacement(root, relative, access, share);
+  if (!inner) return nullptr;
+  // Faults go by the target's name, not the new file's.
+  const std::string path = root + "\\" + relative;
+  return std::make_unique<plat::WrappedReplacement>(
+      std::move(inner),
+      [this, path](std::unique_ptr<plat::File> file) { return Wrap(path, std::move(file)); });
 }
 
 std::unique_ptr<plat::File> FaultFiles::Wrap(const std::string& path,

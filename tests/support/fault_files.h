@@ -20,8 +20,10 @@ class FaultFiles : public plat::ForwardingFiles {
 
   std::unique_ptr<plat::File> Open(const std::string& path, plat::Access access, plat::Share share,
                                    plat::Disposition disposition) override;
-  std::unique_ptr<plat::File> CreateTarget(const std::string& root, const std::string& relative,
-                                           plat::Access access, plat::Share share) override;
+  std::unique_ptr<plat::Replacement> CreateReplacement(const std::string& root,
+                                                       const std::string& relative,
+                                                       plat::Access access,
+                                                       plat::Share share) override;
 
  private:
   std::unique_ptr<plat::File> Wrap(const std::string& path, std::unique_ptr<plat::File> real);

@@ -227,16 +227,24 @@ class PckInterrupted : public PckTool {
   static constexpr std::size_t kBig = 24 << 20;
 };
 
-TEST_F(PckInterrupted, SigintDuringExtractRemovesTheStagingFileAndTheHalfWrittenTarget) {
+TEST_F(PckInterrupted, SigintDuringExtractRemovesTheStagingAndNewFilesAndKeepsTheOlderOne) {
+  // The member is restored into a new file beside the older one, which stays as it was.
+  plat::FileSystemPort().CreateDirectory(dir / "out");
+  MakeFile("out/BIG.BIN", Bytes{'o', 'l', 'd'});
   const pid_t pid =
       Start({"extract", dir / "BIG.PCK", "-d", dir / "out"}, dir / "tmp", dir / "output.txt");
-  const std::string target = dir / "out/BIG.BIN";
-  ASSERT_TRUE(StopWhen(pid, [&] { return SizeOrMinusOne(target) > 0; }))
+  const auto newFile = [&] {
+    for (const auto& e : std::filesystem::directory_iterator(dir / "out"))
+      if (e.path().filename() != "BIG.BIN") return e.path().string();
+    return std::string();
+  };
+  ASSERT_TRUE(StopWhen(pid, [&] { return SizeOrMinusOne(newFile()) > 0; }))
       << Text(dir / "output.txt");
-  const int64_t atStop = SizeOrMinusOne(target);
+  const int64_t atStop = SizeOrMinusOne(newFile());
   EXPECT_LT(atStop, static_cast<int64_t>(kBig)) << "caught after the member was complete";
   EXPECT_EQ(Interrupt(pid, SIGINT), 130) << Text(dir / "output.txt");
-  EXPECT_FALSE(PathExists(target));
+  EXPECT_EQ(ReadFileBytes(dir / "out/BIG.BIN"), (Bytes{'o', 'l', 'd'}));
+  EXPECT_EQ(newFile(), "");
   EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
 }
 

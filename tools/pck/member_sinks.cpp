@@ -43,13 +43,28 @@ class DiscardFile final : public plat::File {
   int64_t position_ = 0, size_ = 0;
 };
 
+// A member's new content that goes nowhere: the file forgets what it is given, and
+// putting it in place changes nothing. Named like the target, so that what the engine
+// does to it by name afterwards is taken and dropped too.
+class DiscardReplacement final : public plat::Replacement {
+ public:
+  explicit DiscardReplacement(std::string path) : path_(std::move(path)) {}
+  std::unique_ptr<plat::File> TakeFile() override { return std::make_unique<DiscardFile>(); }
+  const std::string& Path() const override { return path_; }
+  bool Commit() override { return true; }
+  std::string FailureReason() const override { return {}; }
+
+ private:
+  std::string path_;
+};
+
 }  // namespace
 
-std::unique_ptr<plat::File> VerifySink::CreateTarget(const std::string& root,
-                                                     const std::string& relative, plat::Access,
-                                                     plat::Share) {
+std::unique_ptr<plat::Replacement> VerifySink::CreateReplacement(const std::string& root,
+                                                                 const std::string& relative,
+                                                                 plat::Access, plat::Share) {
   target_ = pck::CombinePath(root, relative);
-  return std::make_unique<DiscardFile>();
+  return std::make_unique<DiscardReplacement>(target_);
 }
 
 std::unique_ptr<plat::File> VerifySink::Open(const std::string& path, plat::Access access,

@@ -39,8 +39,10 @@ class RestoreSink final : public MemberSink {};
 // and dropped, so the driver restores and checks each member and nothing is written.
 class VerifySink final : public MemberSink {
  public:
-  std::unique_ptr<plat::File> CreateTarget(const std::string& root, const std::string& relative,
-                                           plat::Access access, plat::Share share) override;
+  std::unique_ptr<plat::Replacement> CreateReplacement(const std::string& root,
+                                                       const std::string& relative,
+                                                       plat::Access access,
+                                                       plat::Share share) override;
   std::unique_ptr<plat::File> Open(const std::string& path, plat::Access access, plat::Share share,
                                    plat::Disposition disposition) override;
   bool Delete(const std::string& path) override;

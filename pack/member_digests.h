@@ -1,0 +1,73 @@
+// The digests a package may carry, in header lines of a version 2 package (which every
+// reader keeps and passes over), without any change to the format:
+//
+//   pck-digest/1 member <position> xxh3-128 <32 hex digits>
+//   pck-digest/1 directory xxh3-128 <32 hex digits, or 32 '-' when none was recorded>
+//
+// "pck-digest/1" names the scheme and its version. A member line gives the 128-bit XXH3
+// digest of the member's content as it is restored (the file that lands on disk), the
+// member named by its position in the package (1 for the first entry), not its name. The
+// directory line gives the digest of every entry record in order, as stored (size,
+// attributes, time, name length and name), so that a missing, reordered, renamed or
+// altered entry shows. A line that does not follow this syntax is an ordinary header
+// line. A package with more members than its lines can carry has no member lines.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/digest.h"
+#include "platform/files.h"
+
+namespace pck {
+
+inline constexpr const char* kDigestScheme = "pck-digest/1";
+
+struct TPackageDigests {
+  std::map<int32_t, sys::TDigest128> Members;  // by position, 1 for the first entry
+  std::optional<sys::TDigest128> Directory;    // absent, or not recorded
+  bool DirectoryLine = false;                  // the package has a directory line
+  bool Any() const { return !Members.empty() || DirectoryLine; }
+};
+
+std::string MemberDigestLine(int32_t position, const sys::TDigest128& digest);
+// A directory line; without a digest, the placeholder of 32 '-' that a writer fills in
+// when it can (the line keeps its length).
+std::string DirectoryDigestLine(const std::optional<sys::TDigest128>& digest);
+// Where the digest starts within a directory line.
+std::size_t DirectoryDigestOffset();
+// The line is one of the scheme's (a member or directory line of any version 1 form).
+bool IsDigestLine(const std::string& line);
+// The digests among a package's header lines.
+TPackageDigests ParseDigestLines(const std::vector<std::string>& header);
+
+// A file that hands every byte written to it to a content hash as well. Written from its
+// start onwards; should its writer ever seek elsewhere, the hash no longer stands for the
+// content, and `streamed` is set false.
+class THashingFile final : public plat::File {
+ public:
+  THashingFile(std::unique_ptr<plat::File> inner, sys::TContentHash& hash, bool& streamed)
+      : inner_(std::move(inner)), hash_(hash), streamed_(streamed) {
+    streamed_ = true;
+  }
+  int32_t Read(void* buf, int32_t count) override { return inner_->Read(buf, count); }
+  int32_t Write(const void* buf, int32_t count) override;
+  bool Seek(int64_t position) override;
+  int64_t Position() override { return inner_->Position(); }
+  int64_t Size() override { return inner_->Size(); }
+  bool SetDosTime(uint32_t dosTime) override { return inner_->SetDosTime(dosTime); }
+  bool Close() override { return inner_->Close(); }
+  std::string FailureReason() override { return inner_->FailureReason(); }
+
+ private:
+  std::unique_ptr<plat::File> inner_;
+  sys::TContentHash& hash_;
+  bool& streamed_;
+  int64_t written_ = 0;
+};
+
+}  // namespace pck
