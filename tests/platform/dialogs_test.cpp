@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/system.h"
+#include "support/helper_thread.h"
 
 namespace port_tests {
 namespace {
@@ -43,9 +44,11 @@ BOOL CALLBACK NoteIcon(HWND child, LPARAM seen) {
   return TRUE;
 }
 
+using testing_support::HelperThread;
+
 // Waits for the message box titled `title`, records what it shows and answers `press`.
-std::thread Answer(const char* title, int press, SeenBox& seen) {
-  return std::thread([title, press, &seen] {
+HelperThread Answer(const char* title, int press, SeenBox& seen) {
+  return HelperThread([title, press, &seen] {
     HWND box = WaitForBox(title);
     if (!box) return;
     seen.found = true;
@@ -62,10 +65,10 @@ std::thread Answer(const char* title, int press, SeenBox& seen) {
 
 TEST(PlatformDialogs, MessageBoxShowsTheButtonSetAndReturnsTheAnswer) {
   SeenBox seen;
-  std::thread helper = Answer("Disk error", plat::kIdRetry, seen);
+  HelperThread helper = Answer("Disk error", plat::kIdRetry, seen);
   const int answer = plat::DialogsPort().Show(plat::DialogKind::Error, "Disk error",
                                               "Cannot read A:", plat::Buttons::AbortRetryIgnore);
-  helper.join();
+  helper.Join();
   ASSERT_TRUE(seen.found);
   EXPECT_EQ(answer, plat::kIdRetry);
   EXPECT_EQ(seen.text, "Cannot read A:");
@@ -105,9 +108,9 @@ TEST(PlatformDialogs, EmptyCaptionTakesTheKindsTitle) {
   };
   for (const auto& c : cases) {
     SeenBox seen;
-    std::thread helper = Answer(c.title, c.press, seen);
+    HelperThread helper = Answer(c.title, c.press, seen);
     const int answer = plat::DialogsPort().Show(c.kind, "", "Question", c.buttons);
-    helper.join();
+    helper.Join();
     ASSERT_TRUE(seen.found) << c.title;
     EXPECT_EQ(answer, c.press) << c.title;
     EXPECT_EQ(seen.buttons, c.expected) << c.title;
@@ -122,7 +125,7 @@ struct ButtonRow {
 };
 ButtonRow ShowAndMeasure(const char* title, plat::Buttons buttons) {
   ButtonRow row;
-  std::thread helper([&] {
+  HelperThread helper([&] {
     HWND box = WaitForBox(title);
     if (!box) return;
     for (int id = plat::kIdOk; id <= plat::kIdNo; ++id)
@@ -136,7 +139,7 @@ ButtonRow ShowAndMeasure(const char* title, plat::Buttons buttons) {
   });
   EXPECT_EQ(plat::DialogsPort().Show(plat::DialogKind::Error, title, "Failed", buttons),
             plat::kIdAbort);
-  helper.join();
+  helper.Join();
   return row;
 }
 
