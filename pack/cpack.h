@@ -306,6 +306,9 @@ class TCustomPack : public sys::TComponent {
   int64_t directoryDigestAt_ = -1;
   std::string firstVolumeTemp_;
   void FillDirectoryDigest();
+  // Puts the digest lines of members with these content digests, in order, in Header
+  // (in place of any digest lines it held).
+  void AddDigestLines(const std::vector<sys::TDigest128>& digests);
   // Reading: the directory read against its digest.
   void VerifyDirectory();
   // A member whose content did not match: told to OnError, noted, and the run goes on.

@@ -47,6 +47,7 @@ void TCustomPack::OpenPackWrite() {
   const plat::InterruptsHeld held;  // made and registered, or neither
   PackFile = CreateBeside(packFileName_, temp);
   pending_.push_back({temp, packFileName_, plat::RemoveOnInterrupt(temp)});
+  if (volume_ == 1) firstVolumeTemp_ = temp;
 }
 
 std::unique_ptr<plat::File> TCustomPack::CreateBeside(const std::string& path, std::string& temp) {
@@ -157,6 +158,17 @@ std::vector<uint8_t> TCustomPack::HeaderBlock(uint8_t version) const {
 void TCustomPack::WriteHeader() {
   if (OnWriteHeader) OnWriteHeader(this);
   const std::vector<uint8_t> block = HeaderBlock(version_);
+  // Where the directory digest goes, should WritePackage have put its line in.
+  directoryDigestAt_ = -1;
+  if (version_ == 2 && WriteDigests) {
+    int64_t at = io::PositionOf(*PackFile) + 4 + 4 + 1 + static_cast<int64_t>(password_.size()) + 2;
+    const std::string placeholder = DirectoryDigestLine(std::nullopt);
+    for (const std::string& line : Header) {
+      const std::string cut = sys::ShortString(line);
+      if (cut == placeholder) directoryDigestAt_ = at + 1 + DirectoryDigestOffset();
+      at += 1 + static_cast<int64_t>(cut.size());
+    }
+  }
   io::WriteExact(*PackFile, block.data(), static_cast<int32_t>(block.size()));
 }
 

@@ -10,6 +10,7 @@
 // follows in the next volume under the same rule.
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 #include "pack/cpack.h"
 #include "pack/lfiles.h"
@@ -37,9 +38,10 @@ std::string BareName(const std::string& path) { return path.substr(sys::FolderPa
 std::string WithoutDrive(const std::string& full) { return full.substr(DrivePart(full).size()); }
 
 struct Member {
-  std::string path;  // the source file
-  std::string name;  // the name stored in its entry
-  int64_t size;      // the source's size, for the volume plan
+  std::string path;             // the source file
+  std::string name;             // the name stored in its entry
+  int64_t size;                 // the source's size, for the volume plan
+  sys::TDigest128 digest = {};  // of its content, when digests are written
 };
 
 // The name a file is stored under for each PathOption.
@@ -92,6 +94,9 @@ void TCustomPack::AbandonSource() noexcept {
 
 void TCustomPack::WriteBody() {
   ResetState();
+  digestsOmitted_ = false;
+  directoryDigestAt_ = -1;
+  firstVolumeTemp_.clear();
   BuildList();
   // A package never holds itself (its directory may be among the ones packed).
   const std::string self = plat::FileSystemPort().FullPath(packFileName_);
@@ -101,6 +106,12 @@ void TCustomPack::WriteBody() {
   if (List.size() > static_cast<std::size_t>(std::numeric_limits<int32_t>::max()))
     throw EPackException(msg::kTooManyEntries);
   entryCount_ = static_cast<int32_t>(List.size());
+
+  // Digests of the members' content and the directory go into header lines of a version 2
+  // package; the content's are taken now, as the sources are looked at.
+  const bool digests = WriteDigests && NextVersion() == 2;
+  sys::TContentHash content;
+  std::vector<uint8_t> chunk(digests ? 65536 : 0);
 
   // Names and sizes first, so that nothing is written for a package that cannot be.
   std::vector<Member> members;
@@ -115,7 +126,19 @@ void TCustomPack::WriteBody() {
     m.size = io::SizeOf(*source);
     if (m.size > std::numeric_limits<int32_t>::max())
       throw EPackException(msg::Fmt(msg::kFileTooLarge, path));
+    if (digests) {
+      content.Reset();
+      for (int32_t got;
+           (got = io::ReadSome(*source, chunk.data(), static_cast<int32_t>(chunk.size()))) > 0;)
+        content.Update(chunk.data(), static_cast<std::size_t>(got));
+      m.digest = content.Digest();
+    }
     members.push_back(std::move(m));
+  }
+  if (digests) {
+    std::vector<sys::TDigest128> each;
+    for (const Member& m : members) each.push_back(m.digest);
+    AddDigestLines(each);
   }
   // The header block as it will be written (this also refuses one that cannot be).
   const int64_t headerBlock = static_cast<int64_t>(HeaderBlock(NextVersion()).size());
@@ -176,6 +199,8 @@ void TCustomPack::WriteBody() {
     if (VolumeSize > 0 && entry_->RecordSize() > VolumeSize - used())
       throw EPackException(msg::Fmt(msg::kCannotCut, m.name));
     entry_->WriteTo(*PackFile);
+    const std::vector<uint8_t> record = entry_->Record();
+    directoryHash_.Update(record.data(), record.size());
 
     int64_t remaining = size;
     while (remaining > 0) {
@@ -196,10 +221,48 @@ void TCustomPack::WriteBody() {
     CloseSource();
   }
   if (version_ == 1) checkNoOlderData();
+  FillDirectoryDigest();
   ClosePack();
   CommitVolumes();
   bool ignored = false;
   if (OnProgress) OnProgress(this, std::string(), 100, ignored);
+}
+
+void TCustomPack::AddDigestLines(const std::vector<sys::TDigest128>& digests) {
+  // Lines of an earlier package's digests would not fit this one's content.
+  std::erase_if(Header, [](const std::string& line) { return IsDigestLine(line); });
+  const std::size_t room = 0xFFFF - std::min<std::size_t>(Header.size(), 0xFFFF);
+  digestsOmitted_ = digests.size() + 1 > room;
+  if (!digestsOmitted_)
+    for (std::size_t i = 0; i < digests.size(); ++i)
+      Header.push_back(MemberDigestLine(static_cast<int32_t>(i + 1), digests[i]));
+  // The directory's digest is known once the last entry is written: FillDirectoryDigest.
+  if (room > 0) Header.push_back(DirectoryDigestLine(std::nullopt));
+}
+
+void TCustomPack::FillDirectoryDigest() {
+  if (directoryDigestAt_ < 0) return;
+  const std::string hex = directoryHash_.Digest().Hex();
+  const auto fill = [&](plat::File& file) {
+    io::SeekTo(file, directoryDigestAt_);
+    io::WriteExact(file, hex.data(), static_cast<int32_t>(hex.size()));
+  };
+  if (volume_ == 1) {
+    const int64_t end = io::PositionOf(*PackFile);
+    fill(*PackFile);
+    io::SeekTo(*PackFile, end);
+    return;
+  }
+  // The first volume is complete; while it waits beside its place, its line is filled in.
+  for (const PendingVolume& pending : pending_) {
+    if (pending.temp != firstVolumeTemp_) continue;
+    auto first = io::Open(pending.temp, plat::Access::ReadWrite, plat::Share::None,
+                          plat::Disposition::OpenExisting, msg::kCannotOpen);
+    fill(*first);
+    io::CloseFile(*first, pending.temp);
+    return;
+  }
+  // The first volume went to its disk already: its directory line stays without a digest.
 }
 
 void TCustomPack::CopyToPack(int64_t count) {

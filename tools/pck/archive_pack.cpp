@@ -94,6 +94,8 @@ ArchivePack::ArchivePack(std::string shownName, MemberMode mode)
       mode_(mode),
       keepGoing_(mode == MemberMode::Verify) {
   RestoreMembers = mode != MemberMode::Peek;
+  // A listing restores nothing, so there is nothing to check against the digests.
+  VerifyDigests = mode != MemberMode::Peek;
   OnPassword = [this](sys::TObject*, std::string& password) { HandlePassword(password); };
   OnError = [this](sys::TObject*, const sys::Exception& e, const std::string&) {
     NoteMemberFailure(e);
@@ -106,7 +108,9 @@ ArchivePack::ArchivePack(std::string shownName, MemberMode mode)
   OnList = [this](sys::TObject*, const std::string& name, int32_t size, uint16_t attr,
                   int32_t time) {
     ++entriesSeen_;
-    members_.push_back({name, size, -1, "?", attr, time});
+    const auto digest = Digests().Members.find(entriesSeen_);
+    members_.push_back({name, size, -1, "?", attr, time,
+                        digest == Digests().Members.end() ? "" : digest->second.Hex()});
   };
   OnOpen = [this](sys::TObject*, std::string&) { memberStart_ = BytesRead(); };
   OnReadHeader = [this](sys::TObject*) { entriesTotal_ = Version() == 2 ? EntryCount() : 0; };

@@ -54,6 +54,7 @@ struct CreateOptions {
   std::string rawHeader;
   pck::TPathOption path = pck::TPathOption::poRelative;
   bool verbose = false;
+  bool noDigest = false;
 };
 
 int UsageError(const std::string& text) {
@@ -139,7 +140,7 @@ int RunList(const ReadOptions& options) {
     ReportError(pack.FailureText());
     return kExitData;
   }
-  PrintListing(stdout, pack.Members(), options.wide);
+  PrintListing(stdout, pack.Members(), options.wide, options.verbose);
   return kExitOk;
 }
 
@@ -170,6 +171,13 @@ int RunInfo(const ReadOptions& options) {
     return kExitOk;
   }
   std::printf("Password:  %s\n", pack.Protected() ? "yes" : "no");
+  const pck::TPackageDigests& digests = pack.Digests();
+  if (!digests.Any())
+    std::printf("Digests:   none\n");
+  else
+    std::printf("Digests:   %zu of %zu members, directory %s\n", digests.Members.size(),
+                pack.List.size(),
+                digests.Directory ? "yes" : (digests.DirectoryLine ? "not recorded" : "no"));
   std::printf("Header:    %u line%s\n", static_cast<unsigned>(pack.Header.size()),
               pack.Header.size() == 1 ? "" : "s");
   for (const std::string& line : pack.Header) std::printf("  %s\n", Printable(line).c_str());
@@ -308,6 +316,7 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
   pack.Header = options.header;
   pack.VolumeSize = options.volumeSize;
   pack.PathOption = options.path;
+  pack.WriteDigests = !options.noDigest;
   if (!raw.empty()) pack.SetRawHeader(raw);
 
   // The package never packs itself (or a volume of its own set).
@@ -349,6 +358,11 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
     return kExitData;
   }
   RemoveStaleVolumes(pack, path);
+  if (pack.DigestsOmitted())
+    std::fprintf(stderr,
+                 "pck: %s: %d members are more than its header lines can give digests for; "
+                 "the members carry none\n",
+                 options.archive.c_str(), pack.MembersDone());
   if (options.verbose)
     std::printf("%s: %d member%s in %u volume%s\n", options.archive.c_str(), pack.MembersDone(),
                 pack.MembersDone() == 1 ? "" : "s", static_cast<unsigned>(pack.Volume()),
@@ -387,6 +401,8 @@ void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add) {
       ->transform(CLI::CheckedTransformer(kPathOptions, CLI::ignore_case))
       ->default_str("relative");
   c->add_flag("-v,--verbose", create->verbose, "One line per member added");
+  c->add_flag("--no-digest", create->noDigest,
+              "Store no digests: the package exactly as the format alone makes it");
   add({c, [create, createPassword] { return RunCreate(*create, createPassword->count() > 0); }});
 
   // list
@@ -395,6 +411,7 @@ void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add) {
   AddArchiveOption(l, *list);
   l->add_option("-p,--password", list->password, "Password of the package");
   l->add_flag("-l,--long", list->wide, "Also the stored size, ratio and method");
+  l->add_flag("-v,--verbose", list->verbose, "Also the digest of each member's content");
   add({l, [list] { return RunList(*list); }});
 
   // info

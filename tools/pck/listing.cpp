@@ -76,7 +76,7 @@ std::string FormatAttr(uint16_t attr) {
   return text;
 }
 
-void PrintListing(std::FILE* out, const std::vector<MemberInfo>& members, bool wide) {
+void PrintListing(std::FILE* out, const std::vector<MemberInfo>& members, bool wide, bool digests) {
   int64_t size = 0, stored = 0;
   bool sizeKnown = true;
   if (wide)
@@ -108,6 +108,9 @@ void PrintListing(std::FILE* out, const std::vector<MemberInfo>& members, bool w
       std::fprintf(out, "%12s  %-19s  %-4s  %s\n", length.c_str(), when.c_str(),
                    FormatAttr(m.attr).c_str(), name.c_str());
     }
+    if (digests)
+      std::fprintf(out, "%12s  %s\n", "",
+                   m.digest.empty() ? "(no digest)" : ("xxh3-128 " + m.digest).c_str());
   }
   const std::string total = Commas(size) + (sizeKnown ? "" : "+");
   const std::string files =

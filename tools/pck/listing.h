@@ -20,7 +20,9 @@ std::string FormatAttr(uint16_t attr);
 
 // Writes the listing: size (uncompressed), date-time, attributes and name per member
 // (as shown: the system's separators, control characters escaped), then a totals line;
-// `wide` adds the stored size, the ratio and the method.
-void PrintListing(std::FILE* out, const std::vector<MemberInfo>& members, bool wide);
+// `wide` adds the stored size, the ratio and the method; `digests` a line under each
+// member with the digest of its content that the package gives (or says it gives none).
+void PrintListing(std::FILE* out, const std::vector<MemberInfo>& members, bool wide,
+                  bool digests = false);
 
 }  // namespace pcktool

@@ -21,6 +21,7 @@ struct MemberInfo {
   std::string method;  // "good", "fast" or "?"
   uint16_t attr = 0;
   int32_t time = 0;
+  std::string digest;  // of its content, as the package gives it; empty when it gives none
 };
 
 class MemberSink : public plat::ForwardingFiles {
