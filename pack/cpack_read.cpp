@@ -167,13 +167,13 @@ void TCustomPack::ExtractMember() {
   } catch (const EPackDigest& e) {
     // Restored, but not what the package says: never put in place. The package itself
     // reads on, so the run goes on with the next member.
+    MemberFile.reset();  // closed first: an open file cannot be deleted everywhere
     Target.reset();
-    MemberFile.reset();
     SetMemberBack(e, target);
   } catch (const std::exception& e) {
-    // Whatever the new content got to is removed; the target stays as it was.
-    Target.reset();
+    // Whatever the new content got to is removed (once closed); the target stays as it was.
     MemberFile.reset();
+    Target.reset();
     if (opened) AbandonTarget(target);
     // The member's failure, named, for whoever watches the run; then the run's.
     if (OnError) {

@@ -174,6 +174,31 @@ TEST_F(Installer, AbortOnADamagedPackageStopsTheRun) {
   EXPECT_EQ(Exit(), 1);
 }
 
+TEST_F(Installer, AChangedByteIsCaughtAndNoDamagedFileLands) {
+  const auto expected = ExpectedApplicationFiles();
+  ASSERT_TRUE(FlipAByteInAStoredBlock(Disk2() + "APP.PCK"));
+  // A file from before, where the damaged member goes: it stays as it was.
+  fs::create_directories("C:\\QEN2005");
+  testing_support::WriteFileBytes("C:\\QEN2005\\QEN2005.RES", {'o', 'l', 'd'});
+  ASSERT_NE(Start(), nullptr);
+  PressInstall();
+  ShownBox error = NextBox();
+  ASSERT_TRUE(error.found());
+  Snapshot("digest-mismatch");
+  // The message is the one every failed unpack shows.
+  EXPECT_EQ(error.text,
+            "Error while decompressing " + sys::UpperAscii(Disk2()) + "APP.PCK to C:\\QEN2005");
+  Answer(error, IDABORT);
+  ShownBox end = NextBox();
+  EXPECT_EQ(end.text, kCanceled);
+  Answer(end, IDOK);
+  EXPECT_EQ(Exit(), 1);
+  EXPECT_EQ(testing_support::ReadFileBytes("C:\\QEN2005\\QEN2005.RES"),
+            (testing_support::Bytes{'o', 'l', 'd'}));
+  fs::remove("C:\\QEN2005\\QEN2005.RES");
+  ExpectNothingDamaged("C:\\QEN2005", expected);
+}
+
 TEST_F(Installer, IgnoringEveryErrorRunsEveryItem) {
   for (const std::string p : {"DISK1\\DBAPI.PCK", "DISK1\\LD.PCK", "DISK1\\HELP.PCK",
                               "DISK1\\BD.PCK", "DISK2\\APP.PCK", "DISK2\\DBSQL32.PCK"})

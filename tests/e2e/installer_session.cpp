@@ -138,6 +138,15 @@ void ExpectFiles(const std::string& dir, const std::map<std::string, FileInfo>& 
 
 }  // namespace
 
+void InstallerSession::ExpectNothingDamaged(const std::string& dir,
+                                            const std::map<std::string, FileInfo>& expected) {
+  for (const auto& [name, got] : FilesBelow(dir)) {
+    const auto want = expected.find(name);
+    ASSERT_NE(want, expected.end()) << name << " is not a member";
+    EXPECT_EQ(got.data, want->second.data) << name << " is damaged";
+  }
+}
+
 void InstallerSession::ExpectInstalled(const std::string& appDir, const std::string& engineDir) {
   ExpectFiles(appDir, ExpectedApplicationFiles());
   ExpectFiles(engineDir, ExpectedEngineFiles());

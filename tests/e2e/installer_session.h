@@ -65,6 +65,11 @@ class InstallerSession : public ::testing::Test {
   // and the "TAVO" Start Menu group with its three shortcuts.
   void ExpectInstalled(const std::string& appDir, const std::string& engineDir);
 
+  // Every file below `dir` is one the packages hold, with the bytes they hold: nothing
+  // damaged landed there (files may be missing).
+  static void ExpectNothingDamaged(const std::string& dir,
+                                   const std::map<std::string, FileInfo>& expected);
+
   // What the medium's packages hold, extracted by our own reader, by target folder.
   std::map<std::string, FileInfo> ExpectedApplicationFiles();
   std::map<std::string, FileInfo> ExpectedEngineFiles();

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -113,6 +114,29 @@ void Damage(const std::string& package) {
   bytes.resize(bytes.size() / 2);
   ::SetFileAttributesA(package.c_str(), FILE_ATTRIBUTE_NORMAL);
   testing_support::WriteFileBytes(package, bytes);
+}
+
+bool FlipAByteInAStoredBlock(const std::string& package) {
+  auto bytes = testing_support::ReadFileBytes(package);
+  const std::vector<uint8_t> sig = {'W', 'R', 'Z', 'L'};
+  for (auto at = std::search(bytes.begin(), bytes.end(), sig.begin(), sig.end()); at != bytes.end();
+       at = std::search(at + 1, bytes.end(), sig.begin(), sig.end())) {
+    // The block records after the 8-byte header: a 16-bit length, then the block, whose
+    // first byte is 0x80 for one stored as it is.
+    std::size_t record = static_cast<std::size_t>(at - bytes.begin()) + 8;
+    while (record + 3 < bytes.size()) {
+      const std::size_t length = bytes[record] | (bytes[record + 1] << 8);
+      if (length < 2 || record + 2 + length > bytes.size()) break;
+      if (bytes[record + 2] == 0x80) {
+        bytes[record + 3 + length / 2] ^= 0x01;
+        ::SetFileAttributesA(package.c_str(), FILE_ATTRIBUTE_NORMAL);
+        testing_support::WriteFileBytes(package, bytes);
+        return true;
+      }
+      record += 2 + length;
+    }
+  }
+  return false;
 }
 
 }  // namespace e2e

@@ -41,5 +41,9 @@ std::map<std::string, FileInfo> PackageContents(const std::string& package,
 
 // A damaged copy of a package: its first half, the rest cut off.
 void Damage(const std::string& package);
+// One byte of the package changed inside a block that a fast-compressed member stores
+// as it is, so that it restores without complaint to wrong content; false when the
+// package has no such block.
+bool FlipAByteInAStoredBlock(const std::string& package);
 
 }  // namespace e2e

@@ -93,6 +93,24 @@ TEST_F(Unattended, ADamagedPackageEndsASilentRun) {
   EXPECT_FALSE(fs::exists("C:\\QEN2005"));
 }
 
+TEST_F(Unattended, AChangedByteEndsASilentRunAndTheLogNamesTheMember) {
+  const auto expected = ExpectedApplicationFiles();
+  ASSERT_TRUE(FlipAByteInAStoredBlock(Disk2() + "APP.PCK"));
+  // A file from before, where the damaged member goes: it stays as it was.
+  fs::create_directories("C:\\QEN2005");
+  testing_support::WriteFileBytes("C:\\QEN2005\\QEN2005.RES", {'o', 'l', 'd'});
+  EXPECT_EQ(RunSilently("/S"), 1);
+  EXPECT_TRUE(
+      Logged("member QEN2005.RES: content does not match the package's digest "
+             "(digest mismatch"))
+      << Log();
+  EXPECT_TRUE(Logged("-> Abort (by /S)"));
+  EXPECT_EQ(testing_support::ReadFileBytes("C:\\QEN2005\\QEN2005.RES"),
+            (testing_support::Bytes{'o', 'l', 'd'}));
+  fs::remove("C:\\QEN2005\\QEN2005.RES");
+  ExpectNothingDamaged("C:\\QEN2005", expected);
+}
+
 TEST_F(Unattended, IgnoreErrorsRunsEveryItem) {
   for (const std::string p : {"DISK1\\DBAPI.PCK", "DISK1\\LD.PCK", "DISK1\\HELP.PCK",
                               "DISK1\\BD.PCK", "DISK2\\APP.PCK", "DISK2\\DBSQL32.PCK"})
