@@ -135,6 +135,7 @@ struct Tlzrw1::Operation {
     if (!input)
       Fail(inputPrefix + driver.InputFile + msg::kInputSuffix,
            plat::FileSystemPort().FailureReason());
+    if (driver.ReadInputThrough) input = driver.ReadInputThrough(std::move(input));
     output = driver.CreateOutput
                  ? driver.CreateOutput(driver.OutputFile)
                  : plat::FileSystemPort().Open(driver.OutputFile, plat::Access::ReadWrite,

@@ -59,6 +59,10 @@ class Tlzrw1 : public sys::TComponent {
   // of its own beside the target; what it gives is then the engine's to remove on
   // failure, and OutputFile only names the output in messages.
   std::function<std::unique_ptr<plat::File>(const std::string& path)> CreateOutput;
+  // Passes the input, opened for reading from its start to its end, through this when it
+  // is set (the package writer takes each source's digest on the way). Not used by the
+  // method's sampling in Advise.
+  std::function<std::unique_ptr<plat::File>(std::unique_ptr<plat::File>)> ReadInputThrough;
 
   // Compresses InputFile into OutputFile; returns the compressed length, header included.
   int32_t Compress();

@@ -22,6 +22,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -251,6 +252,12 @@ class TCustomPack : public sys::TComponent {
   void PlaceTarget(const std::string& FileName);
   // The member's new content while it is being restored.
   std::unique_ptr<plat::Replacement> Target;
+  // A member's source, read from start to end, with its digest taken on the way.
+  std::unique_ptr<plat::File> SourceFile(std::unique_ptr<plat::File> file);
+  // Whether the first volume stays within reach until the package is written, so that
+  // digests learnt while writing can be filled into its header lines; false where the
+  // disk that holds it is taken out before the next is written.
+  virtual bool FirstVolumeStaysAtHand() const { return VolumeSize <= 0; }
 
   std::unique_ptr<plat::File> PackFile;
   std::unique_ptr<plat::File> MemberFile;
@@ -297,18 +304,22 @@ class TCustomPack : public sys::TComponent {
   // whether it saw the content from start to end, the position of the current entry, the
   // hash of the directory read so far.
   TPackageDigests digests_;
-  sys::TContentHash contentHash_, directoryHash_;
-  bool contentStreamed_ = true;
+  sys::TContentHash contentHash_, directoryHash_, sourceHash_;
+  bool contentStreamed_ = true, sourceStreamed_ = true;
+  int64_t contentBytes_ = 0, sourceBytes_ = 0;
   int32_t position_ = 0;
   bool digestsOmitted_ = false;
-  // Writing: where the directory line's digest lies in the first volume, and that
-  // volume's file while it is not yet in place; filled in once the directory is written.
-  int64_t directoryDigestAt_ = -1;
+  // Writing: where the digests still to come lie in the first volume (by member position,
+  // 0 for the directory), and that volume's file while it is not yet in place; filled in
+  // once the last entry is written.
+  std::map<int32_t, int64_t> digestsAt_;
   std::string firstVolumeTemp_;
-  void FillDirectoryDigest();
-  // Puts the digest lines of members with these content digests, in order, in Header
-  // (in place of any digest lines it held).
-  void AddDigestLines(const std::vector<sys::TDigest128>& digests);
+  void FillDigests(const std::map<int32_t, sys::TDigest128>& digests);
+  // Puts digest lines for `count` members in Header (in place of any digest lines it
+  // held): with the digests given, in order, or placeholders for those to come.
+  void AddDigestLines(std::size_t count, const std::vector<sys::TDigest128>& digests);
+  // The digest of what the last source read through SourceFile held.
+  sys::TDigest128 SourceDigest(const std::string& path);
   // Reading: the directory read against its digest.
   void VerifyDirectory();
   // A member whose content did not match: told to OnError, noted, and the run goes on.

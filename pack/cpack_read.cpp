@@ -149,7 +149,6 @@ void TCustomPack::ExtractMember() {
       OnOpen(this, target);
       target = sys::ShortString(target);
     }
-    contentHash_.Reset();
     OpenTarget(target);
     opened = true;
     const int32_t blocks = entry_->Size / kBufferSize;
@@ -303,7 +302,8 @@ void TCustomPack::PrepareTarget(const std::string& FileName, plat::Access access
 }
 
 std::unique_ptr<plat::File> TCustomPack::TakeTargetFile() {
-  return std::make_unique<THashingFile>(Target->TakeFile(), contentHash_, contentStreamed_);
+  return std::make_unique<THashingFile>(Target->TakeFile(), contentHash_, contentStreamed_,
+                                        contentBytes_);
 }
 
 void TCustomPack::OpenTarget(const std::string& FileName) {

@@ -158,14 +158,14 @@ std::vector<uint8_t> TCustomPack::HeaderBlock(uint8_t version) const {
 void TCustomPack::WriteHeader() {
   if (OnWriteHeader) OnWriteHeader(this);
   const std::vector<uint8_t> block = HeaderBlock(version_);
-  // Where the directory digest goes, should WritePackage have put its line in.
-  directoryDigestAt_ = -1;
+  // Where the digests still to come go, should WritePackage have put their lines in.
+  digestsAt_.clear();
   if (version_ == 2 && WriteDigests) {
     int64_t at = io::PositionOf(*PackFile) + 4 + 4 + 1 + static_cast<int64_t>(password_.size()) + 2;
-    const std::string placeholder = DirectoryDigestLine(std::nullopt);
     for (const std::string& line : Header) {
       const std::string cut = sys::ShortString(line);
-      if (cut == placeholder) directoryDigestAt_ = at + 1 + DirectoryDigestOffset();
+      if (const auto position = PlaceholderFor(cut))
+        digestsAt_[*position] = at + 1 + static_cast<int64_t>(cut.size()) - 32;
       at += 1 + static_cast<int64_t>(cut.size());
     }
   }
@@ -173,8 +173,24 @@ void TCustomPack::WriteHeader() {
 }
 
 void TCustomPack::OpenSource(const std::string& FileName) {
-  MemberFile = io::Open(FileName, plat::Access::Read, plat::Share::Read,
-                        plat::Disposition::OpenExisting, msg::kCannotOpen);
+  MemberFile = SourceFile(io::Open(FileName, plat::Access::Read, plat::Share::Read,
+                                   plat::Disposition::OpenExisting, msg::kCannotOpen));
+}
+
+std::unique_ptr<plat::File> TCustomPack::SourceFile(std::unique_ptr<plat::File> file) {
+  return std::make_unique<THashingFile>(std::move(file), sourceHash_, sourceStreamed_,
+                                        sourceBytes_);
+}
+
+sys::TDigest128 TCustomPack::SourceDigest(const std::string& path) {
+  if (sourceStreamed_) return sourceHash_.Digest();
+  // Read back and forth: read again from start to end.
+  sys::TContentHash again;
+  auto file = io::Open(path, plat::Access::Read, plat::Share::Read, plat::Disposition::OpenExisting,
+                       msg::kCannotOpen);
+  for (int32_t n; (n = io::ReadSome(*file, Buffer.data(), kBufferSize)) > 0;)
+    again.Update(Buffer.data(), static_cast<std::size_t>(n));
+  return again.Digest();
 }
 
 void TCustomPack::CloseSource() { MemberFile.reset(); }

@@ -95,7 +95,7 @@ void TCustomPack::AbandonSource() noexcept {
 void TCustomPack::WriteBody() {
   ResetState();
   digestsOmitted_ = false;
-  directoryDigestAt_ = -1;
+  digestsAt_.clear();
   firstVolumeTemp_.clear();
   BuildList();
   // A package never holds itself (its directory may be among the ones packed).
@@ -108,10 +108,12 @@ void TCustomPack::WriteBody() {
   entryCount_ = static_cast<int32_t>(List.size());
 
   // Digests of the members' content and the directory go into header lines of a version 2
-  // package; the content's are taken now, as the sources are looked at.
+  // package. Where the first volume stays at hand they are taken as each source is read
+  // to be packed, and filled in at the end; otherwise they are taken first, in a pass of
+  // their own.
   const bool digests = WriteDigests && NextVersion() == 2;
-  sys::TContentHash content;
-  std::vector<uint8_t> chunk(digests ? 65536 : 0);
+  const bool firstPass = digests && !FirstVolumeStaysAtHand();
+  std::vector<sys::TDigest128> taken;
 
   // Names and sizes first, so that nothing is written for a package that cannot be.
   std::vector<Member> members;
@@ -126,20 +128,15 @@ void TCustomPack::WriteBody() {
     m.size = io::SizeOf(*source);
     if (m.size > std::numeric_limits<int32_t>::max())
       throw EPackException(msg::Fmt(msg::kFileTooLarge, path));
-    if (digests) {
-      content.Reset();
-      for (int32_t got;
-           (got = io::ReadSome(*source, chunk.data(), static_cast<int32_t>(chunk.size()))) > 0;)
-        content.Update(chunk.data(), static_cast<std::size_t>(got));
-      m.digest = content.Digest();
+    if (firstPass) {
+      auto hashed = SourceFile(std::move(source));
+      for (int32_t got; (got = io::ReadSome(*hashed, Buffer.data(), kBufferSize)) > 0;) {
+      }
+      taken.push_back(SourceDigest(path));
     }
     members.push_back(std::move(m));
   }
-  if (digests) {
-    std::vector<sys::TDigest128> each;
-    for (const Member& m : members) each.push_back(m.digest);
-    AddDigestLines(each);
-  }
+  if (digests) AddDigestLines(members.size(), taken);
   // The header block as it will be written (this also refuses one that cannot be).
   const int64_t headerBlock = static_cast<int64_t>(HeaderBlock(NextVersion()).size());
 
@@ -174,6 +171,7 @@ void TCustomPack::WriteBody() {
       throw EPackException(msg::Fmt(msg::kOlderDataAfter, packFileName_));
   };
 
+  std::map<int32_t, sys::TDigest128> learnt;  // by position, 0 for the directory
   for (std::size_t i = 0; i < n; ++i) {
     const Member& m = members[i];
     bool cancel = false;
@@ -183,6 +181,7 @@ void TCustomPack::WriteBody() {
       NoteMessage(msg::kAborted);
       throw sys::EAbort();
     }
+    sourceStreamed_ = false;  // until a source read through SourceFile says otherwise
     OpenSource(m.path);
     const int64_t size = io::SizeOf(*MemberFile);
     if (size > std::numeric_limits<int32_t>::max())
@@ -218,34 +217,41 @@ void TCustomPack::WriteBody() {
                                                            static_cast<int>(volume_), packFileName_)
                                                 : lastError_);
     }
+    const sys::TDigest128 digest = SourceDigest(m.path);
     CloseSource();
+    if (digestsAt_.count(static_cast<int32_t>(i + 1))) learnt[static_cast<int32_t>(i + 1)] = digest;
   }
   if (version_ == 1) checkNoOlderData();
-  FillDirectoryDigest();
+  if (digestsAt_.count(0)) learnt[0] = directoryHash_.Digest();
+  FillDigests(learnt);
   ClosePack();
   CommitVolumes();
   bool ignored = false;
   if (OnProgress) OnProgress(this, std::string(), 100, ignored);
 }
 
-void TCustomPack::AddDigestLines(const std::vector<sys::TDigest128>& digests) {
+void TCustomPack::AddDigestLines(std::size_t count, const std::vector<sys::TDigest128>& digests) {
   // Lines of an earlier package's digests would not fit this one's content.
   std::erase_if(Header, [](const std::string& line) { return IsDigestLine(line); });
   const std::size_t room = 0xFFFF - std::min<std::size_t>(Header.size(), 0xFFFF);
-  digestsOmitted_ = digests.size() + 1 > room;
+  digestsOmitted_ = count + 1 > room;
   if (!digestsOmitted_)
-    for (std::size_t i = 0; i < digests.size(); ++i)
-      Header.push_back(MemberDigestLine(static_cast<int32_t>(i + 1), digests[i]));
-  // The directory's digest is known once the last entry is written: FillDirectoryDigest.
+    for (std::size_t i = 0; i < count; ++i)
+      Header.push_back(MemberDigestLine(
+          static_cast<int32_t>(i + 1),
+          i < digests.size() ? std::optional<sys::TDigest128>(digests[i]) : std::nullopt));
+  // The directory's digest is known once the last entry is written: FillDigests.
   if (room > 0) Header.push_back(DirectoryDigestLine(std::nullopt));
 }
 
-void TCustomPack::FillDirectoryDigest() {
-  if (directoryDigestAt_ < 0) return;
-  const std::string hex = directoryHash_.Digest().Hex();
+void TCustomPack::FillDigests(const std::map<int32_t, sys::TDigest128>& digests) {
+  if (digests.empty()) return;
   const auto fill = [&](plat::File& file) {
-    io::SeekTo(file, directoryDigestAt_);
-    io::WriteExact(file, hex.data(), static_cast<int32_t>(hex.size()));
+    for (const auto& [position, digest] : digests) {
+      const std::string hex = digest.Hex();
+      io::SeekTo(file, digestsAt_.at(position));
+      io::WriteExact(file, hex.data(), static_cast<int32_t>(hex.size()));
+    }
   };
   if (volume_ == 1) {
     const int64_t end = io::PositionOf(*PackFile);
@@ -262,7 +268,7 @@ void TCustomPack::FillDirectoryDigest() {
     io::CloseFile(*first, pending.temp);
     return;
   }
-  // The first volume went to its disk already: its directory line stays without a digest.
+  // The first volume went to its disk already: its lines stay without their digests.
 }
 
 void TCustomPack::CopyToPack(int64_t count) {

@@ -108,6 +108,14 @@ void TCustomPackLz::RelayProgress() {
 }
 
 void TCustomPackLz::OpenSource(const std::string& FileName) {
+  // The source's digest is taken as the driver reads it.
+  driver_->ReadInputThrough = [this](std::unique_ptr<plat::File> input) {
+    return SourceFile(std::move(input));
+  };
+  struct Unhook {
+    lz::Tlzrw1& driver;
+    ~Unhook() { driver.ReadInputThrough = nullptr; }
+  } unhook{*driver_};
   CompressFile(FileName, tempFile_);
   MemberFile = io::Open(tempFile_, plat::Access::Read, plat::Share::Read,
                         plat::Disposition::OpenExisting, msg::kCannotOpen);

@@ -31,9 +31,19 @@ std::optional<int32_t> Position(const std::string& word) {
 
 }  // namespace
 
-std::string MemberDigestLine(int32_t position, const sys::TDigest128& digest) {
+std::string MemberDigestLine(int32_t position, const std::optional<sys::TDigest128>& digest) {
   return std::string(kDigestScheme) + " member " + std::to_string(position) + " " + kAlgorithm +
-         " " + digest.Hex();
+         " " + (digest ? digest->Hex() : std::string(32, '-'));
+}
+
+std::optional<int32_t> PlaceholderFor(const std::string& line) {
+  if (!IsDigestLine(line) || line.size() < 32 ||
+      line.compare(line.size() - 32, 32, std::string(32, '-')) != 0)
+    return std::nullopt;
+  const std::vector<std::string> w = Words(line);
+  if (w.size() == 4 && w[1] == "directory") return 0;
+  if (w.size() == 5 && w[1] == "member") return Position(w[2]);
+  return std::nullopt;
 }
 
 std::string DirectoryDigestLine(const std::optional<sys::TDigest128>& digest) {
@@ -64,17 +74,26 @@ TPackageDigests ParseDigestLines(const std::vector<std::string>& header) {
   return found;
 }
 
+int32_t THashingFile::Read(void* buf, int32_t count) {
+  const int32_t got = inner_->Read(buf, count);
+  if (got > 0) {
+    hash_.Update(buf, static_cast<std::size_t>(got));
+    bytes_ += got;
+  }
+  return got;
+}
+
 int32_t THashingFile::Write(const void* buf, int32_t count) {
   const int32_t put = inner_->Write(buf, count);
   if (put > 0) {
     hash_.Update(buf, static_cast<std::size_t>(put));
-    written_ += put;
+    bytes_ += put;
   }
   return put;
 }
 
 bool THashingFile::Seek(int64_t position) {
-  if (position != written_) streamed_ = false;
+  if (position != bytes_) streamed_ = false;
   return inner_->Seek(position);
 }
 

@@ -9,8 +9,10 @@
 // member named by its position in the package (1 for the first entry), not its name. The
 // directory line gives the digest of every entry record in order, as stored (size,
 // attributes, time, name length and name), so that a missing, reordered, renamed or
-// altered entry shows. A line that does not follow this syntax is an ordinary header
-// line. A package with more members than its lines can carry has no member lines.
+// altered entry shows. A writer that learns a digest only later writes the line with 32
+// '-' in its place and fills it in; a line left so means "not recorded". A line that does
+// not follow this syntax is an ordinary header line. A package with more members than its
+// lines can carry has no member lines.
 #pragma once
 
 #include <cstdint>
@@ -34,27 +36,34 @@ struct TPackageDigests {
   bool Any() const { return !Members.empty() || DirectoryLine; }
 };
 
-std::string MemberDigestLine(int32_t position, const sys::TDigest128& digest);
+// A member line; without a digest, the placeholder of 32 '-' (see DirectoryDigestLine).
+std::string MemberDigestLine(int32_t position, const std::optional<sys::TDigest128>& digest);
 // A directory line; without a digest, the placeholder of 32 '-' that a writer fills in
 // when it can (the line keeps its length).
 std::string DirectoryDigestLine(const std::optional<sys::TDigest128>& digest);
 // Where the digest starts within a directory line.
 std::size_t DirectoryDigestOffset();
+// What a placeholder line waits for: the member's position, or 0 for the directory;
+// nothing for any other line.
+std::optional<int32_t> PlaceholderFor(const std::string& line);
 // The line is one of the scheme's (a member or directory line of any version 1 form).
 bool IsDigestLine(const std::string& line);
 // The digests among a package's header lines.
 TPackageDigests ParseDigestLines(const std::vector<std::string>& header);
 
-// A file that hands every byte written to it to a content hash as well. Written from its
-// start onwards; should its writer ever seek elsewhere, the hash no longer stands for the
-// content, and `streamed` is set false.
+// A file that hands every byte written to it, or read from it, to a content hash as well,
+// and counts them. Written (or read) from its start onwards; should its user ever seek
+// elsewhere, the hash no longer stands for the content, and `streamed` is set false.
 class THashingFile final : public plat::File {
  public:
-  THashingFile(std::unique_ptr<plat::File> inner, sys::TContentHash& hash, bool& streamed)
-      : inner_(std::move(inner)), hash_(hash), streamed_(streamed) {
+  THashingFile(std::unique_ptr<plat::File> inner, sys::TContentHash& hash, bool& streamed,
+               int64_t& bytes)
+      : inner_(std::move(inner)), hash_(hash), streamed_(streamed), bytes_(bytes) {
+    hash_.Reset();
     streamed_ = true;
+    bytes_ = 0;
   }
-  int32_t Read(void* buf, int32_t count) override { return inner_->Read(buf, count); }
+  int32_t Read(void* buf, int32_t count) override;
   int32_t Write(const void* buf, int32_t count) override;
   bool Seek(int64_t position) override;
   int64_t Position() override { return inner_->Position(); }
@@ -67,7 +76,7 @@ class THashingFile final : public plat::File {
   std::unique_ptr<plat::File> inner_;
   sys::TContentHash& hash_;
   bool& streamed_;
-  int64_t written_ = 0;
+  int64_t& bytes_;
 };
 
 }  // namespace pck

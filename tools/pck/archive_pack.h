@@ -83,6 +83,10 @@ class ArchivePack : public pck::TPackLz {
 
  protected:
   bool NextVolume() override;
+  // A set in disk folders is put in place only once it is complete.
+  bool FirstVolumeStaysAtHand() const override {
+    return disk_.has_value() || pck::TPackLz::FirstVolumeStaysAtHand();
+  }
   bool IsSelected() override;
   void OpenSource(const std::string& FileName) override;
   void CloseSource() override;
