@@ -29,6 +29,7 @@ inline constexpr const char* kReasonNotRegular = "not a regular file";
 inline constexpr const char* kReasonNotDirectory = "a file stands where a directory is needed";
 inline constexpr const char* kReasonLinkOnPath = "a link on its path leads elsewhere";
 inline constexpr const char* kReasonLinkAtPath = "a link to a directory stands at its place";
+inline constexpr const char* kReasonReadOnly = "the existing file is read-only";
 
 // File attribute bits as stored in packages.
 inline constexpr uint16_t kAttrReadOnly = 0x01;
@@ -108,5 +109,12 @@ class FileSystem {
 
 // The platform's own adapter (Win32 or POSIX).
 FileSystem& NativeFiles();
+
+// A path as the user or another program of the system wrote it, in the ports' text; and
+// a path of the ports as the system writes it (to show it). On Windows both are the text
+// as it is. On POSIX `/` separates and a `\` is part of a name: the ports, which take `\`
+// as a separator, carry such a `\` as a zero byte, which no name can hold.
+std::string FromHostPath(const std::string& path);
+std::string ToHostPath(const std::string& path);
 
 }  // namespace plat

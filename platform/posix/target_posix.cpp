@@ -79,7 +79,7 @@ bool ClearPlace(int dir, const std::string& name, std::string& reason) {
   }
   if (S_ISREG(st.st_mode)) {
     if (IsReadOnlyMode(st.st_mode)) {
-      reason = ErrorText(EACCES);  // as Windows refuses to replace a read-only file
+      reason = kReasonReadOnly;  // as Windows refuses to replace a read-only file
       return false;
     }
     // The sharing rule of the port: a file held open without sharing is not replaced.
@@ -100,7 +100,8 @@ bool ClearPlace(int dir, const std::string& name, std::string& reason) {
 
 std::unique_ptr<File> CreateTargetBelow(const std::string& root, const std::string& relative,
                                         Access access, Share share, std::string& reason) {
-  const std::vector<std::string> parts = sys::PathComponents(relative);
+  std::vector<std::string> parts = sys::PathComponents(relative);
+  for (std::string& part : parts) part = ToNative(part);  // a `\` the name holds
   if (parts.empty()) {
     reason = kReasonDirectory;
     return nullptr;

@@ -82,7 +82,7 @@ bool ClearPlace(const std::string& path, std::string& reason) {
     return false;
   }
   if (a & FILE_ATTRIBUTE_READONLY) {
-    reason = ErrorText(ERROR_ACCESS_DENIED);
+    reason = kReasonReadOnly;
     return false;
   }
   if (!::DeleteFileA(path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
