@@ -132,6 +132,11 @@ class TCustomPack : public sys::TComponent {
   bool WritePackage();
   // Fills List with the paths to pack (non-recursive search per Items pattern).
   virtual void BuildList();
+  // The name WritePackage stores for the file `path` of List, following PathOption (see
+  // WritePackage). A descendant may give the name in the package's text another way
+  // (the pck tool converts it to the package's code page); one it raises for fails the
+  // run before anything is written.
+  virtual std::string StoredName(const std::string& path);
 
   // ---- published properties ----
   const std::string& Directory() const { return directory_; }
