@@ -123,8 +123,8 @@ TEST_F(PckTool, FailuresSayWhatIsWrongInTheSystemsWords) {
   MakeFile("out2/SUB/A.TXT", Bytes{'o', 'l', 'd'}, plat::kAttrReadOnly);
   r = Pck("extract " + P("T.PCK") + " -d " + P("out2"));
   EXPECT_EQ(r.status, 1);
-  // "permission denied", "access is denied", or as Wine says it, "access denied".
-  EXPECT_TRUE(Contains(r.err, " denied)")) << r.err;
+  EXPECT_TRUE(Contains(r.err, "A.TXT can not be opened ! (the existing file is read-only)"))
+      << r.err;
   EXPECT_EQ(ReadFileBytes(dir / "out2/SUB/A.TXT"), (Bytes{'o', 'l', 'd'}));
 }
 
