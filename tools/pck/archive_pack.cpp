@@ -275,7 +275,10 @@ std::vector<std::pair<std::size_t, std::size_t>> ArchivePack::RepeatedNames() co
   std::vector<std::pair<std::size_t, std::size_t>> repeated;
   std::map<std::string, std::size_t> first;
   for (std::size_t i = 0; i < members_.size(); ++i) {
-    const auto [at, fresh] = first.emplace(NameKey(members_[i].name, kSystemFoldsCase), i);
+    // Only names that become files here can take another's place.
+    const std::string& name = members_[i].name;
+    if (!pck::IsSafeMemberName(name) || !PackageText().ToSystem(name)) continue;
+    const auto [at, fresh] = first.emplace(NameKey(name, kSystemFoldsCase), i);
     if (!fresh) repeated.push_back({i, at->second});
   }
   return repeated;
@@ -457,9 +460,9 @@ std::vector<ArchivePack::Failure> ArchivePack::RefusedFiles() {
     }
     const auto [at, fresh] = stored.emplace(NameKey(name, true), path);
     if (!fresh)
-      refused.push_back({path, "would be stored as " + ShownName(name) + ", the name of " +
-                                   Shown(at->second) +
-                                   " where letter case does not count, as on Windows"});
+      refused.push_back({path, "has the name of " + Shown(at->second) +
+                                   " in the package, where letter case does not count (as on "
+                                   "Windows)"});
   }
   return refused;
 }

@@ -165,12 +165,16 @@ bool PrepareRead(ArchivePack& pack, const ReadOptions& options) {
 }
 
 // Members that have the name of an earlier member (as this system compares names):
-// member index, and the line that says so.
-std::map<std::size_t, std::string> RepeatedNameNotes(const ArchivePack& pack) {
+// member index, and the words that say so, the earlier member's name as stored (a
+// listing) or as a message shows names.
+std::map<std::size_t, std::string> RepeatedNameNotes(const ArchivePack& pack, bool asStored) {
   std::map<std::size_t, std::string> notes;
-  for (const auto& [later, earlier] : pack.RepeatedNames())
+  for (const auto& [later, earlier] : pack.RepeatedNames()) {
+    const std::string& name = pack.Members()[earlier].name;
     notes[later] = "the name of member " + std::to_string(earlier + 1) + ", " +
-                   ShownText(pack.Members()[earlier].name) + ", which it replaces on extraction";
+                   (asStored ? ShownText(name) : ShownName(name)) +
+                   ", which it replaces on extraction";
+  }
   return notes;
 }
 
@@ -191,7 +195,8 @@ int RunList(const ReadOptions& options) {
   }
   std::map<std::size_t, std::string> notes;
   if (options.verbose)
-    for (const auto& [member, note] : RepeatedNameNotes(pack)) notes[member] = "(" + note + ")";
+    for (const auto& [member, note] : RepeatedNameNotes(pack, true))
+      notes[member] = "(" + note + ")";
   PrintListing(stdout, pack.Members(), options.wide, notes);
   return kExitOk;
 }
@@ -256,7 +261,7 @@ int RunTest(const ReadOptions& options) {
   }
   for (const ArchivePack::Failure& f : pack.Failures()) ReportError(pack.FailureLine(f));
   // Names that repeat: the members restore, but extracting keeps only the later one.
-  for (const auto& [later, note] : RepeatedNameNotes(pack))
+  for (const auto& [later, note] : RepeatedNameNotes(pack, false))
     ReportError(pack.FailureLine({pack.Members()[later].name, note}));
   const std::size_t failed = pack.Failures().size();
   const std::size_t tested = pack.MembersDone() + failed;
