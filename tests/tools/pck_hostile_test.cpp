@@ -247,6 +247,42 @@ TEST_F(PckInterrupted, SigtermDuringCreateLeavesTheOlderPackageAndNothingBesideI
   EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
 }
 
+TEST_F(PckInterrupted, WhatARunKilledOutrightLeavesTheNextRunRemoves) {
+  const auto restoring = [&](const std::string& target) {
+    return [target] { return SizeOrMinusOne(target) > 0; };
+  };
+  const auto folders = [&] {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir / "tmp"))
+      names.push_back(e.path().filename().string());
+    return names;
+  };
+  pid_t pid = Start({"extract", dir / "BIG.PCK", "-d", dir / "out"}, dir / "tmp", dir / "out.txt");
+  ASSERT_TRUE(StopWhen(pid, restoring(dir / "out/BIG.BIN"))) << Text(dir / "out.txt");
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, nullptr, 0);
+  // Its staging folder stays, holding the member's stored bytes.
+  const std::vector<std::string> killed = folders();
+  ASSERT_EQ(killed.size(), 1u);
+  // The next run removes it as it starts.
+  const pid_t live =
+      Start({"extract", dir / "BIG.PCK", "-d", dir / "out2"}, dir / "tmp", dir / "out2.txt");
+  ASSERT_TRUE(StopWhen(live, restoring(dir / "out2/BIG.BIN"))) << Text(dir / "out2.txt");
+  const std::vector<std::string> running = folders();
+  ASSERT_EQ(running.size(), 1u);
+  EXPECT_NE(running, killed);
+  // A run that still lives (here stopped) keeps its own.
+  launcher = "TMPDIR=" + Quote(dir / "tmp") + " ";
+  EXPECT_EQ(Pck("list " + P("BIG.PCK")).status, 0);
+  EXPECT_EQ(folders(), running);
+
+  ::kill(live, SIGCONT);
+  int status = 0;
+  ::waitpid(live, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << Text(dir / "out2.txt");
+  EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
+}
+
 TEST_F(PckInterrupted, SigintDuringTestLeavesTheFilesOfTheCurrentDirectoryAlone) {
   // The member restores to nowhere; a file of its name in the current directory is not
   // what the run was writing.

@@ -506,6 +506,13 @@ void ArchivePack::CloseSource() {
 }
 
 void ArchivePack::CloseTarget(const std::string& FileName) {
+  // The engine closes a target also when copying the member's bytes failed: they did not
+  // all reach the staging file, and nothing is restored from a part of them.
+  if (MemberFile && MemberFile->Size() < Entry().Size) {
+    MemberFile.reset();
+    plat::FileSystemPort().Delete(TempFile());
+    return;
+  }
   copying_ = false;
   try {
     TPackLz::CloseTarget(FileName);
