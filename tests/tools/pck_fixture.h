@@ -98,8 +98,13 @@ class PckTool : public ::testing::Test {
   // Runs pck with `args` (already quoted where needed), standard input from nowhere,
   // in the current directory or in `in` (a quoted path).
   Outcome Pck(const std::string& args, const std::string& in = "") {
+    return Run(Quote(PckExe()), args, in);
+  }
+
+  // Runs `program` (a command, quoted where needed) the way Pck runs pck.
+  Outcome Run(const std::string& program, const std::string& args, const std::string& in = "") {
     const std::string out = dir / "stdout.txt", err = dir / "stderr.txt";
-    std::string command = launcher + Quote(PckExe()) + " " + args + " > " + Quote(out) + " 2> " +
+    std::string command = launcher + program + " " + args + " > " + Quote(out) + " 2> " +
                           Quote(err) + " < " + kNoInput;
 #ifdef _WIN32
     if (!in.empty()) command = "cd /d " + in + " && " + command;
