@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <thread>
+#include <utility>
 #endif
 
 #include "pck_fixture.h"
@@ -257,28 +258,40 @@ TEST_F(PckInterrupted, WhatARunKilledOutrightLeavesTheNextRunRemoves) {
       names.push_back(e.path().filename().string());
     return names;
   };
-  pid_t pid = Start({"extract", dir / "BIG.PCK", "-d", dir / "out"}, dir / "tmp", dir / "out.txt");
-  ASSERT_TRUE(StopWhen(pid, restoring(dir / "out/BIG.BIN"))) << Text(dir / "out.txt");
-  ::kill(pid, SIGKILL);
-  ::waitpid(pid, nullptr, 0);
+  // A run of this test, killed if the test ends before it was waited for.
+  struct Run {
+    pid_t pid;
+    int Wait() {
+      int status = 0;
+      ::waitpid(std::exchange(pid, -1), &status, 0);
+      return status;
+    }
+    ~Run() {
+      if (pid <= 0) return;
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, nullptr, 0);
+    }
+  };
+  Run killed{Start({"extract", dir / "BIG.PCK", "-d", dir / "out"}, dir / "tmp", dir / "out.txt")};
+  ASSERT_TRUE(StopWhen(killed.pid, restoring(dir / "out/BIG.BIN"))) << Text(dir / "out.txt");
+  ::kill(killed.pid, SIGKILL);
+  killed.Wait();
   // Its staging folder stays, holding the member's stored bytes.
-  const std::vector<std::string> killed = folders();
-  ASSERT_EQ(killed.size(), 1u);
+  const std::vector<std::string> left = folders();
+  ASSERT_EQ(left.size(), 1u);
   // The next run removes it as it starts.
-  const pid_t live =
-      Start({"extract", dir / "BIG.PCK", "-d", dir / "out2"}, dir / "tmp", dir / "out2.txt");
-  ASSERT_TRUE(StopWhen(live, restoring(dir / "out2/BIG.BIN"))) << Text(dir / "out2.txt");
+  Run live{Start({"extract", dir / "BIG.PCK", "-d", dir / "out2"}, dir / "tmp", dir / "out2.txt")};
+  ASSERT_TRUE(StopWhen(live.pid, restoring(dir / "out2/BIG.BIN"))) << Text(dir / "out2.txt");
   const std::vector<std::string> running = folders();
   ASSERT_EQ(running.size(), 1u);
-  EXPECT_NE(running, killed);
+  EXPECT_NE(running, left);
   // A run that still lives (here stopped) keeps its own.
   launcher = "TMPDIR=" + Quote(dir / "tmp") + " ";
   EXPECT_EQ(Pck("list " + P("BIG.PCK")).status, 0);
   EXPECT_EQ(folders(), running);
 
-  ::kill(live, SIGCONT);
-  int status = 0;
-  ::waitpid(live, &status, 0);
+  ::kill(live.pid, SIGCONT);
+  const int status = live.Wait();
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << Text(dir / "out2.txt");
   EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
 }
