@@ -183,8 +183,8 @@ class PosixTemp final : public TempFiles {
       }
       // (A file system without locks leaves it unmarked; no clean-up can lock it either.)
       // The clean-up may have removed it before the lock was taken.
-      struct stat held {
-      }, there{};
+      struct stat held {};
+      struct stat there {};
       if (::fstat(lock.Get(), &held) != 0 || ::lstat(templ.c_str(), &there) != 0 ||
           !SameFile(held, there))
         continue;

@@ -26,12 +26,6 @@ std::size_t Count(const std::string& text, const std::string& part) {
   return n;
 }
 
-// Text a terminal shows as it is: no byte that is no UTF-8 character (0x81, 0x9B raw).
-bool TerminalSafe(const std::string& text) {
-  return text.find('\x81') == std::string::npos && text.find('\x9B') == std::string::npos &&
-         text.find('\x1B') == std::string::npos;
-}
-
 class PckNames : public PckTool {
  protected:
   // The package of every row that has a stored name.
@@ -45,6 +39,13 @@ class PckNames : public PckTool {
 
 #ifndef _WIN32
 // (The conversion is POSIX's: on Windows the ANSI calls take the package's bytes.)
+
+// Text a terminal shows as it is: no byte that is no UTF-8 character (0x81, 0x9B raw).
+bool TerminalSafe(const std::string& text) {
+  return text.find('\x81') == std::string::npos && text.find('\x9B') == std::string::npos &&
+         text.find('\x1B') == std::string::npos;
+}
+
 TEST_F(PckNames, CreateStoresNamesInTheCodePageAndRefusesThoseItCannotHold) {
   std::filesystem::create_directories(dir / "src/Música");
   std::size_t refused = 0;

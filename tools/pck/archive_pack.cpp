@@ -507,11 +507,12 @@ void ArchivePack::CloseSource() {
 
 void ArchivePack::CloseTarget(const std::string& FileName) {
   // The engine closes a target also when copying the member's bytes failed: they did not
-  // all reach the staging file, and nothing is restored from a part of them.
+  // all reach the staging file, and nothing is restored from a part of them. (The
+  // engine reports the failure of the copy, not this one.)
   if (MemberFile && MemberFile->Size() < Entry().Size) {
     MemberFile.reset();
     plat::FileSystemPort().Delete(TempFile());
-    return;
+    throw sys::EInOutError("the member's stored bytes did not all reach the staging file");
   }
   copying_ = false;
   try {
