@@ -65,6 +65,12 @@ std::unique_ptr<MemberSink> MakeSink(MemberMode mode, const std::string& staging
   return std::make_unique<RestoreSink>(PackageText());
 }
 
+// What pck says of names it refuses or members that replace others.
+constexpr const char* kNotWritableHere = "the name cannot be written here: ";
+constexpr const char* kNotInCodePage = "the name cannot be written in ";
+constexpr const char* kHoldsSeparator = "the name holds \\, which a package takes as a separator";
+constexpr const char* kReplaces = "replaces the earlier member ";
+
 // Search mask of BuildList: read-only, hidden, system and archive files.
 constexpr uint16_t kFindMask =
     plat::kAttrReadOnly | plat::kAttrHidden | plat::kAttrSystem | plat::kAttrArchive;
@@ -376,7 +382,7 @@ bool ArchivePack::IsSelected() {
   std::string why;
   if (PackageText().ToSystem(Entry().Name, &why)) return true;
   refusedHere_ = true;
-  failures_.push_back({Entry().Name, "the name cannot be written here: " + Printable(why)});
+  failures_.push_back({Entry().Name, kNotWritableHere + Printable(why)});
   return false;
 }
 
@@ -390,7 +396,7 @@ void ArchivePack::BuildList() {
     KeepEachFileOnce();
     std::erase_if(List, [this](const std::string& path) {
       if (path.substr(sys::FolderPart(path).size()).find('\0') == std::string::npos) return false;
-      unstorable_.push_back({path, "the name holds \\, which a package takes as a separator"});
+      unstorable_.push_back({path, kHoldsSeparator});
       return true;
     });
     return;
@@ -421,10 +427,9 @@ void ArchivePack::BuildList() {
       if (excluded) continue;
       const std::string path = pck::CombinePath(systemFolder, found.Name);
       if (found.Name.find('\0') != std::string::npos)
-        unstorable_.push_back({path, "the name holds \\, which a package takes as a separator"});
+        unstorable_.push_back({path, kHoldsSeparator});
       else if (!name)
-        unstorable_.push_back(
-            {path, "the name cannot be written in " + text.Name() + ": " + Printable(why)});
+        unstorable_.push_back({path, kNotInCodePage + text.Name() + ": " + Printable(why)});
       else
         List.push_back(path);
     }
@@ -441,8 +446,7 @@ void ArchivePack::KeepEachFileOnce() {
 std::string ArchivePack::StoredName(const std::string& path) {
   std::string why;
   const std::optional<std::string> name = PackageText().ToPackage(TPackLz::StoredName(path), &why);
-  if (!name)
-    throw pck::EPackUnsafeName(path + ": the name cannot be written in " + PackageText().Name());
+  if (!name) throw pck::EPackUnsafeName(path + ": " + kNotInCodePage + PackageText().Name());
   return *name;
 }
 
@@ -455,7 +459,7 @@ std::vector<ArchivePack::Failure> ArchivePack::RefusedFiles() {
     try {
       name = StoredName(path);
     } catch (const std::exception&) {
-      refused.push_back({path, "the name cannot be written in " + PackageText().Name()});
+      refused.push_back({path, kNotInCodePage + PackageText().Name()});
       continue;
     }
     const auto [at, fresh] = stored.emplace(NameKey(name, true), path);
@@ -530,8 +534,7 @@ void ArchivePack::CloseTarget(const std::string& FileName) {
     auto [earlier, fresh] =
         restored_.emplace(NameKey(Entry().Name, kSystemFoldsCase), Entry().Name);
     if (!fresh) {
-      replaced_.push_back(
-          {Entry().Name, "replaces the earlier member " + ShownName(earlier->second)});
+      replaced_.push_back({Entry().Name, kReplaces + ShownName(earlier->second)});
       earlier->second = Entry().Name;
     }
   }
