@@ -173,6 +173,8 @@ class PosixTemp final : public TempFiles {
       if (!::mkdtemp(templ.data())) return {};  // mode 0700
       DirHandle lock(::open(templ.c_str(), kDirOpenFlags));
       if (lock.Get() < 0) {
+        // Gone already: another run's clean-up took it for abandoned before it was marked.
+        if (errno == ENOENT) continue;
         ::rmdir(templ.c_str());
         return {};
       }

@@ -296,6 +296,28 @@ TEST_F(PckInterrupted, WhatARunKilledOutrightLeavesTheNextRunRemoves) {
   EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
 }
 
+// Each run removes what killed runs left as it starts: a folder another run has just made,
+// and not yet marked as its own, is never taken from it.
+TEST_F(PckTool, RunsStartingTogetherEachKeepTheirStagingFolder) {
+  plat::FileSystemPort().CreateDirectory(dir / "tmp");
+  MakeFile("A.TXT", Bytes{'a'});
+  ASSERT_EQ(Pck("create " + P("S.PCK") + " -C " + P("") + " A.TXT").status, 0);
+  int failed = 0;
+  for (int round = 0; round < 25; ++round) {
+    std::vector<pid_t> runs;
+    for (int i = 0; i < 8; ++i)
+      runs.push_back(
+          Start({"list", dir / "S.PCK"}, dir / "tmp", dir / ("run" + std::to_string(i) + ".txt")));
+    for (const pid_t pid : runs) {
+      int status = 0;
+      ::waitpid(pid, &status, 0);
+      failed += WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
+    }
+  }
+  EXPECT_EQ(failed, 0);
+  EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
+}
+
 TEST_F(PckInterrupted, SigintDuringTestLeavesTheFilesOfTheCurrentDirectoryAlone) {
   // The member restores to nowhere; a file of its name in the current directory is not
   // what the run was writing.
