@@ -15,7 +15,7 @@
 // target path would be longer than 255 characters is refused before anything is
 // opened for it: OnError reports it, its data is skipped, the run goes on with the next
 // member and ends with False. Targets are created through the files port's
-// CreateTarget, so no member is written through a link below Directory. No member is
+// CreateReplacement, so no member is written through a link below Directory. No member is
 // written outside Directory and no allocation follows an unchecked size.
 #pragma once
 
@@ -141,6 +141,11 @@ class TCustomPack : public sys::TComponent {
   bool WritePackage();
   // Fills List with the paths to pack (non-recursive search per Items pattern).
   virtual void BuildList();
+  // The name WritePackage stores for the file `path` of List, following PathOption (see
+  // WritePackage). A descendant may give the name in the package's text another way
+  // (the pck tool converts it to the package's code page); one it raises for fails the
+  // run before anything is written.
+  virtual std::string StoredName(const std::string& path);
 
   // ---- published properties ----
   const std::string& Directory() const { return directory_; }

@@ -64,6 +64,10 @@ std::string StoredNameFor(const std::string& path, const std::string& directory,
 
 }  // namespace
 
+std::string TCustomPack::StoredName(const std::string& path) {
+  return StoredNameFor(path, directory_, PathOption);
+}
+
 bool TCustomPack::WritePackage() {
   lastError_.clear();
   mode_ = TPackMode::pmWrite;
@@ -118,7 +122,7 @@ void TCustomPack::WriteBody() {
   // Names and sizes first, so that nothing is written for a package that cannot be.
   std::vector<Member> members;
   for (const std::string& path : List) {
-    Member m{path, StoredNameFor(path, directory_, PathOption), 0};
+    Member m{path, StoredName(path), 0};
     if (m.name.size() > sys::kShortStringMax)
       throw EPackException(msg::Fmt(msg::kNameTooLong, m.name));
     if (const NameFault fault = CheckMemberName(m.name); fault != NameFault::None)

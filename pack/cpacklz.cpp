@@ -5,7 +5,9 @@
 // The staging file lives in a directory of its own that only this user may enter
 // (made when the engine is constructed, removed with it), is created exclusively and
 // never through a link each time it is needed, readable by its owner only, and is
-// deleted after every member. An interrupted run removes both.
+// deleted after every member. An interrupted run removes both; what a run killed
+// outright leaves, a later run removes (RemoveAbandonedStaging), as the directory is
+// marked as the living process's own.
 #include "pack/cpacklz.h"
 
 #include "compress/lzrw1.h"
@@ -22,6 +24,9 @@ namespace {
 // The longest staging path the engine keeps, as the system's temporary-file service
 // gives at most that much.
 constexpr std::size_t kStagingPathMax = 256;
+
+// The name prefix of the staging directory and of the staging file.
+constexpr const char* kStagingPrefix = "PCK";
 
 }  // namespace
 
@@ -44,11 +49,11 @@ TCustomPackLz::~TCustomPackLz() {
 void TCustomPackLz::MakeStagingFile() {
   const plat::InterruptsHeld held;  // made and registered, or neither
   const std::string temp = plat::TempFilesPort().Directory();
-  stagingDir_ =
-      temp.empty() ? std::string() : plat::TempFilesPort().CreatePrivateDirectory(temp, "PCK");
+  stagingDir_ = temp.empty() ? std::string()
+                             : plat::TempFilesPort().CreatePrivateDirectory(temp, kStagingPrefix);
   if (stagingDir_.empty()) throw EPackException(msg::Fmt(msg::kNoStagingDirectory, temp));
   dirGuard_ = plat::RemoveOnInterrupt(stagingDir_, true);
-  tempFile_ = plat::TempFilesPort().CreateUnique(stagingDir_, "PCK");
+  tempFile_ = plat::TempFilesPort().CreateUnique(stagingDir_, kStagingPrefix);
   if (tempFile_.empty() || tempFile_.size() > kStagingPathMax) {
     const std::string message = tempFile_.empty() ? msg::Fmt(msg::kNoStagingFile, stagingDir_)
                                                   : msg::Fmt(msg::kStagingPathTooLong, tempFile_);
@@ -60,9 +65,14 @@ void TCustomPackLz::MakeStagingFile() {
 
 void TCustomPackLz::RemoveStagingFile() {
   if (!tempFile_.empty()) plat::FileSystemPort().Delete(tempFile_);  // a missing file is fine
-  if (!stagingDir_.empty()) plat::FileSystemPort().RemoveDirectory(stagingDir_);
+  if (!stagingDir_.empty()) plat::TempFilesPort().RemovePrivateDirectory(stagingDir_);
   fileGuard_.Release();
   dirGuard_.Release();
+}
+
+int TCustomPackLz::RemoveAbandonedStaging() {
+  const std::string temp = plat::TempFilesPort().Directory();
+  return temp.empty() ? 0 : plat::TempFilesPort().RemoveAbandoned(temp, kStagingPrefix);
 }
 
 std::unique_ptr<plat::File> TCustomPackLz::CreateStaging(plat::Access access) {

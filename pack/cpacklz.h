@@ -44,6 +44,11 @@ class TCustomPackLz : public TCustomPack {
   void CompressFile(const std::string& Source, const std::string& Dest);
   void DecompressFile(const std::string& Source, const std::string& Dest);
 
+  // Removes the staging directories (with their staging files) that engines of runs
+  // killed before they could clean up left in the temporary-files directory; never one
+  // that a live process holds, nor another user's. Answers how many went.
+  static int RemoveAbandonedStaging();
+
  protected:
   void OpenSource(const std::string& FileName) override;
   void CloseSource() override;

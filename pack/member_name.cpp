@@ -63,6 +63,9 @@ NameFault CheckMemberName(const std::string& name) {
   if (AnyComponent(rest, IsParentComponent)) return NameFault::LeavesTarget;
   if (AnyComponent(rest, IsReservedDevice)) return NameFault::ReservedDevice;
   if (AnyComponent(rest, EndsInDotOrBlank)) return NameFault::TrailingDotOrBlank;
+  const std::size_t last = rest.find_last_of("\\/");
+  const std::string_view file = last == std::string_view::npos ? rest : rest.substr(last + 1);
+  if (file.empty() || file == ".") return NameFault::NoFileName;
   return NameFault::None;
 }
 
@@ -78,6 +81,8 @@ const char* NameFaultReason(NameFault fault) {
       return "reserved device name";
     case NameFault::TrailingDotOrBlank:
       return "ends in a dot or blank";
+    case NameFault::NoFileName:
+      return "names no file";
   }
   return "";
 }
@@ -94,6 +99,8 @@ std::string NameFaultMessage(NameFault fault, const std::string& name) {
       return msg::Fmt(msg::kReservedName, name);
     case NameFault::TrailingDotOrBlank:
       return msg::Fmt(msg::kTrailingDotName, name);
+    case NameFault::NoFileName:
+      return msg::Fmt(msg::kNoFileName, name);
   }
   return name;
 }

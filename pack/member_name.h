@@ -14,6 +14,7 @@ enum class NameFault {
   LeavesTarget,        // a `..` component, a colon, an absolute or network path
   ReservedDevice,      // a component named CON, PRN, AUX, NUL, COM1..9, LPT1..9, CONIN$, CONOUT$
   TrailingDotOrBlank,  // a component ending in `.` or ` ` (Windows drops them)
+  NoFileName,          // empty, or ending in a separator or in "." (a folder, not a file)
 };
 
 // What is wrong with `name` as a path below a target directory, checked in the order
@@ -27,7 +28,9 @@ enum class NameFault {
 //   device name in any letter case (also with an extension: NUL.TXT, com1.log; COM and
 //   LPT with the digits 1 to 9 and the superscripts 1, 2 and 3); CONSOLE, COM10, LPT0
 //   and nul_file are ordinary names;
-// - a component ending in a dot or a blank (a lone "." is the directory itself).
+// - a component ending in a dot or a blank (a lone "." is the directory itself);
+// - a name whose last component is empty or "." ("", "\", ".", "DIR\"): it names a
+//   folder, and its data would become a file of that folder's name.
 NameFault CheckMemberName(const std::string& name);
 inline bool IsSafeMemberName(const std::string& name) {
   return CheckMemberName(name) == NameFault::None;

@@ -45,6 +45,8 @@ inline constexpr const char* kControlInName = "Member name holds a control chara
 inline constexpr const char* kReservedName = "Member name holds a reserved device name: %s";
 inline constexpr const char* kTrailingDotName =
     "Member name has a part that ends in a dot or blank: %s";
+inline constexpr const char* kNoFileName =
+    "Member name names no file (it is empty, or ends in a separator or \".\"): %s";
 inline constexpr const char* kTargetTooLong =
     "Target path of member %s is longer than 255 characters";
 inline constexpr const char* kNegativeSize = "Invalid size %d of member %s";

@@ -135,4 +135,11 @@ class FileSystem {
 // The platform's own adapter (Win32 or POSIX).
 FileSystem& NativeFiles();
 
+// A path as the user or another program of the system wrote it, in the ports' text; and
+// a path of the ports as the system writes it (to show it). On Windows both are the text
+// as it is. On POSIX `/` separates and a `\` is part of a name: the ports, which take `\`
+// as a separator, carry such a `\` as a zero byte, which no name can hold.
+std::string FromHostPath(const std::string& path);
+std::string ToHostPath(const std::string& path);
+
 }  // namespace plat

@@ -43,9 +43,21 @@ class TempFiles {
   virtual std::string CreateUnique(const std::string& dir, const std::string& prefix) = 0;
   // Creates a new directory in `dir` that only this user may enter (mode 0700 where
   // there are modes; on Windows it takes the rights of the user's own temporary
-  // directory), its name starting with `prefix`; returns its path ending with a
-  // separator, empty on failure.
+  // directory), its name `prefix` and six characters; returns its path ending with a
+  // separator, empty on failure. On POSIX the directory is marked as this process's
+  // while it exists: the process holds a lock on it until RemovePrivateDirectory, or
+  // until the process ends, however it ends.
   virtual std::string CreatePrivateDirectory(const std::string& dir, const std::string& prefix) = 0;
+  // Removes an empty directory that CreatePrivateDirectory made, and its mark.
+  virtual bool RemovePrivateDirectory(const std::string& path) = 0;
+  // Removes what runs that were killed before they could clean up left in `dir`: the
+  // private directories named `prefix` and six characters that belong to this user,
+  // that no running process marks as its own, and that hold nothing but files whose
+  // names start with `prefix` (staging files), with those files. A link is never
+  // followed, and a directory of another user, or holding anything else, is left
+  // alone. Answers how many directories went. (Where there are no marks, as on
+  // Windows, nothing is removed.)
+  virtual int RemoveAbandoned(const std::string& dir, const std::string& prefix) = 0;
 };
 
 // ---- process error mode ------------------------------------------------------------

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/dos_time.h"
+
 namespace plat::posix {
 
 std::string ErrorText(int error) {
@@ -32,17 +34,16 @@ uint32_t ToDosTime(time_t t) {
 }
 
 bool FromDosTime(uint32_t dos, time_t& out) {
+  // mktime would move a date the calendar does not have (31 February) to another day.
+  if (!sys::IsValidDosTime(dos)) return false;
+  const sys::DosDateTime t = sys::SplitDosTime(dos);
   std::tm tm{};
-  const uint32_t date = dos >> 16, time = dos & 0xFFFF;
-  tm.tm_year = static_cast<int>((date >> 9) & 0x7F) + 80;
-  tm.tm_mon = static_cast<int>((date >> 5) & 0x0F) - 1;
-  tm.tm_mday = static_cast<int>(date & 0x1F);
-  tm.tm_hour = static_cast<int>((time >> 11) & 0x1F);
-  tm.tm_min = static_cast<int>((time >> 5) & 0x3F);
-  tm.tm_sec = static_cast<int>(time & 0x1F) * 2;
-  if (tm.tm_mon < 0 || tm.tm_mon > 11 || tm.tm_mday < 1 || tm.tm_hour > 23 || tm.tm_min > 59 ||
-      tm.tm_sec > 59)
-    return false;
+  tm.tm_year = t.year - 1900;
+  tm.tm_mon = t.month - 1;
+  tm.tm_mday = t.day;
+  tm.tm_hour = t.hour;
+  tm.tm_min = t.minute;
+  tm.tm_sec = t.second;
   tm.tm_isdst = -1;
   out = mktime(&tm);
   return out != static_cast<time_t>(-1);

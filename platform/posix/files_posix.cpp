@@ -1,6 +1,7 @@
 // POSIX adapter of the files port.
 //
-// - `\` in paths is a separator.
+// - `\` in paths is a separator; a `\` that is part of a POSIX name travels as a zero
+//   byte (path_posix.h), also in the names Find gives and the paths FullPath gives.
 // - Share modes are emulated with flock(): an open that shares nothing takes an
 //   exclusive lock, any other open a shared one, and an open whose lock cannot be had
 //   fails the way a sharing violation does. A file is truncated only after its lock is
@@ -41,28 +42,20 @@ using posix::ToDosTime;
 constexpr const char* kAttrXattr = "user.dosattr";
 constexpr uint16_t kStoredBits = kAttrHidden | kAttrSystem | kAttrArchive;
 
-// Windows-style wildcard match of one name: `*` any run, `?` one character, letters
-// compared without regard to case; "*.*" matches every name.
-bool WildMatch(const char* p, const char* s) {
-  if (std::strcmp(p, "*.*") == 0) return true;
-  const char* star = nullptr;
-  const char* resume = nullptr;
-  while (*s) {
-    if (*p == '*') {
-      star = p++;
-      resume = s;
-    } else if (*p == '?' || (*p && sys::UpperAscii(*p) == sys::UpperAscii(*s))) {
-      ++p;
-      ++s;
-    } else if (star) {
-      p = star + 1;
-      s = ++resume;
-    } else {
-      return false;
-    }
+// The attributes of the file at `native` (a POSIX path); false when it cannot be read.
+bool NativeAttributes(const std::string& native, uint16_t& attr) {
+  struct stat st {};
+  if (::stat(native.c_str(), &st) != 0) return false;
+  attr = S_ISDIR(st.st_mode) ? kAttrDirectory : 0;
+  char stored[8] = {};
+  const ssize_t n = ::getxattr(native.c_str(), kAttrXattr, stored, sizeof stored - 1);
+  if (n > 0) {
+    attr |= static_cast<uint16_t>(std::strtoul(stored, nullptr, 16)) & kStoredBits;
+  } else if (!S_ISDIR(st.st_mode)) {
+    attr |= kAttrArchive;  // a file nobody marked otherwise is waiting for backup
   }
-  while (*p == '*') ++p;
-  return *p == 0;
+  if (!S_ISDIR(st.st_mode) && IsReadOnlyMode(st.st_mode)) attr |= kAttrReadOnly;
+  return true;
 }
 
 class PosixFileSystem final : public FileSystem {
@@ -76,7 +69,7 @@ class PosixFileSystem final : public FileSystem {
     struct stat st {};
     const bool exists = ::stat(native.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) return Refuse(kReasonDirectory);
-    if (exists && writing && IsReadOnlyMode(st.st_mode)) return Refuse(ErrorText(EACCES));
+    if (exists && writing && IsReadOnlyMode(st.st_mode)) return Refuse(kReasonReadOnly);
     if (!exists && disposition == Disposition::OpenExisting) return Refuse(ErrorText(ENOENT));
 
     int flags = O_CLOEXEC | O_NONBLOCK;
@@ -165,14 +158,14 @@ class PosixFileSystem final : public FileSystem {
     while (dirent* e = ::readdir(d)) {
       const std::string name = e->d_name;
       if (name == "." || name == "..") continue;
-      if (!WildMatch(mask.c_str(), name.c_str())) continue;
+      if (!sys::MatchWild(mask, name)) continue;
       FoundFile f;
-      f.Name = name;
+      f.Name = posix::FromNative(name);  // a `\` in it is part of the name
       const std::string full = (dir == "." && slash == std::string::npos) ? name : dir + name;
       struct stat st {};
       if (::stat(full.c_str(), &st) != 0) continue;
       uint16_t attr = 0;
-      if (!GetAttributes(full, attr)) continue;
+      if (!NativeAttributes(full, attr)) continue;
       // Read-only and archive never exclude a file; other bits must be in the mask.
       const uint16_t restricting = attr & ~(kAttrReadOnly | kAttrArchive);
       if ((restricting & ~attrMask) != 0) continue;
@@ -212,23 +205,11 @@ class PosixFileSystem final : public FileSystem {
     for (const auto& p : parts) out += "/" + p;
     if (out.empty()) out = "/";
     if (native.size() > 1 && native.back() == '/' && out != "/") out += "/";
-    return out;
+    return posix::FromNative(out);
   }
 
   bool GetAttributes(const std::string& path, uint16_t& attr) override {
-    const std::string native = posix::ToNative(path);
-    struct stat st {};
-    if (::stat(native.c_str(), &st) != 0) return false;
-    attr = S_ISDIR(st.st_mode) ? kAttrDirectory : 0;
-    char stored[8] = {};
-    const ssize_t n = ::getxattr(native.c_str(), kAttrXattr, stored, sizeof stored - 1);
-    if (n > 0) {
-      attr |= static_cast<uint16_t>(std::strtoul(stored, nullptr, 16)) & kStoredBits;
-    } else if (!S_ISDIR(st.st_mode)) {
-      attr |= kAttrArchive;  // a file nobody marked otherwise is waiting for backup
-    }
-    if (!S_ISDIR(st.st_mode) && IsReadOnlyMode(st.st_mode)) attr |= kAttrReadOnly;
-    return true;
+    return NativeAttributes(posix::ToNative(path), attr);
   }
 
   bool SetAttributes(const std::string& path, uint16_t attr) override {
@@ -279,5 +260,8 @@ FileSystem& NativeFiles() {
   static PosixFileSystem instance;
   return instance;
 }
+
+std::string FromHostPath(const std::string& path) { return posix::FromNative(path); }
+std::string ToHostPath(const std::string& path) { return posix::ToNative(path); }
 
 }  // namespace plat

@@ -144,7 +144,8 @@ class PosixReplacement final : public Replacement {
 std::unique_ptr<Replacement> CreateReplacementBelow(const std::string& root,
                                                     const std::string& relative, Access access,
                                                     Share share, std::string& reason) {
-  const std::vector<std::string> parts = sys::PathComponents(relative);
+  std::vector<std::string> parts = sys::PathComponents(relative);
+  for (std::string& part : parts) part = ToNative(part);  // a `\` the name holds
   if (parts.empty()) {
     reason = kReasonDirectory;
     return nullptr;
@@ -156,11 +157,12 @@ std::unique_ptr<Replacement> CreateReplacementBelow(const std::string& root,
     reason = ErrorText(errno);
     return nullptr;
   }
-  std::string folder = root.empty() ? std::string() : base + "/";
+  // The new file's path in the system's text, for what is done to it by name.
+  std::string folder = root.empty() ? std::string() : FromNative(base) + "/";
   for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
     dir = EnterDirectory(dir.Get(), parts[i], reason);
     if (!dir) return nullptr;
-    folder += parts[i] + "/";
+    folder += FromNative(parts[i]) + "/";
   }
   const std::string& name = parts.back();
   if (!PlaceTakesAFile(dir.Get(), name, reason)) return nullptr;

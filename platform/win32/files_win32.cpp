@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/dos_time.h"
 #include "platform/files.h"
 #include "platform/interrupt.h"
 #include "platform/win32/error_win32.h"
@@ -90,7 +91,8 @@ class Win32File final : public File {
   }
 
   bool SetDosTime(uint32_t dosTime) override {
-    if (!h_) return false;
+    // A date the calendar does not have is refused, never moved to another day.
+    if (!h_ || !sys::IsValidDosTime(dosTime)) return false;
     FILETIME local, utc;
     if (!::DosDateTimeToFileTime(HIWORD(dosTime), LOWORD(dosTime), &local)) return false;
     if (!::LocalFileTimeToFileTime(&local, &utc)) return false;
@@ -205,7 +207,7 @@ class Win32FileSystem final : public FileSystem {
     // the Unix permissions, which do not hold back root.
     if (access != Access::Read && a != INVALID_FILE_ATTRIBUTES &&
         (a & FILE_ATTRIBUTE_READONLY) != 0)
-      return Refuse(ErrorText(ERROR_ACCESS_DENIED));
+      return Refuse(kReasonReadOnly);
     FileHandle h(::CreateFileA(path.c_str(), DesiredAccess(access), ShareMode(share), nullptr,
                                CreationDisposition(disposition), FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h) return Refuse(ErrorText(::GetLastError()));
@@ -345,5 +347,8 @@ FileSystem& NativeFiles() {
   static Win32FileSystem instance;
   return instance;
 }
+
+std::string FromHostPath(const std::string& path) { return path; }
+std::string ToHostPath(const std::string& path) { return path; }
 
 }  // namespace plat

@@ -63,6 +63,14 @@ class Win32Temp final : public TempFiles {
     }
     return {};
   }
+
+  bool RemovePrivateDirectory(const std::string& path) override {
+    return ::RemoveDirectoryA(path.c_str()) != 0;
+  }
+
+  // A directory carries no mark of the process that made it here, so none is taken for
+  // abandoned.
+  int RemoveAbandoned(const std::string&, const std::string&) override { return 0; }
 };
 
 class Win32ErrorMode final : public ErrorMode {

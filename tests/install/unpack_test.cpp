@@ -9,6 +9,7 @@
 #include "install_test_util.h"
 #include "pack/cpacklz.h"
 #include "platform/system.h"
+#include "support/forwarding_temp.h"
 #include "support/test_files.h"
 
 namespace installtest {
@@ -21,23 +22,14 @@ using testing_support::ScratchDir;
 using testing_support::WriteFileBytes;
 
 // Counts the staging folders made, that is the compressed package engines created.
-class CountingTemp : public plat::TempFiles {
+class CountingTemp : public testing_support::ForwardingTemp {
  public:
-  CountingTemp() : native_(plat::TempFilesPort()) {}
-  std::string Directory() override { return native_.Directory(); }
-  std::string CreateUnique(const std::string& dir, const std::string& prefix) override {
-    return native_.CreateUnique(dir, prefix);
-  }
   // Each compressed package engine makes one private staging folder.
   std::string CreatePrivateDirectory(const std::string& dir, const std::string& prefix) override {
     ++made;
-    return native_.CreatePrivateDirectory(dir, prefix);
+    return ForwardingTemp::CreatePrivateDirectory(dir, prefix);
   }
   int made = 0;
-
- private:
-  plat::TempFiles& native_;
-  plat::ScopedPort<plat::TempFiles> installed_{*this};
 };
 
 class Unpack : public EngineTest {

@@ -1,5 +1,5 @@
-// Hostile packages: member names that would leave the target directory, invalid
-// sizes and counts, and packages cut short at every byte.
+// Hostile packages: member names that would leave the target directory or name no
+// file, invalid sizes and counts, and packages cut short at every byte.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -40,6 +40,8 @@ TEST_F(HostileTest, RefusedNamesAreSkippedBeforeAnythingIsCreatedAndTheRunFails)
   const std::vector<std::string> before = Listing(dir.Path());
   const std::string outside = "Member name leads outside the target directory: ";
   const std::string control = "Member name holds a control character: ";
+  const std::string noFile =
+      "Member name names no file (it is empty, or ends in a separator or \".\"): ";
   for (const auto& [name, message] :
        std::vector<std::pair<std::string, std::string>>{{"..\\x", outside},
                                                         {"a\\..\\..\\x", outside},
@@ -57,7 +59,13 @@ TEST_F(HostileTest, RefusedNamesAreSkippedBeforeAnythingIsCreatedAndTheRunFails)
                                                         {std::string("a\0b", 3), control},
                                                         {"a\x1B[2Kb", control},
                                                         {"tab\there", control},
-                                                        {"del\x7F", control}}) {
+                                                        {"del\x7F", control},
+                                                        {"dir\\", noFile},
+                                                        {"dir/", noFile},
+                                                        {"a\\.", noFile},
+                                                        {".", noFile},
+                                                        {"\\", noFile},
+                                                        {"", noFile}}) {
     SCOPED_TRACE(name);
     pack.log.clear();
     // The refused member is skipped: the one after it is extracted, and the run fails.

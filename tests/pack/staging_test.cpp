@@ -13,6 +13,7 @@
 #include "pack_test_util.h"
 #include "platform/system.h"
 #include "support/fake_drives.h"
+#include "support/forwarding_temp.h"
 
 using namespace packtest;
 using testing_support::ReadFileBytes;
@@ -40,21 +41,13 @@ class StagingTest : public ::testing::Test {
 };
 
 // A temporary-files port whose directory is a given one.
-class TempIn : public plat::TempFiles {
+class TempIn : public testing_support::ForwardingTemp {
  public:
-  explicit TempIn(std::string dir) : dir_(std::move(dir)), inner_(plat::TempFilesPort()) {}
+  explicit TempIn(std::string dir) : dir_(std::move(dir)) {}
   std::string Directory() override { return dir_; }
-  std::string CreateUnique(const std::string& d, const std::string& p) override {
-    return inner_.CreateUnique(d, p);
-  }
-  std::string CreatePrivateDirectory(const std::string& d, const std::string& p) override {
-    return inner_.CreatePrivateDirectory(d, p);
-  }
 
  private:
   std::string dir_;
-  plat::TempFiles& inner_;
-  plat::ScopedPort<plat::TempFiles> installed_{*this};
 };
 
 }  // namespace

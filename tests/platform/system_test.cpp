@@ -3,6 +3,11 @@
 
 #include "port_test_util.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace port_tests {
 namespace {
 
@@ -52,6 +57,48 @@ TEST_F(PlatformTemp, CreateUniqueMakesDistinctEmptyFilesWithThePrefix) {
 TEST_F(PlatformTemp, CreateUniqueFailsInAMissingDirectory) {
   EXPECT_EQ(plat::TempFilesPort().CreateUnique(At("missing") + kSep, "PCK"), "");
 }
+
+#ifndef _WIN32
+// A run killed outright leaves its private directory; a later run removes it, and only
+// what can be nothing but such a leftover.
+TEST_F(PlatformTemp, AbandonedPrivateDirectoriesGoAndNothingElse) {
+  auto& temp = plat::TempFilesPort();
+  const auto privateDir = [this](const std::string& name, mode_t mode, const char* file) {
+    ::mkdir(At(name).c_str(), mode);
+    ::chmod(At(name).c_str(), mode);
+    if (file) Make(name + "/" + file, "staged");
+  };
+  const std::string live = temp.CreatePrivateDirectory(dir_.Path(), "PCK");  // marked: ours
+  ASSERT_FALSE(live.empty());
+  const std::string staging = temp.CreateUnique(live, "PCK");
+  privateDir("PCKdead01", 0700, "PCKa1b2c3.tmp");   // a killed run's
+  privateDir("PCKempty1", 0700, nullptr);           // killed before its first member
+  privateDir("PCKother1", 0700, "notes.txt");       // holds what no run leaves
+  privateDir("PCKwide01", 0755, "PCKa1b2c3.tmp");   // not private
+  privateDir("PCKlonger1", 0700, "PCKa1b2c3.tmp");  // not the name of one
+  privateDir("target", 0700, "PCKa1b2c3.tmp");
+  ASSERT_EQ(::symlink(At("target").c_str(), At("PCKlink01").c_str()), 0);  // never followed
+  bool foreign = false;
+  if (::geteuid() == 0) {  // another user's
+    privateDir("PCKtheirs", 0700, "PCKa1b2c3.tmp");
+    foreign = ::chown(At("PCKtheirs").c_str(), 65534, 65534) == 0;
+  }
+
+  EXPECT_EQ(temp.RemoveAbandoned(dir_.Path(), "PCK"), 2);
+  EXPECT_FALSE(fs_.DirectoryExists(At("PCKdead01")));
+  EXPECT_FALSE(fs_.DirectoryExists(At("PCKempty1")));
+  for (const char* kept : {"PCKother1/notes.txt", "PCKwide01/PCKa1b2c3.tmp",
+                           "PCKlonger1/PCKa1b2c3.tmp", "target/PCKa1b2c3.tmp"})
+    EXPECT_TRUE(fs_.FileExists(At(kept))) << kept;
+  if (foreign) EXPECT_TRUE(fs_.FileExists(At("PCKtheirs/PCKa1b2c3.tmp")));
+  EXPECT_TRUE(fs_.FileExists(staging));
+
+  // Its own removal drops the mark; nothing is left to clean.
+  EXPECT_TRUE(fs_.Delete(staging));
+  EXPECT_TRUE(temp.RemovePrivateDirectory(live));
+  EXPECT_FALSE(fs_.DirectoryExists(live));
+}
+#endif
 
 TEST(PlatformErrorMode, SetReturnsThePreviousMode) {
   auto& mode = plat::ErrorModePort();

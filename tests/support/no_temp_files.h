@@ -13,6 +13,8 @@ class NoTempFiles : public plat::TempFiles {
   std::string Directory() override { return "/nonexistent/temp/"; }
   std::string CreateUnique(const std::string&, const std::string&) override { return {}; }
   std::string CreatePrivateDirectory(const std::string&, const std::string&) override { return {}; }
+  bool RemovePrivateDirectory(const std::string&) override { return false; }
+  int RemoveAbandoned(const std::string&, const std::string&) override { return 0; }
 
  private:
   plat::ScopedPort<plat::TempFiles> installed_{*this};

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #endif
 
 #include "compress/lzrw1.h"
+#include "pack/cpack.h"
 #include "pack/lfiles.h"
 #include "pack/pack_test_util.h"
 #include "platform/files.h"
@@ -40,6 +43,27 @@ inline constexpr uint32_t kTime =
     ((19u << 9 | 12u << 5 | 31u) << 16) | (23u << 11 | 58u << 5 | 15u);
 
 inline std::string Quote(const std::string& text) { return "\"" + text + "\""; }
+
+// Every file below `root` with its content, by its path relative to `root` with `/`
+// between the folders (but for what the tests' runs print).
+inline std::map<std::string, Bytes> Tree(const std::string& root) {
+  std::map<std::string, Bytes> tree;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+    const std::string name = e.path().filename().string();
+    if (e.is_regular_file() && name != "stdout.txt" && name != "stderr.txt")
+      tree[std::filesystem::relative(e.path(), root).generic_string()] =
+          ReadFileBytes(e.path().string());
+  }
+  return tree;
+}
+
+// The names of the members of a package, as stored.
+inline std::vector<std::string> StoredNames(const std::string& package) {
+  pck::TCustomPack pack(nullptr);
+  pack.SetPackFileName(package);
+  pack.Process(pck::TPackMode::pmList);
+  return pack.List;
+}
 
 // The program under test. A Windows build run under Wine names it by its host path,
 // which Windows programs reach through the Z: drive.
@@ -74,8 +98,13 @@ class PckTool : public ::testing::Test {
   // Runs pck with `args` (already quoted where needed), standard input from nowhere,
   // in the current directory or in `in` (a quoted path).
   Outcome Pck(const std::string& args, const std::string& in = "") {
+    return Run(Quote(PckExe()), args, in);
+  }
+
+  // Runs `program` (a command, quoted where needed) the way Pck runs pck.
+  Outcome Run(const std::string& program, const std::string& args, const std::string& in = "") {
     const std::string out = dir / "stdout.txt", err = dir / "stderr.txt";
-    std::string command = launcher + Quote(PckExe()) + " " + args + " > " + Quote(out) + " 2> " +
+    std::string command = launcher + program + " " + args + " > " + Quote(out) + " 2> " +
                           Quote(err) + " < " + kNoInput;
 #ifdef _WIN32
     if (!in.empty()) command = "cd /d " + in + " && " + command;
@@ -104,7 +133,7 @@ class PckTool : public ::testing::Test {
 
   void MakeFile(const std::string& name, const Bytes& data, uint16_t attr = plat::kAttrArchive) {
     WriteFileBytes(dir / name, data);
-    pck::SetFileDateAttr(dir / name, static_cast<int32_t>(kTime), attr);
+    pck::SetFileDateAttr(plat::FromHostPath(dir / name), static_cast<int32_t>(kTime), attr);
   }
 
   void ExpectSameFile(const std::string& original, const std::string& copy) {
@@ -125,14 +154,17 @@ class PckTool : public ::testing::Test {
   }
 
   // A "PCK11" package, without password, of members given as stored bytes; every
-  // member has the archive attribute and the time kTime.
+  // member has the archive attribute and the time kTime, or the time of its place in
+  // `times`. The volume prefix carries the number `volume`.
   void WritePackage(const std::string& name,
-                    const std::vector<std::pair<std::string, Bytes>>& members) {
-    Bytes out = packtest::Prefix("PCK11", 45000.25, 1);
+                    const std::vector<std::pair<std::string, Bytes>>& members,
+                    const std::vector<uint32_t>& times = {}, uint16_t volume = 1) {
+    Bytes out = packtest::Prefix("PCK11", 45000.25, volume);
     packtest::Append(out, packtest::V2Header(static_cast<int32_t>(members.size())));
-    for (const auto& [member, data] : members) {
-      packtest::Append(out,
-                       packtest::Record(static_cast<int32_t>(data.size()), member, 0x20, kTime));
+    for (std::size_t i = 0; i < members.size(); ++i) {
+      const auto& [member, data] = members[i];
+      packtest::Append(out, packtest::Record(static_cast<int32_t>(data.size()), member, 0x20,
+                                             i < times.size() ? times[i] : kTime));
       packtest::Append(out, data);
     }
     WriteFileBytes(dir / name, out);

@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <thread>
+#include <utility>
 #endif
 
 #include "pck_fixture.h"
@@ -23,17 +24,6 @@ namespace pck_tool_tests {
 namespace {
 
 constexpr const char* kNoLinks = "this system cannot make symbolic links here";
-
-// Every file below `root`, with its content (but for what the tests' runs print).
-std::map<std::string, Bytes> Tree(const std::string& root) {
-  std::map<std::string, Bytes> tree;
-  for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
-    const std::string name = e.path().filename().string();
-    if (e.is_regular_file() && name != "stdout.txt" && name != "stderr.txt")
-      tree[e.path().string()] = ReadFileBytes(e.path().string());
-  }
-  return tree;
-}
 
 class PckHostile : public PckTool {
  protected:
@@ -150,7 +140,7 @@ TEST_F(PckHostile, ACreateThatFailsLeavesTheSetItWasToReplace) {
   std::filesystem::remove(dir / "DISK2/V.PCK");
   plat::FileSystemPort().CreateDirectory(dir / "DISK2/V.PCK");
   auto expected = before;
-  expected.erase(std::filesystem::path(dir / "DISK2/V.PCK").make_preferred().string());
+  expected.erase("DISK2/V.PCK");
   const Outcome r = Pck("create " + P("DISK1/V.PCK") + " -C " + P("") +
                         " --method fast --volume-size 4000 DATA.BIN");
   EXPECT_EQ(r.status, 1);
@@ -263,6 +253,82 @@ TEST_F(PckInterrupted, SigtermDuringCreateLeavesTheOlderPackageAndNothingBesideI
   EXPECT_EQ(Interrupt(pid, SIGTERM), 143) << Text(dir / "output.txt");
   EXPECT_EQ(ReadFileBytes(dir / "BIG.PCK"), older);
   EXPECT_FALSE(beside());
+  EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
+}
+
+TEST_F(PckInterrupted, WhatARunKilledOutrightLeavesTheNextRunRemoves) {
+  // A member being restored: its new file, beside its target, has bytes in it.
+  const auto restoring = [&](const std::string& folder) {
+    return [folder] {
+      std::error_code ec;
+      for (const auto& e : std::filesystem::directory_iterator(folder, ec))
+        if (SizeOrMinusOne(e.path().string()) > 0) return true;
+      return false;
+    };
+  };
+  const auto folders = [&] {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir / "tmp"))
+      names.push_back(e.path().filename().string());
+    return names;
+  };
+  // A run of this test, killed if the test ends before it was waited for.
+  struct Run {
+    pid_t pid;
+    int Wait() {
+      int status = 0;
+      ::waitpid(std::exchange(pid, -1), &status, 0);
+      return status;
+    }
+    ~Run() {
+      if (pid <= 0) return;
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, nullptr, 0);
+    }
+  };
+  Run killed{Start({"extract", dir / "BIG.PCK", "-d", dir / "out"}, dir / "tmp", dir / "out.txt")};
+  ASSERT_TRUE(StopWhen(killed.pid, restoring(dir / "out"))) << Text(dir / "out.txt");
+  ::kill(killed.pid, SIGKILL);
+  killed.Wait();
+  // Its staging folder stays, holding the member's stored bytes.
+  const std::vector<std::string> left = folders();
+  ASSERT_EQ(left.size(), 1u);
+  // The next run removes it as it starts.
+  Run live{Start({"extract", dir / "BIG.PCK", "-d", dir / "out2"}, dir / "tmp", dir / "out2.txt")};
+  ASSERT_TRUE(StopWhen(live.pid, restoring(dir / "out2"))) << Text(dir / "out2.txt");
+  const std::vector<std::string> running = folders();
+  ASSERT_EQ(running.size(), 1u);
+  EXPECT_NE(running, left);
+  // A run that still lives (here stopped) keeps its own.
+  launcher = "TMPDIR=" + Quote(dir / "tmp") + " ";
+  EXPECT_EQ(Pck("list " + P("BIG.PCK")).status, 0);
+  EXPECT_EQ(folders(), running);
+
+  ::kill(live.pid, SIGCONT);
+  const int status = live.Wait();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << Text(dir / "out2.txt");
+  EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
+}
+
+// Each run removes what killed runs left as it starts: a folder another run has just made,
+// and not yet marked as its own, is never taken from it.
+TEST_F(PckTool, RunsStartingTogetherEachKeepTheirStagingFolder) {
+  plat::FileSystemPort().CreateDirectory(dir / "tmp");
+  MakeFile("A.TXT", Bytes{'a'});
+  ASSERT_EQ(Pck("create " + P("S.PCK") + " -C " + P("") + " A.TXT").status, 0);
+  int failed = 0;
+  for (int round = 0; round < 25; ++round) {
+    std::vector<pid_t> runs;
+    for (int i = 0; i < 8; ++i)
+      runs.push_back(
+          Start({"list", dir / "S.PCK"}, dir / "tmp", dir / ("run" + std::to_string(i) + ".txt")));
+    for (const pid_t pid : runs) {
+      int status = 0;
+      ::waitpid(pid, &status, 0);
+      failed += WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
+    }
+  }
+  EXPECT_EQ(failed, 0);
   EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
 }
 

@@ -2,6 +2,7 @@
 // failure is one line naming the file and the cause in the system's words, short and
 // Windows-looking paths are paths, and names Windows would turn into devices or rename
 // are refused on every system with the reason.
+#include <chrono>
 #include <filesystem>
 
 #include "pck_fixture.h"
@@ -125,6 +126,101 @@ TEST_F(PckTool, FailuresSayWhatIsWrongInTheSystemsWords) {
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.err, "(the existing file is read-only)")) << r.err;
   EXPECT_EQ(ReadFileBytes(dir / "out2/SUB/A.TXT"), (Bytes{'o', 'l', 'd'}));
+}
+
+TEST_F(PckTool, TestSaysThePackageCouldNotBeReadToItsEndOnlyWhenSo) {
+  const Bytes data = Compressed(testing_support::SampleText(300, 1));
+  WritePackage("R.PCK", {{"con", data}, {"ok.txt", data}});
+  Outcome r = Pck("test " + P("R.PCK"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.out, "R.PCK: 1 of 2 members failed\n")) << r.out;
+  // Cut inside its last member.
+  Bytes cut = ReadFileBytes(dir / "R.PCK");
+  cut.resize(cut.size() - 5);
+  WriteFileBytes(dir / "CUT.PCK", cut);
+  r = Pck("test " + P("CUT.PCK"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.out, "failed; the package could not be read to its end\n")) << r.out;
+}
+
+#ifndef _WIN32
+TEST_F(PckTool, AFullTemporaryFolderIsNamedWithTheStagingFile) {
+  plat::FileSystemPort().CreateDirectory(dir / "tmp");
+  MakeFile("BIG.BIN", testing_support::RandomBytes(200000, 5));
+  ASSERT_EQ(Pck("create " + P("BIG.PCK") + " -C " + P("") + " --method fast BIG.BIN").status, 0);
+  // No file may grow past 64 KiB, as when the temporary folder is full: the staging file
+  // fills up first, while the package is still small.
+  launcher = "trap '' XFSZ; ulimit -f 128; TMPDIR=" + Quote(dir / "tmp") + " ";
+  Outcome r = Pck("create " + P("NEW.PCK") + " -C " + P("") + " BIG.BIN");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "Lzrw1 : ERROR WRITING TO " + dir / "tmp/PCK")) << r.err;
+  EXPECT_TRUE(Contains(
+      r.err, "; the staging file is in the temporary folder " + dir / "tmp/" + " (TMPDIR)\n"))
+      << r.err;
+  r = Pck("extract " + P("BIG.PCK") + " -d " + P("out"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err,
+                       "BIG.BIN: Write error (file too large) while it was copied into the "
+                       "staging file; the staging file is in the temporary folder " +
+                           dir / "tmp/" + " (TMPDIR)\n"))
+      << r.err;
+  EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
+}
+#endif
+
+TEST_F(PckTool, InvalidStoredTimesAreShownAsSuchAndNeverSet) {
+  const auto dos = [](uint32_t year, uint32_t month, uint32_t day, uint32_t hour, uint32_t minute,
+                      uint32_t halfSeconds) {
+    return (((year - 1980) << 9 | month << 5 | day) << 16) |
+           (hour << 11 | minute << 5 | halfSeconds);
+  };
+  const std::vector<std::pair<std::string, uint32_t>> invalid = {
+      {"month0", dos(2003, 0, 10, 12, 0, 0)},    {"month13", dos(2003, 13, 10, 12, 0, 0)},
+      {"day0", dos(2003, 5, 0, 12, 0, 0)},       {"hour25", dos(2003, 5, 10, 25, 0, 0)},
+      {"minute63", dos(2003, 5, 10, 12, 63, 0)}, {"seconds62", dos(2003, 5, 10, 12, 0, 31)},
+      {"feb31", dos(2003, 2, 31, 12, 0, 0)},     {"feb29", dos(2003, 2, 29, 12, 0, 0)},
+      {"apr31", dos(2003, 4, 31, 12, 0, 0)}};
+  const uint32_t leapDay = dos(2004, 2, 29, 12, 0, 0);
+  const Bytes data = Compressed(testing_support::SampleText(50, 2));
+  std::vector<std::pair<std::string, Bytes>> members = {{"leap", data}};
+  std::vector<uint32_t> times = {leapDay};
+  for (const auto& [name, time] : invalid) {
+    members.push_back({name, data});
+    times.push_back(time);
+  }
+  WritePackage("T.PCK", members, times);
+
+  Outcome r = Pck("list " + P("T.PCK"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "2004-02-29 12:00:00  ---a  leap\n")) << r.out;
+  for (const auto& [name, time] : invalid)
+    EXPECT_TRUE(Contains(r.out, "(invalid)            ---a  " + name + "\n")) << r.out;
+
+  const auto before = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(5);
+  r = Pck("extract -v " + P("T.PCK") + " -d " + P("out"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  uint32_t set = 0;
+  ASSERT_TRUE(plat::FileSystemPort().GetDosTime(dir / "out/leap", set));
+  EXPECT_EQ(set, leapDay);
+  for (const auto& [name, time] : invalid) {
+    // Not moved to another day (31 February is not 3 March): the time of extraction.
+    EXPECT_TRUE(Contains(r.out, name + " (its stored time is invalid; it keeps the time of "
+                                       "extraction)\n"))
+        << r.out;
+    EXPECT_GE(std::filesystem::last_write_time(dir / ("out/" + name)), before) << name;
+  }
+}
+
+TEST_F(PckTool, InfoShowsTheNumberTheFirstVolumeCarries) {
+  const Bytes data = Compressed(testing_support::SampleText(50, 2));
+  WritePackage("ZERO.PCK", {{"A.TXT", data}}, {}, 0);
+  Outcome r = Pck("info " + P("ZERO.PCK"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "Volumes:   1 (numbered from 0)\n")) << r.out;
+  WritePackage("ONE.PCK", {{"A.TXT", data}});
+  r = Pck("info " + P("ONE.PCK"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "Volumes:   1\n")) << r.out;
 }
 
 #ifdef _WIN32

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
 
 #include "pack/lfiles.h"
 #include "pack/member_name.h"
@@ -61,7 +62,48 @@ std::unique_ptr<MemberSink> MakeSink(MemberMode mode, const std::string& staging
     case MemberMode::Restore:
       break;
   }
-  return std::make_unique<RestoreSink>();
+  return std::make_unique<RestoreSink>(PackageText());
+}
+
+// What pck says of names it refuses or members that replace others.
+constexpr const char* kNotWritableHere = "the name cannot be written here: ";
+constexpr const char* kNotInCodePage = "the name cannot be written in ";
+constexpr const char* kHoldsSeparator = "the name holds \\, which a package takes as a separator";
+constexpr const char* kReplaces = "replaces the earlier member ";
+
+// Search mask of BuildList: read-only, hidden, system and archive files.
+constexpr uint16_t kFindMask =
+    plat::kAttrReadOnly | plat::kAttrHidden | plat::kAttrSystem | plat::kAttrArchive;
+
+// The system compares file names with letter case (POSIX) or without (Windows).
+#ifdef _WIN32
+constexpr bool kSystemFoldsCase = true;
+#else
+constexpr bool kSystemFoldsCase = false;
+#endif
+
+// `text` as shown, every occurrence of the raw text of a part replaced by its shown form
+// and the rest shown as the system's text: a message that mixes paths of the system with
+// names in the package's code page.
+std::string ShownWith(const std::string& text,
+                      std::vector<std::pair<std::string, std::string>> parts) {
+  std::erase_if(parts, [](const auto& part) { return part.first.empty(); });
+  std::sort(parts.begin(), parts.end(),
+            [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
+  std::string out, plain;
+  for (std::size_t at = 0; at < text.size();) {
+    const auto part = std::find_if(parts.begin(), parts.end(), [&](const auto& p) {
+      return text.compare(at, p.first.size(), p.first) == 0;
+    });
+    if (part == parts.end()) {
+      plain += text[at++];
+      continue;
+    }
+    out += Shown(plain) + part->second;
+    plain.clear();
+    at += part->first.size();
+  }
+  return out + Shown(plain);
 }
 
 }  // namespace
@@ -98,6 +140,7 @@ ArchivePack::ArchivePack(std::string shownName, MemberMode mode)
   VerifyDigests = mode != MemberMode::Peek;
   OnPassword = [this](sys::TObject*, std::string& password) { HandlePassword(password); };
   OnError = [this](sys::TObject*, const sys::Exception& e, const std::string&) {
+    if (dynamic_cast<const pck::EPackUnsafeName*>(&e)) refusals_.push_back(e.Message());
     NoteMemberFailure(e);
   };
   OnProgress = [this](sys::TObject*, const std::string& name, int32_t, bool&) {
@@ -112,8 +155,14 @@ ArchivePack::ArchivePack(std::string shownName, MemberMode mode)
     members_.push_back({name, size, -1, "?", attr, time,
                         digest == Digests().Members.end() ? "" : digest->second.Hex()});
   };
-  OnOpen = [this](sys::TObject*, std::string&) { memberStart_ = BytesRead(); };
-  OnReadHeader = [this](sys::TObject*) { entriesTotal_ = Version() == 2 ? EntryCount() : 0; };
+  OnOpen = [this](sys::TObject*, std::string&) {
+    memberStart_ = BytesRead();
+    copying_ = true;
+  };
+  OnReadHeader = [this](sys::TObject*) {
+    entriesTotal_ = Version() == 2 ? EntryCount() : 0;
+    firstVolumeNumber_ = Volume();
+  };
 }
 
 void ArchivePack::SetArchive(const std::string& path) {
@@ -142,6 +191,11 @@ bool ArchivePack::Run(pck::TPackMode mode) {
   diskNumber_ = disk_ ? disk_->number : 0;
   failures_.clear();
   members_.clear();
+  replaced_.clear();
+  refusals_.clear();
+  restored_.clear();
+  refusedHere_ = readToEnd_ = copying_ = false;
+  firstVolumeNumber_ = 0;
   volumeError_.clear();
   membersDone_ = 0;
   entriesSeen_ = entriesTotal_ = 0;
@@ -155,7 +209,9 @@ bool ArchivePack::Run(pck::TPackMode mode) {
   sink_ = sink.get();
   const bool ok = Process(mode);
   sink_ = nullptr;
-  return ok;
+  // Refused members end the engine's run with false once every entry has been read.
+  readToEnd_ = ok || (!refusals_.empty() && LastError() == refusals_.front());
+  return ok && !refusedHere_;
 }
 
 bool ArchivePack::Write() {
@@ -174,11 +230,28 @@ bool ArchivePack::Write() {
 }
 
 std::string ArchivePack::ShownCause(const std::string& text) const {
-  return Shown(ReplaceAll(text, TempFile(), Entry().Name));
+  const std::string name = ShownName(Entry().Name);
+  std::vector<std::pair<std::string, std::string>> parts = {{Entry().Name, name}};
+  if (sink_ && !sink_->TargetName().empty())
+    parts.push_back({pck::CombinePath(sink_->TargetRoot(), sink_->TargetName()),
+                     Shown(pck::CombinePath(sink_->TargetRoot(), std::string())) +
+                         ShownName(sink_->TargetName())});
+  const bool writing = Mode() == pck::TPackMode::pmWrite;
+  // Reading, the staging file holds the member's stored bytes: a failure to restore
+  // them is the member's.
+  if (!writing) parts.push_back({TempFile(), name});
+  std::string cause = ShownWith(text, parts);
+  // The staging file (writing) and a member's bytes on their way into it (reading) are
+  // in the temporary folder: a full or unwritable one is there for the user to mend.
+  if ((writing && text.find(StagingDirectory()) != std::string::npos) || (!writing && copying_))
+    cause += std::string(writing ? "" : " while it was copied into the staging file") +
+             "; the staging file is in the temporary folder " +
+             Shown(plat::TempFilesPort().Directory()) + " (TMPDIR)";
+  return cause;
 }
 
 std::string ArchivePack::FailureLine(const Failure& failure) const {
-  return shownName_ + ": " + (failure.member.empty() ? "" : Shown(failure.member) + ": ") +
+  return shownName_ + ": " + (failure.member.empty() ? "" : ShownName(failure.member) + ": ") +
          failure.cause;
 }
 
@@ -192,15 +265,33 @@ std::string ArchivePack::FailureText() const {
     return archive + "not a package, or it cannot be read";
   // A cause that names the package names it as the user did, and needs no prefix.
   const std::string shownPath = Shown(firstVolume_);
-  cause = ShownCause(cause);
+  if (volumeError_.empty()) cause = ShownCause(cause);
   if (cause.find(shownPath) != std::string::npos) return ReplaceAll(cause, shownPath, shownName_);
   return archive + cause;
 }
 
 void ArchivePack::NoteMemberFailure(const std::exception& e) {
-  std::string cause = sys::Describe(e);
-  if (dynamic_cast<const sys::EAbort*>(&e) && !volumeError_.empty()) cause = volumeError_;
-  failures_.push_back({Entry().Name, ShownCause(cause)});
+  const bool volume = dynamic_cast<const sys::EAbort*>(&e) && !volumeError_.empty();
+  failures_.push_back({Entry().Name, volume ? volumeError_ : ShownCause(sys::Describe(e))});
+}
+
+std::string ArchivePack::NameKey(const std::string& name, bool fold) {
+  std::string key;
+  for (const std::string& part : sys::PathComponents(name)) key += (key.empty() ? "" : "\\") + part;
+  return fold ? PackageText().Upper(key) : key;
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> ArchivePack::RepeatedNames() const {
+  std::vector<std::pair<std::size_t, std::size_t>> repeated;
+  std::map<std::string, std::size_t> first;
+  for (std::size_t i = 0; i < members_.size(); ++i) {
+    // Only names that become files here can take another's place.
+    const std::string& name = members_[i].name;
+    if (!pck::IsSafeMemberName(name) || !PackageText().ToSystem(name)) continue;
+    const auto [at, fresh] = first.emplace(NameKey(name, kSystemFoldsCase), i);
+    if (!fresh) repeated.push_back({i, at->second});
+  }
+  return repeated;
 }
 
 int64_t ArchivePack::PackPosition() const {
@@ -215,7 +306,7 @@ int64_t ArchivePack::BytesRead() const {
 void ArchivePack::ReportBytes(int64_t driverIn) {
   if (!OnBytes) return;
   // The member being worked on, with its number and the number of members when known.
-  std::string label = Shown(current_);
+  std::string label = ShownName(current_);
   const int number = Mode() == pck::TPackMode::pmWrite ? membersDone_ + 1 : entriesSeen_;
   const int count =
       Mode() == pck::TPackMode::pmWrite ? static_cast<int>(List.size()) : entriesTotal_;
@@ -239,7 +330,9 @@ void ArchivePack::HandlePassword(std::string& password) {
   protected_ = true;
   if (!password.empty() || probePassword) return;
   if (auto typed = plat::ConsolePort().ReadSecret("Password for " + shownName_ + ": ")) {
-    password = sys::ShortString(*typed);
+    // Typed in the system's text, stored in the package's code page; one that the code
+    // page cannot hold matches no stored password.
+    password = sys::ShortString(PackageText().ToPackage(*typed).value_or(*typed));
     return;
   }
   passwordRequired_ = true;
@@ -287,7 +380,99 @@ bool ArchivePack::IsSelected() {
   // A listing shows a name the engine would refuse as it is stored, without looking
   // inside: the refusal belongs to extraction.
   if (!RestoreMembers) return pck::IsSafeMemberName(Entry().Name);
-  return TPackLz::IsSelected();
+  if (!TPackLz::IsSelected()) return false;
+  // A name that is no text of the code page can name no file here: refused, its data
+  // skipped, and the run goes on with the next member.
+  std::string why;
+  if (PackageText().ToSystem(Entry().Name, &why)) return true;
+  refusedHere_ = true;
+  failures_.push_back({Entry().Name, kNotWritableHere + Printable(why)});
+  return false;
+}
+
+void ArchivePack::BuildList() {
+  unstorable_.clear();
+  const plat::CodePage& text = PackageText();
+  if (text.Raw()) {
+    // Names pass as they are; one that holds a `\` of the system's (a zero byte in the
+    // files port's text) has no spelling in a package.
+    TPackLz::BuildList();
+    KeepEachFileOnce();
+    std::erase_if(List, [this](const std::string& path) {
+      if (path.substr(sys::FolderPart(path).size()).find('\0') == std::string::npos) return false;
+      unstorable_.push_back({path, kHoldsSeparator});
+      return true;
+    });
+    return;
+  }
+  List.clear();
+  const std::string base = pck::CombinePath(Directory(), std::string());
+  for (const std::string& pattern : Items) {
+    // As the engine builds them: the directory in the system's text, the pattern's
+    // folders and name in the package's code page.
+    const std::string full = sys::ShortString(pck::CombinePath(Directory(), pattern));
+    const std::string folder = sys::ShortString(sys::FolderPart(full));
+    const std::string mask = full.substr(folder.size());
+    std::string below = folder.compare(0, base.size(), base) == 0 ? folder.substr(base.size()) : "";
+    const std::optional<std::string> systemBelow = text.ToSystem(below);
+    if (!systemBelow) continue;  // not from the system's text: nothing there
+    const std::string systemFolder = folder.substr(0, folder.size() - below.size()) + *systemBelow;
+    for (const plat::FoundFile& found :
+         plat::FileSystemPort().Find(systemFolder + "*", kFindMask)) {
+      std::string why;
+      const std::optional<std::string> name = text.ToPackage(found.Name, &why);
+      // A character the code page has not stands for one that matches only a wildcard.
+      const std::string compared = name ? *name : text.ToPackageMarked(found.Name, '\0');
+      if (!sys::MatchWild(mask, compared)) continue;
+      const std::string candidate = pck::CombinePath(folder, compared);
+      bool excluded = false;
+      for (std::size_t i = 0; i < Excludes.size() && !excluded; ++i)
+        excluded = pck::MatchFileName(pck::CombinePath(Directory(), Excludes[i]), candidate);
+      if (excluded) continue;
+      const std::string path = pck::CombinePath(systemFolder, found.Name);
+      if (found.Name.find('\0') != std::string::npos)
+        unstorable_.push_back({path, kHoldsSeparator});
+      else if (!name)
+        unstorable_.push_back({path, kNotInCodePage + text.Name() + ": " + Printable(why)});
+      else
+        List.push_back(path);
+    }
+  }
+  KeepEachFileOnce();
+  DoPrepared();
+}
+
+void ArchivePack::KeepEachFileOnce() {
+  std::set<std::string> seen;
+  std::erase_if(List, [&seen](const std::string& path) { return !seen.insert(path).second; });
+}
+
+std::string ArchivePack::StoredName(const std::string& path) {
+  std::string why;
+  const std::optional<std::string> name = PackageText().ToPackage(TPackLz::StoredName(path), &why);
+  if (!name) throw pck::EPackUnsafeName(path + ": " + kNotInCodePage + PackageText().Name());
+  return *name;
+}
+
+std::vector<ArchivePack::Failure> ArchivePack::RefusedFiles() {
+  std::vector<Failure> refused = unstorable_;
+  // The package's home system takes names that differ only in letter case for one file.
+  std::map<std::string, std::string> stored;
+  for (const std::string& path : List) {
+    std::string name;
+    try {
+      name = StoredName(path);
+    } catch (const std::exception&) {
+      refused.push_back({path, kNotInCodePage + PackageText().Name()});
+      continue;
+    }
+    const auto [at, fresh] = stored.emplace(NameKey(name, true), path);
+    if (!fresh)
+      refused.push_back({path, "has the name of " + Shown(at->second) +
+                                   " in the package, where letter case does not count (as on "
+                                   "Windows)"});
+  }
+  return refused;
 }
 
 void ArchivePack::OpenSource(const std::string& FileName) {
@@ -329,6 +514,15 @@ void ArchivePack::CloseSource() {
 }
 
 void ArchivePack::CloseTarget(const std::string& FileName) {
+  // The engine closes a target also when copying the member's bytes failed: they did not
+  // all reach the staging file, and nothing is restored from a part of them. (The
+  // engine reports the failure of the copy, not this one.)
+  if (MemberFile && MemberFile->Size() < Entry().Size) {
+    MemberFile.reset();
+    plat::FileSystemPort().Delete(TempFile());
+    throw sys::EInOutError("the member's stored bytes did not all reach the staging file");
+  }
+  copying_ = false;
   try {
     TPackLz::CloseTarget(FileName);
   } catch (const std::exception& e) {
@@ -339,9 +533,20 @@ void ArchivePack::CloseTarget(const std::string& FileName) {
   }
   ++membersDone_;
   if (sink_ && !members_.empty()) sink_->Learn(members_.back());
-  // Restored to a file: that file; otherwise the member.
+  if (mode_ == MemberMode::Restore) {
+    // A member restored where an earlier one of the same name was has replaced it.
+    auto [earlier, fresh] =
+        restored_.emplace(NameKey(Entry().Name, kSystemFoldsCase), Entry().Name);
+    if (!fresh) {
+      replaced_.push_back({Entry().Name, kReplaces + ShownName(earlier->second)});
+      earlier->second = Entry().Name;
+    }
+  }
+  // Restored to a file: that file (in the system's text); otherwise the member.
   if (OnMemberDone)
-    OnMemberDone(mode_ == MemberMode::Restore ? FileName : Entry().Name, -1, Entry().Size);
+    OnMemberDone(mode_ == MemberMode::Restore ? (sink_ ? sink_->SystemPath(FileName) : FileName)
+                                              : Entry().Name,
+                 -1, Entry().Size);
 }
 
 }  // namespace pcktool

@@ -12,13 +12,24 @@
 // - The password is asked on the terminal when a package needs one and none was given.
 // - Progress in bytes over the whole volume set, for a progress bar.
 // - Failures in one line, naming the package, the member and the cause.
+// - Names in the package's code page (PackageText): members are restored under their
+//   names in the system's text, and a name that is no text of the code page is refused
+//   with the reason while the run goes on; files are packed under their names in the
+//   code page, matched against patterns in it, and a file whose name the package cannot
+//   hold (a character the code page has not, a `\` in a POSIX name), or two files under
+//   one name as the package's home system compares names, are refused before anything
+//   is written.
+// - Members under one name: the later one replaces the earlier on extraction, which is
+//   reported; test and list tell which names repeat.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "pack/cpacklz.h"
@@ -68,6 +79,22 @@ class ArchivePack : public pck::TPackLz {
   const std::vector<Failure>& Failures() const { return failures_; }
   const std::vector<MemberInfo>& Members() const { return members_; }
   int MembersDone() const { return membersDone_; }
+  // Reading: the last run read every entry of the package, whatever became of them.
+  bool ReadToEnd() const { return readToEnd_; }
+  // Reading: the number the first volume carries.
+  int FirstVolumeNumber() const { return firstVolumeNumber_; }
+  // Extracting: members that replaced an earlier member of the same name, each with the
+  // line that says so.
+  const std::vector<Failure>& Replaced() const { return replaced_; }
+  // For each of Members() that has the name of an earlier one (as this system compares
+  // names), the index of the earliest.
+  std::vector<std::pair<std::size_t, std::size_t>> RepeatedNames() const;
+
+  // ---- writing ----
+  // After BuildList: the files found that cannot be stored, and the files that would be
+  // stored under the same name, each with the reason (`member` is the file's path).
+  // Each file is listed once, also when two patterns find it.
+  std::vector<Failure> RefusedFiles();
   // One line naming the archive, the member and the cause of a failed Run or Write.
   std::string FailureText() const;
   // A failure as one line: the archive, the member (when there is one) and the cause.
@@ -80,6 +107,14 @@ class ArchivePack : public pck::TPackLz {
 
   // Total size of the volume files that exist for this set (reading).
   int64_t VolumeSetSize() const;
+
+  // The files to pack, as the engine's BuildList finds them, but with every name taken
+  // in the package's code page: patterns are compared with it (so `?` is one character,
+  // whatever its length in the system's text), and a file whose name the code page
+  // cannot hold is kept apart for RefusedFiles instead of being left out.
+  void BuildList() override;
+  // The name of a file of List in the package's code page.
+  std::string StoredName(const std::string& path) override;
 
  protected:
   bool NextVolume() override;
@@ -98,8 +133,15 @@ class ArchivePack : public pck::TPackLz {
   int64_t PackPosition() const;
   int64_t BytesRead() const;
   void NoteMemberFailure(const std::exception& e);
-  // A cause as the user sees it: the staging file named by the member it held.
+  // A cause as the user sees it: the staging file named by the member it held (reading)
+  // or said to be in the temporary folder (writing), the member's name and target in the
+  // system's text.
   std::string ShownCause(const std::string& text) const;
+  // A file two patterns found is packed once.
+  void KeepEachFileOnce();
+  // The name of a member as this system compares file names, or as the package's home
+  // system does (`fold`: letter case does not count).
+  static std::string NameKey(const std::string& name, bool fold);
 
   std::string shownName_;
   MemberMode mode_;
@@ -113,6 +155,14 @@ class ArchivePack : public pck::TPackLz {
   bool protected_ = false;
   bool passwordNotNeeded_ = false;  // a password given for a package that has none
   std::vector<Failure> failures_;
+  std::vector<Failure> replaced_;
+  std::vector<Failure> unstorable_;    // files BuildList found and cannot store
+  std::vector<std::string> refusals_;  // the engine's refusals of member names
+  bool refusedHere_ = false;           // a member refused for its code page
+  bool readToEnd_ = false;
+  bool copying_ = false;  // a member's bytes go into the staging file
+  int firstVolumeNumber_ = 0;
+  std::map<std::string, std::string> restored_;  // name key of each member restored, its name
   std::string volumeError_;
   std::vector<MemberInfo> members_;
   int membersDone_ = 0;

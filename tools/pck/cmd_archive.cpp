@@ -9,11 +9,13 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "pack/lfiles.h"
+#include "platform/dos_time.h"
 #include "platform/files.h"
 #include "platform/shortstring.h"
 #include "platform/system.h"
@@ -39,6 +41,7 @@ struct ReadOptions {
   std::string directory = ".";
   std::vector<std::string> patterns, excludes;
   std::string password;
+  std::string codepage = plat::CodePage::Default();
   int32_t offset = 0;
   bool wide = false;
   bool verbose = false;
@@ -49,6 +52,7 @@ struct CreateOptions {
   std::string directory = ".";
   std::vector<std::string> patterns, excludes, header;
   std::string password;
+  std::string codepage = plat::CodePage::Default();
   lz::TCompressMode method = lz::TCompressMode::Good;
   int64_t volumeSize = 0;
   std::string rawHeader;
@@ -75,16 +79,49 @@ bool SamePath(const std::string& a, const std::string& b) {
 // start from, however short the name was ("-d ab"), and a package in a disk folder
 // finds its siblings. False (reported) when the engine cannot hold it.
 bool EngineFullPath(const std::string& given, std::string& path) {
-  path = sys::WithBackslashes(plat::FileSystemPort().FullPath(sys::WithBackslashes(given)));
+  path = sys::WithBackslashes(
+      plat::FileSystemPort().FullPath(sys::WithBackslashes(plat::FromHostPath(given))));
   if (path.size() <= sys::kShortStringMax) return true;
   ReportError(given + ": path longer than 255 characters");
   return false;
 }
 
-std::vector<std::string> EnginePaths(const std::vector<std::string>& paths) {
-  std::vector<std::string> out;
-  for (const std::string& p : paths) out.push_back(sys::WithBackslashes(p));
-  return out;
+// A path the user named, as the engine takes it.
+std::string EnginePath(const std::string& given) {
+  return sys::WithBackslashes(plat::FromHostPath(given));
+}
+
+// Text the user typed (patterns, header lines, a password) in the package's code page;
+// false (reported) for text it cannot hold.
+bool PackageTexts(const std::vector<std::string>& typed, std::vector<std::string>& out,
+                  const char* what) {
+  out.clear();
+  for (const std::string& text : typed) {
+    std::string why;
+    const std::optional<std::string> converted = PackageText().ToPackage(text, &why);
+    if (!converted) {
+      ReportError(std::string(what) + " " + Printable(text) + ": cannot be written in " +
+                  PackageText().Name() + ": " + Printable(why));
+      return false;
+    }
+    out.push_back(*converted);
+  }
+  return true;
+}
+
+// Patterns in the package's code page with the engine's separators.
+bool EnginePatterns(const std::vector<std::string>& typed, std::vector<std::string>& out) {
+  if (!PackageTexts(typed, out, "pattern")) return false;
+  for (std::string& pattern : out) pattern = sys::WithBackslashes(pattern);
+  return true;
+}
+
+// The code page of the run (--codepage); false (reported) for one that cannot be used.
+bool ChooseCodePage(const std::string& name) {
+  std::string error;
+  if (UsePackageText(name, error)) return true;
+  ReportError("--codepage " + Printable(name) + ": " + error);
+  return false;
 }
 
 // A progress bar that appears with the first report of the work's size.
@@ -120,13 +157,30 @@ bool PrepareRead(ArchivePack& pack, const ReadOptions& options) {
     ReportError(options.archive + ": no such file");
     return false;
   }
+  std::vector<std::string> password;
+  if (!PackageTexts({options.password}, password, "password")) return false;
   pack.SetArchive(path);
   pack.Offset = options.offset;
-  pack.SetPassword(options.password);
+  pack.SetPassword(password.front());
   return true;
 }
 
+// Members that have the name of an earlier member (as this system compares names):
+// member index, and the words that say so, the earlier member's name as stored (a
+// listing) or as a message shows names.
+std::map<std::size_t, std::string> RepeatedNameNotes(const ArchivePack& pack, bool asStored) {
+  std::map<std::size_t, std::string> notes;
+  for (const auto& [later, earlier] : pack.RepeatedNames()) {
+    const std::string& name = pack.Members()[earlier].name;
+    notes[later] = "the name of member " + std::to_string(earlier + 1) + ", " +
+                   (asStored ? ShownText(name) : ShownName(name)) +
+                   ", which it replaces on extraction";
+  }
+  return notes;
+}
+
 int RunList(const ReadOptions& options) {
+  if (!ChooseCodePage(options.codepage)) return kExitUsage;
   ArchivePack pack(options.archive, MemberMode::Peek);
   if (!PrepareRead(pack, options)) return kExitData;
   pack.SetDirectory(".");
@@ -140,11 +194,16 @@ int RunList(const ReadOptions& options) {
     ReportError(pack.FailureText());
     return kExitData;
   }
-  PrintListing(stdout, pack.Members(), options.wide, options.verbose);
+  std::map<std::size_t, std::string> notes;
+  if (options.verbose)
+    for (const auto& [member, note] : RepeatedNameNotes(pack, true))
+      notes[member] = "(" + note + ")";
+  PrintListing(stdout, pack.Members(), options.wide, notes, options.verbose);
   return kExitOk;
 }
 
 int RunInfo(const ReadOptions& options) {
+  if (!ChooseCodePage(options.codepage)) return kExitUsage;
   ArchivePack pack(options.archive, MemberMode::Peek);
   if (!PrepareRead(pack, options)) return kExitData;
   pack.probePassword = options.password.empty();
@@ -164,7 +223,11 @@ int RunInfo(const ReadOptions& options) {
     std::printf("Password:  yes (give -p to read the header lines and the entries)\n");
     return kExitOk;
   }
-  std::printf("Volumes:   %u\n", static_cast<unsigned>(pack.Volume()));
+  // Volumes are numbered on from the number the first one carries, 1 as a rule.
+  const int first = pack.FirstVolumeNumber();
+  std::printf("Volumes:   %d", static_cast<int>(pack.Volume()) - first + 1);
+  if (first != 1) std::printf(" (numbered from %d)", first);
+  std::printf("\n");
   std::printf("Entries:   %d\n", static_cast<int>(pack.List.size()));
   if (pack.Version() == 1) {
     std::printf("Raw header: %u bytes\n", static_cast<unsigned>(pack.RawHeader().size()));
@@ -180,11 +243,12 @@ int RunInfo(const ReadOptions& options) {
                 digests.Directory ? "yes" : (digests.DirectoryLine ? "not recorded" : "no"));
   std::printf("Header:    %u line%s\n", static_cast<unsigned>(pack.Header.size()),
               pack.Header.size() == 1 ? "" : "s");
-  for (const std::string& line : pack.Header) std::printf("  %s\n", Printable(line).c_str());
+  for (const std::string& line : pack.Header) std::printf("  %s\n", ShownText(line).c_str());
   return kExitOk;
 }
 
 int RunTest(const ReadOptions& options) {
+  if (!ChooseCodePage(options.codepage)) return kExitUsage;
   ArchivePack pack(options.archive, MemberMode::Verify);
   if (!PrepareRead(pack, options)) return kExitData;
   pack.SetDirectory(".");
@@ -195,7 +259,7 @@ int RunTest(const ReadOptions& options) {
   if (options.verbose)
     pack.OnMemberDone = [&bar](const std::string& member, int64_t, int64_t) {
       bar.Finish();
-      std::printf("    OK: %s\n", Shown(member).c_str());
+      std::printf("    OK: %s\n", ShownName(member).c_str());
     };
   const bool ok = pack.Run(pck::TPackMode::pmExtract);
   bar.Finish();
@@ -204,6 +268,9 @@ int RunTest(const ReadOptions& options) {
     return kExitData;
   }
   for (const ArchivePack::Failure& f : pack.Failures()) ReportError(pack.FailureLine(f));
+  // Names that repeat: the members restore, but extracting keeps only the later one.
+  for (const auto& [later, note] : RepeatedNameNotes(pack, false))
+    ReportError(pack.FailureLine({pack.Members()[later].name, note}));
   const std::size_t failed = pack.Failures().size();
   const std::size_t tested = pack.MembersDone() + failed;
   if (ok && failed == 0) {
@@ -211,30 +278,38 @@ int RunTest(const ReadOptions& options) {
     return kExitOk;
   }
   std::printf("%s: %zu of %zu member%s failed%s\n", options.archive.c_str(), failed, tested,
-              tested == 1 ? "" : "s", ok ? "" : "; the package could not be read to its end");
+              tested == 1 ? "" : "s",
+              pack.ReadToEnd() ? "" : "; the package could not be read to its end");
   return kExitData;
 }
 
 int RunExtract(const ReadOptions& options) {
+  if (!ChooseCodePage(options.codepage)) return kExitUsage;
   ArchivePack pack(options.archive, MemberMode::Restore);
+  if (!EnginePatterns(options.patterns, pack.Items) ||
+      !EnginePatterns(options.excludes, pack.Excludes))
+    return kExitUsage;
   if (!PrepareRead(pack, options)) return kExitData;
   std::string directory;
   if (options.directory.empty() || !EngineFullPath(options.directory, directory))
     return UsageError(options.directory + ": not a usable target directory");
   pack.SetDirectory(directory);
-  pack.Items = EnginePaths(options.patterns);
-  pack.Excludes = EnginePaths(options.excludes);
   Bar bar("extracting");
   pack.OnBytes = [&bar](const std::string& m, int64_t done, int64_t total) {
     bar.Report(m, done, total);
   };
   if (options.verbose)
-    pack.OnMemberDone = [&bar](const std::string& target, int64_t, int64_t) {
+    pack.OnMemberDone = [&bar, &pack](const std::string& target, int64_t, int64_t) {
       bar.Finish();
-      std::printf("  extracted: %s\n", Shown(target).c_str());
+      // A stored time that is no date-time is not set: the file keeps the time it got.
+      const bool timed = sys::IsValidDosTime(static_cast<uint32_t>(pack.Entry().Time));
+      std::printf("  extracted: %s%s\n", Shown(target).c_str(),
+                  timed ? "" : " (its stored time is invalid; it keeps the time of extraction)");
     };
   const bool ok = pack.Run(pck::TPackMode::pmExtract);
   bar.Finish();
+  // A member under the name of an earlier one took its place: said, not a failure.
+  for (const ArchivePack::Failure& f : pack.Replaced()) ReportError(pack.FailureLine(f));
   if (!ok) {
     // Every member refused or failed, one line each; or why the package could not be read.
     for (const ArchivePack::Failure& f : pack.Failures()) ReportError(pack.FailureLine(f));
@@ -280,6 +355,12 @@ void WaitPastOldStamps(const std::string& first) {
 int RunCreate(const CreateOptions& options, bool passwordGiven) {
   if (!options.rawHeader.empty() && (!options.header.empty() || passwordGiven))
     return UsageError("--raw-header cannot be combined with --header or -p");
+  if (!ChooseCodePage(options.codepage)) return kExitUsage;
+  std::vector<std::string> items, excludes, header, password;
+  if (!EnginePatterns(options.patterns, items) || !EnginePatterns(options.excludes, excludes) ||
+      !PackageTexts(options.header, header, "header line") ||
+      !PackageTexts({options.password}, password, "password"))
+    return kExitUsage;
   std::string path;
   if (!EngineFullPath(options.archive, path)) return kExitUsage;
   if (options.volumeSize > 0 && !FindDiskFolder(path))
@@ -288,9 +369,8 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
                       "NAME.PCK (the next volumes go to DISK2, DISK3, ...)");
   std::vector<uint8_t> raw;
   if (!options.rawHeader.empty()) {
-    auto f =
-        plat::FileSystemPort().Open(sys::WithBackslashes(options.rawHeader), plat::Access::Read,
-                                    plat::Share::Read, plat::Disposition::OpenExisting);
+    auto f = plat::FileSystemPort().Open(EnginePath(options.rawHeader), plat::Access::Read,
+                                         plat::Share::Read, plat::Disposition::OpenExisting);
     if (!f) {
       ReportError(options.rawHeader + ": cannot open (" + plat::FileSystemPort().FailureReason() +
                   ")");
@@ -308,12 +388,12 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
 
   ArchivePack pack(options.archive, MemberMode::Restore);
   pack.SetArchive(path);
-  pack.SetDirectory(sys::WithBackslashes(options.directory));
-  pack.Items = EnginePaths(options.patterns);
-  pack.Excludes = EnginePaths(options.excludes);
-  pack.SetPassword(options.password);
+  pack.SetDirectory(EnginePath(options.directory));
+  pack.Items = items;
+  pack.Excludes = excludes;
+  pack.SetPassword(password.front());
   pack.CompressMode = options.method;
-  pack.Header = options.header;
+  pack.Header = header;
   pack.VolumeSize = options.volumeSize;
   pack.PathOption = options.path;
   pack.WriteDigests = !options.noDigest;
@@ -335,6 +415,11 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
     pack.List = kept;
   };
   pack.BuildList();
+  // A file the package cannot hold under its name is not left out: nothing is written.
+  const std::vector<ArchivePack::Failure> refused = pack.RefusedFiles();
+  for (const ArchivePack::Failure& f : refused)
+    ReportError(options.archive + ": " + Shown(f.member) + ": " + f.cause);
+  if (!refused.empty()) return kExitData;
   if (pack.List.empty()) {
     ReportError(options.archive + ": no files match the patterns");
     return kExitData;
@@ -370,10 +455,23 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
   return kExitOk;
 }
 
+// --codepage, where names are converted (POSIX; on Windows they are the system's own).
+void AddCodePageOption(CLI::App* cmd, std::string& codepage) {
+#ifndef _WIN32
+  cmd->add_option("--codepage", codepage,
+                  "Code page of the names in the package: CP1252 (the default), another "
+                  "single-byte one such as CP850 or CP1251, or raw (bytes as they are)");
+#else
+  (void)cmd;
+  (void)codepage;
+#endif
+}
+
 void AddArchiveOption(CLI::App* cmd, ReadOptions& options) {
   cmd->add_option("ARCHIVE", options.archive, "Package file (.PCK)")->required();
   cmd->add_option("--offset", options.offset, "Byte position of the package in its file")
       ->check(CLI::Range(0, std::numeric_limits<int32_t>::max()));
+  AddCodePageOption(cmd, options.codepage);
 }
 
 }  // namespace
@@ -403,6 +501,7 @@ void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add) {
   c->add_flag("-v,--verbose", create->verbose, "One line per member added");
   c->add_flag("--no-digest", create->noDigest,
               "Store no digests: the package exactly as the format alone makes it");
+  AddCodePageOption(c, create->codepage);
   add({c, [create, createPassword] { return RunCreate(*create, createPassword->count() > 0); }});
 
   // list
@@ -411,7 +510,8 @@ void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add) {
   AddArchiveOption(l, *list);
   l->add_option("-p,--password", list->password, "Password of the package");
   l->add_flag("-l,--long", list->wide, "Also the stored size, ratio and method");
-  l->add_flag("-v,--verbose", list->verbose, "Also the digest of each member's content");
+  l->add_flag("-v,--verbose", list->verbose,
+              "Also each member's digest, and marks on members that repeat an earlier name");
   add({l, [list] { return RunList(*list); }});
 
   // info

@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "tools/pck/commands.h"
 #include "tools/pck/progress.h"
+#include "tools/pck/shown.h"
 
 namespace pcktool {
 namespace {
@@ -28,13 +29,13 @@ int64_t SizeOf(const std::string& path) {
 
 int RunDriver(const FileOptions& options, bool compress) {
   lz::Tlzrw1 driver(nullptr);
-  driver.InputFile = options.input;
-  driver.OutputFile = options.output;
+  driver.InputFile = plat::FromHostPath(options.input);
+  driver.OutputFile = plat::FromHostPath(options.output);
   driver.CompressMode = options.method;
   // Compressing reports input bytes taken, restoring reports compressed bytes read:
   // either way the bar follows the input file.
   ProgressBar bar(compress ? "compressing " + options.input : "restoring " + options.input,
-                  SizeOf(options.input));
+                  SizeOf(driver.InputFile));
   driver.OnProgress = [&bar](sys::TObject*, int32_t inSize, int32_t) { bar.Update(inSize); };
   try {
     if (compress)
@@ -43,7 +44,7 @@ int RunDriver(const FileOptions& options, bool compress) {
       driver.Decompress();
   } catch (const std::exception& e) {
     bar.Finish();
-    ReportError(sys::Describe(e));
+    ReportError(Shown(sys::Describe(e)));
     return kExitData;
   }
   return kExitOk;

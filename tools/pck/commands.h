@@ -37,7 +37,8 @@ void AddFileVerbs(CLI::App& app, std::function<void(Verb)> add);
 // create, list, info, test, extract
 void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add);
 
-// Prints "pck: <text>" on standard error.
+// Prints "pck: <text>" on standard error, its control characters escaped; paths in it
+// are shown already (Shown, ShownName).
 void ReportError(const std::string& text);
 
 }  // namespace pcktool

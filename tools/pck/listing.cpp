@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "platform/dos_time.h"
 #include "tools/pck/shown.h"
 
 namespace pcktool {
@@ -42,10 +43,11 @@ std::string Ratio(int64_t stored, int64_t size) {
 }  // namespace
 
 std::string FormatDosTime(uint32_t dosTime) {
-  const unsigned date = dosTime >> 16, time = dosTime & 0xFFFF;
+  if (!sys::IsValidDosTime(dosTime)) return "(invalid)";
+  const sys::DosDateTime t = sys::SplitDosTime(dosTime);
   char text[32];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", (date >> 9) + 1980,
-                (date >> 5) & 0x0F, date & 0x1F, time >> 11, (time >> 5) & 0x3F, (time & 0x1F) * 2);
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
   return text;
 }
 
@@ -76,7 +78,8 @@ std::string FormatAttr(uint16_t attr) {
   return text;
 }
 
-void PrintListing(std::FILE* out, const std::vector<MemberInfo>& members, bool wide, bool digests) {
+void PrintListing(std::FILE* out, const std::vector<MemberInfo>& members, bool wide,
+                  const std::map<std::size_t, std::string>& notes, bool digests) {
   int64_t size = 0, stored = 0;
   bool sizeKnown = true;
   if (wide)
@@ -90,7 +93,8 @@ void PrintListing(std::FILE* out, const std::vector<MemberInfo>& members, bool w
                  rule19.c_str(), "----", "----");
   else
     std::fprintf(out, "%s  %s  %s  %s\n", rule12.c_str(), rule19.c_str(), "----", "----");
-  for (const MemberInfo& m : members) {
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    const MemberInfo& m = members[i];
     const std::string length = m.size >= 0 ? Commas(m.size) : "?";
     if (m.size >= 0)
       size += m.size;
@@ -98,7 +102,8 @@ void PrintListing(std::FILE* out, const std::vector<MemberInfo>& members, bool w
       sizeKnown = false;
     stored += m.stored;
     const std::string when = FormatDosTime(static_cast<uint32_t>(m.time));
-    const std::string name = Printable(m.name);
+    const auto note = notes.find(i);
+    const std::string name = ShownText(m.name) + (note == notes.end() ? "" : "  " + note->second);
     if (wide) {
       const std::string ratio = Ratio(m.stored, m.size);
       std::fprintf(out, "%12s %12s %5s %-6s %-19s %-4s  %s\n", length.c_str(),

@@ -1,9 +1,11 @@
 // pck: create, list, test and extract packages; compress and restore single files.
 #include <CLI/CLI.hpp>
+#include <clocale>
 #include <cstdio>
 #include <exception>
 #include <vector>
 
+#include "pack/cpacklz.h"
 #include "platform/exceptions.h"
 #include "platform/interrupt.h"
 #include "tools/pck/commands.h"
@@ -15,13 +17,17 @@ namespace pcktool {
 // with its own status.
 void ReportError(const std::string& text) {
   if (plat::InterruptStatus() != 0) return;
-  std::fprintf(stderr, "pck: %s\n", Shown(text).c_str());
+  std::fprintf(stderr, "pck: %s\n", Printable(text).c_str());
 }
 
 }  // namespace pcktool
 
 int main(int argc, char** argv) {
   using namespace pcktool;
+#ifndef _WIN32
+  // Names and messages in the locale's encoding (--codepage converts to it).
+  std::setlocale(LC_CTYPE, "");
+#endif
   plat::InstallInterruptCleanup();
   CLI::App app{"pck - package and compressed-file tool", "pck"};
   // Options are -x and --long on every system: an argument that starts with `/` is a
@@ -48,13 +54,15 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
 
+  // What runs killed outright (SIGKILL, a power cut) left in the temporary folder.
+  pck::TCustomPackLz::RemoveAbandonedStaging();
   for (const Verb& verb : verbs) {
     if (!verb.command->parsed()) continue;
     int status = kExitData;
     try {
       status = verb.run();
     } catch (const std::exception& e) {
-      ReportError(sys::Describe(e));
+      ReportError(Shown(sys::Describe(e)));
     }
     const int interrupted = plat::InterruptStatus();
     return interrupted != 0 ? interrupted : status;

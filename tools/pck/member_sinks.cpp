@@ -60,9 +60,60 @@ class DiscardReplacement final : public plat::Replacement {
 
 }  // namespace
 
+std::unique_ptr<plat::Replacement> RestoreSink::CreateReplacement(const std::string& root,
+                                                                  const std::string& relative,
+                                                                  plat::Access access,
+                                                                  plat::Share share) {
+  NoteTarget(root, relative);
+  target_ = pck::CombinePath(root, relative);
+  system_.clear();
+  reason_.clear();
+  const std::optional<std::string> name = text_.ToSystem(relative, &reason_);
+  if (!name) return nullptr;
+  system_ = pck::CombinePath(root, *name);
+  return ForwardingFiles::CreateReplacement(root, *name, access, share);
+}
+
+std::string RestoreSink::SystemPath(const std::string& path) const {
+  return !target_.empty() && path == target_ && !system_.empty() ? system_ : path;
+}
+
+std::unique_ptr<plat::File> RestoreSink::Open(const std::string& path, plat::Access access,
+                                              plat::Share share, plat::Disposition disposition) {
+  reason_.clear();
+  return ForwardingFiles::Open(SystemPath(path), access, share, disposition);
+}
+
+bool RestoreSink::Delete(const std::string& path) {
+  reason_.clear();
+  return ForwardingFiles::Delete(SystemPath(path));
+}
+
+bool RestoreSink::FileExists(const std::string& path) {
+  return ForwardingFiles::FileExists(SystemPath(path));
+}
+
+bool RestoreSink::GetAttributes(const std::string& path, uint16_t& attr) {
+  return ForwardingFiles::GetAttributes(SystemPath(path), attr);
+}
+
+bool RestoreSink::SetAttributes(const std::string& path, uint16_t attr) {
+  reason_.clear();
+  return ForwardingFiles::SetAttributes(SystemPath(path), attr);
+}
+
+bool RestoreSink::GetDosTime(const std::string& path, uint32_t& dosTime) {
+  return ForwardingFiles::GetDosTime(SystemPath(path), dosTime);
+}
+
+std::string RestoreSink::FailureReason() {
+  return reason_.empty() ? ForwardingFiles::FailureReason() : reason_;
+}
+
 std::unique_ptr<plat::Replacement> VerifySink::CreateReplacement(const std::string& root,
                                                                  const std::string& relative,
                                                                  plat::Access, plat::Share) {
+  NoteTarget(root, relative);
   target_ = pck::CombinePath(root, relative);
   return std::make_unique<DiscardReplacement>(target_);
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/codepage.h"
 #include "platform/forwarding_files.h"
 
 namespace pcktool {
@@ -30,10 +31,48 @@ class MemberSink : public plat::ForwardingFiles {
   virtual bool Restores() const { return true; }
   // Once a member has been taken: what the sink learnt about it.
   virtual void Learn(MemberInfo&) {}
+  // The last member target the engine created: the directory it lies in and its name
+  // below it (the member's name, in the package's code page); empty before the first.
+  const std::string& TargetRoot() const { return root_; }
+  const std::string& TargetName() const { return relative_; }
+  // The path of the system that the engine's path `path` stands for.
+  virtual std::string SystemPath(const std::string& path) const { return path; }
+
+ protected:
+  void NoteTarget(const std::string& root, const std::string& relative) {
+    root_ = root;
+    relative_ = relative;
+  }
+
+ private:
+  std::string root_, relative_;
 };
 
-// extract: members become files.
-class RestoreSink final : public MemberSink {};
+// extract: members become files. A target's name below its directory is the member's
+// name in the package's code page; it reaches the file system in the system's text, and
+// every later call on that target is made on the converted path.
+class RestoreSink final : public MemberSink {
+ public:
+  explicit RestoreSink(const plat::CodePage& text) : text_(text) {}
+  std::unique_ptr<plat::Replacement> CreateReplacement(const std::string& root,
+                                                       const std::string& relative,
+                                                       plat::Access access,
+                                                       plat::Share share) override;
+  std::unique_ptr<plat::File> Open(const std::string& path, plat::Access access, plat::Share share,
+                                   plat::Disposition disposition) override;
+  bool Delete(const std::string& path) override;
+  bool FileExists(const std::string& path) override;
+  bool GetAttributes(const std::string& path, uint16_t& attr) override;
+  bool SetAttributes(const std::string& path, uint16_t attr) override;
+  bool GetDosTime(const std::string& path, uint32_t& dosTime) override;
+  std::string FailureReason() override;
+  std::string SystemPath(const std::string& path) const override;
+
+ private:
+  const plat::CodePage& text_;
+  std::string target_, system_;  // the engine's path of the last target, and the system's
+  std::string reason_;           // why the last target's name could not be converted
+};
 
 // test: every member target the engine creates goes to a file that counts its bytes
 // and forgets them, and the time, attributes and deletion that follow for it are taken

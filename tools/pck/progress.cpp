@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/system.h"
+#include "tools/pck/shown.h"
 
 namespace pcktool {
 
@@ -36,7 +37,13 @@ void ProgressBar::Draw() {
   bar[kWidth] = 0;
   const int percent = total_ > 0 ? static_cast<int>(clamped * 100 / total_) : 100;
   std::string label = label_;
-  if (label.size() > 40) label = "..." + label.substr(label.size() - 37);
+  if (label.size() > 40) {
+    // Cut at the start of a character of the system's text, not inside one.
+    std::size_t from = label.size() - 37;
+    char32_t c = 0;
+    while (from < label.size() && PackageText().SystemChar(label, from, c) == 0) ++from;
+    label = "..." + label.substr(from);
+  }
   std::fprintf(stderr, "\r[%s] %3d%% %-40s", bar, percent, label.c_str());
   std::fflush(stderr);
 }

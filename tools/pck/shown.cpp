@@ -1,29 +1,81 @@
 #include "tools/pck/shown.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "platform/files.h"
 
 namespace pcktool {
+namespace {
 
-std::string ShownPath(std::string path) {
-#ifndef _WIN32
-  std::replace(path.begin(), path.end(), '\\', '/');
-#endif
-  return path;
+std::unique_ptr<plat::CodePage>& Chosen() {
+  static std::unique_ptr<plat::CodePage> page;
+  return page;
 }
 
+void AppendHex(std::string& out, unsigned char byte) {
+  char text[8];
+  std::snprintf(text, sizeof text, "\\x%02X", byte);
+  out += text;
+}
+
+}  // namespace
+
+const plat::CodePage& PackageText() {
+  std::unique_ptr<plat::CodePage>& page = Chosen();
+  if (!page) {
+    std::string error;
+    page = plat::CodePage::Open(plat::CodePage::Default(), error);
+    if (!page) page = plat::CodePage::Open("raw", error);  // names pass as they are
+  }
+  return *page;
+}
+
+bool UsePackageText(const std::string& name, std::string& error) {
+  auto page = plat::CodePage::Open(name, error);
+  if (!page) return false;
+  Chosen() = std::move(page);
+  return true;
+}
+
+std::string ShownPath(std::string path) { return plat::ToHostPath(path); }
+
 std::string Printable(const std::string& text) {
+  const plat::CodePage& page = PackageText();
   std::string out;
   out.reserve(text.size());
-  for (const char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7F) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto u = static_cast<unsigned char>(text[i]);
+    char32_t c = u;
+    const std::size_t length = u < 0x80 ? 1 : page.SystemChar(text, i, c);
+    if (length == 0 || (c >= 0x80 && c <= 0x9F)) {
+      // No character, or one that terminals take as the start of a control sequence.
+      for (std::size_t n = 0; n < std::max<std::size_t>(length, 1); ++n)
+        AppendHex(out, static_cast<unsigned char>(text[i + n]));
+      i += std::max<std::size_t>(length, 1);
+    } else if (c < 0x20 || c == 0x7F) {
       out += '^';
       out += static_cast<char>(u ^ 0x40);
+      ++i;
     } else {
-      out += c;
+      out.append(text, i, length);
+      i += length;
     }
   }
   return out;
+}
+
+std::string ShownText(const std::string& text) {
+  return Printable(PackageText().ToSystemShown(text));
+}
+
+std::string ShownName(const std::string& text) {
+  std::string name = text;
+#ifndef _WIN32
+  std::replace(name.begin(), name.end(), '\\', '/');
+#endif
+  return ShownText(name);
 }
 
 }  // namespace pcktool
