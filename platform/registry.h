@@ -57,6 +57,10 @@ class RegKey {
   virtual bool Query(const std::string& name, RegValue& value) = 0;
   // Stores the value `name`; false when the registry refuses it.
   virtual bool Set(const std::string& name, RegType type, const std::vector<uint8_t>& data) = 0;
+  // Removes the value `name`; a value that is not there is no failure.
+  virtual bool DeleteValue(const std::string& name) = 0;
+  // The key holds neither values nor subkeys (its default value unset).
+  virtual bool IsEmpty() = 0;
   // Why the last call failed, in the system's words; empty when nobody said.
   virtual std::string FailureReason() { return {}; }
 };
@@ -70,7 +74,10 @@ class Registry {
   // Opens `path` with full access rights, first creating it and every missing parent
   // as non-volatile keys. Null on failure.
   virtual std::unique_ptr<RegKey> Create(RegRoot root, const std::string& path) = 0;
-  // Why the last Open or Create failed, in the system's words; empty when nobody said.
+  // Removes the key `path`, which must hold no subkeys; false when it cannot be.
+  virtual bool DeleteKey(RegRoot root, const std::string& path) = 0;
+  // Why the last Open, Create or DeleteKey failed, in the system's words; empty when
+  // nobody said.
   virtual std::string FailureReason() { return {}; }
 };
 

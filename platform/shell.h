@@ -50,6 +50,12 @@ class Shell {
   // Starts the program of `commandLine`, shown minimised and not activated. True when
   // it was started.
   virtual bool StartMinimised(const std::string& commandLine) = 0;
+  // Starts the program of `commandLine` as it is shown normally, waits for it to end and
+  // answers its exit code; -1 when it could not be started.
+  virtual int RunAndWait(const std::string& commandLine) = 0;
+  // Has the file or empty folder `path` removed when the system next starts (where the
+  // system keeps such a list); false when it cannot be arranged.
+  virtual bool DeleteAtRestart(const std::string& path) = 0;
 };
 
 // ---- system folders ------------------------------------------------------------------

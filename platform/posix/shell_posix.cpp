@@ -15,6 +15,7 @@ class NoRegistry final : public Registry {
  public:
   std::unique_ptr<RegKey> Open(RegRoot, const std::string&) override { return nullptr; }
   std::unique_ptr<RegKey> Create(RegRoot, const std::string&) override { return nullptr; }
+  bool DeleteKey(RegRoot, const std::string&) override { return false; }
 };
 
 class NoDde final : public DdeClient {
@@ -28,6 +29,8 @@ class NoShell final : public Shell {
  public:
   void ShowWindowOfClass(const std::string&, int) override {}
   bool StartMinimised(const std::string&) override { return false; }
+  int RunAndWait(const std::string&) override { return -1; }
+  bool DeleteAtRestart(const std::string&) override { return false; }
 };
 
 class PosixFolders final : public SystemFolders {

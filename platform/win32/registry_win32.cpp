@@ -63,6 +63,17 @@ class Win32Key final : public RegKey {
                          data.empty() ? nullptr : data.data(), static_cast<DWORD>(data.size()));
     return error_ == ERROR_SUCCESS;
   }
+  bool DeleteValue(const std::string& name) override {
+    error_ = ::RegDeleteValueA(key_, name.c_str());
+    if (error_ == ERROR_FILE_NOT_FOUND) error_ = ERROR_SUCCESS;
+    return error_ == ERROR_SUCCESS;
+  }
+  bool IsEmpty() override {
+    DWORD subkeys = 0, values = 0;
+    error_ = ::RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                                &values, nullptr, nullptr, nullptr, nullptr);
+    return error_ == ERROR_SUCCESS && subkeys == 0 && values == 0;
+  }
   std::string FailureReason() override {
     return error_ == ERROR_SUCCESS ? std::string() : win32::ErrorText(error_);
   }
@@ -87,6 +98,10 @@ class Win32Registry final : public Registry {
                                KEY_ALL_ACCESS, nullptr, &key, &disposition);
     if (error_ != ERROR_SUCCESS) return nullptr;
     return std::make_unique<Win32Key>(key);
+  }
+  bool DeleteKey(RegRoot root, const std::string& path) override {
+    error_ = ::RegDeleteKeyA(RootOf(root), path.c_str());
+    return error_ == ERROR_SUCCESS;
   }
   std::string FailureReason() override {
     return error_ == ERROR_SUCCESS ? std::string() : win32::ErrorText(error_);

@@ -145,6 +145,24 @@ class Win32Shell final : public Shell {
     // Above 31 means the program was started.
     return ::WinExec(commandLine.c_str(), SW_SHOWMINNOACTIVE) > 31;
   }
+  int RunAndWait(const std::string& commandLine) override {
+    STARTUPINFOA start = {};
+    start.cb = sizeof start;
+    PROCESS_INFORMATION process = {};
+    std::string line = commandLine;  // CreateProcessA may write into it
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &start, &process))
+      return -1;
+    ::CloseHandle(process.hThread);
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    const bool known = ::GetExitCodeProcess(process.hProcess, &code) != 0;
+    ::CloseHandle(process.hProcess);
+    return known ? static_cast<int>(code) : -1;
+  }
+  bool DeleteAtRestart(const std::string& path) override {
+    return ::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+  }
 };
 
 // A folder the system writes into a buffer of 255 characters; empty when it does not fit.

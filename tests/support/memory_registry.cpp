@@ -26,6 +26,13 @@ class MemoryRegistry::OpenKey : public plat::RegKey {
     owner_.writes.push_back({path_, name, type, data});
     return true;
   }
+  bool DeleteValue(const std::string& name) override {
+    owner_.keys_.at(id_).values.erase(Fold(name));
+    return true;
+  }
+  bool IsEmpty() override {
+    return owner_.keys_.at(id_).values.empty() && !owner_.HasSubkeys(id_);
+  }
 
  private:
   MemoryRegistry& owner_;
@@ -95,6 +102,23 @@ std::unique_ptr<plat::RegKey> MemoryRegistry::Open(plat::RegRoot root, const std
   failure_ = Denied(path) ? "access is denied (test)" : "the key does not exist";
   if (Denied(path) || !keys_.count(KeyId(root, path))) return nullptr;
   return std::make_unique<OpenKey>(*this, KeyId(root, path), path);
+}
+
+bool MemoryRegistry::HasSubkeys(const std::string& id) const {
+  const std::string below = id + "\\";
+  const auto next = keys_.lower_bound(below);
+  return next != keys_.end() && next->first.compare(0, below.size(), below) == 0;
+}
+
+bool MemoryRegistry::DeleteKey(plat::RegRoot root, const std::string& path) {
+  requests.push_back("delete " + path);
+  const std::string id = KeyId(root, path);
+  failure_ = "the key does not exist";
+  if (Denied(path) || !keys_.count(id)) return false;
+  failure_ = "the key has subkeys";
+  if (HasSubkeys(id)) return false;
+  keys_.erase(id);
+  return true;
 }
 
 std::unique_ptr<plat::RegKey> MemoryRegistry::Create(plat::RegRoot root, const std::string& path) {

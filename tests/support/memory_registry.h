@@ -54,6 +54,7 @@ class MemoryRegistry : public plat::Registry {
   // ---- the port ----
   std::unique_ptr<plat::RegKey> Open(plat::RegRoot root, const std::string& path) override;
   std::unique_ptr<plat::RegKey> Create(plat::RegRoot root, const std::string& path) override;
+  bool DeleteKey(plat::RegRoot root, const std::string& path) override;
   std::string FailureReason() override { return failure_; }
 
  private:
@@ -64,6 +65,7 @@ class MemoryRegistry : public plat::Registry {
   static std::string Fold(const std::string& s);
   static std::string KeyId(plat::RegRoot root, const std::string& path);
   bool Denied(const std::string& path) const;
+  bool HasSubkeys(const std::string& id) const;
 
   std::map<std::string, Key> keys_;  // by KeyId
   std::set<std::string> denied_;

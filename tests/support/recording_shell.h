@@ -6,6 +6,7 @@
 // installed for their lifetime.
 #pragma once
 
+#include <functional>
 #include <set>
 #include <string>
 #include <utility>
@@ -47,6 +48,17 @@ class RecordingProgMan : public plat::DdeClient, public plat::Shell {
     shown.emplace_back(windowClass, cmdShow);
   }
   bool StartMinimised(const std::string& commandLine) override;
+  // A program run and waited for: recorded, and answered by `run` (-1 when unset).
+  int RunAndWait(const std::string& commandLine) override {
+    ran.push_back(commandLine);
+    return run ? run(commandLine) : -1;
+  }
+  bool DeleteAtRestart(const std::string& path) override {
+    atRestart.push_back(path);
+    return true;
+  }
+  std::function<int(const std::string&)> run;
+  std::vector<std::string> ran, atRestart;
 
  private:
   class Conversation;
