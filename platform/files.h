@@ -55,6 +55,8 @@ class File {
   // Sets the last-write time from a DOS date-time taken as local time.
   virtual bool SetDosTime(uint32_t dosTime) = 0;
   virtual bool Close() = 0;
+  // Has the system write what was written to the disk itself before it answers.
+  virtual bool Flush() { return true; }
   // Why the last failed call on this file failed, in the system's words ("no space left
   // on device"); empty when nobody said.
   virtual std::string FailureReason() { return {}; }

@@ -130,6 +130,8 @@ bool PosixFile::SetDosTime(uint32_t dosTime) {
   return ::futimens(fd_, times) == 0 || Fail();
 }
 
+bool PosixFile::Flush() { return fd_ >= 0 && (::fdatasync(fd_) == 0 || Fail()); }
+
 bool PosixFile::Close() {
   if (fd_ < 0) return true;
   made_.Release();  // complete, or given up by its writer

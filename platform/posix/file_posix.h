@@ -43,6 +43,7 @@ class PosixFile final : public File {
   int64_t Size() override;
   bool SetDosTime(uint32_t dosTime) override;
   bool Close() override;
+  bool Flush() override;
   std::string FailureReason() override { return error_ ? ErrorText(error_) : std::string(); }
 
  private:

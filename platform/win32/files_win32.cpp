@@ -100,6 +100,11 @@ class Win32File final : public File {
     return ::SetFileTime(h_.Get(), nullptr, nullptr, &utc) != 0;
   }
 
+  bool Flush() override {
+    if (h_ && ::FlushFileBuffers(h_.Get())) return true;
+    Fail();
+    return false;
+  }
   bool Close() override {
     made_.Release();  // complete, or given up by its writer
     if (h_.Reset()) return true;
