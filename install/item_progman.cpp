@@ -21,18 +21,22 @@ bool TInstallItem::SendToProgMan(const std::string& status, const std::string& c
 }
 
 bool TInstallItem::CreateGroup(const std::string& GroupName) {
-  return SendToProgMan(sys::Fmt(msg::kCreatingGroup, GroupName),
-                       sys::Fmt(msg::kCreateGroupCommand, GroupName),
-                       sys::Fmt(msg::kCreateGroupError, GroupName));
+  const bool ok = SendToProgMan(sys::Fmt(msg::kCreatingGroup, GroupName),
+                                sys::Fmt(msg::kCreateGroupCommand, GroupName),
+                                sys::Fmt(msg::kCreateGroupError, GroupName));
+  if (ok && !Counting && ErrorCause.empty()) Observer().GroupCreated(GroupName);
+  return ok;
 }
 
 bool TInstallItem::CreateIcon(const std::string& Caption, const std::string& Dir,
                               const std::string& FileName, const std::string& IconFile) {
   const std::string programPath = JoinPath(Dir, FileName);
   const std::string iconPath = IconFile.empty() ? std::string() : JoinPath(Dir, IconFile);
-  return SendToProgMan(sys::Fmt(msg::kCreatingIcon, programPath),
-                       sys::Fmt(msg::kAddItemCommand, programPath, Caption, iconPath),
-                       sys::Fmt(msg::kCreateIconError, programPath));
+  const bool ok = SendToProgMan(sys::Fmt(msg::kCreatingIcon, programPath),
+                                sys::Fmt(msg::kAddItemCommand, programPath, Caption, iconPath),
+                                sys::Fmt(msg::kCreateIconError, programPath));
+  if (ok && !Counting && ErrorCause.empty()) Observer().IconCreated(Caption, programPath);
+  return ok;
 }
 
 }  // namespace inst

@@ -20,9 +20,18 @@ bool TInstallItem::WriteRegValue(plat::RegRoot RootKey, const std::string& KeyPa
   return Operate(msg::kUpdatingRegistry, msg::kRegistryError, [&]() -> TAttempt {
     return [&](std::string& cause) {
       reg.SetRootKey(RootKey);
+      // The keys on the way that are not there yet are made by the open below.
+      const std::string path = KeyPath.rfind("\\", 0) == 0 ? KeyPath.substr(1) : KeyPath;
+      std::vector<std::string> missing;
+      for (std::size_t i = 0; i <= path.size(); ++i)
+        if ((i == path.size() || path[i] == '\\') && i > 0 &&
+            !plat::RegistryPort().Open(RootKey, path.substr(0, i)))
+          missing.push_back(path.substr(0, i));
       // With no key open, KeyPath is taken from the root, with or without a leading
       // `\`. A key that cannot be opened shows as the write failing.
-      reg.OpenKey(KeyPath, true);
+      if (reg.OpenKey(KeyPath, true))
+        for (const std::string& made : missing)
+          Observer().KeyCreated(plat::RootName(RootKey), made);
       try {
         std::visit(
             [&](const auto& v) {

@@ -2,6 +2,7 @@
 #include "install/install.h"
 #include "install/install_item.h"
 #include "install/install_messages.h"
+#include "install/run_observer.h"
 #include "pack/cpacklz.h"
 #include "platform/format.h"
 #include "platform/shortstring.h"
@@ -22,6 +23,18 @@ bool TInstallItem::Unpack(TPackClass Kind, const std::string& SourceDir,
                    pack->SetPackFileName(sys::ShortString(packName));
                    pack->SetDirectory(sys::ShortString(dir));
                    pack->OnProgress = OnUnpack;
+                   // What lands on the machine, for the installation's record.
+                   pack->OnFolderCreated = [this](sys::TObject*, const std::string& folder) {
+                     Observer().FolderCreated(folder);
+                   };
+                   pack->OnPlacing = [this](sys::TObject*, const std::string& path,
+                                            const sys::TDigest128& digest, int64_t size) {
+                     Observer().FilePlacing(path, digest, size);
+                   };
+                   pack->OnPlaced = [this](sys::TObject*, const std::string& path,
+                                           const sys::TDigest128& digest, int64_t size) {
+                     Observer().FilePlaced(path, digest, size);
+                   };
                    return [&](std::string& cause) {
                      if (pack->Extract()) return true;
                      cause = packName + ": " + pack->LastError();

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/digest.h"
 #include "platform/registry.h"
 
 namespace inst {
@@ -52,6 +53,22 @@ class TRunObserver {
   // A Program Manager command was handed over, or not (with the cause).
   virtual void ProgManCommandSent(const std::string& /*command*/, bool /*handedOver*/,
                                   const std::string& /*cause*/) {}
+
+  // What the installation puts on the machine, as it is done (the uninstall record).
+  // A folder made for a package's member.
+  virtual void FolderCreated(const std::string& /*folder*/) {}
+  // A member's new content is about to replace whatever stands at `path`: an observer
+  // may keep a copy of it first, or raise to keep it from being replaced.
+  virtual void FilePlacing(const std::string& /*path*/, const sys::TDigest128& /*digest*/,
+                           int64_t /*size*/) {}
+  // A member's content is in place at `path`.
+  virtual void FilePlaced(const std::string& /*path*/, const sys::TDigest128& /*digest*/,
+                          int64_t /*size*/) {}
+  // A registry key that was not there, made for a value (`root` as RootName gives it).
+  virtual void KeyCreated(const std::string& /*root*/, const std::string& /*path*/) {}
+  // A Program Manager group, and a program item in the group made last, handed over.
+  virtual void GroupCreated(const std::string& /*name*/) {}
+  virtual void IconCreated(const std::string& /*caption*/, const std::string& /*programPath*/) {}
 };
 
 // The observer of a run nobody records.

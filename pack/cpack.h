@@ -82,6 +82,9 @@ using TOnPassword = std::function<void(sys::TObject* Sender, std::string& Passwo
 using TOnList = std::function<void(sys::TObject* Sender, const std::string& FileName, int32_t Size,
                                    uint16_t Attr, int32_t Time)>;
 using TOnIO = std::function<void(sys::TObject* Sender, std::string& FileName)>;
+using TOnFolder = std::function<void(sys::TObject* Sender, const std::string& Folder)>;
+using TOnPlace = std::function<void(sys::TObject* Sender, const std::string& FileName,
+                                    const sys::TDigest128& Digest, int64_t Size)>;
 using TOnError =
     std::function<void(sys::TObject* Sender, const sys::Exception& E, const std::string& FileName)>;
 
@@ -174,6 +177,12 @@ class TCustomPack : public sys::TComponent {
   TOnList OnList;
   TOnIO OnOpen, OnClose;
   TOnError OnError;
+  // A folder made for a member's target, told once it is there (outermost first).
+  TOnFolder OnFolderCreated;
+  // A member's new content is about to take its target's place (OnPlacing: a handler may
+  // keep a copy of what stands there, or raise to keep it from being replaced), and has
+  // taken it (OnPlaced); with the content's digest and size.
+  TOnPlace OnPlacing, OnPlaced;
 
   // ---- state visible to callers and descendants ----
   const std::array<char, 5>& Signature() const { return signature_; }
@@ -251,6 +260,8 @@ class TCustomPack : public sys::TComponent {
   // Checks the member's content against the package's digest for it, when there is
   // one; EPackDigest names the difference.
   void VerifyContent();
+  // The digest of the member's content restored so far into the new file.
+  sys::TDigest128 ContentDigest();
   // Gives the new content the entry's time and attributes and puts it in the target's
   // place; raises naming the target and the reason (a read-only file there: "the
   // existing file is read-only").

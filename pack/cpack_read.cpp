@@ -204,20 +204,22 @@ void TCustomPack::SetMemberBack(const sys::Exception& e, std::string& target) {
   if (OnError) OnError(this, e, target);
 }
 
+sys::TDigest128 TCustomPack::ContentDigest() {
+  if (contentStreamed_) return contentHash_.Digest();
+  // Its writer went back and forth: the content is read back to be hashed.
+  sys::TContentHash again;
+  auto file = io::Open(Target->Path(), plat::Access::Read, plat::Share::Read,
+                       plat::Disposition::OpenExisting, msg::kCannotOpen);
+  for (int32_t n; (n = io::ReadSome(*file, Buffer.data(), kBufferSize)) > 0;)
+    again.Update(Buffer.data(), static_cast<std::size_t>(n));
+  return again.Digest();
+}
+
 void TCustomPack::VerifyContent() {
   if (!VerifyDigests) return;
   const auto expected = digests_.Members.find(position_);
   if (expected == digests_.Members.end()) return;
-  sys::TDigest128 got = contentHash_.Digest();
-  if (!contentStreamed_) {
-    // Its writer went back and forth: the content is read back to be hashed.
-    sys::TContentHash again;
-    auto file = io::Open(Target->Path(), plat::Access::Read, plat::Share::Read,
-                         plat::Disposition::OpenExisting, msg::kCannotOpen);
-    for (int32_t n; (n = io::ReadSome(*file, Buffer.data(), kBufferSize)) > 0;)
-      again.Update(Buffer.data(), static_cast<std::size_t>(n));
-    got = again.Digest();
-  }
+  const sys::TDigest128 got = ContentDigest();
   if (got != expected->second)
     throw EPackDigest(msg::kContentMismatch,
                       msg::Fmt(msg::kDigestMismatch, expected->second.Hex(), got.Hex()));
@@ -230,9 +232,12 @@ void TCustomPack::VerifyDirectory() {
 
 void TCustomPack::PlaceTarget(const std::string& FileName) {
   SetFileDateAttr(Target->Path(), entry_->Time, entry_->Attr);
+  const sys::TDigest128 digest = (OnPlacing || OnPlaced) ? ContentDigest() : sys::TDigest128{};
+  if (OnPlacing) OnPlacing(this, FileName, digest, contentBytes_);
   if (!Target->Commit())
     throw sys::EInOutError(msg::Fmt(msg::kCannotReplace, FileName), Target->FailureReason());
   Target.reset();
+  if (OnPlaced) OnPlaced(this, FileName, digest, contentBytes_);
 }
 
 void TCustomPack::ReadData(uint8_t* Buf, int32_t N) {
@@ -293,12 +298,23 @@ void TCustomPack::PrepareTarget(const std::string& FileName, plat::Access access
   const bool below = !directory_.empty() && FileName.size() > base.size() &&
                      FileName.compare(0, base.size(), base) == 0;
   const std::string root = below ? directory_ : sys::FolderPart(FileName);
+  // The folders of the target's path that are not there yet, outermost first.
+  std::vector<std::string> missing;
+  if (OnFolderCreated) {
+    const std::string folder = sys::FolderPart(FileName);
+    for (std::size_t i = 1; i < folder.size(); ++i)
+      if (sys::IsSeparator(folder[i]) && folder[i - 1] != ':' && !sys::IsSeparator(folder[i - 1]) &&
+          !plat::FileSystemPort().DirectoryExists(folder.substr(0, i)))
+        missing.push_back(folder.substr(0, i));
+  }
   CreateDirectories(root);  // an empty root raises "Unable to create directory"
   Target = plat::FileSystemPort().CreateReplacement(
       root, FileName.substr(below ? base.size() : root.size()), access, plat::Share::None);
   if (!Target)
     throw sys::EInOutError(msg::Fmt(msg::kCannotCreate, FileName),
                            plat::FileSystemPort().FailureReason());
+  for (const std::string& made : missing)
+    if (plat::FileSystemPort().DirectoryExists(made)) OnFolderCreated(this, made);
 }
 
 std::unique_ptr<plat::File> TCustomPack::TakeTargetFile() {
