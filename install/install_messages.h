@@ -29,5 +29,6 @@ inline constexpr const char* kCreatingIcon = "Creating Program Icon for \"%s\"";
 inline constexpr const char* kCreateIconError = "Error while creating program icon for \"%s\"";
 inline constexpr const char* kCreateGroupCommand = "[CreateGroup(%s)]\r\n";
 inline constexpr const char* kAddItemCommand = "[AddItem(%s,%s,%s,,)]\r\n";
+inline constexpr const char* kDeleteGroupCommand = "[DeleteGroup(%s)]\r\n";
 
 }  // namespace inst::msg

@@ -46,3 +46,11 @@ class TContentHash {
 };
 
 }  // namespace sys
+
+namespace sys {
+
+// The digest of a file's content, read through the files port; nothing when it cannot
+// be read.
+std::optional<TDigest128> DigestOfFile(const std::string& path);
+
+}  // namespace sys

@@ -134,6 +134,10 @@ class FileSystem {
   virtual std::string FailureReason() = 0;
 };
 
+// Copies the file `from` to a new file `to` (which must not exist yet), with its
+// last-write time, through the files port; false, with the reason in `reason`, when it
+// cannot. A copy left half made is removed.
+bool CopyFileTo(const std::string& from, const std::string& to, std::string& reason);
 // The platform's own adapter (Win32 or POSIX).
 FileSystem& NativeFiles();
 

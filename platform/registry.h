@@ -44,6 +44,17 @@ inline const char* RootName(RegRoot root) {
   return "?";
 }
 
+// The root of a name RootName gives; false for any other text.
+inline bool RootFromName(const std::string& name, RegRoot& root) {
+  for (const RegRoot r : {RegRoot::ClassesRoot, RegRoot::CurrentUser, RegRoot::LocalMachine,
+                          RegRoot::Users, RegRoot::CurrentConfig})
+    if (name == RootName(r)) {
+      root = r;
+      return true;
+    }
+  return false;
+}
+
 struct RegValue {
   RegType Type = RegType::None;
   std::vector<uint8_t> Data;

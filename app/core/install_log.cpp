@@ -12,7 +12,7 @@ namespace app {
 
 TInstallLog::TInstallLog(const std::string& path, Clock clock)
     : path_(path), clock_(std::move(clock)) {
-  file_ = plat::FileSystemPort().Open(path, plat::Access::Write, plat::Share::Read,
+  file_ = plat::FileSystemPort().Open(path, plat::Access::Write, plat::Share::ReadWrite,
                                       plat::Disposition::OpenAlways);
   const int64_t size = file_ ? file_->Size() : -1;
   if (!file_ || size < 0 || !file_->Seek(size))
@@ -23,6 +23,10 @@ TInstallLog::~TInstallLog() = default;
 
 void TInstallLog::Write(const std::string& event) {
   const std::string line = clock_() + " " + Escape(event) + "\r\n";
+  // At the end as it is now: another run (the uninstaller's copy of itself) may have
+  // written to the same log meanwhile.
+  const int64_t end = file_->Size();
+  if (end >= 0) file_->Seek(end);
   file_->Write(line.data(), static_cast<int32_t>(line.size()));
 }
 

@@ -7,6 +7,7 @@ namespace app {
 
 const char* const kOptionsHelp =
     "Install [/S] [/IGNOREERRORS] [/LOG=path] [/DIR=folder] [/DBAPIDIR=folder]\r\n"
+    "Uninstall /UNINSTALL [/S] [/LOG=path]\r\n"
     "\r\n"
     "/S\tsilent: no window and no messages; a failed operation ends the run, a missing "
     "disk fails it\r\n"
@@ -14,10 +15,12 @@ const char* const kOptionsHelp =
     "/LOG=path\tappend a log of the run to the file\r\n"
     "/DIR=folder\tinstall the application into the folder instead of C:\\QEN2005\r\n"
     "/DBAPIDIR=folder\tinstall the database engine into the folder\r\n"
+    "/UNINSTALL\tremove the installation this program belongs to\r\n"
     "/? or /HELP\tthis list\r\n"
     "\r\n"
-    "Exit codes: 0 completed, 1 canceled or failed, 2 refused (a database engine is "
-    "installed), 3 start-up failed, 87 invalid option.";
+    "Exit codes: 0 completed (removed), 1 canceled or failed, 2 refused (a database engine "
+    "is installed), 3 start-up failed (the uninstall record missing or damaged), 87 invalid "
+    "option.";
 
 std::string UnknownOptionMessage(const std::string& argument) {
   return sys::Fmt("Unknown option: %s\r\n\r\n%s", argument, kOptionsHelp);
@@ -47,6 +50,10 @@ TInstallOptions ParseOptions(const std::vector<std::string>& args) {
       o.IgnoreErrors = true;
     else if (upper == "/?" || upper == "/HELP")
       o.Help = true;
+    else if (upper == "/UNINSTALL")
+      o.Uninstall = true;
+    else if (ValueOf(arg, "RECORD", value))
+      understood = !(o.RecordPath = value).empty();
     else if (ValueOf(arg, "LOG", value))
       understood = !(o.LogPath = value).empty();
     else if (ValueOf(arg, "DIR", value))

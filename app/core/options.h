@@ -7,6 +7,7 @@
 //   /DIR=folder     the application folder instead of C:\QEN2005
 //   /DBAPIDIR=folder  the database engine's folder instead of the discovered one
 //   /? or /HELP     the list of options
+//   /UNINSTALL      remove the installation (the uninstaller copied beside it runs so)
 #pragma once
 
 #include <string>
@@ -18,9 +19,13 @@ struct TInstallOptions {
   bool Silent = false;
   bool IgnoreErrors = false;
   bool Help = false;
-  std::string LogPath;    // empty: no log
-  std::string TargetDir;  // empty: C:\QEN2005
-  std::string DbapiDir;   // empty: the engine's discovered folder
+  std::string LogPath;     // empty: no log
+  std::string TargetDir;   // empty: C:\QEN2005
+  std::string DbapiDir;    // empty: the engine's discovered folder
+  bool Uninstall = false;  // remove the installation instead
+  // The uninstall record to act on; given by an uninstaller to the copy of itself it
+  // runs from the temporary folder. Empty: the record beside the program.
+  std::string RecordPath;
   // The first argument that is not an option of the program, or an option without the
   // value it needs; empty when every argument was understood.
   std::string Unknown;

@@ -6,10 +6,13 @@
 
 #include "app/core/gauge_values.h"
 #include "app/core/install_log.h"
+#include "app/core/install_recorder.h"
 #include "app/core/run_dialogs.h"
 #include "app/core/run_log.h"
+#include "app/core/uninstall.h"
 #include "platform/component.h"
 #include "platform/exceptions.h"
+#include "platform/shell.h"
 #include "platform/system.h"
 
 namespace app {
@@ -96,7 +99,11 @@ int RunProgram(const std::vector<std::string>& args, TWindowRunner& window) {
   TInstallerObserver nobody;
   std::optional<TRunLog> log;
   if (logFile) log.emplace(*logFile);
-  TInstallerObserver& observer = log ? *log : nobody;
+  TInstallerObserver& logged = log ? *log : nobody;
+  // Everything the run reports goes to the log, and an installation's steps to its
+  // uninstall record as well (RunInstaller adds it).
+  TObservers observer;
+  observer.Add(logged);
 
   // Every message box of the run goes through here. A silent run (/S) shows none: each
   // gets the fixed answer of a silent run. Either way each is logged with its answer.
@@ -113,7 +120,15 @@ int RunProgram(const std::vector<std::string>& args, TWindowRunner& window) {
   }
   if (logFailure) return StartFailed(observer, *logFailure);
   observer.ProgramStarted(args);
-  const int code = RunInstaller(options, window, observer);
+  std::optional<TInstallRecorder> recorder;  // lives as long as the observers
+  int code = 0;
+  if (options.Uninstall) {
+    code = RunUninstaller(options, window, observer);
+  } else {
+    recorder.emplace(logged, plat::SystemFoldersPort().ProgramPath());
+    observer.Add(*recorder);
+    code = RunInstaller(options, window, observer);
+  }
   observer.Finished(code);
   return code;
 }

@@ -21,6 +21,9 @@ class TWindowRunner {
   // once. Returns the exit code: that of the installation, or kExitCanceled when the
   // window was closed without one.
   virtual int Run(const std::function<int()>& install) = 0;
+  // Shows the window under `caption`, both buttons disabled, runs `work` at once and
+  // closes the window when it is done; answers what `work` answered (the uninstall).
+  virtual int RunNow(const std::string& caption, const std::function<int()>& work) = 0;
 };
 
 // The whole program for the command-line arguments `args` (without the program name).

@@ -105,6 +105,8 @@ void TRunLog::StartUpFailed(const std::string& cause) { log_.Write("start-up fai
 
 void TRunLog::RunFailed(const std::string& cause) { log_.Write("failure: " + cause); }
 
+void TRunLog::Noted(const std::string& text) { log_.Write(text); }
+
 void TRunLog::Finished(int exitCode) {
   const char* what = "installation canceled";
   if (exitCode == kExitCompleted)

@@ -1,9 +1,5 @@
-// What a run of the installer program reports as it goes: the engine's events (each
-// item, each operation's status and outcome with its cause, disks asked for, registry
-// values, Program Manager commands) and the program's own (the folders found and
-// chosen, the gauge, each message box with its answer and who gave it, start-up
-// failures, the result). TInstallerObserver does nothing with them: it is the observer
-// of a run without /LOG. TRunLog writes each as one line of the installation log.
+// The installation log as the run's observer: every event (installer_observer.h) one
+// line of the log.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +7,7 @@
 #include <vector>
 
 #include "app/core/install_log.h"
-#include "install/run_observer.h"
+#include "app/core/installer_observer.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 
@@ -20,28 +16,6 @@ class TInstall;
 }
 
 namespace app {
-
-class TInstallerObserver : public inst::TRunObserver {
- public:
-  // The program started with these arguments.
-  virtual void ProgramStarted(const std::vector<std::string>& /*args*/) {}
-  // The engine found its folders.
-  virtual void FoldersFound(const inst::TInstall& /*engine*/) {}
-  // The start-up filled the folder fields: the folders the run installs into.
-  virtual void FoldersChosen(const std::string& /*target*/, const std::string& /*dbapi*/) {}
-  // A database engine is installed: the installation is refused.
-  virtual void EngineFound() {}
-  virtual void GaugeMoved(int32_t /*progress*/) {}
-  // A message box was answered, by the user or (silent) by the run's fixed answers.
-  virtual void MessageAnswered(plat::DialogKind /*kind*/, const std::string& /*text*/,
-                               int /*answer*/, bool /*silent*/) {}
-  // The program could not start (the registry could not be read, the window not made).
-  virtual void StartUpFailed(const std::string& /*cause*/) {}
-  // A failure no operation caught ended the run.
-  virtual void RunFailed(const std::string& /*cause*/) {}
-  // The program ends with this exit code.
-  virtual void Finished(int /*exitCode*/) {}
-};
 
 class TRunLog : public TInstallerObserver {
  public:
@@ -56,6 +30,7 @@ class TRunLog : public TInstallerObserver {
                        bool silent) override;
   void StartUpFailed(const std::string& cause) override;
   void RunFailed(const std::string& cause) override;
+  void Noted(const std::string& text) override;
   void Finished(int exitCode) override;
 
   void ItemStarted(const inst::TInstallItem& item) override;

@@ -42,6 +42,7 @@ bool StartUp(inst::TInstall& engine, TInstallScript& script, TSessionHost& host,
 }
 
 int RunInstallation(inst::TInstall& engine, TInstallerObserver& observer) {
+  observer.InstallationStarting();
   bool completed = false;
   try {
     completed = engine.Execute();
@@ -50,7 +51,9 @@ int RunInstallation(inst::TInstall& engine, TInstallerObserver& observer) {
     observer.RunFailed(sys::Describe(e));
     plat::DialogsPort().Show(plat::DialogKind::Error, "", e.what(), plat::Buttons::Ok);
   }
-  return completed ? kExitCompleted : kExitCanceled;
+  const int code = completed ? kExitCompleted : kExitCanceled;
+  observer.InstallationEnded(code);
+  return code;
 }
 
 }  // namespace app

@@ -147,6 +147,13 @@ void TFrmInstala::BitBtnInstalaClick() {
   ::SetFocus(bitBtnSair_);
 }
 
+void TFrmInstala::RunNow(const std::string& caption) {
+  ::SetWindowTextA(handle_, caption.c_str());
+  ::EnableWindow(bitBtnSair_, FALSE);
+  ::EnableWindow(bitBtnInstala_, FALSE);
+  ::PostMessageA(handle_, kRunNowMessage, 0, 0);
+}
+
 std::string TFrmInstala::TextOf(HWND control) {
   std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(control)) + 1, '\0');
   text.resize(static_cast<std::size_t>(
@@ -255,6 +262,12 @@ LRESULT TFrmInstala::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       break;
+    case kRunNowMessage:
+      running_ = true;
+      if (OnInstall) exitCode_ = OnInstall();
+      running_ = false;
+      ::DestroyWindow(handle_);
+      return 0;
     case WM_CLOSE:
       // Closing in the middle of a run would pull the engine from under it.
       if (!running_) ::DestroyWindow(handle_);

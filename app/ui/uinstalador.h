@@ -51,6 +51,9 @@ class TFrmInstala : public sys::TComponent, public TSessionHost {
   // What the install button runs; it returns the run's exit code.
   std::function<int()> OnInstall;
   void BitBtnInstalaClick();
+  // Runs OnInstall at once, both buttons disabled, once the window shows, and closes the
+  // window when it returns (the uninstall), under another caption.
+  void RunNow(const std::string& caption);
   // Shows the window, centred; the program's message loop runs until it closes.
   void Show(int cmdShow);
   // The exit code of the run the install button made, kExitCanceled before one.
@@ -68,6 +71,7 @@ class TFrmInstala : public sys::TComponent, public TSessionHost {
   void SetDbapiText(const std::string& text) override;
 
  private:
+  static constexpr UINT kRunNowMessage = WM_APP + 1;
   static LRESULT CALLBACK WindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
   void CreateControls();

@@ -1,5 +1,7 @@
 #include "app/ui/window_runner.h"
 
+#include <string>
+
 #include "app/ui/uinstalador.h"
 
 namespace app {
@@ -17,6 +19,17 @@ TSessionHost& TWin32WindowRunner::Open() {
 int TWin32WindowRunner::Run(const std::function<int()>& install) {
   form_->OnInstall = install;
   form_->Show(cmdShow_);
+  return Loop();
+}
+
+int TWin32WindowRunner::RunNow(const std::string& caption, const std::function<int()>& work) {
+  form_->OnInstall = work;
+  form_->Show(cmdShow_);
+  form_->RunNow(caption);
+  return Loop();
+}
+
+int TWin32WindowRunner::Loop() {
   MSG msg;
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
     if (form_->Handle() && ::IsDialogMessageA(form_->Handle(), &msg)) continue;

@@ -20,8 +20,11 @@ class TWin32WindowRunner : public TWindowRunner {
   ~TWin32WindowRunner() override;
   TSessionHost& Open() override;
   int Run(const std::function<int()>& install) override;
+  int RunNow(const std::string& caption, const std::function<int()>& work) override;
 
  private:
+  // The message loop until the window closes; the window's exit code.
+  int Loop();
   HINSTANCE instance_;
   int cmdShow_;
   std::unique_ptr<TFrmInstala> form_;

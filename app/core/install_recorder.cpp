@@ -1,0 +1,223 @@
+#include "app/core/install_recorder.h"
+
+#include <exception>
+
+#include "install/shared_files.h"
+#include "platform/digest.h"
+#include "platform/exceptions.h"
+#include "platform/files.h"
+#include "platform/le_bytes.h"
+#include "platform/registry.h"
+#include "platform/text.h"
+
+namespace app {
+namespace {
+
+// `path` lies in `folder` (compared as the system compares names); `relative` gets the rest.
+bool Below(const std::string& path, const std::string& folder, std::string& relative) {
+  if (folder.empty()) return false;
+  std::string base = folder;
+  if (!sys::IsSeparator(base.back())) base += '\\';
+  if (path.size() <= base.size() || !sys::SameFolded(path.substr(0, base.size()), base))
+    return false;
+  relative = path.substr(base.size());
+  return true;
+}
+
+std::string WithSeparator(const std::string& folder) {
+  return !folder.empty() && sys::IsSeparator(folder.back()) ? folder : folder + "\\";
+}
+
+std::vector<uint8_t> Text(const std::string& text) { return sys::ZeroTerminated(text); }
+std::vector<uint8_t> Number(uint32_t value) {
+  std::vector<uint8_t> data;
+  sys::le::Put32(data, value);
+  return data;
+}
+
+}  // namespace
+
+TInstallRecorder::TInstallRecorder(TInstallerObserver& report, std::string programPath)
+    : report_(report), program_(std::move(programPath)) {}
+
+TInstallRecorder::~TInstallRecorder() = default;
+
+void TInstallRecorder::FoldersChosen(const std::string& target, const std::string& dbapi) {
+  target_ = target;
+  dbapi_ = dbapi;
+}
+
+void TInstallRecorder::Add(inst::TRecordKind kind, const std::vector<std::string>& fields) {
+  if (!record_) return;
+  try {
+    record_->Add(kind, fields);
+  } catch (const std::exception& e) {
+    if (!recordFailed_) report_.Noted("uninstall record: " + sys::Describe(e));
+    recordFailed_ = true;
+  }
+}
+
+void TInstallRecorder::MakeFolders(const std::string& path) {
+  const std::string folder = WithSeparator(path);
+  for (std::size_t i = 1; i < folder.size(); ++i) {
+    if (!sys::IsSeparator(folder[i]) || folder[i - 1] == ':' || sys::IsSeparator(folder[i - 1]))
+      continue;
+    const std::string part = folder.substr(0, i);
+    if (plat::FileSystemPort().DirectoryExists(part)) continue;
+    if (!plat::FileSystemPort().CreateDirectory(part)) return;
+    pendingFolders_.push_back(part);
+  }
+}
+
+void TInstallRecorder::InstallationStarting() {
+  // The record lives in the application folder, which is made first if need be.
+  MakeFolders(target_);
+  const std::string path = WithSeparator(target_) + kRecordName;
+  try {
+    record_ = std::make_unique<inst::TUninstallRecordWriter>(path);
+  } catch (const std::exception& e) {
+    report_.Noted("uninstall record: " + sys::Describe(e) + "; the installation is not recorded");
+  }
+  for (const std::string& folder : pendingFolders_) Add(inst::TRecordKind::Folder, {folder});
+  pendingFolders_.clear();
+  if (!record_) return;
+  report_.Noted("uninstall record: " + path);
+  CopyUninstaller();
+  WriteEntry();
+}
+
+void TInstallRecorder::InstallationEnded(int) {
+  if (record_) WriteEntry();  // with the size of what was installed
+  record_.reset();
+}
+
+void TInstallRecorder::CopyUninstaller() {
+  const std::string copy = WithSeparator(target_) + kUninstallerName;
+  plat::FileSystem& files = plat::FileSystemPort();
+  if (sys::SameFolded(files.FullPath(program_), files.FullPath(copy))) return;
+  std::string reason;
+  files.Delete(copy);  // an older installation's
+  if (!plat::CopyFileTo(program_, copy, reason)) {
+    report_.Noted("the uninstaller cannot be copied: " + reason);
+    return;
+  }
+  Add(inst::TRecordKind::Program, {copy});
+  report_.Noted("uninstaller: " + copy);
+}
+
+void TInstallRecorder::WriteEntry() {
+  plat::Registry& registry = plat::RegistryPort();
+  const std::string key = kUninstallEntryKey;
+  const std::string full = std::string(plat::RootName(plat::RegRoot::LocalMachine)) + "\\" + key;
+  auto entry = registry.Create(plat::RegRoot::LocalMachine, key);
+  if (!entry) {
+    report_.Noted("the uninstall entry " + full + " cannot be made: " + registry.FailureReason());
+    return;
+  }
+  const std::string uninstaller =
+      "\"" + WithSeparator(target_) + kUninstallerName + "\" /UNINSTALL";
+  const struct {
+    const char* name;
+    plat::RegType type;
+    std::vector<uint8_t> data;
+  } values[] = {
+      {"DisplayName", plat::RegType::Sz, Text(kDisplayName)},
+      {"UninstallString", plat::RegType::Sz, Text(uninstaller)},
+      {"QuietUninstallString", plat::RegType::Sz, Text(uninstaller + " /S")},
+      {"InstallLocation", plat::RegType::Sz, Text(target_)},
+      {"DisplayIcon", plat::RegType::Sz, Text(WithSeparator(target_) + "QEN2005.EXE")},
+      {"Publisher", plat::RegType::Sz, Text(kPublisher)},
+      {"DisplayVersion", plat::RegType::Sz, Text(kDisplayVersion)},
+      {"EstimatedSize", plat::RegType::Dword,
+       Number(static_cast<uint32_t>((installedBytes_ + 1023) / 1024))},
+      {"NoModify", plat::RegType::Dword, Number(1)},
+      {"NoRepair", plat::RegType::Dword, Number(1)},
+  };
+  for (const auto& v : values) {
+    const bool ok = entry->Set(v.name, v.type, v.data);
+    report_.RegistryValueWritten(full, v.name, v.type, v.data, ok,
+                                 ok ? std::string() : entry->FailureReason());
+  }
+  if (!entryRecorded_) Add(inst::TRecordKind::Entry, {key});
+  entryRecorded_ = true;
+}
+
+void TInstallRecorder::FolderCreated(const std::string& folder) {
+  Add(inst::TRecordKind::Folder, {folder});
+}
+
+std::string TInstallRecorder::BackupPathFor(const std::string& path) {
+  std::string relative, base;
+  if (Below(path, dbapi_, relative)) {
+    std::string folder = dbapi_;
+    while (!folder.empty() && sys::IsSeparator(folder.back())) folder.pop_back();
+    base = folder + ".BACKUP\\";
+  } else {
+    if (!Below(path, target_, relative)) relative = path.substr(sys::FolderPart(path).size());
+    base = WithSeparator(target_) + "BACKUP\\";
+  }
+  std::string copy = base + relative;
+  for (int n = 1; plat::FileSystemPort().FileExists(copy); ++n)
+    copy = base + relative + "." + std::to_string(n);
+  return copy;
+}
+
+void TInstallRecorder::FilePlacing(const std::string& path, const sys::TDigest128& digest,
+                                   int64_t) {
+  if (!plat::FileSystemPort().FileExists(path)) return;
+  const auto older = sys::DigestOfFile(path);
+  if (older && *older == digest) return;  // the same content: nothing is lost
+  // Another content is about to replace it: a copy is kept first, or it is not replaced.
+  const std::string copy = BackupPathFor(path);
+  MakeFolders(sys::FolderPart(copy));
+  for (const std::string& folder : pendingFolders_) Add(inst::TRecordKind::Folder, {folder});
+  pendingFolders_.clear();
+  std::string reason;
+  if (!plat::CopyFileTo(path, copy, reason))
+    throw sys::EInOutError("Cannot keep a copy of " + path + " before it is replaced", reason);
+  Add(inst::TRecordKind::Backup, {path, copy});
+  report_.Noted("kept a copy of " + path + " as " + copy + " (it is replaced)");
+}
+
+void TInstallRecorder::FilePlaced(const std::string& path, const sys::TDigest128& digest,
+                                  int64_t size) {
+  Add(inst::TRecordKind::File, {path, std::to_string(size), digest.Hex()});
+  installedBytes_ += size;
+  std::string relative;
+  // The database engine's files are shared by every product that uses the engine.
+  if (!Below(path, dbapi_, relative) || !shared_.insert(sys::UpperAscii(path)).second) return;
+  std::string reason;
+  const uint32_t count = inst::SharedCount(path) + 1;
+  if (!inst::SetSharedCount(path, count, reason)) {
+    report_.Noted("shared file " + path + ": its count cannot be raised (" + reason + ")");
+    return;
+  }
+  Add(inst::TRecordKind::Shared, {path});
+  report_.Noted("shared file " + path + " counted: " + std::to_string(count));
+}
+
+void TInstallRecorder::KeyCreated(const std::string& root, const std::string& path) {
+  if (createdKeys_.insert(sys::UpperAscii(root + "\\" + path)).second)
+    Add(inst::TRecordKind::Key, {root, path});
+}
+
+void TInstallRecorder::RegistryValueWritten(const std::string& key, const std::string& name,
+                                            plat::RegType, const std::vector<uint8_t>&, bool ok,
+                                            const std::string&) {
+  const std::size_t cut = key.find('\\');
+  if (!ok || cut == std::string::npos) return;
+  const bool existed = createdKeys_.count(sys::UpperAscii(key)) == 0;
+  Add(inst::TRecordKind::Value,
+      {key.substr(0, cut), key.substr(cut + 1), name, existed ? "1" : "0"});
+}
+
+void TInstallRecorder::GroupCreated(const std::string& name) {
+  lastGroup_ = name;
+  Add(inst::TRecordKind::Group, {name});
+}
+
+void TInstallRecorder::IconCreated(const std::string& caption, const std::string& programPath) {
+  Add(inst::TRecordKind::Icon, {lastGroup_, caption, programPath});
+}
+
+}  // namespace app

@@ -1,0 +1,234 @@
+#include "install/uninstaller.h"
+
+#include <algorithm>
+#include <map>
+
+#include "install/install_messages.h"
+#include "install/progman.h"
+#include "install/shared_files.h"
+#include "platform/digest.h"
+#include "platform/files.h"
+#include "platform/format.h"
+#include "platform/registry.h"
+#include "platform/text.h"
+
+namespace inst {
+namespace {
+
+bool Holds(const std::vector<std::string>& list, const std::string& item) {
+  return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+}  // namespace
+
+TUninstaller::TUninstaller(std::vector<TRecordLine> lines) : lines_(std::move(lines)) {}
+
+void TUninstaller::Note(const std::string& text) {
+  if (OnNote) OnNote(text);
+}
+
+TUninstallOutcome TUninstaller::Run() {
+  // Before anything goes: does another product still count a shared file? Each of our
+  // installations counted it once.
+  std::map<std::string, uint32_t> ours;
+  for (const TRecordLine& line : lines_)
+    if (line.Kind == TRecordKind::Shared) ++ours[line.Fields[0]];
+  for (const auto& [path, count] : ours)
+    if (SharedCount(path) > count) engineInUse_ = true;
+  outcome_.EngineKept = engineInUse_;
+  if (engineInUse_)
+    Note("another product uses the database engine: its files, folder and values stay");
+
+  const int total = static_cast<int>(lines_.size()) + 1;
+  int done = 0;
+  std::string entry;
+  for (auto line = lines_.rbegin(); line != lines_.rend(); ++line) {
+    switch (line->Kind) {
+      case TRecordKind::File:
+        RemoveFile(*line);
+        break;
+      case TRecordKind::Backup:
+        PutBackCopy(*line);
+        break;
+      case TRecordKind::Shared:
+        DropShared(*line);
+        break;
+      case TRecordKind::Value:
+        RemoveValue(*line);
+        break;
+      case TRecordKind::Key:
+        RemoveKey(*line);
+        break;
+      case TRecordKind::Folder: {
+        const std::string& folder = line->Fields[0];
+        if (plat::FileSystemPort().DirectoryExists(folder) &&
+            plat::FileSystemPort().RemoveDirectory(folder)) {
+          outcome_.Removed.push_back(folder);
+          Note("removed folder " + folder);
+        }
+        break;
+      }
+      case TRecordKind::Group:
+        RemoveGroup(*line);
+        break;
+      case TRecordKind::Entry:
+        entry = line->Fields[0];
+        break;
+      case TRecordKind::Icon:     // goes with its group
+      case TRecordKind::Program:  // in use: the program removes it
+        break;
+    }
+    if (OnProgress) OnProgress(++done, total);
+  }
+  if (!entry.empty()) RemoveEntry(entry);
+  if (OnProgress) OnProgress(total, total);
+  return outcome_;
+}
+
+std::vector<std::string> TUninstaller::RemoveEmptyFolders() {
+  std::vector<std::string> removed;
+  for (auto line = lines_.rbegin(); line != lines_.rend(); ++line) {
+    if (line->Kind != TRecordKind::Folder) continue;
+    const std::string& folder = line->Fields[0];
+    if (plat::FileSystemPort().DirectoryExists(folder) &&
+        plat::FileSystemPort().RemoveDirectory(folder)) {
+      removed.push_back(folder);
+      Note("removed folder " + folder);
+    }
+  }
+  return removed;
+}
+
+void TUninstaller::RemoveFile(const TRecordLine& line) {
+  const std::string& path = line.Fields[0];
+  const std::string key = sys::UpperAscii(path);
+  if (Holds(handledFiles_, key)) return;  // recorded again by a later attempt
+  handledFiles_.push_back(key);
+  plat::FileSystem& files = plat::FileSystemPort();
+  if (Holds(sharedKept_, key)) {
+    outcome_.InUse.push_back(path);
+    Note("kept " + path + ": another product uses it");
+    return;
+  }
+  if (!files.FileExists(path)) return;
+  const auto now = sys::DigestOfFile(path);
+  if (!now || now->Hex() != line.Fields[2]) {
+    outcome_.Changed.push_back(path);
+    Note("kept because it was changed: " + path);
+    return;
+  }
+  uint16_t attr = 0;
+  if (files.GetAttributes(path, attr) && (attr & plat::kAttrReadOnly))
+    files.SetAttributes(path, static_cast<uint16_t>(attr & ~plat::kAttrReadOnly));
+  if (!files.Delete(path)) {
+    outcome_.Failed.push_back(path + ": " + files.FailureReason());
+    Note("cannot remove " + path + ": " + files.FailureReason());
+    return;
+  }
+  outcome_.Removed.push_back(path);
+  Note("removed " + path);
+}
+
+void TUninstaller::PutBackCopy(const TRecordLine& line) {
+  const std::string &path = line.Fields[0], &copy = line.Fields[1];
+  plat::FileSystem& files = plat::FileSystemPort();
+  if (!files.FileExists(copy)) return;
+  if (files.FileExists(path)) {
+    Note("the copy of " + path + " stays at " + copy + ": the file there was kept");
+    return;
+  }
+  if (!files.Rename(copy, path)) {
+    outcome_.Failed.push_back(copy + ": " + files.FailureReason());
+    Note("cannot put back " + copy + " as " + path + ": " + files.FailureReason());
+    return;
+  }
+  outcome_.Restored.push_back(path);
+  Note("put back " + path + " from " + copy);
+}
+
+void TUninstaller::DropShared(const TRecordLine& line) {
+  const std::string& path = line.Fields[0];
+  const uint32_t count = SharedCount(path);
+  const uint32_t left = count > 0 ? count - 1 : 0;
+  std::string reason;
+  if (!SetSharedCount(path, left, reason)) {
+    outcome_.Failed.push_back(path + " (its count): " + reason);
+    Note("cannot lower the count of " + path + ": " + reason);
+  }
+  const std::string key = sys::UpperAscii(path);
+  if (left > 0) {
+    if (!Holds(sharedKept_, key)) sharedKept_.push_back(key);
+    Note("shared file " + path + " still counted: " + std::to_string(left));
+  } else {
+    sharedFreed_.push_back(key);
+    Note("shared file " + path + " counted by nobody now");
+  }
+}
+
+void TUninstaller::RemoveValue(const TRecordLine& line) {
+  if (engineInUse_) return;
+  plat::RegRoot root;
+  if (!plat::RootFromName(line.Fields[0], root)) return;
+  const auto key = plat::RegistryPort().Open(root, line.Fields[1]);
+  if (!key) return;  // gone already
+  const std::string what = line.Fields[0] + "\\" + line.Fields[1] + " " + line.Fields[2];
+  plat::RegValue value;
+  if (!key->Query(line.Fields[2], value)) return;
+  if (!key->DeleteValue(line.Fields[2])) {
+    outcome_.Failed.push_back(what + ": " + key->FailureReason());
+    Note("cannot remove the value " + what + ": " + key->FailureReason());
+    return;
+  }
+  outcome_.Removed.push_back(what);
+  Note("removed the value " + what);
+}
+
+void TUninstaller::RemoveKey(const TRecordLine& line) {
+  if (engineInUse_) return;
+  plat::RegRoot root;
+  if (!plat::RootFromName(line.Fields[0], root)) return;
+  plat::Registry& registry = plat::RegistryPort();
+  const std::string what = line.Fields[0] + "\\" + line.Fields[1];
+  {
+    const auto key = registry.Open(root, line.Fields[1]);
+    if (!key) return;  // gone already
+    if (!key->IsEmpty()) {
+      Note("the key " + what + " stays: something else is in it");
+      return;
+    }
+  }
+  if (!registry.DeleteKey(root, line.Fields[1])) {
+    outcome_.Failed.push_back(what + ": " + registry.FailureReason());
+    Note("cannot remove the key " + what + ": " + registry.FailureReason());
+    return;
+  }
+  outcome_.Removed.push_back(what);
+  Note("removed the key " + what);
+}
+
+void TUninstaller::RemoveGroup(const TRecordLine& line) {
+  const std::string command = sys::Fmt(msg::kDeleteGroupCommand, line.Fields[0]);
+  std::string cause;
+  if (ProgManExecute(command, cause) != 0) {
+    outcome_.Failed.push_back("Program Manager group " + line.Fields[0] + ": " + cause);
+    Note("cannot remove the Program Manager group " + line.Fields[0] + ": " + cause);
+    return;
+  }
+  outcome_.Removed.push_back("Program Manager group " + line.Fields[0]);
+  Note("Program Manager command " + command.substr(0, command.size() - 2) + " handed over");
+}
+
+void TUninstaller::RemoveEntry(const std::string& key) {
+  plat::Registry& registry = plat::RegistryPort();
+  if (!registry.Open(plat::RegRoot::LocalMachine, key)) return;
+  const std::string what = std::string(plat::RootName(plat::RegRoot::LocalMachine)) + "\\" + key;
+  if (!registry.DeleteKey(plat::RegRoot::LocalMachine, key)) {
+    outcome_.Failed.push_back(what + ": " + registry.FailureReason());
+    Note("cannot remove the uninstall entry " + what + ": " + registry.FailureReason());
+    return;
+  }
+  outcome_.Removed.push_back(what);
+  Note("removed the uninstall entry " + what);
+}
+
+}  // namespace inst

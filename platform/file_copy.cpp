@@ -1,0 +1,56 @@
+#include "platform/digest.h"
+#include "platform/files.h"
+
+namespace plat {
+
+bool CopyFileTo(const std::string& from, const std::string& to, std::string& reason) {
+  FileSystem& files = FileSystemPort();
+  auto in = files.Open(from, Access::Read, Share::Read, Disposition::OpenExisting);
+  if (!in) {
+    reason = from + ": " + files.FailureReason();
+    return false;
+  }
+  auto out = files.Open(to, Access::Write, Share::None, Disposition::CreateNew);
+  if (!out) {
+    reason = to + ": " + files.FailureReason();
+    return false;
+  }
+  char buffer[65536];
+  for (;;) {
+    const int32_t n = in->Read(buffer, sizeof buffer);
+    if (n == 0) break;
+    if (n < 0 || out->Write(buffer, n) != n) {
+      reason = (n < 0 ? from + ": " + in->FailureReason() : to + ": " + out->FailureReason());
+      out.reset();
+      files.Delete(to);
+      return false;
+    }
+  }
+  uint32_t time = 0;
+  if (files.GetDosTime(from, time)) out->SetDosTime(time);
+  if (!out->Close()) {
+    reason = to + ": " + out->FailureReason();
+    files.Delete(to);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace plat
+
+namespace sys {
+
+std::optional<TDigest128> DigestOfFile(const std::string& path) {
+  auto file = plat::FileSystemPort().Open(path, plat::Access::Read, plat::Share::Read,
+                                          plat::Disposition::OpenExisting);
+  if (!file) return std::nullopt;
+  TContentHash hash;
+  char buffer[65536];
+  for (int32_t n; (n = file->Read(buffer, sizeof buffer)) != 0;) {
+    if (n < 0) return std::nullopt;
+    hash.Update(buffer, static_cast<std::size_t>(n));
+  }
+  return hash.Digest();
+}
+
+}  // namespace sys
