@@ -14,89 +14,13 @@
 #include <filesystem>
 #include <functional>
 
-#include "app/core/gauge_values.h"
-#include "install/install_test_util.h"
+#include "program_fixture.h"
 #include "support/no_temp_files.h"
-#include "support/test_files.h"
-#include "test_medium.h"
 
 namespace apptest {
 namespace {
 
 namespace fs = std::filesystem;
-using installtest::FixedFolders;
-
-const std::string kEngineKey = "SOFTWARE\\Ondrel\\Database Engine";
-const std::string kEngineDir = "C:\\WINDOWS\\Common Files\\Ondrel Shared\\ODE";
-const std::string kEngineDirUpper = "C:\\WINDOWS\\COMMON FILES\\ONDREL SHARED\\ODE";
-const std::string kLdError = "Error while decompressing .\\DISK1\\LD.PCK to " + kEngineDirUpper;
-const std::string kCompleted = "Installation completed with success";
-const std::string kCanceled = "Installation canceled";
-const std::string kInsertDisk2 = "Please, Insert Disk 2";
-const std::string kSure = "Are you sure you want to terminate this installation?";
-
-// The installer window as a test drives it: the folder fields and the gauge in memory;
-// once shown it presses the install button (unless told not to) and is closed.
-class ScriptedWindow : public app::TWindowRunner, public app::TSessionHost {
- public:
-  bool pressInstall = true;
-  bool opened = false, shown = false;
-
-  app::TSessionHost& Open() override {
-    opened = true;
-    return *this;
-  }
-  int Run(const std::function<int()>& install) override {
-    shown = true;
-    return pressInstall ? install() : app::kExitCanceled;
-  }
-  int RunNow(const std::string& title, const std::function<int()>& work) override {
-    shown = true;
-    caption = title;
-    return work();
-  }
-  std::string caption;
-  std::string TargetText() override { return target_; }
-  std::string DbapiText() override { return dbapi_; }
-  int32_t GaugeProgress() override { return gauge_.Progress(); }
-  void SetGaugeProgress(int32_t value) override { gauge_.SetProgress(value); }
-  void SetTargetText(const std::string& text) override { target_ = text; }
-  void SetDbapiText(const std::string& text) override { dbapi_ = text; }
-
- private:
-  std::string target_, dbapi_;
-  app::TGaugeValues gauge_;
-};
-
-class Program : public installtest::EngineTest {
- public:
-  // What a scenario prepares.
-  using EngineTest::progman_;
-  using EngineTest::registry_;
-
- protected:
-  testing_support::ScratchCurrentDir here_;
-  FixedFolders medium_{".\\DISK1\\INSTALL.EXE", "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM"};
-  ScriptedWindow window_;
-
-  void SetUp() override {
-    WriteTestMedium();
-    fs::create_directories("C:");
-    fs::create_directories("D:");
-  }
-
-  // Runs the program as the command line would, with a log.
-  int Run(std::vector<std::string> args) {
-    args.push_back("/LOG=run.log");
-    return app::RunProgram(args, window_);
-  }
-  static std::string Log() {
-    if (!fs::exists("run.log")) return {};
-    const auto bytes = testing_support::ReadFileBytes("run.log");
-    return std::string(bytes.begin(), bytes.end());
-  }
-  static bool Logged(const std::string& text) { return Log().find(text) != std::string::npos; }
-};
 
 // ---- one table of scenarios, each run with the window and silently ------------------
 
