@@ -24,8 +24,10 @@ int TWin32WindowRunner::Run(const std::function<int()>& install) {
 
 int TWin32WindowRunner::RunNow(const std::string& caption, const std::function<int()>& work) {
   form_->OnInstall = work;
-  form_->Show(cmdShow_);
+  // Caption and buttons are set before the window shows, so it never looks like the
+  // installer's own.
   form_->RunNow(caption);
+  form_->Show(cmdShow_);
   return Loop();
 }
 

@@ -15,6 +15,32 @@ Process::Process(const std::string& exe, const std::string& args) {
                              ")");
 }
 
+std::unique_ptr<Process> Process::FromCommandLine(const std::string& commandLine,
+                                                  const std::string& output) {
+  std::unique_ptr<Process> p(new Process());
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  HANDLE out = INVALID_HANDLE_VALUE;
+  if (!output.empty()) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    out = ::CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = out;
+    si.hStdError = out;
+    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+  }
+  std::string line = commandLine;
+  const BOOL started =
+      ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, out != INVALID_HANDLE_VALUE, 0,
+                       nullptr, nullptr, &si, &p->info_);
+  if (out != INVALID_HANDLE_VALUE) ::CloseHandle(out);
+  if (!started)
+    throw std::runtime_error("cannot start " + commandLine + " (error " +
+                             std::to_string(::GetLastError()) + ")");
+  return p;
+}
+
 Process::~Process() {
   if (info_.hProcess) {
     if (Running()) {

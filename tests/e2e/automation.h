@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,11 @@ class Process {
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
 
+  // Starts a whole command line as a script would (the program named first, quoted or
+  // not); what it writes to its standard output goes to the file `output` when one is named.
+  static std::unique_ptr<Process> FromCommandLine(const std::string& commandLine,
+                                                  const std::string& output = "");
+
   DWORD Id() const { return info_.dwProcessId; }
   bool Running() const;
   // Waits for the program to end; its exit code, or -1 when it did not end in time (it
@@ -29,6 +35,7 @@ class Process {
   int Wait(std::chrono::milliseconds timeout = 60s);
 
  private:
+  Process() = default;
   PROCESS_INFORMATION info_{};
 };
 

@@ -122,7 +122,10 @@ namespace {
 
 // The files below `dir` against what the packages hold: the same names, bytes and times.
 void ExpectFiles(const std::string& dir, const std::map<std::string, FileInfo>& expected) {
-  const auto found = FilesBelow(dir);
+  auto found = FilesBelow(dir);
+  // The installation's record of itself, beside what the packages hold.
+  found.erase("UNINSTAL.DAT");
+  found.erase("UNINSTALL.EXE");
   ASSERT_FALSE(expected.empty());
   std::vector<std::string> names, expectedNames;
   for (const auto& [n, f] : found) names.push_back(n);
@@ -138,9 +141,16 @@ void ExpectFiles(const std::string& dir, const std::map<std::string, FileInfo>& 
 
 }  // namespace
 
+void InstallerSession::ExpectOnlyTheRecord(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& [name, file] : FilesBelow(dir)) names.push_back(name);
+  EXPECT_EQ(names, (std::vector<std::string>{"UNINSTAL.DAT", "UNINSTALL.EXE"})) << dir;
+}
+
 void InstallerSession::ExpectNothingDamaged(const std::string& dir,
                                             const std::map<std::string, FileInfo>& expected) {
   for (const auto& [name, got] : FilesBelow(dir)) {
+    if (name == "UNINSTAL.DAT" || name == "UNINSTALL.EXE") continue;  // the record of it
     const auto want = expected.find(name);
     ASSERT_NE(want, expected.end()) << name << " is not a member";
     EXPECT_EQ(got.data, want->second.data) << name << " is damaged";

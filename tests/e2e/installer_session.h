@@ -65,6 +65,8 @@ class InstallerSession : public ::testing::Test {
   // and the "TAVO" Start Menu group with its three shortcuts.
   void ExpectInstalled(const std::string& appDir, const std::string& engineDir);
 
+  // `dir` holds nothing but the installation's record of itself and its uninstaller.
+  static void ExpectOnlyTheRecord(const std::string& dir);
   // Every file below `dir` is one the packages hold, with the bytes they hold: nothing
   // damaged landed there (files may be missing).
   static void ExpectNothingDamaged(const std::string& dir,

@@ -52,7 +52,12 @@ void CloseFolderWindows(const std::string& title) {
 void CleanMachine() {
   RemoveTree("C:\\QEN2005");
   RemoveTree(DefaultEngineFolder());
+  RemoveTree(DefaultEngineFolder() + ".BACKUP");
   testing_support::DeleteRegTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Ondrel");
+  testing_support::DeleteRegTree(
+      HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QEN2005");
+  testing_support::DeleteRegTree(HKEY_LOCAL_MACHINE,
+                                 "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs");
   CloseFolderWindows("TAVO");
   RemoveTree(ProgramsFolder() + "\\TAVO");
 }

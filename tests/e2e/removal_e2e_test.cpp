@@ -1,0 +1,215 @@
+// The installation's whole life under Wine, driven as a person or a script would: the
+// real Install.exe installs from a copy of the medium, Wine's own list of installed
+// programs ("uninstaller --list", a client nobody here wrote) shows the entry, and the
+// entry's QuietUninstallString removes it again. One table of scenarios: what happened
+// to the machine between the two, and what must be left afterwards. The interactive
+// uninstall (its question, its gauge, its final message) is driven through its window.
+#ifdef _WIN32
+#include <filesystem>
+#include <functional>
+
+#include "e2e/installer_session.h"
+#include "platform/text.h"
+#include "support/win32_registry.h"
+
+namespace e2e {
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::QueryRaw;
+using testing_support::QueryText;
+
+const std::string kEntry = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QEN2005";
+const std::string kShared = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+const std::string kEngineKey = "SOFTWARE\\Ondrel\\Database Engine";
+const std::string kTable = "C:\\QEN2005\\DADOS\\CLIENTES.DAT";
+
+uint32_t Count(const std::string& path) {
+  const auto v = QueryRaw(kShared, path);
+  return v.found && v.data.size() == 4
+             ? v.data[0] | v.data[1] << 8 | v.data[2] << 16 | v.data[3] << 24
+             : 0;
+}
+void SetCount(const std::string& path, uint32_t count) {
+  HKEY key = nullptr;
+  ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kShared.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  ::RegSetValueExA(key, path.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), 4);
+  ::RegCloseKey(key);
+}
+
+class Removal : public InstallerSession {
+ public:  // the scenarios look at it
+  using InstallerSession::Disk2;
+  using InstallerSession::ExpectedEngineFiles;
+  using InstallerSession::ExpectInstalled;
+  using InstallerSession::medium_;
+  // Runs a whole command line to its end; its exit code (-1: it did not end in time).
+  static int RunLine(const std::string& line, const std::string& output = "") {
+    return Process::FromCommandLine(line, output)->Wait(120s);
+  }
+  // What Wine's list of installed programs shows.
+  std::string InstalledPrograms() {
+    const std::string out = scratch_.Path() + "list.txt";
+    RunLine("uninstaller.exe --list", out);
+    const auto bytes = testing_support::ReadFileBytes(out);
+    return std::string(bytes.begin(), bytes.end());
+  }
+  int InstallSilently() {
+    Launch("/S");
+    return WaitExit();
+  }
+  // The engine's files, as the installation put them.
+  std::vector<std::string> EngineFiles() {
+    std::vector<std::string> files;
+    for (const auto& [name, info] : ExpectedEngineFiles())
+      files.push_back(sys::UpperAscii(DefaultEngineFolder() + "\\" + name));
+    return files;
+  }
+  bool StartMenuGroup() { return fs::exists(ProgramsFolder() + "\\TAVO"); }
+};
+
+struct Scenario {
+  const char* name;
+  std::function<void(Removal&)> beforeInstall = {};
+  int installed = 0;
+  std::function<void(Removal&)> beforeUninstall = {};
+  int exitCode = 0;
+  std::function<void(Removal&)> check = {};
+};
+
+void EverythingGone(Removal& t) {
+  EXPECT_FALSE(fs::exists("C:\\QEN2005"));
+  EXPECT_FALSE(fs::exists(DefaultEngineFolder()));
+  EXPECT_EQ(QueryText(kEngineKey, "DLLPATH"), "<absent>");
+  for (const std::string& f : t.EngineFiles()) EXPECT_EQ(Count(f), 0u) << f;
+  EXPECT_EQ(QueryText(kEntry, "DisplayName"), "<absent>");
+  EXPECT_TRUE(WaitUntil([&] { return !t.StartMenuGroup(); }, 20s)) << "the TAVO group";
+}
+
+const Scenario kScenarios[] = {
+    {.name = "EverythingGoesAndTheInstallerRunsAgain",
+     .check =
+         [](Removal& t) {
+           EverythingGone(t);
+           EXPECT_EQ(t.InstalledPrograms().find("QEN 2005"), std::string::npos);
+           EXPECT_EQ(t.InstallSilently(), 0);
+           EXPECT_TRUE(fs::exists("C:\\QEN2005\\QEN2005.EXE"));
+         }},
+    {.name = "AChangedTableIsKept",
+     .beforeUninstall =
+         [](Removal&) {
+           testing_support::WriteFileBytes(kTable, {'m', 'i', 'n', 'e'});
+         },
+     .check =
+         [](Removal&) {
+           EXPECT_EQ(testing_support::ReadFileBytes(kTable),
+                     (testing_support::Bytes{'m', 'i', 'n', 'e'}));
+           std::vector<std::string> left;
+           for (const auto& [name, info] : FilesBelow("C:\\QEN2005")) left.push_back(name);
+           EXPECT_EQ(left, std::vector<std::string>{"DADOS\\CLIENTES.DAT"});
+           EXPECT_FALSE(fs::exists(DefaultEngineFolder()));
+           EXPECT_EQ(QueryText(kEntry, "DisplayName"), "<absent>");
+         }},
+    {.name = "AnotherProductKeepsTheEngine",
+     .beforeUninstall =
+         [](Removal& t) {
+           for (const std::string& f : t.EngineFiles()) SetCount(f, Count(f) + 1);
+         },
+     .check =
+         [](Removal& t) {
+           for (const std::string& f : t.EngineFiles()) {
+             EXPECT_TRUE(fs::exists(f)) << f;
+             EXPECT_EQ(Count(f), 1u) << f;
+           }
+           EXPECT_NE(QueryText(kEngineKey, "DLLPATH"), "<absent>");
+           EXPECT_FALSE(fs::exists("C:\\QEN2005"));
+           EXPECT_EQ(QueryText(kEntry, "DisplayName"), "<absent>");
+           EXPECT_TRUE(WaitUntil([&] { return !t.StartMenuGroup(); }, 20s));
+         }},
+    {.name = "ARunCanceledAtDiskTwoIsUndone",
+     .beforeInstall = [](Removal& t) { fs::rename(t.Disk2(), t.medium_ + "LATER"); },
+     .installed = 1,
+     .check =
+         [](Removal& t) {
+           fs::rename(t.medium_ + "LATER", t.Disk2());  // for the list of the engine's files
+           EverythingGone(t);
+         }},
+    {.name = "ADamagedRecordChangesNothing",
+     .beforeUninstall =
+         [](Removal&) {
+           auto bytes = testing_support::ReadFileBytes("C:\\QEN2005\\UNINSTAL.DAT");
+           bytes[bytes.size() / 2] ^= 1;
+           testing_support::WriteFileBytes("C:\\QEN2005\\UNINSTAL.DAT", bytes);
+         },
+     .exitCode = 3,
+     .check =
+         [](Removal& t) {
+           t.ExpectInstalled("C:\\QEN2005", DefaultEngineFolder());
+           EXPECT_EQ(QueryText(kEntry, "DisplayName"), "QEN 2005");
+         }},
+};
+
+void PrintTo(const Scenario& s, std::ostream* os) { *os << s.name; }
+
+class RemovalScenario : public Removal, public ::testing::WithParamInterface<Scenario> {};
+
+TEST_P(RemovalScenario, EndsAsExpected) {
+  const Scenario& s = GetParam();
+  if (s.beforeInstall) s.beforeInstall(*this);
+  ASSERT_EQ(InstallSilently(), s.installed);
+  // Registered, for Wine's own list of installed programs too.
+  EXPECT_NE(InstalledPrograms().find("QEN 2005"), std::string::npos) << InstalledPrograms();
+  const std::string quiet = QueryText(kEntry, "QuietUninstallString");
+  EXPECT_EQ(quiet, "\"C:\\QEN2005\\Uninstall.exe\" /UNINSTALL /S");
+  if (s.beforeUninstall) s.beforeUninstall(*this);
+  EXPECT_EQ(RunLine(quiet), s.exitCode);
+  s.check(*this);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, RemovalScenario, ::testing::ValuesIn(kScenarios),
+                         [](const ::testing::TestParamInfo<Scenario>& info) {
+                           return std::string(info.param.name);
+                         });
+
+TEST_F(Removal, TheWindowAsksOnceShowsTheGaugeAndEndsWithAMessage) {
+  ASSERT_EQ(InstallSilently(), 0);
+  auto uninstall = Process::FromCommandLine(QueryText(kEntry, "UninstallString"));
+  // The question comes from the copy in the temporary folder: any box will do.
+  ShownBox question;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        HWND box = ::FindWindowA("#32770", nullptr);
+        DWORD pid = 0;
+        if (box) ::GetWindowThreadProcessId(box, &pid);
+        if (pid) question = WaitForMessageBox(pid, 1s);
+        return question.found();
+      },
+      60s));
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(question.handle, &pid);
+  pid_ = pid;
+  window_ = question.handle;
+  Snapshot("uninstall-question");
+  EXPECT_EQ(question.text, "Remove QEN 2005 and all of its components?");
+  EXPECT_EQ(question.buttons, (std::vector<int>{IDYES, IDNO}));
+  Answer(question, IDYES);
+  window_ = WaitForWindow(pid_, "TFrmInstala", 30s);
+  ASSERT_NE(window_, nullptr);
+  EXPECT_EQ(TextOf(window_),
+            "Remo\xe7\xe3o do m\xf3"
+            "dulo quarvel");
+  ShownBox done = NextBox();
+  ASSERT_TRUE(done.found());
+  Snapshot("uninstall-done");
+  EXPECT_EQ(done.text, "QEN 2005 was removed.");
+  EXPECT_TRUE(PieShows(Gauge(), 100));
+  Answer(done, IDOK);
+  EXPECT_EQ(uninstall->Wait(60s), 0);
+  EverythingGone(*this);
+}
+
+}  // namespace
+}  // namespace e2e
+#endif
