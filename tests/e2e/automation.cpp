@@ -111,7 +111,7 @@ BOOL CALLBACK FindTopLevel(HWND w, LPARAM p) {
   auto& s = *reinterpret_cast<Search*>(p);
   DWORD pid = 0;
   ::GetWindowThreadProcessId(w, &pid);
-  if (pid != s.pid || !::IsWindowVisible(w)) return TRUE;
+  if ((s.pid && pid != s.pid) || !::IsWindowVisible(w)) return TRUE;
   const std::string cls = ClassOf(w);
   const bool isBox = cls == "#32770";
   if (s.messageBox ? isBox : (s.cls.empty() ? !isBox : cls == s.cls)) {

@@ -73,7 +73,8 @@ struct ShownBox {
   std::vector<int> buttons;  // ids of the answer buttons present (OK 1 ... No 7)
   bool found() const { return handle != nullptr; }
 };
-// Waits for a message box of the process. Null handle when none came in time.
+// Waits for a message box of the process (0: of any process, for a program that starts
+// another to ask). Null handle when none came in time.
 ShownBox WaitForMessageBox(DWORD pid, std::chrono::milliseconds timeout = 60s);
 // Presses the button with this id and waits until the box has gone.
 void Answer(const ShownBox& box, int id);

@@ -1,8 +1,9 @@
 // The demo's automatic run: starts Install.exe from the medium, presses "Instalar o
 // Sistema", answers the message boxes, saves screenshots (the window at start, the
 // gauge mid-run, the final message, the finished window, the refusal of a second run)
-// and prints what was installed: files, registry values with their types, and the
-// Start Menu group with its shortcuts.
+// and prints what was installed: files, registry values with their types, the uninstall
+// entry and the Start Menu group with its shortcuts. A completed run is then uninstalled
+// through its entry (question, final message, screenshots) and what is left printed.
 //   demo_run run INSTALL_EXE SCREENSHOT_DIR   the automatic run, then the report
 //   demo_run report                           only the report (after a run by hand)
 // Exit code of a run: the installer's own from the first run (0 when it completed).
@@ -23,6 +24,9 @@ using namespace e2e;
 namespace {
 
 std::string g_shots;
+const std::string kEngineKey = "SOFTWARE\\Ondrel\\Database Engine";
+const std::string kUninstallEntry =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QEN2005";
 
 // A message box's text for the log: its carriage returns as line ends.
 std::string Printable(std::string text) {
@@ -76,7 +80,7 @@ void PrintInstalled(const std::string& engineDir) {
                   info.readOnly ? ", read-only" : "");
   }
   std::printf("\nregistry (HKEY_LOCAL_MACHINE):\n");
-  const std::string e = "SOFTWARE\\Ondrel\\Database Engine";
+  const std::string& e = kEngineKey;
   const std::string t = e + "\\Settings\\DRIVERS\\TABULA";
   const std::pair<std::string, const char*> values[] = {
       {e, "DLLPATH"},
@@ -96,12 +100,53 @@ void PrintInstalled(const std::string& engineDir) {
                 raw.found ? testing_support::QueryText(key, name).c_str() : "<absent>",
                 raw.found ? TypeName(raw.type) : "-");
   }
+  std::printf("\nuninstall entry HKEY_LOCAL_MACHINE\\%s:\n", kUninstallEntry.c_str());
+  for (const char* name : {"DisplayName", "UninstallString", "QuietUninstallString"})
+    std::printf("  %s = %s\n", name, testing_support::QueryText(kUninstallEntry, name).c_str());
   const std::string group = ProgramsFolder() + "\\TAVO";
   std::printf("\nStart Menu group %s:\n", group.c_str());
   WaitUntil([&] { return fs::exists(group + "\\QEN 2005 Leiame.lnk"); }, 15s);
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(group, ec))
     std::printf("  %s\n", entry.path().filename().string().c_str());
+}
+
+// Removes the installation the way a person does, through its uninstall entry: the
+// question answered Yes, the final message shown; then what is left.
+void Uninstall(const std::string& engineFolder) {
+  const std::string line = testing_support::QueryText(kUninstallEntry, "UninstallString");
+  std::printf("\nuninstalling: %s\n", line.c_str());
+  auto uninstall = Process::FromCommandLine(line);
+  // The question and the window come from the uninstaller's copy in the temporary folder.
+  ShownBox question = WaitForMessageBox(0, 60s);
+  if (!question.found()) {
+    std::printf("the uninstaller asked nothing\n");
+    return;
+  }
+  std::printf("message box: %s\n", Printable(question.text).c_str());
+  Shot("6-uninstall-question", question.handle);
+  Answer(question, IDYES);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(question.handle, &pid);
+  if (ShownBox done = WaitForMessageBox(0, 60s); done.found()) {
+    std::printf("message box: %s\n", Printable(done.text).c_str());
+    HWND window = WaitForWindow(pid, "TFrmInstala", 1s);
+    Shot("7-uninstall-done", window ? window : done.handle, done.handle);
+    Answer(done, IDOK);
+  }
+  std::printf("the uninstaller ended with exit code %d\n", uninstall->Wait(60s));
+  std::printf("\nleft after the uninstall:\n");
+  for (const std::string& dir : {std::string("C:\\QEN2005"), engineFolder})
+    std::printf(
+        "  %s: %s\n", dir.c_str(),
+        fs::exists(dir) ? (std::to_string(FilesBelow(dir).size()) + " files").c_str() : "gone");
+  std::printf("  uninstall entry: %s\n",
+              testing_support::QueryRaw(kUninstallEntry, "DisplayName").found ? "present" : "gone");
+  std::printf("  engine registry values: %s\n",
+              testing_support::QueryRaw(kEngineKey, "DLLPATH").found ? "present" : "gone");
+  const std::string group = ProgramsFolder() + "\\TAVO";
+  WaitUntil([&] { return !fs::exists(group); }, 15s);
+  std::printf("  Start Menu group %s: %s\n", group.c_str(), fs::exists(group) ? "present" : "gone");
 }
 
 // The engine folder the installer wrote, or its default one.
@@ -173,6 +218,7 @@ int Run(const std::string& installExe) {
     Answer(refusal, IDOK);
   }
   std::printf("second Install.exe ended with exit code %d\n", again.Wait(30s));
+  if (code == 0) Uninstall(engineFolder);
   return code;
 }
 

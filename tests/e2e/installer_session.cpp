@@ -97,6 +97,21 @@ void InstallerSession::Snapshot(const std::string& name) const {
   SavePng(Capture(window_), std::string(dir) + "\\" + name + ".png");
 }
 
+bool InstallerSession::SnapshotMidRun(const std::string& name,
+                                      std::chrono::milliseconds timeout) const {
+  const bool caught = WaitUntil(
+      [&] {
+        if (WaitForMessageBox(pid_, 0ms).found()) return true;
+        // Part of the way: the disc blue just after 12 o'clock, white just before it.
+        const Image gauge = Gauge();
+        return !gauge.empty() && gauge.At(88, 16) == kRgbBlue && gauge.At(75, 16) == kRgbWhite;
+      },
+      timeout);
+  if (!caught || WaitForMessageBox(pid_, 0ms).found()) return false;
+  Snapshot(name);
+  return true;
+}
+
 std::map<std::string, FileInfo> InstallerSession::Expected(
     const std::vector<std::string>& packages) {
   std::map<std::string, FileInfo> all;

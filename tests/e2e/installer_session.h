@@ -59,6 +59,9 @@ class InstallerSession : public ::testing::Test {
 
   // Saves a screenshot of the installer window, when a folder for them was named.
   void Snapshot(const std::string& name) const;
+  // Saves one once the gauge shows part of the way (watched until a message box comes or
+  // the timeout); false when the run went by too quickly to catch.
+  bool SnapshotMidRun(const std::string& name, std::chrono::milliseconds timeout = 30s) const;
 
   // Checks what a complete installation leaves: every file of the packages with its
   // bytes and time in the application and engine folders, the eleven registry values,

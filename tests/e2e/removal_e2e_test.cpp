@@ -175,18 +175,12 @@ INSTANTIATE_TEST_SUITE_P(Table, RemovalScenario, ::testing::ValuesIn(kScenarios)
 
 TEST_F(Removal, TheWindowAsksOnceShowsTheGaugeAndEndsWithAMessage) {
   ASSERT_EQ(InstallSilently(), 0);
+  // The folder window the shell opened for the new group would lie over the screenshots.
+  CloseFolderWindows("TAVO");
   auto uninstall = Process::FromCommandLine(QueryText(kEntry, "UninstallString"));
   // The question comes from the copy in the temporary folder: any box will do.
-  ShownBox question;
-  ASSERT_TRUE(WaitUntil(
-      [&] {
-        HWND box = ::FindWindowA("#32770", nullptr);
-        DWORD pid = 0;
-        if (box) ::GetWindowThreadProcessId(box, &pid);
-        if (pid) question = WaitForMessageBox(pid, 1s);
-        return question.found();
-      },
-      60s));
+  ShownBox question = WaitForMessageBox(0, 60s);
+  ASSERT_TRUE(question.found());
   DWORD pid = 0;
   ::GetWindowThreadProcessId(question.handle, &pid);
   pid_ = pid;
@@ -200,6 +194,8 @@ TEST_F(Removal, TheWindowAsksOnceShowsTheGaugeAndEndsWithAMessage) {
   EXPECT_EQ(TextOf(window_),
             "Remo\xe7\xe3o do m\xf3"
             "dulo quarvel");
+  if (!SnapshotMidRun("uninstall-running"))
+    std::printf("the uninstall went by too quickly for a screenshot mid-run\n");
   ShownBox done = NextBox();
   ASSERT_TRUE(done.found());
   Snapshot("uninstall-done");
