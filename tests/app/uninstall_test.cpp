@@ -4,11 +4,11 @@
 // what was installed, what happened to the machine meanwhile, how the uninstall was
 // answered, and what is left afterwards, in the folders, the registry and Program Manager.
 #ifndef _WIN32
+#include "app/core/uninstall.h"
+
 #include <filesystem>
 
-
 #include "app/core/install_recorder.h"
-#include "app/core/uninstall.h"
 #include "install/shared_files.h"
 #include "platform/text.h"
 #include "program_fixture.h"
@@ -47,9 +47,9 @@ std::vector<std::string> Arguments(const std::string& line) {
 
 class Lifetime : public Program {
  public:  // the scenarios look at it
+  using EngineTest::dialogs_;
   using Program::Log;
   using Program::window_;
-  using EngineTest::dialogs_;
   int copies_ = 0;
 
  protected:
@@ -78,13 +78,13 @@ class Lifetime : public Program {
 
 struct Scenario {
   const char* name;
-  std::function<void(Lifetime&)> beforeInstall;
+  std::function<void(Lifetime&)> beforeInstall = {};
   int installed = app::kExitCompleted;
-  std::function<void(Lifetime&)> beforeUninstall;
+  std::function<void(Lifetime&)> beforeUninstall = {};
   bool silent = true;
-  std::vector<int> answers;  // to the uninstaller's question and final message
+  std::vector<int> answers = {};  // to the uninstaller's question and final message
   int exitCode = app::kExitCompleted;
-  std::function<void(Lifetime&)> check;
+  std::function<void(Lifetime&)> check = {};
 };
 
 void NothingLeft(Lifetime&) { EXPECT_TRUE(fs::is_empty("C:")) << "left on C:"; }
@@ -215,8 +215,12 @@ TEST_P(LifetimeScenario, EndsAsExpected) {
   dialogs_.shown.clear();
   for (const int answer : s.answers) dialogs_.Answer(answer);
   EXPECT_EQ(Uninstall(s.silent), s.exitCode) << Log();
-  if (s.silent) EXPECT_TRUE(dialogs_.shown.empty());
-  if (s.exitCode != app::kExitStartFailed) EXPECT_EQ(copies_, 1) << "run from a copy of itself";
+  if (s.silent) {
+    EXPECT_TRUE(dialogs_.shown.empty());
+  }
+  if (s.exitCode != app::kExitStartFailed) {
+    EXPECT_EQ(copies_, 1) << "run from a copy of itself";
+  }
   s.check(*this);
 }
 
