@@ -51,8 +51,8 @@ class TRegistry {
   void WriteBool(const std::string& Name, bool Value);
   void WriteFloat(const std::string& Name, double Value);
 
-  // Told of every value write, done or refused, with the open key's full name ("root\\
-  // path") and the system's reason for a refusal.
+  // Told of every value write, done or refused, with the open key's full name (root,
+  // backslash, path) and the system's reason for a refusal.
   std::function<void(const std::string& key, const std::string& name, plat::RegType type,
                      const std::vector<uint8_t>& data, bool ok, const std::string& reason)>
       OnWrite;
