@@ -30,9 +30,7 @@ class MemoryRegistry::OpenKey : public plat::RegKey {
     owner_.keys_.at(id_).values.erase(Fold(name));
     return true;
   }
-  bool IsEmpty() override {
-    return owner_.keys_.at(id_).values.empty() && !owner_.HasSubkeys(id_);
-  }
+  bool IsEmpty() override { return owner_.keys_.at(id_).values.empty() && !owner_.HasSubkeys(id_); }
 
  private:
   MemoryRegistry& owner_;
