@@ -4,7 +4,6 @@
 #include <memory>
 #include <optional>
 
-#include "app/core/gauge_values.h"
 #include "app/core/install_log.h"
 #include "app/core/install_recorder.h"
 #include "app/core/run_dialogs.h"
@@ -17,21 +16,6 @@
 
 namespace app {
 namespace {
-
-// The folder fields and the gauge of a run without a window.
-class TSilentHost : public TSessionHost {
- public:
-  std::string TargetText() override { return target_; }
-  std::string DbapiText() override { return dbapi_; }
-  int32_t GaugeProgress() override { return gauge_.Progress(); }
-  void SetGaugeProgress(int32_t value) override { gauge_.SetProgress(value); }
-  void SetTargetText(const std::string& text) override { target_ = text; }
-  void SetDbapiText(const std::string& text) override { dbapi_ = text; }
-
- private:
-  std::string target_, dbapi_;
-  TGaugeValues gauge_;
-};
 
 void ShowMessage(plat::DialogKind kind, const std::string& text) {
   plat::DialogsPort().Show(kind, "", text, plat::Buttons::Ok);

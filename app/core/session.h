@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/core/gauge_values.h"
 #include "app/core/options.h"
 #include "app/core/script.h"
 #include "install/install.h"
@@ -34,6 +35,21 @@ class TSessionHost : public TScriptHost {
  public:
   virtual void SetTargetText(const std::string& text) = 0;
   virtual void SetDbapiText(const std::string& text) = 0;
+};
+
+// A host without a window: the folder fields and the gauge kept in memory (a silent run's).
+class TSilentHost : public TSessionHost {
+ public:
+  std::string TargetText() override { return target_; }
+  std::string DbapiText() override { return dbapi_; }
+  int32_t GaugeProgress() override { return gauge_.Progress(); }
+  void SetGaugeProgress(int32_t value) override { gauge_.SetProgress(value); }
+  void SetTargetText(const std::string& text) override { target_ = text; }
+  void SetDbapiText(const std::string& text) override { dbapi_ = text; }
+
+ private:
+  std::string target_, dbapi_;
+  TGaugeValues gauge_;
 };
 
 // The start-up: refuses where a database engine is installed (the refusal message),

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "app/core/gauge_values.h"
 #include "app/core/program.h"
 #include "install/install_test_util.h"
 #include "support/test_files.h"
@@ -35,7 +34,7 @@ inline const std::string kSure = "Are you sure you want to terminate this instal
 
 // The installer window as a test drives it: the folder fields and the gauge in memory;
 // once shown it presses the install button (unless told not to) and is closed.
-class ScriptedWindow : public app::TWindowRunner, public app::TSessionHost {
+class ScriptedWindow : public app::TWindowRunner, public app::TSilentHost {
  public:
   bool pressInstall = true;
   bool opened = false, shown = false;
@@ -54,16 +53,6 @@ class ScriptedWindow : public app::TWindowRunner, public app::TSessionHost {
     return work();
   }
   std::string caption;
-  std::string TargetText() override { return target_; }
-  std::string DbapiText() override { return dbapi_; }
-  int32_t GaugeProgress() override { return gauge_.Progress(); }
-  void SetGaugeProgress(int32_t value) override { gauge_.SetProgress(value); }
-  void SetTargetText(const std::string& text) override { target_ = text; }
-  void SetDbapiText(const std::string& text) override { dbapi_ = text; }
-
- private:
-  std::string target_, dbapi_;
-  app::TGaugeValues gauge_;
 };
 
 class Program : public installtest::EngineTest {

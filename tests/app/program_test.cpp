@@ -28,16 +28,16 @@ enum class Mode { Window, Silent };
 
 struct Scenario {
   const char* name;
-  std::vector<std::string> args;             // besides /S and /LOG
-  std::function<void(Program&)> prepare;     // before the run
-  bool tempFolderGone = false;               // no staging folder can be made
-  std::vector<int> answers;                  // the person's answers in the window
-  int exitCode = app::kExitCompleted;        // the same in both modes
-  std::vector<std::string> boxes;            // what the window run shows, in order (starts)
-  std::vector<std::string> logged;           // lines of both runs' logs
-  std::vector<std::string> loggedSilent;     // lines of the silent run's log only
-  std::vector<std::string> present, absent;  // files afterwards
-  bool windowShown = true;                   // the window run reaches the window
+  std::vector<std::string> args = {};          // besides /S and /LOG
+  std::function<void(Program&)> prepare = {};  // before the run
+  bool tempFolderGone = false;                 // no staging folder can be made
+  std::vector<int> answers = {};               // the person's answers in the window
+  int exitCode = app::kExitCompleted;          // the same in both modes
+  std::vector<std::string> boxes = {};         // what the window run shows, in order (starts)
+  std::vector<std::string> logged = {};        // lines of both runs' logs
+  std::vector<std::string> loggedSilent = {};  // lines of the silent run's log only
+  std::vector<std::string> present = {}, absent = {};  // files afterwards
+  bool windowShown = true;                             // the window run reaches the window
 };
 
 const std::string kDecompressError = "Error while decompressing ";

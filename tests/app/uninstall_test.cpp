@@ -158,11 +158,7 @@ const Scenario kScenarios[] = {
          }},
     {.name = "ADamagedRecordChangesNothing",
      .beforeUninstall =
-         [](Lifetime&) {
-           auto bytes = testing_support::ReadFileBytes("C:/QEN2005/UNINSTAL.DAT");
-           bytes[bytes.size() / 2] ^= 1;
-           testing_support::WriteFileBytes("C:/QEN2005/UNINSTAL.DAT", bytes);
-         },
+         [](Lifetime&) { testing_support::FlipMiddleBit("C:/QEN2005/UNINSTAL.DAT"); },
      .exitCode = app::kExitStartFailed,
      .check =
          [](Lifetime& t) {

@@ -138,11 +138,7 @@ const Scenario kScenarios[] = {
          }},
     {.name = "ADamagedRecordChangesNothing",
      .beforeUninstall =
-         [](Removal&) {
-           auto bytes = testing_support::ReadFileBytes("C:\\QEN2005\\UNINSTAL.DAT");
-           bytes[bytes.size() / 2] ^= 1;
-           testing_support::WriteFileBytes("C:\\QEN2005\\UNINSTAL.DAT", bytes);
-         },
+         [](Removal&) { testing_support::FlipMiddleBit("C:\\QEN2005\\UNINSTAL.DAT"); },
      .exitCode = 3,
      .check =
          [](Removal& t) {

@@ -90,7 +90,9 @@ TEST_F(PlatformTemp, AbandonedPrivateDirectoriesGoAndNothingElse) {
   for (const char* kept : {"PCKother1/notes.txt", "PCKwide01/PCKa1b2c3.tmp",
                            "PCKlonger1/PCKa1b2c3.tmp", "target/PCKa1b2c3.tmp"})
     EXPECT_TRUE(fs_.FileExists(At(kept))) << kept;
-  if (foreign) EXPECT_TRUE(fs_.FileExists(At("PCKtheirs/PCKa1b2c3.tmp")));
+  if (foreign) {
+    EXPECT_TRUE(fs_.FileExists(At("PCKtheirs/PCKa1b2c3.tmp")));
+  }
   EXPECT_TRUE(fs_.FileExists(staging));
 
   // Its own removal drops the mark; nothing is left to clean.
@@ -119,7 +121,8 @@ TEST(PlatformDrives, TypesOfKnownDrives) {
   EXPECT_EQ(drives.TypeOf("Q:"), plat::DriveType::NoRootDir);
 #else
   EXPECT_EQ(drives.TypeOf(TEST_BUILD_DIR), plat::DriveType::Fixed);
-  EXPECT_EQ(drives.TypeOf(std::string(TEST_BUILD_DIR) + "/no/such/dir"), plat::DriveType::Fixed);
+  const std::string missing = TEST_BUILD_DIR "/no/such/dir";
+  EXPECT_EQ(drives.TypeOf(missing), plat::DriveType::Fixed);
 #endif
 }
 

@@ -56,6 +56,13 @@ void WriteFileBytes(const std::string& path, const Bytes& data) {
   out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
 }
 
+void FlipMiddleBit(const std::string& path) {
+  Bytes bytes = ReadFileBytes(path);
+  if (bytes.empty()) throw std::runtime_error("nothing to damage in " + path);
+  bytes[bytes.size() / 2] ^= 1;
+  WriteFileBytes(path, bytes);
+}
+
 bool PathExists(const std::string& path) {
   std::error_code ec;
   return fs::exists(path, ec);

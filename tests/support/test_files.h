@@ -45,6 +45,8 @@ class ScratchCurrentDir {
 
 Bytes ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const Bytes& data);
+// Damages the file in place: one bit of its middle byte flipped.
+void FlipMiddleBit(const std::string& path);
 bool PathExists(const std::string& path);
 Bytes FromHex(const std::string& hex);  // "57 52 5A 4C" -> bytes
 std::string ToHex(const Bytes& data);

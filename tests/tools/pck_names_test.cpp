@@ -59,10 +59,12 @@ TEST_F(PckNames, CreateStoresNamesInTheCodePageAndRefusesThoseItCannotHold) {
   EXPECT_EQ(r.status, 1);
   EXPECT_FALSE(PathExists(dir / "N.PCK"));
   EXPECT_EQ(Count(r.err, "\n"), refused) << r.err;
-  for (const NameCase& name : kNames)
-    if (name.file && !name.stored)
+  for (const NameCase& name : kNames) {
+    if (name.file && !name.stored) {
       EXPECT_TRUE(Contains(r.err, "N.PCK: " + dir / "src/" + name.file + ": " + name.refusal))
           << r.err;
+    }
+  }
 
   // Without them every name is stored, in Windows-1252.
   std::multiset<std::string> expected;
