@@ -162,11 +162,16 @@ int RunUninstaller(const TInstallOptions& options, TWindowRunner& window,
     return kExitCanceled;
   }
   if (options.Silent) return Uninstall(record, recordPath, observer, nullptr);
+  // The folder fields as the installer showed them: without a closing separator.
+  const auto shown = [](std::string folder) {
+    if (folder.size() > 1 && sys::IsSeparator(folder.back())) folder.pop_back();
+    return folder;
+  };
   TSessionHost& host = window.Open();
-  host.SetTargetText(ApplicationFolder(record, recordPath));
+  host.SetTargetText(shown(ApplicationFolder(record, recordPath)));
   for (const inst::TRecordLine& line : record.Lines)
     if (line.Kind == inst::TRecordKind::Shared) {
-      host.SetDbapiText(sys::FolderPart(line.Fields[0]));
+      host.SetDbapiText(shown(sys::FolderPart(line.Fields[0])));
       break;
     }
   return window.RunNow(kUninstallCaption,

@@ -175,6 +175,8 @@ const Scenario kScenarios[] = {
          [](Lifetime& t) {
            NothingLeft(t);
            EXPECT_EQ(t.window_.caption, app::kUninstallCaption);
+           EXPECT_EQ(t.window_.TargetText(), "C:\\QEN2005");
+           EXPECT_EQ(t.window_.DbapiText(), kEngineDirUpper);
            ASSERT_EQ(t.dialogs_.shown.size(), 2u);
            EXPECT_EQ(t.dialogs_.shown[0].text, app::kConfirmRemove);
            EXPECT_EQ(t.dialogs_.shown[1].text, "QEN 2005 was removed.");

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "e2e/automation.h"
+#include "e2e/gauge_view.h"
 #include "e2e/machine.h"
 #include "e2e/screenshot.h"
 #include "support/win32_registry.h"
@@ -48,15 +49,6 @@ void Shot(const char* name, HWND window, HWND box = nullptr) {
   const Image part = Crop(screen, r.left, r.top, r.right - r.left, r.bottom - r.top);
   const std::string path = g_shots + "\\" + name + ".png";
   std::printf("screenshot %s: %s\n", name, SavePng(part, path) ? "saved" : "NOT saved");
-}
-
-int BluePixels(HWND window) {
-  const Image client = Capture(window, true);
-  int blue = 0;
-  for (int y = 248; y < 248 + 145 && y < client.height; ++y)
-    for (int x = 198; x < 198 + 163 && x < client.width; ++x)
-      if (client.At(x, y) == kRgbBlue) ++blue;
-  return blue;
 }
 
 const char* TypeName(DWORD type) {
@@ -179,8 +171,7 @@ int Run(const std::string& installExe) {
     ShownBox box = WaitForMessageBox(installer.Id(), 0ms);
     if (!box.found()) {
       // Sampled as often as the screen can be read: a run over a small medium is quick.
-      const int blue = BluePixels(window);
-      if (!midShot && blue > 200 && blue < 8000) {
+      if (!midShot && PartWay(GaugeOf(window))) {
         Shot("2-running", window);
         midShot = true;
       }

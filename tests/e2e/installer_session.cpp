@@ -60,11 +60,7 @@ int InstallerSession::Exit() {
 
 int InstallerSession::WaitExit() { return process_->Wait(30s); }
 
-Image InstallerSession::Gauge() const {
-  const Image client = Capture(window_, true);
-  return Crop(client, kGaugeRect.left, kGaugeRect.top, kGaugeRect.right - kGaugeRect.left,
-              kGaugeRect.bottom - kGaugeRect.top);
-}
+Image InstallerSession::Gauge() const { return GaugeOf(window_); }
 
 testing::AssertionResult InstallerSession::PieShows(const Image& gauge, int percent) {
   if (gauge.empty()) return testing::AssertionFailure() << "no gauge image";
@@ -99,14 +95,8 @@ void InstallerSession::Snapshot(const std::string& name) const {
 
 bool InstallerSession::SnapshotMidRun(const std::string& name,
                                       std::chrono::milliseconds timeout) const {
-  const bool caught = WaitUntil(
-      [&] {
-        if (WaitForMessageBox(pid_, 0ms).found()) return true;
-        // Part of the way: the disc blue just after 12 o'clock, white just before it.
-        const Image gauge = Gauge();
-        return !gauge.empty() && gauge.At(88, 16) == kRgbBlue && gauge.At(75, 16) == kRgbWhite;
-      },
-      timeout);
+  const bool caught =
+      WaitUntil([&] { return WaitForMessageBox(pid_, 0ms).found() || PartWay(Gauge()); }, timeout);
   if (!caught || WaitForMessageBox(pid_, 0ms).found()) return false;
   Snapshot(name);
   return true;

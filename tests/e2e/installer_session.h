@@ -9,14 +9,12 @@
 #include <string>
 
 #include "e2e/automation.h"
+#include "e2e/gauge_view.h"
 #include "e2e/machine.h"
 #include "e2e/screenshot.h"
 #include "support/test_files.h"
 
 namespace e2e {
-
-// The installer window's layout: the gauge's rectangle in its client area.
-inline constexpr RECT kGaugeRect = {198, 248, 198 + 163, 248 + 145};
 
 // The texts of the window and its answers (Windows-1252).
 inline constexpr const char* kCaption =
