@@ -27,6 +27,24 @@ void TUninstaller::Note(const std::string& text) {
   if (OnNote) OnNote(text);
 }
 
+void TUninstaller::Removed(const std::string& what, const std::string& note) {
+  outcome_.Removed.push_back(what);
+  Note(note);
+}
+
+void TUninstaller::Failed(const std::string& what, const std::string& action,
+                          const std::string& reason) {
+  outcome_.Failed.push_back(what + ": " + reason);
+  Note("cannot " + action + ": " + reason);
+}
+
+bool TUninstaller::RemoveFolder(const std::string& folder) {
+  plat::FileSystem& files = plat::FileSystemPort();
+  if (!files.DirectoryExists(folder) || !files.RemoveDirectory(folder)) return false;
+  Note("removed folder " + folder);
+  return true;
+}
+
 TUninstallOutcome TUninstaller::Run() {
   // Before anything goes: does another product still count a shared file? Each of our
   // installations counted it once.
@@ -59,15 +77,9 @@ TUninstallOutcome TUninstaller::Run() {
       case TRecordKind::Key:
         RemoveKey(*line);
         break;
-      case TRecordKind::Folder: {
-        const std::string& folder = line->Fields[0];
-        if (plat::FileSystemPort().DirectoryExists(folder) &&
-            plat::FileSystemPort().RemoveDirectory(folder)) {
-          outcome_.Removed.push_back(folder);
-          Note("removed folder " + folder);
-        }
+      case TRecordKind::Folder:  // only when empty: what was kept keeps its folder
+        if (RemoveFolder(line->Fields[0])) outcome_.Removed.push_back(line->Fields[0]);
         break;
-      }
       case TRecordKind::Group:
         RemoveGroup(*line);
         break;
@@ -87,15 +99,9 @@ TUninstallOutcome TUninstaller::Run() {
 
 std::vector<std::string> TUninstaller::RemoveEmptyFolders() {
   std::vector<std::string> removed;
-  for (auto line = lines_.rbegin(); line != lines_.rend(); ++line) {
-    if (line->Kind != TRecordKind::Folder) continue;
-    const std::string& folder = line->Fields[0];
-    if (plat::FileSystemPort().DirectoryExists(folder) &&
-        plat::FileSystemPort().RemoveDirectory(folder)) {
-      removed.push_back(folder);
-      Note("removed folder " + folder);
-    }
-  }
+  for (auto line = lines_.rbegin(); line != lines_.rend(); ++line)
+    if (line->Kind == TRecordKind::Folder && RemoveFolder(line->Fields[0]))
+      removed.push_back(line->Fields[0]);
   return removed;
 }
 
@@ -120,13 +126,8 @@ void TUninstaller::RemoveFile(const TRecordLine& line) {
   uint16_t attr = 0;
   if (files.GetAttributes(path, attr) && (attr & plat::kAttrReadOnly))
     files.SetAttributes(path, static_cast<uint16_t>(attr & ~plat::kAttrReadOnly));
-  if (!files.Delete(path)) {
-    outcome_.Failed.push_back(path + ": " + files.FailureReason());
-    Note("cannot remove " + path + ": " + files.FailureReason());
-    return;
-  }
-  outcome_.Removed.push_back(path);
-  Note("removed " + path);
+  if (!files.Delete(path)) return Failed(path, "remove " + path, files.FailureReason());
+  Removed(path, "removed " + path);
 }
 
 void TUninstaller::PutBackCopy(const TRecordLine& line) {
@@ -137,11 +138,8 @@ void TUninstaller::PutBackCopy(const TRecordLine& line) {
     Note("the copy of " + path + " stays at " + copy + ": the file there was kept");
     return;
   }
-  if (!files.Rename(copy, path)) {
-    outcome_.Failed.push_back(copy + ": " + files.FailureReason());
-    Note("cannot put back " + copy + " as " + path + ": " + files.FailureReason());
-    return;
-  }
+  if (!files.Rename(copy, path))
+    return Failed(copy, "put back " + copy + " as " + path, files.FailureReason());
   outcome_.Restored.push_back(path);
   Note("put back " + path + " from " + copy);
 }
@@ -151,16 +149,13 @@ void TUninstaller::DropShared(const TRecordLine& line) {
   const uint32_t count = SharedCount(path);
   const uint32_t left = count > 0 ? count - 1 : 0;
   std::string reason;
-  if (!SetSharedCount(path, left, reason)) {
-    outcome_.Failed.push_back(path + " (its count): " + reason);
-    Note("cannot lower the count of " + path + ": " + reason);
-  }
+  if (!SetSharedCount(path, left, reason))
+    Failed(path + " (its count)", "lower the count of " + path, reason);
   const std::string key = sys::UpperAscii(path);
   if (left > 0) {
     if (!Holds(sharedKept_, key)) sharedKept_.push_back(key);
     Note("shared file " + path + " still counted: " + std::to_string(left));
   } else {
-    sharedFreed_.push_back(key);
     Note("shared file " + path + " counted by nobody now");
   }
 }
@@ -174,13 +169,9 @@ void TUninstaller::RemoveValue(const TRecordLine& line) {
   const std::string what = line.Fields[0] + "\\" + line.Fields[1] + " " + line.Fields[2];
   plat::RegValue value;
   if (!key->Query(line.Fields[2], value)) return;
-  if (!key->DeleteValue(line.Fields[2])) {
-    outcome_.Failed.push_back(what + ": " + key->FailureReason());
-    Note("cannot remove the value " + what + ": " + key->FailureReason());
-    return;
-  }
-  outcome_.Removed.push_back(what);
-  Note("removed the value " + what);
+  if (!key->DeleteValue(line.Fields[2]))
+    return Failed(what, "remove the value " + what, key->FailureReason());
+  Removed(what, "removed the value " + what);
 }
 
 void TUninstaller::RemoveKey(const TRecordLine& line) {
@@ -197,38 +188,27 @@ void TUninstaller::RemoveKey(const TRecordLine& line) {
       return;
     }
   }
-  if (!registry.DeleteKey(root, line.Fields[1])) {
-    outcome_.Failed.push_back(what + ": " + registry.FailureReason());
-    Note("cannot remove the key " + what + ": " + registry.FailureReason());
-    return;
-  }
-  outcome_.Removed.push_back(what);
-  Note("removed the key " + what);
+  if (!registry.DeleteKey(root, line.Fields[1]))
+    return Failed(what, "remove the key " + what, registry.FailureReason());
+  Removed(what, "removed the key " + what);
 }
 
 void TUninstaller::RemoveGroup(const TRecordLine& line) {
   const std::string command = sys::Fmt(msg::kDeleteGroupCommand, line.Fields[0]);
+  const std::string what = "Program Manager group " + line.Fields[0];
   std::string cause;
-  if (ProgManExecute(command, cause) != 0) {
-    outcome_.Failed.push_back("Program Manager group " + line.Fields[0] + ": " + cause);
-    Note("cannot remove the Program Manager group " + line.Fields[0] + ": " + cause);
-    return;
-  }
-  outcome_.Removed.push_back("Program Manager group " + line.Fields[0]);
-  Note("Program Manager command " + command.substr(0, command.size() - 2) + " handed over");
+  if (ProgManExecute(command, cause) != 0) return Failed(what, "remove the " + what, cause);
+  Removed(what,
+          "Program Manager command " + command.substr(0, command.size() - 2) + " handed over");
 }
 
 void TUninstaller::RemoveEntry(const std::string& key) {
   plat::Registry& registry = plat::RegistryPort();
   if (!registry.Open(plat::RegRoot::LocalMachine, key)) return;
   const std::string what = std::string(plat::RootName(plat::RegRoot::LocalMachine)) + "\\" + key;
-  if (!registry.DeleteKey(plat::RegRoot::LocalMachine, key)) {
-    outcome_.Failed.push_back(what + ": " + registry.FailureReason());
-    Note("cannot remove the uninstall entry " + what + ": " + registry.FailureReason());
-    return;
-  }
-  outcome_.Removed.push_back(what);
-  Note("removed the uninstall entry " + what);
+  if (!registry.DeleteKey(plat::RegRoot::LocalMachine, key))
+    return Failed(what, "remove the uninstall entry " + what, registry.FailureReason());
+  Removed(what, "removed the uninstall entry " + what);
 }
 
 }  // namespace inst

@@ -48,6 +48,11 @@ class TUninstaller {
 
  private:
   void Note(const std::string& text);
+  // `what` into the outcome's list, the note or "cannot <action>: <reason>" to the log.
+  void Removed(const std::string& what, const std::string& note);
+  void Failed(const std::string& what, const std::string& action, const std::string& reason);
+  // Removes the folder when it is there and empty; whether it went.
+  bool RemoveFolder(const std::string& folder);
   void RemoveFile(const TRecordLine& line);
   void PutBackCopy(const TRecordLine& line);
   void DropShared(const TRecordLine& line);
@@ -58,8 +63,8 @@ class TUninstaller {
 
   std::vector<TRecordLine> lines_;
   TUninstallOutcome outcome_;
-  std::vector<std::string> sharedKept_, sharedFreed_;  // upper-cased paths
-  std::vector<std::string> handledFiles_;              // upper-cased paths
+  std::vector<std::string> sharedKept_;    // upper-cased paths
+  std::vector<std::string> handledFiles_;  // upper-cased paths
   bool engineInUse_ = false;
 };
 

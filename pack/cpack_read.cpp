@@ -299,14 +299,8 @@ void TCustomPack::PrepareTarget(const std::string& FileName, plat::Access access
                      FileName.compare(0, base.size(), base) == 0;
   const std::string root = below ? directory_ : sys::FolderPart(FileName);
   // The folders of the target's path that are not there yet, outermost first.
-  std::vector<std::string> missing;
-  if (OnFolderCreated) {
-    const std::string folder = sys::FolderPart(FileName);
-    for (std::size_t i = 1; i < folder.size(); ++i)
-      if (sys::IsSeparator(folder[i]) && folder[i - 1] != ':' && !sys::IsSeparator(folder[i - 1]) &&
-          !plat::FileSystemPort().DirectoryExists(folder.substr(0, i)))
-        missing.push_back(folder.substr(0, i));
-  }
+  const std::vector<std::string> missing =
+      OnFolderCreated ? MissingFolders(sys::FolderPart(FileName)) : std::vector<std::string>();
   CreateDirectories(root);  // an empty root raises "Unable to create directory"
   Target = plat::FileSystemPort().CreateReplacement(
       root, FileName.substr(below ? base.size() : root.size()), access, plat::Share::None);

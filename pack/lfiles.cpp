@@ -123,6 +123,16 @@ bool IsRemovableDrive(const std::string& Path, bool AllowCdrom) {
   return type == plat::DriveType::Removable || (type == plat::DriveType::CdRom && AllowCdrom);
 }
 
+std::vector<std::string> MissingFolders(const std::string& Folder) {
+  std::vector<std::string> missing;
+  const std::string folder = !Folder.empty() && IsSeparator(Folder.back()) ? Folder : Folder + '\\';
+  for (std::size_t i = 1; i < folder.size(); ++i)
+    if (IsSeparator(folder[i]) && folder[i - 1] != ':' && !IsSeparator(folder[i - 1]) &&
+        !plat::FileSystemPort().DirectoryExists(folder.substr(0, i)))
+      missing.push_back(folder.substr(0, i));
+  return missing;
+}
+
 bool CreateDirectories(const std::string& Dir) {
   if (Dir.empty()) throw sys::Exception(msg::kUnableToCreateDirectory);
   std::string dir = Dir;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace pck {
 
@@ -36,6 +37,10 @@ std::string DrivePart(const std::string& Path);
 
 // Path lies on a removable drive (a floppy), or on a CD-ROM when AllowCdrom.
 bool IsRemovableDrive(const std::string& Path, bool AllowCdrom);
+
+// The levels of Folder that are not there, outermost first ("C:\\A", "C:\\A\\B" of
+// "C:\\A\\B\\" when neither is), without a closing separator.
+std::vector<std::string> MissingFolders(const std::string& Folder);
 
 // Creates Dir and every missing parent. An empty Dir raises sys::Exception "Unable to
 // create directory"; any other failure answers false.

@@ -44,6 +44,13 @@ inline std::string FolderPart(std::string_view path) {
   return {};
 }
 
+// `text` in double quotes, as a command line takes a path with blanks.
+inline std::string Quoted(std::string_view text) {
+  std::string out(1, '"');
+  out.append(text).push_back('"');
+  return out;
+}
+
 constexpr char UpperAscii(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }

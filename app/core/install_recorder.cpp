@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "install/shared_files.h"
+#include "pack/lfiles.h"
 #include "platform/digest.h"
 #include "platform/exceptions.h"
 #include "platform/files.h"
@@ -58,12 +59,7 @@ void TInstallRecorder::Add(inst::TRecordKind kind, const std::vector<std::string
 }
 
 void TInstallRecorder::MakeFolders(const std::string& path) {
-  const std::string folder = WithSeparator(path);
-  for (std::size_t i = 1; i < folder.size(); ++i) {
-    if (!sys::IsSeparator(folder[i]) || folder[i - 1] == ':' || sys::IsSeparator(folder[i - 1]))
-      continue;
-    const std::string part = folder.substr(0, i);
-    if (plat::FileSystemPort().DirectoryExists(part)) continue;
+  for (const std::string& part : pck::MissingFolders(path)) {
     if (!plat::FileSystemPort().CreateDirectory(part)) return;
     pendingFolders_.push_back(part);
   }
@@ -115,7 +111,7 @@ void TInstallRecorder::WriteEntry() {
     return;
   }
   const std::string uninstaller =
-      "\"" + WithSeparator(target_) + kUninstallerName + "\" /UNINSTALL";
+      sys::Quoted(WithSeparator(target_) + kUninstallerName) + " /UNINSTALL";
   const struct {
     const char* name;
     plat::RegType type;

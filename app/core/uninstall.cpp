@@ -18,8 +18,6 @@ constexpr const char* kRecordDamaged =
 constexpr const char* kRemoved = "QEN 2005 was removed.";
 constexpr const char* kNotRemoved = "QEN 2005 could not be removed completely.";
 
-std::string Quote(const std::string& text) { return "\"" + text + "\""; }
-
 std::string Lines(const std::string& title, const std::vector<std::string>& items) {
   if (items.empty()) return {};
   std::string text = "\r\n\r\n" + title;
@@ -140,9 +138,9 @@ int RunUninstaller(const TInstallOptions& options, TWindowRunner& window,
     const std::string copy = CopyToTemp(program, reason);
     if (!copy.empty()) {
       const std::string command =
-          Quote(copy) + " /UNINSTALL " + Quote("/RECORD=" + recordPath) +
+          sys::Quoted(copy) + " /UNINSTALL " + sys::Quoted("/RECORD=" + recordPath) +
           (options.Silent ? " /S" : "") +
-          (options.LogPath.empty() ? "" : " " + Quote("/LOG=" + options.LogPath));
+          (options.LogPath.empty() ? "" : " " + sys::Quoted("/LOG=" + options.LogPath));
       observer.Noted("running the uninstaller from a copy: " + command);
       const int code = plat::ShellPort().RunAndWait(command);
       if (!plat::FileSystemPort().Delete(copy)) plat::ShellPort().DeleteAtRestart(copy);

@@ -171,10 +171,10 @@ class PosixCodePage final : public CodePage {
     if (why) {
       char32_t c = 0;
       const std::size_t length = SystemChar(text, taken, c);
-      *why = length == 0 ? "the byte " + Hex(static_cast<unsigned char>(text[taken])) +
-                               " is not a character of " + system_
-                         : "\"" + std::string(text.substr(taken, length)) +
-                               "\" has no character in " + name_;
+      *why = length == 0
+                 ? "the byte " + Hex(static_cast<unsigned char>(text[taken])) +
+                       " is not a character of " + system_
+                 : sys::Quoted(text.substr(taken, length)) + " has no character in " + name_;
     }
     return std::nullopt;
   }

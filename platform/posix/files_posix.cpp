@@ -202,8 +202,8 @@ class PosixFileSystem final : public FileSystem {
       i = j + 1;
     }
     std::string out;
-    for (const auto& p : parts) out += "/" + p;
-    if (out.empty()) out = "/";
+    for (const auto& p : parts) (out += '/') += p;
+    if (out.empty()) out.push_back('/');
     if (native.size() > 1 && native.back() == '/' && out != "/") out += "/";
     return posix::FromNative(out);
   }
