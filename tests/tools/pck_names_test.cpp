@@ -135,6 +135,13 @@ TEST_F(PckNames, PatternsTypedInTheLocaleMatchCharacterForCharacter) {
   r = Pck("extract " + P("P.PCK") + " -d " + P("out") + " '日本*.*'");
   EXPECT_EQ(r.status, 2);
   EXPECT_TRUE(Contains(r.err, "pattern 日本*.*: cannot be written in CP1252")) << r.err;
+
+  // Nor a password: said without showing it.
+  r = Pck("extract " + P("P.PCK") + " -d " + P("out") + " -p 'segredo日本'");
+  EXPECT_NE(r.status, 0);
+  EXPECT_TRUE(Contains(r.err, "password: cannot be written in CP1252")) << r.err;
+  EXPECT_FALSE(Contains(r.err, "segredo")) << r.err;
+  EXPECT_FALSE(Contains(r.err, "日本")) << r.err;
 }
 
 TEST_F(PckNames, CodePageOptionReadsAndWritesOtherCodePagesOrTheBytesAsTheyAre) {

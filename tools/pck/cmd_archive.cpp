@@ -100,8 +100,11 @@ bool PackageTexts(const std::vector<std::string>& typed, std::vector<std::string
     std::string why;
     const std::optional<std::string> converted = PackageText().ToPackage(text, &why);
     if (!converted) {
-      ReportError(std::string(what) + " " + Printable(text) + ": cannot be written in " +
-                  PackageText().Name() + ": " + Printable(why));
+      // A password is never shown, nor the character of it that failed.
+      const bool secret = std::string_view(what) == "password";
+      ReportError(std::string(what) + (secret ? "" : " " + Printable(text)) +
+                  ": cannot be written in " + PackageText().Name() +
+                  (secret ? "" : ": " + Printable(why)));
       return false;
     }
     out.push_back(*converted);
