@@ -221,9 +221,15 @@ void TCustomPack::WriteBody() {
                                                            static_cast<int>(volume_), packFileName_)
                                                 : lastError_);
     }
-    const sys::TDigest128 digest = SourceDigest(m.path);
+    const auto at = static_cast<int32_t>(i + 1);
+    if (firstPass || digestsAt_.count(at)) {
+      const sys::TDigest128 digest = SourceDigest(m.path);
+      // A digest taken in the first pass must still be the content's.
+      if (firstPass && digest != taken[i])
+        throw EPackException(msg::Fmt(msg::kSourceChanged, m.path));
+      if (digestsAt_.count(at)) learnt[at] = digest;
+    }
     CloseSource();
-    if (digestsAt_.count(static_cast<int32_t>(i + 1))) learnt[static_cast<int32_t>(i + 1)] = digest;
   }
   if (version_ == 1) checkNoOlderData();
   if (digestsAt_.count(0)) learnt[0] = directoryHash_.Digest();

@@ -70,6 +70,7 @@ class THashingFile final : public plat::File {
   int64_t Size() override { return inner_->Size(); }
   bool SetDosTime(uint32_t dosTime) override { return inner_->SetDosTime(dosTime); }
   bool Close() override { return inner_->Close(); }
+  bool Flush() override { return inner_->Flush(); }
   std::string FailureReason() override { return inner_->FailureReason(); }
 
  private:

@@ -67,6 +67,7 @@ inline constexpr const char* kRawHeaderTooBig = "Raw header block longer than 65
 inline constexpr const char* kTooManyEntries = "Too many files for one package";
 inline constexpr const char* kOlderDataAfter =
     "%s holds older data after the package; it would be read as part of it";
+inline constexpr const char* kSourceChanged = "%s changed while the package was written";
 inline constexpr const char* kCannotCut = "Member %s does not fit the volume layout";
 inline constexpr const char* kDiskNotChanged = "%s still holds a volume of this package";
 inline constexpr const char* kVolumeNotCreated = "Cannot create volume %d of %s";

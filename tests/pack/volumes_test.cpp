@@ -128,6 +128,28 @@ TEST_F(VolumeTest, DigestsOfASetWhoseFirstDiskLeftTheDriveEarly) {
   for (const auto& [name, data] : members) EXPECT_EQ(ReadFileBytes(dir / ("out/" + name)), data);
 }
 
+TEST_F(VolumeTest, ASourceChangedAfterItsDigestWasTakenFailsTheSet) {
+  // The digests are taken before anything is written: E.TXT changes while the first disk
+  // is taken out, so its stored digest would not be its content's.
+  int disks = 0;
+  bool unchanged = true;
+  ui.onShow = [&](const auto&) {
+    if (std::exchange(unchanged, false)) return;
+    MoveFile(Drive(), Disk(++disks));
+    WriteFileBytes(dir / "src/E.TXT", {1, 2, 3});
+  };
+  pck::TCustomPack writer(nullptr);
+  writer.SetDirectory(dir / "src");
+  writer.Items = {"*.*"};
+  writer.SetPackFileName(Drive());
+  writer.VolumeSize = 800;
+  writer.WriteDigests = true;
+  EXPECT_FALSE(writer.WritePackage());
+  EXPECT_NE(writer.LastError().find("E.TXT changed while the package was written"),
+            std::string::npos)
+      << writer.LastError();
+}
+
 TEST_F(VolumeTest, TheDiskPromptNamesTheNextVolume) {
   const int count = WriteVolumes(600);
   // The first prompt was asked twice: the disk in the drive still held volume 1.
