@@ -223,10 +223,12 @@ bool ArchivePack::Write() {
   entriesSeen_ = entriesTotal_ = 0;
   memberStart_ = -1;
   doneBefore_ = 0;
-  BuildList();
   total_ = 0;
   for (const std::string& file : List) total_ += FileSize(file);
-  return WritePackage();
+  fixedList_ = List;
+  const bool ok = WritePackage();
+  fixedList_.reset();
+  return ok;
 }
 
 std::string ArchivePack::ShownCause(const std::string& text) const {
@@ -391,6 +393,10 @@ bool ArchivePack::IsSelected() {
 }
 
 void ArchivePack::BuildList() {
+  if (fixedList_) {
+    List = *fixedList_;
+    return;
+  }
   unstorable_.clear();
   const plat::CodePage& text = PackageText();
   if (text.Raw()) {

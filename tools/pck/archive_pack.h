@@ -62,6 +62,8 @@ class ArchivePack : public pck::TPackLz {
 
   // Reads (pmList / pmExtract) or writes the package from the first volume on.
   bool Run(pck::TPackMode mode);
+  // Writes the package from the files of the list BuildList made (and RefusedFiles
+  // checked): the folders are not searched again, so nothing found since goes in unchecked.
   bool Write();
 
   // ---- password ----
@@ -156,9 +158,10 @@ class ArchivePack : public pck::TPackLz {
   bool passwordNotNeeded_ = false;  // a password given for a package that has none
   std::vector<Failure> failures_;
   std::vector<Failure> replaced_;
-  std::vector<Failure> unstorable_;    // files BuildList found and cannot store
-  std::vector<std::string> refusals_;  // the engine's refusals of member names
-  bool refusedHere_ = false;           // a member refused for its code page
+  std::vector<Failure> unstorable_;                    // files BuildList found and cannot store
+  std::optional<std::vector<std::string>> fixedList_;  // while writing: the list made before
+  std::vector<std::string> refusals_;                  // the engine's refusals of member names
+  bool refusedHere_ = false;                           // a member refused for its code page
   bool readToEnd_ = false;
   bool copying_ = false;  // a member's bytes go into the staging file
   int firstVolumeNumber_ = 0;
