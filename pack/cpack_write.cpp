@@ -15,13 +15,6 @@
 #include "platform/text.h"
 
 namespace pck {
-namespace {
-
-// Search mask of BuildList: read-only, hidden, system and archive files.
-constexpr uint16_t kFindMask =
-    plat::kAttrReadOnly | plat::kAttrHidden | plat::kAttrSystem | plat::kAttrArchive;
-
-}  // namespace
 
 void TCustomPack::OpenPackWrite() {
   if (packFileName_.empty()) throw EPackFileName();

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
+
 namespace pck {
 
 // Dir and Name joined with exactly one `\` between them; one leading `\` of Name is
@@ -37,6 +39,11 @@ std::string DrivePart(const std::string& Path);
 
 // Path lies on a removable drive (a floppy), or on a CD-ROM when AllowCdrom.
 bool IsRemovableDrive(const std::string& Path, bool AllowCdrom);
+
+// The files a package takes when it searches folders: read-only, hidden, system and
+// archive files.
+inline constexpr uint16_t kFindMask =
+    plat::kAttrReadOnly | plat::kAttrHidden | plat::kAttrSystem | plat::kAttrArchive;
 
 // The levels of Folder that are not there, outermost first ("C:\\A", "C:\\A\\B" of
 // "C:\\A\\B\\" when neither is), without a closing separator.

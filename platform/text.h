@@ -44,6 +44,12 @@ inline std::string FolderPart(std::string_view path) {
   return {};
 }
 
+// A byte written as `\xNN` (upper-case hex), for text that must not hold it raw.
+inline std::string HexEscape(unsigned char byte) {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  return {'\\', 'x', kDigits[byte >> 4], kDigits[byte & 15]};
+}
+
 // `text` in double quotes, as a command line takes a path with blanks.
 inline std::string Quoted(std::string_view text) {
   std::string out(1, '"');

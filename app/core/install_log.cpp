@@ -7,6 +7,7 @@
 #include "platform/exceptions.h"
 #include "platform/files.h"
 #include "platform/system.h"
+#include "platform/text.h"
 
 namespace app {
 
@@ -41,9 +42,7 @@ std::string TInstallLog::Escape(const std::string& event) {
     else if (c == '\t')
       out += "\\t";
     else if (u < 0x20 || u == 0x7F) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", u);
-      out += hex;
+      out += sys::HexEscape(u);
     } else {
       out += c;
     }

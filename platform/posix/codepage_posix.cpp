@@ -60,12 +60,6 @@ class Converter {
   iconv_t cd_;
 };
 
-std::string Hex(unsigned char byte) {
-  char text[8];
-  std::snprintf(text, sizeof text, "\\x%02X", byte);
-  return text;
-}
-
 // The encoding of the locale's text; the C and POSIX locales, whose encoding is plain
 // ASCII, are taken as UTF-8 so that their users' names still work.
 std::string LocaleEncoding() {
@@ -153,8 +147,9 @@ class PosixCodePage final : public CodePage {
       if (!toSystem_[b]) {
         if (why)
           *why = IsCharacter(b)
-                     ? "the character " + Hex(b) + " of " + name_ + " has none in " + system_
-                     : "the byte " + Hex(b) + " is not a character of " + name_;
+                     ? "the character " + sys::HexEscape(b) + " of " + name_ + " has none in " +
+                           system_
+                     : "the byte " + sys::HexEscape(b) + " is not a character of " + name_;
         return std::nullopt;
       }
       out += *toSystem_[b];
@@ -172,7 +167,7 @@ class PosixCodePage final : public CodePage {
       char32_t c = 0;
       const std::size_t length = SystemChar(text, taken, c);
       *why = length == 0
-                 ? "the byte " + Hex(static_cast<unsigned char>(text[taken])) +
+                 ? "the byte " + sys::HexEscape(static_cast<unsigned char>(text[taken])) +
                        " is not a character of " + system_
                  : sys::Quoted(text.substr(taken, length)) + " has no character in " + name_;
     }
@@ -184,7 +179,7 @@ class PosixCodePage final : public CodePage {
     std::string out;
     for (const char c : text) {
       const auto b = static_cast<unsigned char>(c);
-      out += toSystem_[b] ? *toSystem_[b] : Hex(b);
+      out += toSystem_[b] ? *toSystem_[b] : sys::HexEscape(b);
     }
     return out;
   }

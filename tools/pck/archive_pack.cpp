@@ -71,10 +71,6 @@ constexpr const char* kNotInCodePage = "the name cannot be written in ";
 constexpr const char* kHoldsSeparator = "the name holds \\, which a package takes as a separator";
 constexpr const char* kReplaces = "replaces the earlier member ";
 
-// Search mask of BuildList: read-only, hidden, system and archive files.
-constexpr uint16_t kFindMask =
-    plat::kAttrReadOnly | plat::kAttrHidden | plat::kAttrSystem | plat::kAttrArchive;
-
 // The system compares file names with letter case (POSIX) or without (Windows).
 #ifdef _WIN32
 constexpr bool kSystemFoldsCase = true;
@@ -424,7 +420,7 @@ void ArchivePack::BuildList() {
     if (!systemBelow) continue;  // not from the system's text: nothing there
     const std::string systemFolder = folder.substr(0, folder.size() - below.size()) + *systemBelow;
     for (const plat::FoundFile& found :
-         plat::FileSystemPort().Find(systemFolder + "*", kFindMask)) {
+         plat::FileSystemPort().Find(systemFolder + "*", pck::kFindMask)) {
       std::string why;
       const std::optional<std::string> name = text.ToPackage(found.Name, &why);
       // A character the code page has not stands for one that matches only a wildcard.

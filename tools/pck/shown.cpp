@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/files.h"
+#include "platform/text.h"
 
 namespace pcktool {
 namespace {
@@ -12,12 +13,6 @@ namespace {
 std::unique_ptr<plat::CodePage>& Chosen() {
   static std::unique_ptr<plat::CodePage> page;
   return page;
-}
-
-void AppendHex(std::string& out, unsigned char byte) {
-  char text[8];
-  std::snprintf(text, sizeof text, "\\x%02X", byte);
-  out += text;
 }
 
 }  // namespace
@@ -52,7 +47,7 @@ std::string Printable(const std::string& text) {
     if (length == 0 || (c >= 0x80 && c <= 0x9F)) {
       // No character, or one that terminals take as the start of a control sequence.
       for (std::size_t n = 0; n < std::max<std::size_t>(length, 1); ++n)
-        AppendHex(out, static_cast<unsigned char>(text[i + n]));
+        out += sys::HexEscape(static_cast<unsigned char>(text[i + n]));
       i += std::max<std::size_t>(length, 1);
     } else if (c < 0x20 || c == 0x7F) {
       out += '^';
