@@ -20,7 +20,6 @@
 #include <fcntl.h>
 #include <lz4.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -38,6 +37,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/zlib_anchor.h"
 #include "compress/byte_callback.h"
 #include "compress/compress_mode.h"
 #include "compress/lzh.h"
@@ -49,10 +49,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<uint8_t>;
 
-constexpr size_t kChunk = lz::TLZRW1KH::kMaxBlock;  // 32768, the driver's block size
-constexpr size_t kSlot = lz::Tlzrw1::kBufferSize;   // 32768 + 16, the driver's buffers
-constexpr size_t kPad = 16;                         // readable slack behind every input
-constexpr uint8_t kPoison = 0xA5;                   // fills outputs before each run
+constexpr size_t kChunk = compress::TLZRW1KH::kMaxBlock;  // 32768, the driver's block size
+constexpr size_t kSlot = compress::Tlzrw1::kBufferSize;   // 32768 + 16, the driver's buffers
+constexpr size_t kPad = 16;                               // readable slack behind every input
+constexpr uint8_t kPoison = 0xA5;                         // fills outputs before each run
 
 [[noreturn]] void Fail(const std::string& message) { throw std::runtime_error(message); }
 
@@ -294,7 +294,7 @@ struct Blocks {
 };
 
 void AddLzrw1kh(Bench& bench, const Bytes& data, size_t size, std::shared_ptr<Blocks> kh) {
-  auto codec = std::make_shared<lz::TLZRW1KH>();
+  auto codec = std::make_shared<compress::TLZRW1KH>();
   auto got = std::make_shared<std::vector<uint32_t>>(kh->count);
   auto intact = std::make_shared<std::vector<uint8_t>>(kh->count);
   const uint8_t* src = data.data();
@@ -409,7 +409,7 @@ struct MemorySink {
 
 struct LzhState {
   explicit LzhState(size_t size) : store(size + size / 4 + 1024), restored(size + kPad) {}
-  lz::Tlzh codec;
+  compress::Tlzh codec;
   Bytes store;  // the latest Encode's output
   size_t used = 0;
   int32_t consumed = -1;
@@ -454,17 +454,17 @@ void AddLzh(Bench& bench, const Bytes& data, size_t size, std::shared_ptr<LzhSta
 void AddZlib(Bench& bench, const Bytes& data, size_t size) {
   struct Level {
     Bytes packed;
-    uLongf packedSize = 0;
-    int rc = Z_OK;
+    std::size_t packedSize = 0;
+    int rc = zlib_anchor::kOk;
   };
   struct State {
     Level level[2];  // 1 and 9
     Bytes restored;
-    uLongf got = 0;
-    int rc = Z_OK;
+    std::size_t got = 0;
+    int rc = zlib_anchor::kOk;
   };
   auto s = std::make_shared<State>();
-  for (Level& l : s->level) l.packed.resize(compressBound(static_cast<uLong>(size)));
+  for (Level& l : s->level) l.packed.resize(zlib_anchor::Bound(size));
   s->restored.resize(size + kPad);
   const uint8_t* src = data.data();
   for (int i = 0; i < 2; ++i) {
@@ -473,15 +473,16 @@ void AddZlib(Bench& bench, const Bytes& data, size_t size) {
     bench.Add(
         "zlib compress2 level " + std::to_string(level), size, [] {},
         [=] {
-          l->packedSize = static_cast<uLongf>(l->packed.size());
-          l->rc = compress2(l->packed.data(), &l->packedSize, src, static_cast<uLong>(size), level);
+          l->packedSize = l->packed.size();
+          l->rc = zlib_anchor::Compress(l->packed.data(), l->packedSize, src, size, level);
         },
         [=] {
-          if (l->rc != Z_OK) Fail("zlib compress2 failed: " + std::to_string(l->rc));
+          if (l->rc != zlib_anchor::kOk) Fail("zlib compress2 failed: " + std::to_string(l->rc));
           // Level 1 is a reference figure only, so its round trip is checked untimed here.
           if (level != 1) return;
-          uLongf n = static_cast<uLongf>(s->restored.size());
-          if (uncompress(s->restored.data(), &n, l->packed.data(), l->packedSize) != Z_OK)
+          std::size_t n = s->restored.size();
+          if (zlib_anchor::Uncompress(s->restored.data(), n, l->packed.data(), l->packedSize) !=
+              zlib_anchor::kOk)
             Fail("zlib uncompress of the level 1 output failed");
           Same(s->restored.data(), n, src, size, "zlib level 1 round trip");
         },
@@ -492,11 +493,12 @@ void AddZlib(Bench& bench, const Bytes& data, size_t size) {
       "zlib uncompress (level 9)", size,
       [=] { std::fill(s->restored.begin(), s->restored.end(), kPoison); },
       [=] {
-        s->got = static_cast<uLongf>(s->restored.size());
-        s->rc = uncompress(s->restored.data(), &s->got, l9->packed.data(), l9->packedSize);
+        s->got = s->restored.size();
+        s->rc =
+            zlib_anchor::Uncompress(s->restored.data(), s->got, l9->packed.data(), l9->packedSize);
       },
       [=] {
-        if (s->rc != Z_OK) Fail("zlib uncompress failed: " + std::to_string(s->rc));
+        if (s->rc != zlib_anchor::kOk) Fail("zlib uncompress failed: " + std::to_string(s->rc));
         Same(s->restored.data(), s->got, src, size, "zlib level 9 round trip");
       },
       [=] { return static_cast<size_t>(l9->packedSize); });
@@ -528,8 +530,8 @@ Bytes ExpectedLzhFile(size_t size, const Bytes& stream) {
 // `expected` gives the compressed file the driver must write; it is called once the bare
 // codec's row has run.
 void AddDriver(Bench& bench, const TempDir& dir, const Bytes& data, size_t size,
-               lz::TCompressMode mode, std::function<Bytes()> expected) {
-  const bool fast = mode == lz::TCompressMode::Fast;
+               compress::TCompressMode mode, std::function<Bytes()> expected) {
+  const bool fast = mode == compress::TCompressMode::Fast;
   const std::string method = fast ? "Fast" : "Good";
   const std::string plain = dir.File(fast ? "fast.in" : "good.in");
   const std::string packed = dir.File(fast ? "fast.lzr" : "good.lzr");
@@ -537,7 +539,7 @@ void AddDriver(Bench& bench, const TempDir& dir, const Bytes& data, size_t size,
   WriteFile(plain, data.data(), size);
 
   struct State {
-    lz::Tlzrw1 driver{nullptr};
+    compress::Tlzrw1 driver{nullptr};
     int32_t result = 0;
     size_t packedSize = 0;
     bool checked = false;
@@ -654,9 +656,9 @@ int Run(const Options& opts) {
   AddLzh(bench, data, lzhSize, lzh);
   AddZlib(bench, data, lzhSize);
   bench.Group("Compressed-file driver, file to file (out bytes include header and framing):");
-  AddDriver(bench, dir, data, size, lz::TCompressMode::Fast,
+  AddDriver(bench, dir, data, size, compress::TCompressMode::Fast,
             [=] { return ExpectedKhFile(size, *kh); });
-  AddDriver(bench, dir, data, lzhSize, lz::TCompressMode::Good,
+  AddDriver(bench, dir, data, lzhSize, compress::TCompressMode::Good,
             [=] { return ExpectedLzhFile(lzhSize, lzh->stream); });
   AddFileWrite(bench, dir, data, size);
   bench.Run();

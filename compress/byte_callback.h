@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <type_traits>
 
-namespace lz {
+namespace compress {
 
 class TByteCallback {
  public:
@@ -34,4 +34,4 @@ class TByteCallback {
   void (*invoke_)(void*, uint8_t*, uint16_t, uint16_t&);
 };
 
-}  // namespace lz
+}  // namespace compress

@@ -3,10 +3,10 @@
 
 #include <cstdint>
 
-namespace lz {
+namespace compress {
 
 // Stored in one byte: Good = LZH, Fast = LZRW1/KH, Auto = the driver samples the
 // input with Advise at each Compress.
 enum class TCompressMode : uint8_t { Good = 0, Fast = 1, Auto = 2 };
 
-}  // namespace lz
+}  // namespace compress

@@ -11,7 +11,7 @@
 #include "compress/lzh_tables.h"
 #include "compress/messages.h"
 
-namespace lz {
+namespace compress {
 
 namespace lzh {
 namespace {
@@ -280,4 +280,4 @@ void Tlzh::Decode(int32_t Count, TByteCallback GetBytes, TByteCallback PutBytes)
       [&](lzh::CodecTables& tables) { lzh::Decoder(tables, GetBytes, PutBytes).Run(Count); });
 }
 
-}  // namespace lz
+}  // namespace compress

@@ -15,9 +15,9 @@
 #include "compress/byte_callback.h"
 #include "platform/exceptions.h"
 
-namespace lz {
+namespace compress {
 
-class ElzhException : public sys::Exception {
+class ElzhException : public platform::Exception {
  public:
   using Exception::Exception;
 };
@@ -42,4 +42,4 @@ class Tlzh {
   // of it; they are local to the run, so the object itself holds no state.
 };
 
-}  // namespace lz
+}  // namespace compress

@@ -6,7 +6,7 @@
 
 #include "compress/byte_callback.h"
 
-namespace lz::lzh {
+namespace compress::lzh {
 
 class BitWriter {
  public:
@@ -96,4 +96,4 @@ class CodeReader {
   unsigned len_ = 0;
 };
 
-}  // namespace lz::lzh
+}  // namespace compress::lzh

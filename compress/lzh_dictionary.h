@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace lz::lzh {
+namespace compress::lzh {
 
 inline constexpr unsigned kWindowSize = 4096;
 inline constexpr unsigned kWindowMask = kWindowSize - 1;
@@ -206,4 +206,4 @@ inline void Dictionary::Delete(unsigned p) {
   parent[p] = kNil;
 }
 
-}  // namespace lz::lzh
+}  // namespace compress::lzh

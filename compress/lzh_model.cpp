@@ -1,6 +1,6 @@
 #include "compress/lzh_model.h"
 
-namespace lz::lzh {
+namespace compress::lzh {
 
 void HuffmanModel::Start() {
   for (unsigned s = 0; s < kSymbolCount; ++s) {
@@ -53,4 +53,4 @@ unsigned HuffmanModel::CodeLength(unsigned s) const {
   return length;
 }
 
-}  // namespace lz::lzh
+}  // namespace compress::lzh

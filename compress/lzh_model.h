@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-namespace lz::lzh {
+namespace compress::lzh {
 
 inline constexpr unsigned kSymbolCount = 314;
 inline constexpr unsigned kNodeCount = 2 * kSymbolCount - 1;  // 627
@@ -110,4 +110,4 @@ inline void HuffmanModel::Update(unsigned s) {
   UpdateAndReport(s, [](unsigned, unsigned) {});
 }
 
-}  // namespace lz::lzh
+}  // namespace compress::lzh

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-namespace lz::lzh {
+namespace compress::lzh {
 
 struct PositionCodeTables {
   std::array<uint8_t, 64> len{};        // code length of each upper-bits value
@@ -46,4 +46,4 @@ static_assert(kPositionCode.code[1] == 0x20 && kPositionCode.code[4] == 0x50 &&
               kPositionCode.code[12] == 0x90 && kPositionCode.code[24] == 0xC0 &&
               kPositionCode.code[48] == 0xF0 && kPositionCode.code[63] == 0xFF);
 
-}  // namespace lz::lzh
+}  // namespace compress::lzh

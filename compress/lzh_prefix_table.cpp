@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace lz::lzh {
+namespace compress::lzh {
 
 void PrefixTable::Build(const HuffmanModel& model) {
   std::memset(shallow_, 0, sizeof shallow_);
@@ -41,4 +41,4 @@ void PrefixTable::Fill(const HuffmanModel& model, unsigned position, unsigned de
   Fill(model, first + 1, depth + 1, prefix * 2 + 1);
 }
 
-}  // namespace lz::lzh
+}  // namespace compress::lzh

@@ -12,7 +12,7 @@
 
 #include "compress/lzh_model.h"
 
-namespace lz::lzh {
+namespace compress::lzh {
 
 class PrefixTable {
  public:
@@ -43,4 +43,4 @@ class PrefixTable {
   uint8_t shallow_[kNodeCount];
 };
 
-}  // namespace lz::lzh
+}  // namespace compress::lzh

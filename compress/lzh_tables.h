@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-namespace lz::lzh {
+namespace compress::lzh {
 
 struct TableMemory {
   void* (*obtain)(std::size_t size);  // nullptr when no memory is available
@@ -15,4 +15,4 @@ struct TableMemory {
 // Not for use while a run is going on.
 TableMemory SetTableMemory(TableMemory memory);
 
-}  // namespace lz::lzh
+}  // namespace compress::lzh

@@ -12,7 +12,7 @@
 #include "platform/le_bytes.h"
 #include "platform/system.h"
 
-namespace lz {
+namespace compress {
 namespace {
 
 constexpr uint8_t kSigKh[4] = {'W', 'R', 'Z', 'L'};
@@ -33,13 +33,14 @@ std::unique_ptr<uint8_t[]> AllocBuffer(const char* failure) {
 // Size of InputFile, taken by opening it for reading and writing with full sharing:
 // a missing, read-only or exclusively held file fails here.
 int32_t ProbeSize(const std::string& path) {
-  auto probe = plat::FileSystemPort().Open(path, plat::Access::ReadWrite, plat::Share::ReadWrite,
-                                           plat::Disposition::OpenExisting);
+  auto probe =
+      platform::FileSystemPort().Open(path, platform::Access::ReadWrite, platform::Share::ReadWrite,
+                                      platform::Disposition::OpenExisting);
   const int64_t size = probe ? probe->Size() : -1;
   // The header holds a signed 32-bit size; a larger file cannot be described.
   if (size < 0 || size > std::numeric_limits<int32_t>::max())
     Fail(msg::kCannotObtainSize + path,
-         probe ? std::string() : plat::FileSystemPort().FailureReason());
+         probe ? std::string() : platform::FileSystemPort().FailureReason());
   return static_cast<int32_t>(size);
 }
 
@@ -58,8 +59,8 @@ struct Tlzrw1::Operation {
   Tlzrw1& driver;
   std::unique_ptr<uint8_t[]> in;
   std::unique_ptr<uint8_t[]> out;
-  std::unique_ptr<plat::File> input;
-  std::unique_ptr<plat::File> output;  // removed on interrupt until it is closed
+  std::unique_ptr<platform::File> input;
+  std::unique_ptr<platform::File> output;  // removed on interrupt until it is closed
   int32_t InSize = 0;
   int32_t OutSize = 0;
   // LZH staging.
@@ -74,12 +75,12 @@ struct Tlzrw1::Operation {
   void CheckRead(int32_t got, int32_t expected) {
     if (got != expected)
       Fail(msg::kReadingFrom + driver.InputFile + msg::kBang, input->FailureReason());
-    plat::ProcessMessages();
+    platform::ProcessMessages();
   }
   void CheckWrite(int32_t got, int32_t expected) {
     if (got != expected)
       Fail(msg::kWritingTo + driver.OutputFile + msg::kBang, output->FailureReason());
-    plat::ProcessMessages();
+    platform::ProcessMessages();
   }
   void Write(const void* data, int32_t count) {
     CheckWrite(count == 0 ? 0 : output->Write(data, count), count);
@@ -90,7 +91,7 @@ struct Tlzrw1::Operation {
     if (inNext >= inValid) {
       const int32_t n = input->Read(in.get(), kChunk);
       if (n < 0) Fail(msg::kLzhReadError + driver.InputFile + msg::kBang, input->FailureReason());
-      plat::ProcessMessages();
+      platform::ProcessMessages();
       InSize += n;
       Progress();
       inValid = n;
@@ -130,20 +131,21 @@ struct Tlzrw1::Operation {
   // existing file. The output cannot be created while the input is held, so naming
   // the same file twice fails here and leaves the input intact.
   void OpenFiles(const char* inputPrefix) {
-    input = plat::FileSystemPort().Open(driver.InputFile, plat::Access::Read, plat::Share::None,
-                                        plat::Disposition::OpenExisting);
+    input =
+        platform::FileSystemPort().Open(driver.InputFile, platform::Access::Read,
+                                        platform::Share::None, platform::Disposition::OpenExisting);
     if (!input)
       Fail(inputPrefix + driver.InputFile + msg::kInputSuffix,
-           plat::FileSystemPort().FailureReason());
+           platform::FileSystemPort().FailureReason());
     if (driver.ReadInputThrough) input = driver.ReadInputThrough(std::move(input));
-    output = driver.CreateOutput
-                 ? driver.CreateOutput(driver.OutputFile)
-                 : plat::FileSystemPort().Open(driver.OutputFile, plat::Access::ReadWrite,
-                                               plat::Share::None, plat::Disposition::CreateAlways);
+    output = driver.CreateOutput ? driver.CreateOutput(driver.OutputFile)
+                                 : platform::FileSystemPort().Open(
+                                       driver.OutputFile, platform::Access::ReadWrite,
+                                       platform::Share::None, platform::Disposition::CreateAlways);
     if (!output) {
       input.reset();
       Fail(msg::kOutputPrefix + driver.OutputFile + msg::kOutputSuffix,
-           plat::FileSystemPort().FailureReason());
+           platform::FileSystemPort().FailureReason());
     }
   }
 
@@ -161,13 +163,13 @@ struct Tlzrw1::Operation {
       body();
     } catch (...) {
       output.reset();
-      if (!driver.CreateOutput) plat::FileSystemPort().Delete(driver.OutputFile);
+      if (!driver.CreateOutput) platform::FileSystemPort().Delete(driver.OutputFile);
       throw;
     }
   }
 };
 
-Tlzrw1::Tlzrw1(sys::TComponent* AOwner)
+Tlzrw1::Tlzrw1(platform::TComponent* AOwner)
     : TComponent(AOwner), kh_(std::make_unique<TLZRW1KH>()), lzh_(std::make_unique<Tlzh>()) {}
 
 Tlzrw1::~Tlzrw1() {
@@ -186,7 +188,7 @@ int32_t Tlzrw1::Compress() {
     op.OutSize = 4;
     op.InSize = 0;
     uint8_t header[4];
-    sys::le::Put32(header, static_cast<uint32_t>(size));
+    platform::le::Put32(header, static_cast<uint32_t>(size));
     op.Write(header, 4);
     op.OutSize = 8;
     if (fast)
@@ -227,8 +229,9 @@ TCompressMode Tlzrw1::Advise() {
   auto in = AllocBuffer(msg::kNoMemoryCompress);
   auto out = AllocBuffer(msg::kNoMemoryCompress);
   const int64_t size = ProbeSize(InputFile);
-  auto input = plat::FileSystemPort().Open(InputFile, plat::Access::Read, plat::Share::None,
-                                           plat::Disposition::OpenExisting);
+  auto input =
+      platform::FileSystemPort().Open(InputFile, platform::Access::Read, platform::Share::None,
+                                      platform::Disposition::OpenExisting);
   if (!input) Fail(msg::kCompressInputPrefix + InputFile + msg::kInputSuffix);
   if (size < kAdviseMinimum) {
     CompressMode = TCompressMode::Good;
@@ -241,7 +244,7 @@ TCompressMode Tlzrw1::Advise() {
     const int64_t position = at / kChunk * kChunk;
     const int32_t n = input->Seek(position) ? input->Read(in.get(), kChunk) : -1;
     if (n < 0) Fail(msg::kKhReadError + InputFile + msg::kBang, input->FailureReason());
-    plat::ProcessMessages();
+    platform::ProcessMessages();
     read += n;
     packed += kh_->CompressBlock(in.get(), out.get(), static_cast<uint16_t>(n));
   }
@@ -253,7 +256,7 @@ void Tlzrw1::CompressKh(Operation& op) {
     const int32_t n = op.input->Read(op.in.get(), kChunk);
     if (n == 0) break;
     if (n < 0) Fail(msg::kKhReadError + InputFile + msg::kBang, op.input->FailureReason());
-    plat::ProcessMessages();
+    platform::ProcessMessages();
     op.InSize += n;
     const uint16_t length = kh_->CompressBlock(op.in.get(), op.out.get(), static_cast<uint16_t>(n));
     const uint8_t framed[2] = {static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8)};
@@ -283,7 +286,7 @@ void Tlzrw1::DecompressKh(Operation& op) {
   uint8_t header[4];
   op.CheckRead(op.input->Read(header, 4), 4);
   op.InSize += 4;
-  const int64_t expected = static_cast<int32_t>(sys::le::Get32(header));
+  const int64_t expected = static_cast<int32_t>(platform::le::Get32(header));
   for (;;) {
     uint8_t framed[2];
     const int32_t got = op.input->Read(framed, 2);
@@ -313,7 +316,7 @@ void Tlzrw1::DecompressLzh(Operation& op) {
   uint8_t header[4];
   op.CheckRead(op.input->Read(header, 4), 4);
   op.InSize += 4;
-  const int32_t expected = static_cast<int32_t>(sys::le::Get32(header));
+  const int32_t expected = static_cast<int32_t>(platform::le::Get32(header));
   op.inValid = op.inNext = op.outWaiting = 0;
   op.endOfInputAnswers = 0;
   // A complete stream makes the decoder ask for exactly one byte past its end; a second
@@ -335,4 +338,4 @@ void Tlzrw1::DecompressLzh(Operation& op) {
     Fail(msg::kLzhSizes);
 }
 
-}  // namespace lz
+}  // namespace compress

@@ -14,7 +14,7 @@
 //
 // Compress takes only a regular file as input (the size probe refuses anything else),
 // and fails when the input changes size while it is compressed. Failures that the
-// files port could explain carry the system's reason (sys::Exception::Reason) beside
+// files port could explain carry the system's reason (platform::Exception::Reason) beside
 // the fixed message. While an output is being written, an interrupted run removes it.
 #pragma once
 
@@ -30,22 +30,23 @@
 #include "platform/exceptions.h"
 #include "platform/files.h"
 
-namespace lz {
+namespace compress {
 
-class ELzrw1Exception : public sys::Exception {
+class ELzrw1Exception : public platform::Exception {
  public:
   using Exception::Exception;
 };
 
-using TLZRWOnProgress = std::function<void(sys::TObject* Sender, int32_t InSize, int32_t OutSize)>;
-using TLZRWOnFinished = std::function<void(sys::TObject* Sender, int32_t PercentCompressed)>;
+using TLZRWOnProgress =
+    std::function<void(platform::TObject* Sender, int32_t InSize, int32_t OutSize)>;
+using TLZRWOnFinished = std::function<void(platform::TObject* Sender, int32_t PercentCompressed)>;
 
-class Tlzrw1 : public sys::TComponent {
+class Tlzrw1 : public platform::TComponent {
  public:
   static constexpr int32_t kChunk = 32768;
   static constexpr int32_t kBufferSize = kChunk + 16;  // slack the block codec needs
 
-  explicit Tlzrw1(sys::TComponent* AOwner);
+  explicit Tlzrw1(platform::TComponent* AOwner);
   ~Tlzrw1() override;
 
   std::string InputFile;
@@ -58,11 +59,11 @@ class Tlzrw1 : public sys::TComponent {
   // telling why. The package engine sets it so that a member is restored into a new file
   // of its own beside the target; what it gives is then the engine's to remove on
   // failure, and OutputFile only names the output in messages.
-  std::function<std::unique_ptr<plat::File>(const std::string& path)> CreateOutput;
+  std::function<std::unique_ptr<platform::File>(const std::string& path)> CreateOutput;
   // Passes the input, opened for reading from its start to its end, through this when it
   // is set (the package writer takes each source's digest on the way). Not used by the
   // method's sampling in Advise.
-  std::function<std::unique_ptr<plat::File>(std::unique_ptr<plat::File>)> ReadInputThrough;
+  std::function<std::unique_ptr<platform::File>(std::unique_ptr<platform::File>)> ReadInputThrough;
 
   // Compresses InputFile into OutputFile; returns the compressed length, header included.
   int32_t Compress();
@@ -84,4 +85,4 @@ class Tlzrw1 : public sys::TComponent {
   std::unique_ptr<Tlzh> lzh_;
 };
 
-}  // namespace lz
+}  // namespace compress

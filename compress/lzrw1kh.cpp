@@ -17,7 +17,7 @@
 
 #include "compress/messages.h"
 
-namespace lz {
+namespace compress {
 
 namespace {
 
@@ -386,4 +386,4 @@ checked:
   return finish(y);
 }
 
-}  // namespace lz
+}  // namespace compress

@@ -14,9 +14,9 @@
 
 #include "platform/exceptions.h"
 
-namespace lz {
+namespace compress {
 
-class ELzrw1KHCompressor : public sys::Exception {
+class ELzrw1KHCompressor : public platform::Exception {
  public:
   using Exception::Exception;
 };
@@ -49,4 +49,4 @@ class TLZRW1KH {
   std::unique_ptr<int16_t[]> hash_;
 };
 
-}  // namespace lz
+}  // namespace compress

@@ -2,7 +2,7 @@
 // name a file are the prefix, the path and the suffix joined with nothing in between.
 #pragma once
 
-namespace lz::msg {
+namespace compress::msg {
 
 // Compressed-file driver.
 inline constexpr const char* kNoMemoryCompress = "Lzrw1 : Cannot get memory for I/O Buffers";
@@ -32,4 +32,4 @@ inline constexpr const char* kKhNoHashMemory = "LZRW1KH : no memory for HASH tab
 inline constexpr const char* kLzhNoTables = "LZH : Cannot get memory for dictionary tables";
 inline constexpr const char* kLzhFreeTables = "LZH : Error freeing memory for dictionary tables";
 
-}  // namespace lz::msg
+}  // namespace compress::msg

@@ -43,7 +43,7 @@ struct Sink {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  lz::Tlzh codec;
+  compress::Tlzh codec;
   if (size >= 4) {
     const uint32_t raw = data[0] | data[1] << 8 | data[2] << 16 | uint32_t(data[3]) << 24;
     const uint32_t bound = static_cast<uint32_t>(std::min<size_t>((size - 4) * 256 + 64, 32768));

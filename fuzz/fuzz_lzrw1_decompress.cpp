@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     f.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
   std::remove(out.c_str());
-  lz::Tlzrw1 driver(nullptr);
+  compress::Tlzrw1 driver(nullptr);
   driver.InputFile = in;
   driver.OutputFile = out;
   try {
@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int32_t promised =
         static_cast<int32_t>(data[4] | data[5] << 8 | data[6] << 16 | uint32_t(data[7]) << 24);
     if (static_cast<int64_t>(onDisk) != restored || restored != promised) std::abort();
-  } catch (const lz::ELzrw1Exception&) {
+  } catch (const compress::ELzrw1Exception&) {
     if (std::filesystem::exists(out)) std::abort();  // a failure leaves no output
   }
   return 0;

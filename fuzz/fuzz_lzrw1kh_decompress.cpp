@@ -8,19 +8,19 @@
 #include "compress/lzrw1kh.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static lz::TLZRW1KH codec;
+  static compress::TLZRW1KH codec;
   if (size > 65535) return 0;
 
   // Exact-size copies, so that any read or write past either end is caught.
   const auto block = std::make_unique<uint8_t[]>(size ? size : 1);
   if (size) std::memcpy(block.get(), data, size);
-  const auto restored = std::make_unique<uint8_t[]>(lz::TLZRW1KH::kMaxBlock);
+  const auto restored = std::make_unique<uint8_t[]>(compress::TLZRW1KH::kMaxBlock);
   bool intact = false;
   const uint16_t n =
       codec.DecompressBlock(block.get(), restored.get(), static_cast<uint16_t>(size), &intact);
-  if (n > lz::TLZRW1KH::kMaxBlock) std::abort();
+  if (n > compress::TLZRW1KH::kMaxBlock) std::abort();
 
-  if (size > lz::TLZRW1KH::kMaxBlock) return 0;
+  if (size > compress::TLZRW1KH::kMaxBlock) return 0;
   // The compressor may read two bytes past the data and write up to 6 past its size.
   const auto source = std::make_unique<uint8_t[]>(size + 2);
   if (size) std::memcpy(source.get(), data, size);

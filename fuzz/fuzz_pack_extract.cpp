@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   {
-    pck::TCustomPack pack(nullptr);
+    pack::TCustomPack pack(nullptr);
     pack.SetPackFileName((run / "P.PCK").string());
     pack.SetDirectory((run / "d1/d2/d3/target").string());
     pack.Extract();

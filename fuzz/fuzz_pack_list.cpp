@@ -53,20 +53,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (cut < size) Put(run + "DISK2/P.PCK", data + cut, size - cut);
 
   {
-    pcktool::ArchivePack pack("P.PCK", pcktool::MemberMode::Peek);
+    pck::ArchivePack pack("P.PCK", pck::MemberMode::Peek);
     std::string engine = run + "DISK1/P.PCK";
     for (char& c : engine)
       if (c == '/') c = '\\';
     pack.SetArchive(engine);
     pack.SetDirectory(".");
-    const bool ok = pack.Run(pck::TPackMode::pmExtract);
+    const bool ok = pack.Run(pack::TPackMode::pmExtract);
     if (ok) {
       if (pack.Members().size() != pack.List.size()) Fail("members listed", pack.FailureText());
       std::FILE* out = std::fopen("/dev/null", "w");
-      pcktool::PrintListing(out, pack.Members(), true);
+      pck::PrintListing(out, pack.Members(), true);
       std::fclose(out);
-      for (const pcktool::MemberInfo& m : pack.Members())
-        if (HasControl(pcktool::Printable(m.name))) Fail("name shown raw");
+      for (const pck::MemberInfo& m : pack.Members())
+        if (HasControl(pck::Printable(m.name))) Fail("name shown raw");
     } else {
       const std::string text = pack.FailureText();
       if (text.empty() || HasControl(text)) Fail("failure text", text);

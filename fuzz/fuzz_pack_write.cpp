@@ -47,16 +47,17 @@ class Description {
   size_t size_, next_ = 0;
 };
 
-class RemovableDrives : public plat::Drives {
+class RemovableDrives : public platform::Drives {
  public:
-  plat::DriveType TypeOf(const std::string&) override { return plat::DriveType::Removable; }
+  platform::DriveType TypeOf(const std::string&) override { return platform::DriveType::Removable; }
 };
 
 // The disk prompt: writing, the full disk is taken out of the drive (kept as diskN);
 // reading, the disk asked for is put in.
-class DiskChanger : public plat::Dialogs {
+class DiskChanger : public platform::Dialogs {
  public:
-  int Show(plat::DialogKind, const std::string&, const std::string& text, plat::Buttons) override {
+  int Show(platform::DialogKind, const std::string&, const std::string& text,
+           platform::Buttons) override {
     std::error_code ec;
     if (writing) {
       if (fs::exists(drive, ec)) fs::rename(drive, Disk(++taken), ec);
@@ -64,9 +65,9 @@ class DiskChanger : public plat::Dialogs {
       const int n = std::atoi(text.c_str() + text.find('[') + 1);
       fs::remove(drive, ec);
       fs::copy_file(Disk(n), drive, ec);
-      if (ec) return plat::kIdCancel;
+      if (ec) return platform::kIdCancel;
     }
-    return plat::kIdOk;
+    return platform::kIdOk;
   }
   void ProcessMessages() override {}
   std::string Disk(int n) const { return root + "disk" + std::to_string(n); }
@@ -84,16 +85,16 @@ std::string Native(std::string path) {
   return path;
 }
 
-constexpr uint16_t kStoredAttr =
-    plat::kAttrReadOnly | plat::kAttrHidden | plat::kAttrSystem | plat::kAttrArchive;
+constexpr uint16_t kStoredAttr = platform::kAttrReadOnly | platform::kAttrHidden |
+                                 platform::kAttrSystem | platform::kAttrArchive;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static RemovableDrives drives;
   static DiskChanger changer;
-  static const plat::ScopedPort<plat::Drives> useDrives(drives);
-  static const plat::ScopedPort<plat::Dialogs> useDialogs(changer);
+  static const platform::ScopedPort<platform::Drives> useDrives(drives);
+  static const platform::ScopedPort<platform::Dialogs> useDialogs(changer);
 
   const std::string run = fuzzing::ScratchRoot("fuzz_pack_write").string() + "/run/";
   std::error_code ec;
@@ -107,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The package to write.
   Description in(data, size);
-  pck::TCustomPack writer(nullptr);
+  pack::TCustomPack writer(nullptr);
   const uint32_t volumeSize = in.Value(2);
   writer.VolumeSize = volumeSize == 0 ? 0 : 26 + volumeSize % 4000;
   const uint8_t flags = in.Byte();
@@ -128,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t shape = in.Byte();
     m.name = std::string(1, static_cast<char>('A' + shape % 26)) + std::to_string(members.size());
     if (shape & 0x80) m.name = "SUB" + std::to_string(shape % 3) + "\\" + m.name;
-    m.attr = in.Byte() & (plat::kAttrHidden | plat::kAttrArchive);
+    m.attr = in.Byte() & (platform::kAttrHidden | platform::kAttrArchive);
     const uint32_t length = in.Value(2) % 3000;
     const uint8_t fill = in.Byte();
     for (uint32_t i = 0; i < length; ++i)
@@ -138,12 +139,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(m.data.data()),
                static_cast<std::streamsize>(m.data.size()));
-    plat::FileSystemPort().SetAttributes(path, m.attr);
+    platform::FileSystemPort().SetAttributes(path, m.attr);
     members.push_back(std::move(m));
   }
   writer.SetDirectory(run + "src");
   writer.Items = {"*.*", "SUB0\\*.*", "SUB1\\*.*", "SUB2\\*.*"};
-  writer.PathOption = pck::TPathOption::poRelative;
+  writer.PathOption = pack::TPathOption::poRelative;
   writer.SetPackFileName(changer.drive);
 
   if (!writer.WritePackage()) {
@@ -163,7 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Read back.
   changer.writing = false;
   fs::copy_file(changer.Disk(1), changer.drive, ec);
-  pck::TCustomPack reader(nullptr);
+  pack::TCustomPack reader(nullptr);
   reader.SetPackFileName(changer.drive);
   reader.SetDirectory(run + "out");
   reader.SetPassword(writer.Password());
@@ -179,10 +180,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The attributes and time the file system kept for the source come back.
     uint16_t attrIn = 0, attrOut = 0;
     uint32_t timeIn = 0, timeOut = 0;
-    plat::FileSystemPort().GetAttributes(source, attrIn);
-    plat::FileSystemPort().GetAttributes(out, attrOut);
-    plat::FileSystemPort().GetDosTime(source, timeIn);
-    plat::FileSystemPort().GetDosTime(out, timeOut);
+    platform::FileSystemPort().GetAttributes(source, attrIn);
+    platform::FileSystemPort().GetAttributes(out, attrOut);
+    platform::FileSystemPort().GetDosTime(source, timeIn);
+    platform::FileSystemPort().GetDosTime(out, timeOut);
     if ((attrIn & kStoredAttr) != (attrOut & kStoredAttr)) Fail("member attributes", m.name);
     if (timeIn != timeOut) Fail("member time", m.name);
   }

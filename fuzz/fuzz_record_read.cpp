@@ -12,8 +12,8 @@ namespace {
 
 using fuzzing::Fail;
 
-bool StartsWith(const std::vector<inst::TRecordLine>& all,
-                const std::vector<inst::TRecordLine>& part) {
+bool StartsWith(const std::vector<install::TRecordLine>& all,
+                const std::vector<install::TRecordLine>& part) {
   return part.size() <= all.size() && std::equal(part.begin(), part.end(), all.begin());
 }
 
@@ -21,24 +21,24 @@ bool StartsWith(const std::vector<inst::TRecordLine>& all,
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  const inst::TUninstallRecord record = inst::ParseUninstallRecord(bytes);
-  if (record.State == inst::TRecordState::Damaged) {
+  const install::TUninstallRecord record = install::ParseUninstallRecord(bytes);
+  if (record.State == install::TRecordState::Damaged) {
     if (record.Problem.empty() || !record.Lines.empty()) Fail("damaged without a reason");
     return 0;
   }
-  if (record.State != inst::TRecordState::Valid) Fail("bytes read as a missing record");
-  for (const inst::TRecordLine& line : record.Lines)
-    if (line.Fields.size() != inst::RecordKindFields(line.Kind)) Fail("fields of a step");
+  if (record.State != install::TRecordState::Valid) Fail("bytes read as a missing record");
+  for (const install::TRecordLine& line : record.Lines)
+    if (line.Fields.size() != install::RecordKindFields(line.Kind)) Fail("fields of a step");
 
   // Written anew, the same steps come back.
   const std::string path = (fuzzing::ScratchRoot("fuzz_record_read") / "UNINSTAL.DAT").string();
   std::filesystem::remove(path);
   {
-    inst::TUninstallRecordWriter writer(path);
-    for (const inst::TRecordLine& line : record.Lines) writer.Add(line.Kind, line.Fields);
+    install::TUninstallRecordWriter writer(path);
+    for (const install::TRecordLine& line : record.Lines) writer.Add(line.Kind, line.Fields);
   }
-  const inst::TUninstallRecord again = inst::ReadUninstallRecord(path);
-  if (again.State != inst::TRecordState::Valid || again.CutShort || again.Lines != record.Lines)
+  const install::TUninstallRecord again = install::ReadUninstallRecord(path);
+  if (again.State != install::TRecordState::Valid || again.CutShort || again.Lines != record.Lines)
     Fail("written anew", again.Problem);
 
   // Cut anywhere past its first line, a whole record keeps a prefix of its steps.
@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::size_t header = bytes.find("\r\n") + 2;
   if (header >= size) return 0;
   const std::size_t cut = header + size * 2654435761u % (size - header);
-  const inst::TUninstallRecord part = inst::ParseUninstallRecord(bytes.substr(0, cut));
-  if (part.State != inst::TRecordState::Valid || !StartsWith(record.Lines, part.Lines))
+  const install::TUninstallRecord part = install::ParseUninstallRecord(bytes.substr(0, cut));
+  if (part.State != install::TRecordState::Valid || !StartsWith(record.Lines, part.Lines))
     Fail("cut short", part.Problem);
   return 0;
 }

@@ -39,16 +39,17 @@ inline const std::filesystem::path& ScratchRoot(const char* name) {
   std::abort();
 }
 
-class FixedDrives : public plat::Drives {
+class FixedDrives : public platform::Drives {
  public:
-  plat::DriveType TypeOf(const std::string&) override { return plat::DriveType::Fixed; }
+  platform::DriveType TypeOf(const std::string&) override { return platform::DriveType::Fixed; }
 };
 
 // Every disk prompt is cancelled; there is no terminal.
-class Nobody : public plat::Dialogs, public plat::Console {
+class Nobody : public platform::Dialogs, public platform::Console {
  public:
-  int Show(plat::DialogKind, const std::string&, const std::string&, plat::Buttons) override {
-    return plat::kIdCancel;
+  int Show(platform::DialogKind, const std::string&, const std::string&,
+           platform::Buttons) override {
+    return platform::kIdCancel;
   }
   void ProcessMessages() override {}
   bool InputIsTerminal() override { return false; }
@@ -60,9 +61,9 @@ class Nobody : public plat::Dialogs, public plat::Console {
 inline void FixedDisksAndNobody() {
   static FixedDrives drives;
   static Nobody nobody;
-  static const plat::ScopedPort<plat::Drives> useDrives(drives);
-  static const plat::ScopedPort<plat::Dialogs> useDialogs(nobody);
-  static const plat::ScopedPort<plat::Console> useConsole(nobody);
+  static const platform::ScopedPort<platform::Drives> useDrives(drives);
+  static const platform::ScopedPort<platform::Dialogs> useDialogs(nobody);
+  static const platform::ScopedPort<platform::Console> useConsole(nobody);
 }
 
 }  // namespace fuzzing

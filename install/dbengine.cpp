@@ -4,7 +4,7 @@
 #include "platform/files.h"
 #include "platform/text.h"
 
-namespace inst {
+namespace install {
 namespace {
 
 // A value read as the presence test reads it: trimmed, and cut before the first ";".
@@ -26,18 +26,18 @@ std::string Trim(const std::string& s) {
 
 bool DatabaseEnginePresent() {
   TRegistry reg;
-  reg.SetRootKey(plat::RegRoot::LocalMachine);
+  reg.SetRootKey(platform::RegRoot::LocalMachine);
   if (!reg.OpenKey(kDatabaseEngineKey, false)) return false;
-  plat::FileSystem& files = plat::FileSystemPort();
+  platform::FileSystem& files = platform::FileSystemPort();
   bool present = false;
   // The backslash goes in even after a folder that already ends with one.
   const std::string dll = FirstEntry(reg, "DLLPATH");
   if (files.FileExists(dll + "\\dbapi32.dll") || files.FileExists(dll + "\\dbcore.dll"))
     present = true;
-  const std::string config = sys::FolderPart(FirstEntry(reg, "CONFIGFILE01"));
+  const std::string config = platform::FolderPart(FirstEntry(reg, "CONFIGFILE01"));
   if (files.FileExists(config + "dbapi.cfg") || files.FileExists(config + "dbapi32.cfg"))
     present = true;
   return present;
 }
 
-}  // namespace inst
+}  // namespace install

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace inst {
+namespace install {
 
 // The engine's keys, below HKEY_LOCAL_MACHINE, taken from the root. The registry compares
 // key and value names without regard to case, so one spelling serves every reader and
@@ -30,4 +30,4 @@ bool DatabaseEnginePresent();
 // Text with the characters of code 32 or less removed from both ends.
 std::string Trim(const std::string& s);
 
-}  // namespace inst
+}  // namespace install

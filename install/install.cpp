@@ -12,7 +12,7 @@
 #include "platform/system.h"
 #include "platform/text.h"
 
-namespace inst {
+namespace install {
 
 std::string JoinPath(const std::string& dir, const std::string& name) {
   if (dir.empty()) return name;
@@ -20,23 +20,25 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
   return dir + "\\" + name;
 }
 
-TInstall::TInstall(sys::TComponent* AOwner) : sys::TComponent(AOwner) { DiscoverPaths(); }
+TInstall::TInstall(platform::TComponent* AOwner) : platform::TComponent(AOwner) { DiscoverPaths(); }
 
-TInstall::~TInstall() { ShowProgMan(plat::kSwRestore); }
+TInstall::~TInstall() { ShowProgMan(platform::kSwRestore); }
 
-void TInstall::SetSourceDir(const std::string& value) { sourceDir_ = sys::ShortString(value); }
+void TInstall::SetSourceDir(const std::string& value) { sourceDir_ = platform::ShortString(value); }
 void TInstall::SetDbapiConfigFile(const std::string& value) {
-  dbapiConfigFile_ = sys::ShortString(value);
+  dbapiConfigFile_ = platform::ShortString(value);
 }
-void TInstall::SetDbapiDir(const std::string& value) { dbapiDir_ = sys::ShortString(value); }
-void TInstall::SetOlapiPath(const std::string& value) { olapiPath_ = sys::ShortString(value); }
-void TInstall::SetWindowsDir(const std::string& value) { windowsDir_ = sys::ShortString(value); }
-void TInstall::SetSystemDir(const std::string& value) { systemDir_ = sys::ShortString(value); }
+void TInstall::SetDbapiDir(const std::string& value) { dbapiDir_ = platform::ShortString(value); }
+void TInstall::SetOlapiPath(const std::string& value) { olapiPath_ = platform::ShortString(value); }
+void TInstall::SetWindowsDir(const std::string& value) {
+  windowsDir_ = platform::ShortString(value);
+}
+void TInstall::SetSystemDir(const std::string& value) { systemDir_ = platform::ShortString(value); }
 void TInstall::SetCommonFilesDir(const std::string& value) {
-  commonFilesDir_ = sys::ShortString(value);
+  commonFilesDir_ = platform::ShortString(value);
 }
 void TInstall::SetSharedFilesDir(const std::string& value) {
-  sharedFilesDir_ = sys::ShortString(value);
+  sharedFilesDir_ = platform::ShortString(value);
 }
 
 // Paths from the system, then from the registry where its keys can be opened; a key
@@ -47,14 +49,14 @@ void TInstall::DiscoverPaths() {
   taskCount_ = 0;
   items_.clear();
 
-  plat::SystemFolders& folders = plat::SystemFoldersPort();
-  SetSourceDir(sys::FolderPart(folders.ProgramPath()));
+  platform::SystemFolders& folders = platform::SystemFoldersPort();
+  SetSourceDir(platform::FolderPart(folders.ProgramPath()));
   SetWindowsDir(folders.WindowsDirectory());
   SetSystemDir(folders.SystemDirectory());
   SetCommonFilesDir(JoinPath(windowsDir_, "Common Files"));
 
   TRegistry reg;
-  reg.SetRootKey(plat::RegRoot::LocalMachine);
+  reg.SetRootKey(platform::RegRoot::LocalMachine);
   if (reg.OpenKey("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion", false)) {
     SetCommonFilesDir(reg.ReadString("CommonFilesDir"));
     reg.CloseKey();
@@ -95,9 +97,11 @@ bool TInstall::Execute() {
   if (AfterExecute)
     AfterExecute(this, result);
   else if (result)
-    plat::DialogsPort().Show(plat::DialogKind::Information, "", msg::kCompleted, plat::Buttons::Ok);
+    platform::DialogsPort().Show(platform::DialogKind::Information, "", msg::kCompleted,
+                                 platform::Buttons::Ok);
   else
-    plat::DialogsPort().Show(plat::DialogKind::Error, "", msg::kCanceled, plat::Buttons::Ok);
+    platform::DialogsPort().Show(platform::DialogKind::Error, "", msg::kCanceled,
+                                 platform::Buttons::Ok);
   return result;
 }
 
@@ -112,7 +116,7 @@ int32_t TInstall::TaskCount() {
 namespace {
 
 // "\DISK%d\" for a disk, at most 10 characters.
-std::string DiskTag(int32_t disk) { return sys::Fmt(msg::kDiskTag, disk).substr(0, 10); }
+std::string DiskTag(int32_t disk) { return platform::Fmt(msg::kDiskTag, disk).substr(0, 10); }
 
 }  // namespace
 
@@ -120,18 +124,19 @@ bool TInstall::ChangeDisk(int32_t diskNum, const std::string& diskFileID) {
   bool ok = true;
   const std::string oldTag = DiskTag(CurrentDisk), newTag = DiskTag(diskNum);
   const std::size_t n = oldTag.size();
-  if (sourceDir_.size() >= n && sys::SameFolded(sourceDir_.substr(sourceDir_.size() - n), oldTag))
+  if (sourceDir_.size() >= n &&
+      platform::SameFolded(sourceDir_.substr(sourceDir_.size() - n), oldTag))
     SetSourceDir(sourceDir_.substr(0, sourceDir_.size() - n) + newTag);
   for (;;) {
     if (!ok) break;
-    if (plat::FileSystemPort().FileExists(JoinPath(sourceDir_, diskFileID))) break;
+    if (platform::FileSystemPort().FileExists(JoinPath(sourceDir_, diskFileID))) break;
     Observer().DiskWanted(diskNum, diskFileID, sourceDir_);
-    const int answer =
-        plat::DialogsPort().Show(plat::DialogKind::Warning, "", sys::Fmt(msg::kInsertDisk, diskNum),
-                                 plat::Buttons::OkCancel);
-    if (answer == plat::kIdCancel &&
-        plat::DialogsPort().Show(plat::DialogKind::Confirmation, "", msg::kConfirmTerminate,
-                                 plat::Buttons::YesNo) == plat::kIdYes)
+    const int answer = platform::DialogsPort().Show(platform::DialogKind::Warning, "",
+                                                    platform::Fmt(msg::kInsertDisk, diskNum),
+                                                    platform::Buttons::OkCancel);
+    if (answer == platform::kIdCancel &&
+        platform::DialogsPort().Show(platform::DialogKind::Confirmation, "", msg::kConfirmTerminate,
+                                     platform::Buttons::YesNo) == platform::kIdYes)
       ok = false;
   }
   CurrentDisk = diskNum;
@@ -143,6 +148,8 @@ TRunObserver& NoObserver() {
   return nobody;
 }
 
-void TInstall::ShowProgMan(int cmdShow) { plat::ShellPort().ShowWindowOfClass("PROGMAN", cmdShow); }
+void TInstall::ShowProgMan(int cmdShow) {
+  platform::ShellPort().ShowWindowOfClass("PROGMAN", cmdShow);
+}
 
-}  // namespace inst
+}  // namespace install

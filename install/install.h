@@ -15,24 +15,24 @@
 
 #include "platform/component.h"
 
-namespace inst {
+namespace install {
 
 class TInstallItem;
 class TRunObserver;
 TRunObserver& NoObserver();
 
-using TInstallBefore = std::function<void(sys::TObject* Sender, int32_t TaskCount)>;
-using TInstallAfter = std::function<void(sys::TObject* Sender, bool Success)>;
+using TInstallBefore = std::function<void(platform::TObject* Sender, int32_t TaskCount)>;
+using TInstallAfter = std::function<void(platform::TObject* Sender, bool Success)>;
 
 // dir and name with one `\` between them, unless dir is empty (name alone) or already
 // ends with `\`. Nothing else: a leading `\` of name stays, case is kept.
 std::string JoinPath(const std::string& dir, const std::string& name);
 
-class TInstall : public sys::TComponent {
+class TInstall : public platform::TComponent {
  public:
   // Discovers the paths. A registry value of the wrong type raises ERegistryException
   // ("Invalid data type for '%s'"), which construction does not catch.
-  explicit TInstall(sys::TComponent* AOwner);
+  explicit TInstall(platform::TComponent* AOwner);
   ~TInstall() override;
 
   // Registers an item to run after those registered before; the item's Engine becomes
@@ -104,4 +104,4 @@ class TInstall : public sys::TComponent {
 
 inline TRunObserver& TInstall::Observer() const { return observer_ ? *observer_ : NoObserver(); }
 
-}  // namespace inst
+}  // namespace install

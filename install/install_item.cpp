@@ -8,9 +8,9 @@
 #include "platform/format.h"
 #include "platform/system.h"
 
-namespace inst {
+namespace install {
 
-TInstallItem::TInstallItem(sys::TComponent* AOwner) : sys::TComponent(AOwner) {}
+TInstallItem::TInstallItem(platform::TComponent* AOwner) : platform::TComponent(AOwner) {}
 
 TRunObserver& TInstallItem::Observer() const { return Engine ? Engine->Observer() : NoObserver(); }
 
@@ -22,8 +22,8 @@ bool TInstallItem::Execute(bool CountOnly) {
   if (Enabled && DiskNum != 0 && Engine && DiskNum != Engine->CurrentDisk && !CountOnly) {
     if (!Engine->ChangeDisk(DiskNum, DiskFileID)) {
       Observer().ItemEnded(*this, false,
-                           sys::Fmt("disk %d was not inserted: %s is not in %s", DiskNum,
-                                    DiskFileID, Engine->SourceDir()));
+                           platform::Fmt("disk %d was not inserted: %s is not in %s", DiskNum,
+                                         DiskFileID, Engine->SourceDir()));
       return false;
     }
   }
@@ -36,7 +36,7 @@ bool TInstallItem::Execute(bool CountOnly) {
   try {
     OnExecute(this, Continue);
   } catch (const std::exception& e) {
-    Observer().ItemEnded(*this, false, sys::Describe(e));
+    Observer().ItemEnded(*this, false, platform::Describe(e));
     throw;
   }
   Observer().ItemEnded(*this, Continue, Continue ? std::string() : ErrorCause);
@@ -50,16 +50,16 @@ bool TInstallItem::IsCounting() {
 
 void TInstallItem::DoBeforeExecute(const std::string& ItemMsg) {
   if (BeforeExecute) BeforeExecute(this, Title, ItemMsg);
-  plat::ProcessMessages();
+  platform::ProcessMessages();
 }
 
 void TInstallItem::DoAfterExecute(int32_t ErrorAction) {
   if (AfterExecute) AfterExecute(this, ErrorAction, ErrorMsg);
-  plat::ProcessMessages();
+  platform::ProcessMessages();
 }
 
 bool TInstallItem::CheckResult(bool& Success, const std::string& Msg, int32_t& ErrorAction) {
-  plat::ProcessMessages();
+  platform::ProcessMessages();
   if (Success) {
     ErrorMsg.clear();
     ErrorCause.clear();
@@ -67,12 +67,12 @@ bool TInstallItem::CheckResult(bool& Success, const std::string& Msg, int32_t& E
     return true;
   }
   ErrorMsg = Msg;
-  const plat::Buttons buttons =
-      Critical ? plat::Buttons::AbortRetry : plat::Buttons::AbortRetryIgnore;
-  const int answer = plat::DialogsPort().Show(plat::DialogKind::Error, "", Msg, buttons);
+  const platform::Buttons buttons =
+      Critical ? platform::Buttons::AbortRetry : platform::Buttons::AbortRetryIgnore;
+  const int answer = platform::DialogsPort().Show(platform::DialogKind::Error, "", Msg, buttons);
   ErrorAction = answer;
-  Success = answer == plat::kIdIgnore;
-  return answer == plat::kIdAbort || answer == plat::kIdIgnore;
+  Success = answer == platform::kIdIgnore;
+  return answer == platform::kIdAbort || answer == platform::kIdIgnore;
 }
 
 bool TInstallItem::Operate(const std::string& status, const std::string& errorMsg,
@@ -85,7 +85,7 @@ bool TInstallItem::Operate(const std::string& status, const std::string& errorMs
     attempt = prepare();
   } catch (const std::exception& e) {
     ErrorMsg = errorMsg;
-    ErrorCause = sys::Describe(e);
+    ErrorCause = platform::Describe(e);
     ReportOutcome(kActionAbort);
     throw;
   }
@@ -101,7 +101,7 @@ bool TInstallItem::RetryUntilSettled(const TAttempt& attempt, const std::string&
       success = attempt(cause);
     } catch (const std::exception& e) {
       success = false;
-      cause = sys::Describe(e);
+      cause = platform::Describe(e);
     } catch (...) {
       // Whatever an attempt raises is a failed attempt, also what is not ours.
       success = false;
@@ -122,4 +122,4 @@ void TInstallItem::ReportOutcome(int32_t errorAction) {
   DoAfterExecute(errorAction);
 }
 
-}  // namespace inst
+}  // namespace install

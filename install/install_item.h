@@ -16,16 +16,16 @@
 #include "platform/component.h"
 #include "platform/registry.h"
 
-namespace inst {
+namespace install {
 
 class TInstall;
 class TRegistry;
 
-using TIBeforeExecute = std::function<void(sys::TObject* Sender, const std::string& GroupMsg,
+using TIBeforeExecute = std::function<void(platform::TObject* Sender, const std::string& GroupMsg,
                                            const std::string& ItemMsg)>;
-using TIAfterExecute =
-    std::function<void(sys::TObject* Sender, int32_t ErrorAction, const std::string& ErrorMsg)>;
-using TIExecute = std::function<void(sys::TObject* Sender, bool& Continue)>;
+using TIAfterExecute = std::function<void(platform::TObject* Sender, int32_t ErrorAction,
+                                          const std::string& ErrorMsg)>;
+using TIExecute = std::function<void(platform::TObject* Sender, bool& Continue)>;
 
 // ErrorAction codes: the answers of the error dialog that end an operation.
 inline constexpr int32_t kActionNone = 0;    // the operation succeeded
@@ -38,15 +38,15 @@ using TRegVariant =
     std::variant<std::monostate, int32_t, double, bool, std::string, int16_t, float>;
 
 // The kind of package engine an unpack creates: a maker of an engine owned by the item.
-using TPackClass = std::unique_ptr<pck::TCustomPack> (*)(sys::TComponent* AOwner);
+using TPackClass = std::unique_ptr<pack::TCustomPack> (*)(platform::TComponent* AOwner);
 template <class T>
-std::unique_ptr<pck::TCustomPack> MakePack(sys::TComponent* AOwner) {
+std::unique_ptr<pack::TCustomPack> MakePack(platform::TComponent* AOwner) {
   return std::make_unique<T>(AOwner);
 }
 
-class TInstallItem : public sys::TComponent {
+class TInstallItem : public platform::TComponent {
  public:
-  explicit TInstallItem(sys::TComponent* AOwner);
+  explicit TInstallItem(platform::TComponent* AOwner);
 
   // ---- the execute protocol ----
   // Runs the item (CountOnly false) or counts its tasks (true): the disk check, then
@@ -70,9 +70,9 @@ class TInstallItem : public sys::TComponent {
   bool UnpackLz(const std::string& SourceDir, const std::string& FileName,
                 const std::string& TargetDir);
   // Writes one value under RootKey\KeyPath, creating the key and its parents.
-  bool WriteRegValue(plat::RegRoot RootKey, const std::string& KeyPath,
+  bool WriteRegValue(platform::RegRoot RootKey, const std::string& KeyPath,
                      const std::string& ValueName, const TRegVariant& Value);
-  bool WriteRegString(plat::RegRoot RootKey, const std::string& KeyPath,
+  bool WriteRegString(platform::RegRoot RootKey, const std::string& KeyPath,
                       const std::string& ValueName, const std::string& Value);
   // The database engine's paths (three values) and its Tabula driver and system
   // settings (eight values), each write only after the one before succeeded.
@@ -93,7 +93,7 @@ class TInstallItem : public sys::TComponent {
   TIBeforeExecute BeforeExecute;
   TIAfterExecute AfterExecute;
   TIExecute OnExecute;
-  pck::TOnProgress OnUnpack;
+  pack::TOnProgress OnUnpack;
 
   // ---- state ----
   // Message of the last failed attempt shown to the user; emptied by a success.
@@ -130,4 +130,4 @@ class TInstallItem : public sys::TComponent {
   class TRunObserver& Observer() const;
 };
 
-}  // namespace inst
+}  // namespace install

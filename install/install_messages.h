@@ -1,8 +1,8 @@
 // Every text the install engine shows or reports, defined once. Texts with %s or %d
-// are filled by sys::Fmt.
+// are filled by platform::Fmt.
 #pragma once
 
-namespace inst::msg {
+namespace install::msg {
 
 // The engine.
 inline constexpr const char* kCompleted = "Installation completed with success";
@@ -31,4 +31,4 @@ inline constexpr const char* kCreateGroupCommand = "[CreateGroup(%s)]\r\n";
 inline constexpr const char* kAddItemCommand = "[AddItem(%s,%s,%s,,)]\r\n";
 inline constexpr const char* kDeleteGroupCommand = "[DeleteGroup(%s)]\r\n";
 
-}  // namespace inst::msg
+}  // namespace install::msg

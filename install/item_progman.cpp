@@ -6,7 +6,7 @@
 #include "install/run_observer.h"
 #include "platform/format.h"
 
-namespace inst {
+namespace install {
 
 // One command, built once and sent anew by every attempt, each over its own conversation.
 bool TInstallItem::SendToProgMan(const std::string& status, const std::string& command,
@@ -21,9 +21,9 @@ bool TInstallItem::SendToProgMan(const std::string& status, const std::string& c
 }
 
 bool TInstallItem::CreateGroup(const std::string& GroupName) {
-  const bool ok = SendToProgMan(sys::Fmt(msg::kCreatingGroup, GroupName),
-                                sys::Fmt(msg::kCreateGroupCommand, GroupName),
-                                sys::Fmt(msg::kCreateGroupError, GroupName));
+  const bool ok = SendToProgMan(platform::Fmt(msg::kCreatingGroup, GroupName),
+                                platform::Fmt(msg::kCreateGroupCommand, GroupName),
+                                platform::Fmt(msg::kCreateGroupError, GroupName));
   if (ok && !Counting && ErrorCause.empty()) Observer().GroupCreated(GroupName);
   return ok;
 }
@@ -32,11 +32,11 @@ bool TInstallItem::CreateIcon(const std::string& Caption, const std::string& Dir
                               const std::string& FileName, const std::string& IconFile) {
   const std::string programPath = JoinPath(Dir, FileName);
   const std::string iconPath = IconFile.empty() ? std::string() : JoinPath(Dir, IconFile);
-  const bool ok = SendToProgMan(sys::Fmt(msg::kCreatingIcon, programPath),
-                                sys::Fmt(msg::kAddItemCommand, programPath, Caption, iconPath),
-                                sys::Fmt(msg::kCreateIconError, programPath));
+  const bool ok = SendToProgMan(platform::Fmt(msg::kCreatingIcon, programPath),
+                                platform::Fmt(msg::kAddItemCommand, programPath, Caption, iconPath),
+                                platform::Fmt(msg::kCreateIconError, programPath));
   if (ok && !Counting && ErrorCause.empty()) Observer().IconCreated(Caption, programPath);
   return ok;
 }
 
-}  // namespace inst
+}  // namespace install

@@ -7,13 +7,13 @@
 #include "install/registry.h"
 #include "install/run_observer.h"
 
-namespace inst {
+namespace install {
 
-bool TInstallItem::WriteRegValue(plat::RegRoot RootKey, const std::string& KeyPath,
+bool TInstallItem::WriteRegValue(platform::RegRoot RootKey, const std::string& KeyPath,
                                  const std::string& ValueName, const TRegVariant& Value) {
   // One accessor for every attempt; each attempt opens the key again from the root.
   TRegistry reg;
-  reg.OnWrite = [this](const std::string& key, const std::string& name, plat::RegType type,
+  reg.OnWrite = [this](const std::string& key, const std::string& name, platform::RegType type,
                        const std::vector<uint8_t>& data, bool ok, const std::string& reason) {
     Observer().RegistryValueWritten(key, name, type, data, ok, reason);
   };
@@ -25,13 +25,13 @@ bool TInstallItem::WriteRegValue(plat::RegRoot RootKey, const std::string& KeyPa
       std::vector<std::string> missing;
       for (std::size_t i = 0; i <= path.size(); ++i)
         if ((i == path.size() || path[i] == '\\') && i > 0 &&
-            !plat::RegistryPort().Open(RootKey, path.substr(0, i)))
+            !platform::RegistryPort().Open(RootKey, path.substr(0, i)))
           missing.push_back(path.substr(0, i));
       // With no key open, KeyPath is taken from the root, with or without a leading
       // `\`. A key that cannot be opened shows as the write failing.
       if (reg.OpenKey(KeyPath, true))
         for (const std::string& made : missing)
-          Observer().KeyCreated(plat::RootName(RootKey), made);
+          Observer().KeyCreated(platform::RootName(RootKey), made);
       try {
         std::visit(
             [&](const auto& v) {
@@ -48,9 +48,9 @@ bool TInstallItem::WriteRegValue(plat::RegRoot RootKey, const std::string& KeyPa
             },
             Value);
       } catch (const ERegistryException& e) {
-        cause = std::string(plat::RootName(RootKey)) + "\\" +
+        cause = std::string(platform::RootName(RootKey)) + "\\" +
                 (KeyPath.rfind("\\", 0) == 0 ? KeyPath.substr(1) : KeyPath) + ": " +
-                sys::Describe(e);
+                platform::Describe(e);
         return false;
       }
       return true;
@@ -58,7 +58,7 @@ bool TInstallItem::WriteRegValue(plat::RegRoot RootKey, const std::string& KeyPa
   });
 }
 
-bool TInstallItem::WriteRegString(plat::RegRoot RootKey, const std::string& KeyPath,
+bool TInstallItem::WriteRegString(platform::RegRoot RootKey, const std::string& KeyPath,
                                   const std::string& ValueName, const std::string& Value) {
   return WriteRegValue(RootKey, KeyPath, ValueName, TRegVariant(Value));
 }
@@ -76,7 +76,7 @@ struct Setting {
 // Writes the settings in order, each only after the one before succeeded.
 static bool WriteSettings(TInstallItem& item, const std::vector<Setting>& rows) {
   for (const Setting& row : rows)
-    if (!item.WriteRegString(plat::RegRoot::LocalMachine, row.key, row.name, row.value))
+    if (!item.WriteRegString(platform::RegRoot::LocalMachine, row.key, row.name, row.value))
       return false;
   return true;
 }
@@ -103,4 +103,4 @@ bool TInstallItem::ConfigureTabula(bool LocalShare, const std::string& LangDrive
                               });
 }
 
-}  // namespace inst
+}  // namespace install

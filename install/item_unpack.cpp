@@ -8,31 +8,31 @@
 #include "platform/shortstring.h"
 #include "platform/text.h"
 
-namespace inst {
+namespace install {
 
 bool TInstallItem::Unpack(TPackClass Kind, const std::string& SourceDir,
                           const std::string& FileName, const std::string& TargetDir) {
-  const std::string packName = sys::UpperAscii(JoinPath(SourceDir, FileName));
-  const std::string dir = sys::UpperAscii(TargetDir);
+  const std::string packName = platform::UpperAscii(JoinPath(SourceDir, FileName));
+  const std::string dir = platform::UpperAscii(TargetDir);
   // One package engine for every attempt, owned by the item and released after the
   // outcome has been reported.
-  std::unique_ptr<pck::TCustomPack> pack;
-  return Operate(sys::Fmt(msg::kDecompressing, packName, dir),
-                 sys::Fmt(msg::kDecompressError, packName, dir), [&]() -> TAttempt {
+  std::unique_ptr<pack::TCustomPack> pack;
+  return Operate(platform::Fmt(msg::kDecompressing, packName, dir),
+                 platform::Fmt(msg::kDecompressError, packName, dir), [&]() -> TAttempt {
                    pack = Kind(this);
-                   pack->SetPackFileName(sys::ShortString(packName));
-                   pack->SetDirectory(sys::ShortString(dir));
+                   pack->SetPackFileName(platform::ShortString(packName));
+                   pack->SetDirectory(platform::ShortString(dir));
                    pack->OnProgress = OnUnpack;
                    // What lands on the machine, for the installation's record.
-                   pack->OnFolderCreated = [this](sys::TObject*, const std::string& folder) {
+                   pack->OnFolderCreated = [this](platform::TObject*, const std::string& folder) {
                      Observer().FolderCreated(folder);
                    };
-                   pack->OnPlacing = [this](sys::TObject*, const std::string& path,
-                                            const sys::TDigest128& digest, int64_t size) {
+                   pack->OnPlacing = [this](platform::TObject*, const std::string& path,
+                                            const platform::TDigest128& digest, int64_t size) {
                      Observer().FilePlacing(path, digest, size);
                    };
-                   pack->OnPlaced = [this](sys::TObject*, const std::string& path,
-                                           const sys::TDigest128& digest, int64_t size) {
+                   pack->OnPlaced = [this](platform::TObject*, const std::string& path,
+                                           const platform::TDigest128& digest, int64_t size) {
                      Observer().FilePlaced(path, digest, size);
                    };
                    return [&](std::string& cause) {
@@ -45,7 +45,7 @@ bool TInstallItem::Unpack(TPackClass Kind, const std::string& SourceDir,
 
 bool TInstallItem::UnpackLz(const std::string& SourceDir, const std::string& FileName,
                             const std::string& TargetDir) {
-  return Unpack(MakePack<pck::TPackLz>, SourceDir, FileName, TargetDir);
+  return Unpack(MakePack<pack::TPackLz>, SourceDir, FileName, TargetDir);
 }
 
-}  // namespace inst
+}  // namespace install

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-namespace inst {
+namespace install {
 
 // Sends one command to Program Manager as a DDE execute transaction (text up to its
 // first zero byte, plus one zero byte; the text clipboard format; asynchronous). The
@@ -15,4 +15,4 @@ int16_t ProgManExecute(const std::string& Command);
 // The same, saying in `cause` why a command was not handed over.
 int16_t ProgManExecute(const std::string& Command, std::string& cause);
 
-}  // namespace inst
+}  // namespace install

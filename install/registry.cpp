@@ -5,11 +5,11 @@
 #include "platform/le_bytes.h"
 #include "platform/text.h"
 
-namespace inst {
+namespace install {
 
 TRegistry::~TRegistry() { CloseKey(); }
 
-void TRegistry::SetRootKey(plat::RegRoot root) {
+void TRegistry::SetRootKey(platform::RegRoot root) {
   CloseKey();
   root_ = root;
 }
@@ -25,12 +25,12 @@ bool TRegistry::OpenKey(const std::string& Key, bool CanCreate) {
   else
     path = Key;
   CloseKey();
-  plat::Registry& registry = plat::RegistryPort();
+  platform::Registry& registry = platform::RegistryPort();
   key_ = CanCreate ? registry.Create(root_, path) : registry.Open(root_, path);
   if (key_)
     path_ = path;
   else
-    openFailure_ = std::string(plat::RootName(root_)) + "\\" + path + " cannot be " +
+    openFailure_ = std::string(platform::RootName(root_)) + "\\" + path + " cannot be " +
                    (CanCreate ? "created" : "opened") +
                    (registry.FailureReason().empty() ? "" : ": " + registry.FailureReason());
   return key_ != nullptr;
@@ -42,30 +42,31 @@ void TRegistry::CloseKey() {
 }
 
 std::string TRegistry::ReadString(const std::string& Name) {
-  plat::RegValue value;
+  platform::RegValue value;
   if (!key_ || !key_->Query(Name, value) || value.Data.empty()) return {};
-  if (value.Type != plat::RegType::Sz && value.Type != plat::RegType::ExpandSz)
-    throw ERegistryException(sys::Fmt(msg::kInvalidDataType, Name));
-  return sys::TextBeforeZero(value.Data);
+  if (value.Type != platform::RegType::Sz && value.Type != platform::RegType::ExpandSz)
+    throw ERegistryException(platform::Fmt(msg::kInvalidDataType, Name));
+  return platform::TextBeforeZero(value.Data);
 }
 
-void TRegistry::Put(const std::string& Name, plat::RegType type, const std::vector<uint8_t>& data) {
+void TRegistry::Put(const std::string& Name, platform::RegType type,
+                    const std::vector<uint8_t>& data) {
   const bool ok = key_ && key_->Set(Name, type, data);
   const std::string reason = ok ? std::string() : key_ ? key_->FailureReason() : openFailure_;
   if (OnWrite)
-    OnWrite(std::string(plat::RootName(root_)) + (key_ ? "\\" + path_ : std::string()), Name, type,
-            data, ok, reason);
-  if (!ok) throw ERegistryException(sys::Fmt(msg::kFailedToSetData, Name), reason);
+    OnWrite(std::string(platform::RootName(root_)) + (key_ ? "\\" + path_ : std::string()), Name,
+            type, data, ok, reason);
+  if (!ok) throw ERegistryException(platform::Fmt(msg::kFailedToSetData, Name), reason);
 }
 
 void TRegistry::WriteString(const std::string& Name, const std::string& Value) {
-  Put(Name, plat::RegType::Sz, sys::ZeroTerminated(Value));
+  Put(Name, platform::RegType::Sz, platform::ZeroTerminated(Value));
 }
 
 void TRegistry::WriteInteger(const std::string& Name, int32_t Value) {
   std::vector<uint8_t> data;
-  sys::le::Put32(data, static_cast<uint32_t>(Value));
-  Put(Name, plat::RegType::Dword, data);
+  platform::le::Put32(data, static_cast<uint32_t>(Value));
+  Put(Name, platform::RegType::Dword, data);
 }
 
 void TRegistry::WriteBool(const std::string& Name, bool Value) {
@@ -74,8 +75,8 @@ void TRegistry::WriteBool(const std::string& Name, bool Value) {
 
 void TRegistry::WriteFloat(const std::string& Name, double Value) {
   std::vector<uint8_t> data;
-  sys::le::PutDouble(data, Value);
-  Put(Name, plat::RegType::Binary, data);
+  platform::le::PutDouble(data, Value);
+  Put(Name, platform::RegType::Binary, data);
 }
 
-}  // namespace inst
+}  // namespace install

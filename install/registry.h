@@ -13,9 +13,9 @@
 #include "platform/exceptions.h"
 #include "platform/registry.h"
 
-namespace inst {
+namespace install {
 
-class ERegistryException : public sys::Exception {
+class ERegistryException : public platform::Exception {
  public:
   using Exception::Exception;
 };
@@ -27,9 +27,9 @@ class TRegistry {
   TRegistry(const TRegistry&) = delete;
   TRegistry& operator=(const TRegistry&) = delete;
 
-  plat::RegRoot RootKey() const { return root_; }
+  platform::RegRoot RootKey() const { return root_; }
   // Selecting a root closes the open key.
-  void SetRootKey(plat::RegRoot root);
+  void SetRootKey(platform::RegRoot root);
 
   // Opens Key, creating it and its missing parents when CanCreate. A Key starting with
   // `\` is taken from the root; otherwise from the open key, if any, else from the root.
@@ -53,17 +53,17 @@ class TRegistry {
 
   // Told of every value write, done or refused, with the open key's full name (root,
   // backslash, path) and the system's reason for a refusal.
-  std::function<void(const std::string& key, const std::string& name, plat::RegType type,
+  std::function<void(const std::string& key, const std::string& name, platform::RegType type,
                      const std::vector<uint8_t>& data, bool ok, const std::string& reason)>
       OnWrite;
 
  private:
-  void Put(const std::string& Name, plat::RegType type, const std::vector<uint8_t>& data);
+  void Put(const std::string& Name, platform::RegType type, const std::vector<uint8_t>& data);
 
-  plat::RegRoot root_ = plat::RegRoot::CurrentUser;
-  std::unique_ptr<plat::RegKey> key_;
+  platform::RegRoot root_ = platform::RegRoot::CurrentUser;
+  std::unique_ptr<platform::RegKey> key_;
   std::string path_;
   std::string openFailure_;  // why the last OpenKey found no key
 };
 
-}  // namespace inst
+}  // namespace install

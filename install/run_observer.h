@@ -14,7 +14,7 @@
 #include "platform/digest.h"
 #include "platform/registry.h"
 
-namespace inst {
+namespace install {
 
 class TInstallItem;
 
@@ -48,8 +48,9 @@ class TRunObserver {
   // A registry value was written (ok) or refused (with the system's reason); `key` is the
   // key's full name, its root included.
   virtual void RegistryValueWritten(const std::string& /*key*/, const std::string& /*name*/,
-                                    plat::RegType /*type*/, const std::vector<uint8_t>& /*data*/,
-                                    bool /*ok*/, const std::string& /*reason*/) {}
+                                    platform::RegType /*type*/,
+                                    const std::vector<uint8_t>& /*data*/, bool /*ok*/,
+                                    const std::string& /*reason*/) {}
   // A Program Manager command was handed over, or not (with the cause).
   virtual void ProgManCommandSent(const std::string& /*command*/, bool /*handedOver*/,
                                   const std::string& /*cause*/) {}
@@ -59,10 +60,10 @@ class TRunObserver {
   virtual void FolderCreated(const std::string& /*folder*/) {}
   // A member's new content is about to replace whatever stands at `path`: an observer
   // may keep a copy of it first, or raise to keep it from being replaced.
-  virtual void FilePlacing(const std::string& /*path*/, const sys::TDigest128& /*digest*/,
+  virtual void FilePlacing(const std::string& /*path*/, const platform::TDigest128& /*digest*/,
                            int64_t /*size*/) {}
   // A member's content is in place at `path`.
-  virtual void FilePlaced(const std::string& /*path*/, const sys::TDigest128& /*digest*/,
+  virtual void FilePlaced(const std::string& /*path*/, const platform::TDigest128& /*digest*/,
                           int64_t /*size*/) {}
   // A registry key that was not there, made for a value (`root` as RootName gives it).
   virtual void KeyCreated(const std::string& /*root*/, const std::string& /*path*/) {}
@@ -74,4 +75,4 @@ class TRunObserver {
 // The observer of a run nobody records.
 TRunObserver& NoObserver();
 
-}  // namespace inst
+}  // namespace install

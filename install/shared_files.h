@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-namespace inst {
+namespace install {
 
 inline constexpr const char* kSharedDllsKey =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
@@ -18,4 +18,4 @@ uint32_t SharedCount(const std::string& path);
 // `reason`, when the registry refuses.
 bool SetSharedCount(const std::string& path, uint32_t count, std::string& reason);
 
-}  // namespace inst
+}  // namespace install

@@ -6,7 +6,7 @@
 
 #include "platform/exceptions.h"
 
-namespace inst {
+namespace install {
 namespace {
 
 struct KindInfo {
@@ -68,7 +68,7 @@ bool Unescape(const std::string& text, std::string& field) {
 
 std::string Check(const std::string& previous, const std::string& text) {
   const std::string chained = previous + "\t" + text;
-  return sys::TContentHash::Of(chained.data(), chained.size()).Hex();
+  return platform::TContentHash::Of(chained.data(), chained.size()).Hex();
 }
 
 std::string HeaderText() {
@@ -86,7 +86,7 @@ std::vector<std::string> SplitTabs(const std::string& text) {
   return parts;
 }
 
-std::string ReadAll(plat::File& file) {
+std::string ReadAll(platform::File& file) {
   std::string bytes;
   char buffer[8192];
   for (int32_t n; (n = file.Read(buffer, sizeof buffer)) > 0;) bytes.append(buffer, buffer + n);
@@ -178,18 +178,18 @@ TUninstallRecord ParseUninstallRecord(const std::string& bytes) {
 }
 
 TUninstallRecord ReadUninstallRecord(const std::string& path) {
-  auto file = plat::FileSystemPort().Open(path, plat::Access::Read, plat::Share::Read,
-                                          plat::Disposition::OpenExisting);
+  auto file = platform::FileSystemPort().Open(path, platform::Access::Read, platform::Share::Read,
+                                              platform::Disposition::OpenExisting);
   if (!file) {
     TUninstallRecord missing;
-    missing.Problem = path + ": " + plat::FileSystemPort().FailureReason();
+    missing.Problem = path + ": " + platform::FileSystemPort().FailureReason();
     return missing;
   }
   return ParseUninstallRecord(ReadAll(*file));
 }
 
 TUninstallRecordWriter::TUninstallRecordWriter(const std::string& path) : path_(path) {
-  plat::FileSystem& files = plat::FileSystemPort();
+  platform::FileSystem& files = platform::FileSystemPort();
   TUninstallRecord earlier;
   if (files.FileExists(path)) {
     earlier = ReadUninstallRecord(path);
@@ -200,10 +200,12 @@ TUninstallRecordWriter::TUninstallRecordWriter(const std::string& path) : path_(
     }
   }
   if (earlier.State == TRecordState::Valid && !earlier.CutShort) {
-    file_ = files.Open(path, plat::Access::Write, plat::Share::Read, plat::Disposition::OpenAlways);
+    file_ = files.Open(path, platform::Access::Write, platform::Share::Read,
+                       platform::Disposition::OpenAlways);
     const int64_t size = file_ ? file_->Size() : -1;
     if (!file_ || size < 0 || !file_->Seek(size))
-      throw sys::EInOutError("Cannot write the uninstall record " + path, files.FailureReason());
+      throw platform::EInOutError("Cannot write the uninstall record " + path,
+                                  files.FailureReason());
     Render(earlier.Lines, check_);
     return;
   }
@@ -212,19 +214,21 @@ TUninstallRecordWriter::TUninstallRecordWriter(const std::string& path) : path_(
   const std::string fresh = Render(earlier.Lines, check_);
   const std::string beside = path + ".NEW";
   {
-    auto out =
-        files.Open(beside, plat::Access::Write, plat::Share::None, plat::Disposition::CreateAlways);
+    auto out = files.Open(beside, platform::Access::Write, platform::Share::None,
+                          platform::Disposition::CreateAlways);
     if (!out ||
         out->Write(fresh.data(), static_cast<int32_t>(fresh.size())) !=
             static_cast<int32_t>(fresh.size()) ||
         !out->Flush() || !out->Close())
-      throw sys::EInOutError("Cannot write the uninstall record " + path, files.FailureReason());
+      throw platform::EInOutError("Cannot write the uninstall record " + path,
+                                  files.FailureReason());
   }
   if (!files.Rename(beside, path))
-    throw sys::EInOutError("Cannot write the uninstall record " + path, files.FailureReason());
-  file_ = files.Open(path, plat::Access::Write, plat::Share::Read, plat::Disposition::OpenAlways);
+    throw platform::EInOutError("Cannot write the uninstall record " + path, files.FailureReason());
+  file_ = files.Open(path, platform::Access::Write, platform::Share::Read,
+                     platform::Disposition::OpenAlways);
   if (!file_ || !file_->Seek(static_cast<int64_t>(fresh.size())))
-    throw sys::EInOutError("Cannot write the uninstall record " + path, files.FailureReason());
+    throw platform::EInOutError("Cannot write the uninstall record " + path, files.FailureReason());
 }
 
 TUninstallRecordWriter::~TUninstallRecordWriter() = default;
@@ -241,7 +245,8 @@ void TUninstallRecordWriter::Write(const std::string& text) {
   if (file_->Write(text.data(), static_cast<int32_t>(text.size())) !=
           static_cast<int32_t>(text.size()) ||
       !file_->Flush())
-    throw sys::EInOutError("Cannot write the uninstall record " + path_, file_->FailureReason());
+    throw platform::EInOutError("Cannot write the uninstall record " + path_,
+                                file_->FailureReason());
 }
 
-}  // namespace inst
+}  // namespace install

@@ -38,7 +38,7 @@
 #include "platform/digest.h"
 #include "platform/files.h"
 
-namespace inst {
+namespace install {
 
 inline constexpr const char* kRecordFormat = "QEN2005-UNINSTALL";
 inline constexpr int kRecordVersion = 1;
@@ -60,20 +60,20 @@ class TUninstallRecordWriter {
  public:
   // Opens the record at `path`: a valid one is continued, a missing one (or one too
   // damaged to act on, which is set aside as <path>.BAD) started anew. Raises
-  // sys::EInOutError naming the file when it cannot be written.
+  // platform::EInOutError naming the file when it cannot be written.
   explicit TUninstallRecordWriter(const std::string& path);
   ~TUninstallRecordWriter();
   TUninstallRecordWriter(const TUninstallRecordWriter&) = delete;
   TUninstallRecordWriter& operator=(const TUninstallRecordWriter&) = delete;
 
-  // Appends one line; raises sys::EInOutError when it cannot be written.
+  // Appends one line; raises platform::EInOutError when it cannot be written.
   void Add(TRecordKind kind, const std::vector<std::string>& fields);
   const std::string& Path() const { return path_; }
 
  private:
   void Write(const std::string& text);
   std::string path_;
-  std::unique_ptr<plat::File> file_;
+  std::unique_ptr<platform::File> file_;
   std::string check_;  // the check of the last line written
 };
 
@@ -91,4 +91,4 @@ TUninstallRecord ReadUninstallRecord(const std::string& path);
 // The same, from the record's bytes.
 TUninstallRecord ParseUninstallRecord(const std::string& bytes);
 
-}  // namespace inst
+}  // namespace install

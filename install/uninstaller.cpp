@@ -12,7 +12,7 @@
 #include "platform/registry.h"
 #include "platform/text.h"
 
-namespace inst {
+namespace install {
 namespace {
 
 bool Holds(const std::vector<std::string>& list, const std::string& item) {
@@ -39,7 +39,7 @@ void TUninstaller::Failed(const std::string& what, const std::string& action,
 }
 
 bool TUninstaller::RemoveFolder(const std::string& folder) {
-  plat::FileSystem& files = plat::FileSystemPort();
+  platform::FileSystem& files = platform::FileSystemPort();
   if (!files.DirectoryExists(folder) || !files.RemoveDirectory(folder)) return false;
   Note("removed folder " + folder);
   return true;
@@ -107,32 +107,32 @@ std::vector<std::string> TUninstaller::RemoveEmptyFolders() {
 
 void TUninstaller::RemoveFile(const TRecordLine& line) {
   const std::string& path = line.Fields[0];
-  const std::string key = sys::UpperAscii(path);
+  const std::string key = platform::UpperAscii(path);
   if (Holds(handledFiles_, key)) return;  // recorded again by a later attempt
   handledFiles_.push_back(key);
-  plat::FileSystem& files = plat::FileSystemPort();
+  platform::FileSystem& files = platform::FileSystemPort();
   if (Holds(sharedKept_, key)) {
     outcome_.InUse.push_back(path);
     Note("kept " + path + ": another product uses it");
     return;
   }
   if (!files.FileExists(path)) return;
-  const auto now = sys::DigestOfFile(path);
+  const auto now = platform::DigestOfFile(path);
   if (!now || now->Hex() != line.Fields[2]) {
     outcome_.Changed.push_back(path);
     Note("kept because it was changed: " + path);
     return;
   }
   uint16_t attr = 0;
-  if (files.GetAttributes(path, attr) && (attr & plat::kAttrReadOnly))
-    files.SetAttributes(path, static_cast<uint16_t>(attr & ~plat::kAttrReadOnly));
+  if (files.GetAttributes(path, attr) && (attr & platform::kAttrReadOnly))
+    files.SetAttributes(path, static_cast<uint16_t>(attr & ~platform::kAttrReadOnly));
   if (!files.Delete(path)) return Failed(path, "remove " + path, files.FailureReason());
   Removed(path, "removed " + path);
 }
 
 void TUninstaller::PutBackCopy(const TRecordLine& line) {
   const std::string &path = line.Fields[0], &copy = line.Fields[1];
-  plat::FileSystem& files = plat::FileSystemPort();
+  platform::FileSystem& files = platform::FileSystemPort();
   if (!files.FileExists(copy)) return;
   if (files.FileExists(path)) {
     Note("the copy of " + path + " stays at " + copy + ": the file there was kept");
@@ -151,7 +151,7 @@ void TUninstaller::DropShared(const TRecordLine& line) {
   std::string reason;
   if (!SetSharedCount(path, left, reason))
     Failed(path + " (its count)", "lower the count of " + path, reason);
-  const std::string key = sys::UpperAscii(path);
+  const std::string key = platform::UpperAscii(path);
   if (left > 0) {
     if (!Holds(sharedKept_, key)) sharedKept_.push_back(key);
     Note("shared file " + path + " still counted: " + std::to_string(left));
@@ -162,12 +162,12 @@ void TUninstaller::DropShared(const TRecordLine& line) {
 
 void TUninstaller::RemoveValue(const TRecordLine& line) {
   if (engineInUse_) return;
-  plat::RegRoot root;
-  if (!plat::RootFromName(line.Fields[0], root)) return;
-  const auto key = plat::RegistryPort().Open(root, line.Fields[1]);
+  platform::RegRoot root;
+  if (!platform::RootFromName(line.Fields[0], root)) return;
+  const auto key = platform::RegistryPort().Open(root, line.Fields[1]);
   if (!key) return;  // gone already
   const std::string what = line.Fields[0] + "\\" + line.Fields[1] + " " + line.Fields[2];
-  plat::RegValue value;
+  platform::RegValue value;
   if (!key->Query(line.Fields[2], value)) return;
   if (!key->DeleteValue(line.Fields[2]))
     return Failed(what, "remove the value " + what, key->FailureReason());
@@ -176,9 +176,9 @@ void TUninstaller::RemoveValue(const TRecordLine& line) {
 
 void TUninstaller::RemoveKey(const TRecordLine& line) {
   if (engineInUse_) return;
-  plat::RegRoot root;
-  if (!plat::RootFromName(line.Fields[0], root)) return;
-  plat::Registry& registry = plat::RegistryPort();
+  platform::RegRoot root;
+  if (!platform::RootFromName(line.Fields[0], root)) return;
+  platform::Registry& registry = platform::RegistryPort();
   const std::string what = line.Fields[0] + "\\" + line.Fields[1];
   {
     const auto key = registry.Open(root, line.Fields[1]);
@@ -194,7 +194,7 @@ void TUninstaller::RemoveKey(const TRecordLine& line) {
 }
 
 void TUninstaller::RemoveGroup(const TRecordLine& line) {
-  const std::string command = sys::Fmt(msg::kDeleteGroupCommand, line.Fields[0]);
+  const std::string command = platform::Fmt(msg::kDeleteGroupCommand, line.Fields[0]);
   const std::string what = "Program Manager group " + line.Fields[0];
   std::string cause;
   if (ProgManExecute(command, cause) != 0) return Failed(what, "remove the " + what, cause);
@@ -203,12 +203,13 @@ void TUninstaller::RemoveGroup(const TRecordLine& line) {
 }
 
 void TUninstaller::RemoveEntry(const std::string& key) {
-  plat::Registry& registry = plat::RegistryPort();
-  if (!registry.Open(plat::RegRoot::LocalMachine, key)) return;
-  const std::string what = std::string(plat::RootName(plat::RegRoot::LocalMachine)) + "\\" + key;
-  if (!registry.DeleteKey(plat::RegRoot::LocalMachine, key))
+  platform::Registry& registry = platform::RegistryPort();
+  if (!registry.Open(platform::RegRoot::LocalMachine, key)) return;
+  const std::string what =
+      std::string(platform::RootName(platform::RegRoot::LocalMachine)) + "\\" + key;
+  if (!registry.DeleteKey(platform::RegRoot::LocalMachine, key))
     return Failed(what, "remove the uninstall entry " + what, registry.FailureReason());
   Removed(what, "removed the uninstall entry " + what);
 }
 
-}  // namespace inst
+}  // namespace install

@@ -20,7 +20,7 @@
 
 #include "install/uninstall_record.h"
 
-namespace inst {
+namespace install {
 
 struct TUninstallOutcome {
   std::vector<std::string> Removed;   // files, folders, values, keys, the group, the entry
@@ -68,4 +68,4 @@ class TUninstaller {
   bool engineInUse_ = false;
 };
 
-}  // namespace inst
+}  // namespace install

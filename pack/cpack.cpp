@@ -8,7 +8,7 @@
 #include "platform/shortstring.h"
 #include "platform/system.h"
 
-namespace pck {
+namespace pack {
 namespace {
 
 // floor(part * 100 / whole) for 0 <= part, 0 < whole, without overflow for any size:
@@ -41,8 +41,8 @@ EPackPassword::EPackPassword() : EPackException(msg::kInvalidPassword) {}
 EPackReadError::EPackReadError() : EPackException(msg::kErrorReadingData) {}
 
 // ---- construction ----------------------------------------------------------------
-TCustomPack::TCustomPack(sys::TComponent* AOwner)
-    : sys::TComponent(AOwner), entry_(std::make_unique<TEntry>()) {}
+TCustomPack::TCustomPack(platform::TComponent* AOwner)
+    : platform::TComponent(AOwner), entry_(std::make_unique<TEntry>()) {}
 
 TCustomPack::~TCustomPack() {
   ClearHeaderData();
@@ -52,11 +52,15 @@ TCustomPack::~TCustomPack() {
   PackFile.reset();
 }
 
-void TCustomPack::SetDirectory(const std::string& value) { directory_ = sys::ShortString(value); }
-void TCustomPack::SetPackFileName(const std::string& value) {
-  packFileName_ = sys::ShortString(value);
+void TCustomPack::SetDirectory(const std::string& value) {
+  directory_ = platform::ShortString(value);
 }
-void TCustomPack::SetPassword(const std::string& value) { password_ = sys::ShortString(value); }
+void TCustomPack::SetPackFileName(const std::string& value) {
+  packFileName_ = platform::ShortString(value);
+}
+void TCustomPack::SetPassword(const std::string& value) {
+  password_ = platform::ShortString(value);
+}
 
 void TCustomPack::SetRawHeader(std::vector<uint8_t> block) { rawHeader_ = std::move(block); }
 
@@ -74,19 +78,19 @@ bool TCustomPack::Process(TPackMode Mode) {
     bool ignored = false;
     if (OnProgress) OnProgress(this, std::string(), 0, ignored);
     EnterVolume();
-    if (!ReportProgress()) throw sys::EAbort();
+    if (!ReportProgress()) throw platform::EAbort();
     while (reading && ReadNextEntry()) {
-      if (!ReportProgress()) throw sys::EAbort();
+      if (!ReportProgress()) throw platform::EAbort();
       if (mode_ != TPackMode::pmList && IsSelected() && !RefuseMember())
         ExtractMember();
       else
         SkipData(entry_->Size);
-      if (!ReportProgress()) throw sys::EAbort();
+      if (!ReportProgress()) throw platform::EAbort();
     }
     if (reading) VerifyDirectory();
     if (!refusal_.empty()) {
       NoteMessage(refusal_);
-      throw sys::EAbort();
+      throw platform::EAbort();
     }
     if (reading) DoPrepared();
     ignored = false;
@@ -161,14 +165,14 @@ bool TCustomPack::Recorded(const std::function<void()>& step) noexcept {
 void TCustomPack::NoteFailure() noexcept {
   try {
     throw;
-  } catch (const sys::EAbort&) {
+  } catch (const platform::EAbort&) {
     if (lastError_.empty()) lastError_ = msg::kAborted;
   } catch (const std::exception& e) {
-    lastError_ = sys::Describe(e);
+    lastError_ = platform::Describe(e);
   } catch (...) {
     // Not one of ours (a handler's own exception): the run ends all the same.
     lastError_ = msg::kAborted;
   }
 }
 
-}  // namespace pck
+}  // namespace pack

@@ -34,10 +34,10 @@
 #include "platform/files.h"
 #include "platform/interrupt.h"
 
-namespace pck {
+namespace pack {
 
 // ---- exceptions ------------------------------------------------------------------
-class EPackException : public sys::Exception {
+class EPackException : public platform::Exception {
  public:
   using Exception::Exception;
 };
@@ -75,18 +75,18 @@ enum class TPackMode : uint8_t { pmWrite = 0, pmList = 3, pmExtract = 4 };
 
 using TStringList = std::vector<std::string>;
 
-using TNotifyEvent = std::function<void(sys::TObject* Sender)>;
-using TOnProgress = std::function<void(sys::TObject* Sender, const std::string& FileName,
+using TNotifyEvent = std::function<void(platform::TObject* Sender)>;
+using TOnProgress = std::function<void(platform::TObject* Sender, const std::string& FileName,
                                        int32_t Percent, bool& Cancel)>;
-using TOnPassword = std::function<void(sys::TObject* Sender, std::string& Password)>;
-using TOnList = std::function<void(sys::TObject* Sender, const std::string& FileName, int32_t Size,
-                                   uint16_t Attr, int32_t Time)>;
-using TOnIO = std::function<void(sys::TObject* Sender, std::string& FileName)>;
-using TOnFolder = std::function<void(sys::TObject* Sender, const std::string& Folder)>;
-using TOnPlace = std::function<void(sys::TObject* Sender, const std::string& FileName,
-                                    const sys::TDigest128& Digest, int64_t Size)>;
-using TOnError =
-    std::function<void(sys::TObject* Sender, const sys::Exception& E, const std::string& FileName)>;
+using TOnPassword = std::function<void(platform::TObject* Sender, std::string& Password)>;
+using TOnList = std::function<void(platform::TObject* Sender, const std::string& FileName,
+                                   int32_t Size, uint16_t Attr, int32_t Time)>;
+using TOnIO = std::function<void(platform::TObject* Sender, std::string& FileName)>;
+using TOnFolder = std::function<void(platform::TObject* Sender, const std::string& Folder)>;
+using TOnPlace = std::function<void(platform::TObject* Sender, const std::string& FileName,
+                                    const platform::TDigest128& Digest, int64_t Size)>;
+using TOnError = std::function<void(platform::TObject* Sender, const platform::Exception& E,
+                                    const std::string& FileName)>;
 
 // The format's fixed sizes.
 inline constexpr int kEntryFixedSize = 11;  // size, attributes, time, name length
@@ -103,17 +103,17 @@ class TEntry {
   void Clear();
   // Reads one entry record from `file` (no volume switch); a short read raises
   // EInOutError.
-  void ReadFrom(plat::File& file);
+  void ReadFrom(platform::File& file);
   // Writes this entry's record; a short write raises EInOutError.
-  void WriteTo(plat::File& file) const;
+  void WriteTo(platform::File& file) const;
   // The record's bytes as they are stored.
   std::vector<uint8_t> Record() const;
   int RecordSize() const { return kEntryFixedSize + static_cast<int>(Name.size()); }
 };
 
-class TCustomPack : public sys::TComponent {
+class TCustomPack : public platform::TComponent {
  public:
-  explicit TCustomPack(sys::TComponent* AOwner);
+  explicit TCustomPack(platform::TComponent* AOwner);
   ~TCustomPack() override;
 
   // ---- operations ----
@@ -253,30 +253,30 @@ class TCustomPack : public sys::TComponent {
   // or failed member removes the new file and leaves the target as it was. Raises
   // EInOutError naming the target with the reason when it cannot be made; a target
   // without a directory part raises "Unable to create directory".
-  void PrepareTarget(const std::string& FileName, plat::Access access);
+  void PrepareTarget(const std::string& FileName, platform::Access access);
   // The new content's file, taken from the replacement; what is written to it goes to
   // the member's content hash too.
-  std::unique_ptr<plat::File> TakeTargetFile();
+  std::unique_ptr<platform::File> TakeTargetFile();
   // Checks the member's content against the package's digest for it, when there is
   // one; EPackDigest names the difference.
   void VerifyContent();
   // The digest of the member's content restored so far into the new file.
-  sys::TDigest128 ContentDigest();
+  platform::TDigest128 ContentDigest();
   // Gives the new content the entry's time and attributes and puts it in the target's
   // place; raises naming the target and the reason (a read-only file there: "the
   // existing file is read-only").
   void PlaceTarget(const std::string& FileName);
   // The member's new content while it is being restored.
-  std::unique_ptr<plat::Replacement> Target;
+  std::unique_ptr<platform::Replacement> Target;
   // A member's source, read from start to end, with its digest taken on the way.
-  std::unique_ptr<plat::File> SourceFile(std::unique_ptr<plat::File> file);
+  std::unique_ptr<platform::File> SourceFile(std::unique_ptr<platform::File> file);
   // Whether the first volume stays within reach until the package is written, so that
   // digests learnt while writing can be filled into its header lines; false where the
   // disk that holds it is taken out before the next is written.
   virtual bool FirstVolumeStaysAtHand() const { return VolumeSize <= 0; }
 
-  std::unique_ptr<plat::File> PackFile;
-  std::unique_ptr<plat::File> MemberFile;
+  std::unique_ptr<platform::File> PackFile;
+  std::unique_ptr<platform::File> MemberFile;
   std::unique_ptr<TEntry> entry_;
   std::array<uint8_t, kBufferSize> Buffer{};
 
@@ -320,7 +320,7 @@ class TCustomPack : public sys::TComponent {
   // whether it saw the content from start to end, the position of the current entry, the
   // hash of the directory read so far.
   TPackageDigests digests_;
-  sys::TContentHash contentHash_, directoryHash_, sourceHash_;
+  platform::TContentHash contentHash_, directoryHash_, sourceHash_;
   bool contentStreamed_ = true, sourceStreamed_ = true;
   int64_t contentBytes_ = 0, sourceBytes_ = 0;
   int32_t position_ = 0;
@@ -330,25 +330,25 @@ class TCustomPack : public sys::TComponent {
   // once the last entry is written.
   std::map<int32_t, int64_t> digestsAt_;
   std::string firstVolumeTemp_;
-  void FillDigests(const std::map<int32_t, sys::TDigest128>& digests);
+  void FillDigests(const std::map<int32_t, platform::TDigest128>& digests);
   // Puts digest lines for `count` members in Header (in place of any digest lines it
   // held): with the digests given, in order, or placeholders for those to come.
-  void AddDigestLines(std::size_t count, const std::vector<sys::TDigest128>& digests);
+  void AddDigestLines(std::size_t count, const std::vector<platform::TDigest128>& digests);
   // The digest of what the last source read through SourceFile held.
-  sys::TDigest128 SourceDigest(const std::string& path);
+  platform::TDigest128 SourceDigest(const std::string& path);
   // Reading: the directory read against its digest.
   void VerifyDirectory();
   // A member whose content did not match: told to OnError, noted, and the run goes on.
-  void SetMemberBack(const sys::Exception& e, std::string& target);
+  void SetMemberBack(const platform::Exception& e, std::string& target);
   // Volumes written under a temporary name beside their own, in order, waiting to be
   // put in place.
   struct PendingVolume {
     std::string temp, path;
-    plat::RemoveOnInterrupt guard;
+    platform::RemoveOnInterrupt guard;
   };
   std::vector<PendingVolume> pending_;
   // A new file beside `path` under a name of its own; `temp` receives that name.
-  static std::unique_ptr<plat::File> CreateBeside(const std::string& path, std::string& temp);
+  static std::unique_ptr<platform::File> CreateBeside(const std::string& path, std::string& temp);
   // The header block of `version` as WriteHeader writes it (the one place its size is
   // worked out); raises for one that cannot be written.
   std::vector<uint8_t> HeaderBlock(uint8_t version) const;
@@ -356,4 +356,4 @@ class TCustomPack : public sys::TComponent {
   uint8_t NextVersion() const;
 };
 
-}  // namespace pck
+}  // namespace pack

@@ -10,7 +10,7 @@
 #include "platform/system.h"
 #include "platform/text.h"
 
-namespace pck {
+namespace pack {
 namespace {
 
 void Scramble(std::string& password) {
@@ -18,7 +18,7 @@ void Scramble(std::string& password) {
 }
 
 // One short string: a length byte and that many bytes.
-std::string ReadShortString(plat::File& file) {
+std::string ReadShortString(platform::File& file) {
   uint8_t length = 0;
   io::ReadExact(file, &length, 1);
   std::string text(length, '\0');
@@ -26,20 +26,20 @@ std::string ReadShortString(plat::File& file) {
   return text;
 }
 
-bool AtEnd(plat::File& file) { return io::PositionOf(file) >= io::SizeOf(file); }
+bool AtEnd(platform::File& file) { return io::PositionOf(file) >= io::SizeOf(file); }
 
 }  // namespace
 
 void TCustomPack::OpenPackRead() {
   if (packFileName_.empty()) throw EPackFileName();
-  PackFile = io::Open(packFileName_, plat::Access::Read, plat::Share::Read,
-                      plat::Disposition::OpenExisting, msg::kCannotOpen);
+  PackFile = io::Open(packFileName_, platform::Access::Read, platform::Share::Read,
+                      platform::Disposition::OpenExisting, msg::kCannotOpen);
   if (volume_ == 0 && Offset > 0) io::SeekTo(*PackFile, Offset);
 }
 
 void TCustomPack::ClosePack() {
   if (!PackFile) return;
-  std::unique_ptr<plat::File> file = std::move(PackFile);
+  std::unique_ptr<platform::File> file = std::move(PackFile);
   io::CloseFile(*file, packFileName_);
 }
 
@@ -70,11 +70,11 @@ void TCustomPack::EnterVolume() {
 
 void TCustomPack::ReadHeader() {
   ClearHeaderData();
-  plat::File& file = *PackFile;
+  platform::File& file = *PackFile;
   if (version_ == 1) {
     std::array<uint8_t, 2> length{};
     io::ReadExact(file, length.data(), 2);
-    const uint16_t rawLength = sys::le::Get16(length.data());
+    const uint16_t rawLength = platform::le::Get16(length.data());
     // The block must be there before memory is taken for it.
     if (rawLength > io::SizeOf(file) - io::PositionOf(file))
       throw EPackCorrupt(msg::kRawHeaderTooLong);
@@ -84,21 +84,21 @@ void TCustomPack::ReadHeader() {
   } else if (version_ == 2) {
     std::array<uint8_t, 8> fixed{};
     io::ReadExact(file, fixed.data(), 8);
-    const int32_t count = static_cast<int32_t>(sys::le::Get32(&fixed[0]));
+    const int32_t count = static_cast<int32_t>(platform::le::Get32(&fixed[0]));
     if (count < 0) throw EPackCorrupt(msg::Fmt(msg::kNegativeEntryCount, count));
     entryCount_ = count;
-    reserved_ = sys::le::Get32(&fixed[4]);
+    reserved_ = platform::le::Get32(&fixed[4]);
     storedPassword_ = ReadShortString(file);
     Scramble(storedPassword_);
     if (OnPassword) {
       OnPassword(this, password_);
-      password_ = sys::ShortString(password_);
+      password_ = platform::ShortString(password_);
     }
     if (password_ != storedPassword_) throw EPackPassword();
     Header.clear();
     std::array<uint8_t, 2> lines{};
     io::ReadExact(file, lines.data(), 2);
-    const uint16_t lineCount = sys::le::Get16(lines.data());
+    const uint16_t lineCount = platform::le::Get16(lines.data());
     // Each line is read before it is kept: a count beyond the data fails at its end.
     for (uint16_t i = 0; i < lineCount; ++i) Header.push_back(ReadShortString(file));
     digests_ = ParseDigestLines(Header);
@@ -132,28 +132,28 @@ bool TCustomPack::RefuseMember() {
   std::string refusal;
   if (fault != NameFault::None)
     refusal = NameFaultMessage(fault, entry_->Name);
-  else if (joined.size() > sys::kShortStringMax)
+  else if (joined.size() > platform::kShortStringMax)
     refusal = msg::Fmt(msg::kTargetTooLong, entry_->Name);  // cut, it could name another file
   if (refusal.empty()) return false;
   if (refusal_.empty()) refusal_ = refusal;
   NoteMessage(refusal);
-  if (OnError) OnError(this, EPackUnsafeName(refusal), sys::ShortString(joined));
+  if (OnError) OnError(this, EPackUnsafeName(refusal), platform::ShortString(joined));
   return true;
 }
 
 void TCustomPack::ExtractMember() {
-  std::string target = sys::ShortString(CombinePath(directory_, entry_->Name));
+  std::string target = platform::ShortString(CombinePath(directory_, entry_->Name));
   bool opened = false;
   try {
     if (OnOpen) {
       OnOpen(this, target);
-      target = sys::ShortString(target);
+      target = platform::ShortString(target);
     }
     OpenTarget(target);
     opened = true;
     const int32_t blocks = entry_->Size / kBufferSize;
     for (int32_t i = 0; i < blocks; ++i) {
-      plat::ThrowIfInterrupted();
+      platform::ThrowIfInterrupted();
       ReadData(Buffer.data(), kBufferSize);
       WriteTarget(Buffer.data(), kBufferSize);
     }
@@ -176,15 +176,15 @@ void TCustomPack::ExtractMember() {
     if (opened) AbandonTarget(target);
     // The member's failure, named, for whoever watches the run; then the run's.
     if (OnError) {
-      if (const auto* own = dynamic_cast<const sys::Exception*>(&e))
+      if (const auto* own = dynamic_cast<const platform::Exception*>(&e))
         OnError(this, *own, target);  // as it is, not a copy: handlers tell the kinds apart
       else
-        OnError(this, sys::Exception(e.what()), target);
+        OnError(this, platform::Exception(e.what()), target);
     }
     // The run's cause names the member.
     NoteFailure();
     NoteMessage(msg::Fmt(msg::kMemberFailed, entry_->Name, lastError_));
-    throw sys::EAbort();
+    throw platform::EAbort();
   }
 }
 
@@ -197,19 +197,19 @@ void TCustomPack::AbandonTarget(std::string& target) noexcept {
   }
 }
 
-void TCustomPack::SetMemberBack(const sys::Exception& e, std::string& target) {
-  const std::string failure = msg::Fmt(msg::kMemberFailed, entry_->Name, sys::Describe(e));
+void TCustomPack::SetMemberBack(const platform::Exception& e, std::string& target) {
+  const std::string failure = msg::Fmt(msg::kMemberFailed, entry_->Name, platform::Describe(e));
   if (refusal_.empty()) refusal_ = failure;
   NoteMessage(failure);
   if (OnError) OnError(this, e, target);
 }
 
-sys::TDigest128 TCustomPack::ContentDigest() {
+platform::TDigest128 TCustomPack::ContentDigest() {
   if (contentStreamed_) return contentHash_.Digest();
   // Its writer went back and forth: the content is read back to be hashed.
-  sys::TContentHash again;
-  auto file = io::Open(Target->Path(), plat::Access::Read, plat::Share::Read,
-                       plat::Disposition::OpenExisting, msg::kCannotOpen);
+  platform::TContentHash again;
+  auto file = io::Open(Target->Path(), platform::Access::Read, platform::Share::Read,
+                       platform::Disposition::OpenExisting, msg::kCannotOpen);
   for (int32_t n; (n = io::ReadSome(*file, Buffer.data(), kBufferSize)) > 0;)
     again.Update(Buffer.data(), static_cast<std::size_t>(n));
   return again.Digest();
@@ -219,7 +219,7 @@ void TCustomPack::VerifyContent() {
   if (!VerifyDigests) return;
   const auto expected = digests_.Members.find(position_);
   if (expected == digests_.Members.end()) return;
-  const sys::TDigest128 got = ContentDigest();
+  const platform::TDigest128 got = ContentDigest();
   if (got != expected->second)
     throw EPackDigest(msg::kContentMismatch,
                       msg::Fmt(msg::kDigestMismatch, expected->second.Hex(), got.Hex()));
@@ -232,10 +232,11 @@ void TCustomPack::VerifyDirectory() {
 
 void TCustomPack::PlaceTarget(const std::string& FileName) {
   SetFileDateAttr(Target->Path(), entry_->Time, entry_->Attr);
-  const sys::TDigest128 digest = (OnPlacing || OnPlaced) ? ContentDigest() : sys::TDigest128{};
+  const platform::TDigest128 digest =
+      (OnPlacing || OnPlaced) ? ContentDigest() : platform::TDigest128{};
   if (OnPlacing) OnPlacing(this, FileName, digest, contentBytes_);
   if (!Target->Commit())
-    throw sys::EInOutError(msg::Fmt(msg::kCannotReplace, FileName), Target->FailureReason());
+    throw platform::EInOutError(msg::Fmt(msg::kCannotReplace, FileName), Target->FailureReason());
   Target.reset();
   if (OnPlaced) OnPlaced(this, FileName, digest, contentBytes_);
 }
@@ -245,7 +246,7 @@ void TCustomPack::ReadData(uint8_t* Buf, int32_t N) {
   int32_t got = io::ReadSome(*PackFile, Buf, N);
   while (got < N) {
     if (!AtEnd(*PackFile)) throw EPackReadError();
-    if (!NextVolume()) throw sys::EAbort();  // NextVolume recorded why
+    if (!NextVolume()) throw platform::EAbort();  // NextVolume recorded why
     got += io::ReadSome(*PackFile, Buf + got, N - got);
   }
 }
@@ -259,9 +260,9 @@ void TCustomPack::SkipData(int64_t N) {
   int64_t size = io::SizeOf(*PackFile);
   int64_t position = io::PositionOf(*PackFile);
   while (size < position + N) {
-    if (size < position) throw sys::EInOutError(msg::kSeekFailed);
+    if (size < position) throw platform::EInOutError(msg::kSeekFailed);
     N -= size - position;
-    if (!NextVolume()) throw sys::EAbort();  // NextVolume recorded why
+    if (!NextVolume()) throw platform::EAbort();  // NextVolume recorded why
     size = io::SizeOf(*PackFile);
     position = io::PositionOf(*PackFile);
   }
@@ -278,12 +279,12 @@ bool TCustomPack::NextVolume() {
     for (;;) {
       if (!IsRemovableDrive(packFileName_, mode_ != TPackMode::pmWrite))
         throw EPackException(msg::Fmt(msg::kVolumeUnavailable, static_cast<int>(volume_)));
-      const int answer = plat::DialogsPort().Show(
-          plat::DialogKind::Information, msg::kInformation,
-          msg::Fmt(msg::kInsertNextDisk, static_cast<int>(volume_)), plat::Buttons::OkCancel);
-      if (answer != plat::kIdOk) {
+      const int answer = platform::DialogsPort().Show(
+          platform::DialogKind::Information, msg::kInformation,
+          msg::Fmt(msg::kInsertNextDisk, static_cast<int>(volume_)), platform::Buttons::OkCancel);
+      if (answer != platform::kIdOk) {
         NoteMessage(msg::Fmt(msg::kDiskNotInserted, static_cast<int>(volume_)));
-        throw sys::EAbort();  // given up: the message stays
+        throw platform::EAbort();  // given up: the message stays
       }
       if (mode_ == TPackMode::pmWrite ? CreateVolume() : OpenVolume()) {
         lastError_.clear();  // earlier attempts at this volume no longer matter
@@ -293,41 +294,41 @@ bool TCustomPack::NextVolume() {
   });
 }
 
-void TCustomPack::PrepareTarget(const std::string& FileName, plat::Access access) {
+void TCustomPack::PrepareTarget(const std::string& FileName, platform::Access access) {
   const std::string base = CombinePath(directory_, std::string());
   const bool below = !directory_.empty() && FileName.size() > base.size() &&
                      FileName.compare(0, base.size(), base) == 0;
-  const std::string root = below ? directory_ : sys::FolderPart(FileName);
+  const std::string root = below ? directory_ : platform::FolderPart(FileName);
   // The folders of the target's path that are not there yet, outermost first.
   const std::vector<std::string> missing =
-      OnFolderCreated ? MissingFolders(sys::FolderPart(FileName)) : std::vector<std::string>();
+      OnFolderCreated ? MissingFolders(platform::FolderPart(FileName)) : std::vector<std::string>();
   CreateDirectories(root);  // an empty root raises "Unable to create directory"
-  Target = plat::FileSystemPort().CreateReplacement(
-      root, FileName.substr(below ? base.size() : root.size()), access, plat::Share::None);
+  Target = platform::FileSystemPort().CreateReplacement(
+      root, FileName.substr(below ? base.size() : root.size()), access, platform::Share::None);
   if (!Target)
-    throw sys::EInOutError(msg::Fmt(msg::kCannotCreate, FileName),
-                           plat::FileSystemPort().FailureReason());
+    throw platform::EInOutError(msg::Fmt(msg::kCannotCreate, FileName),
+                                platform::FileSystemPort().FailureReason());
   for (const std::string& made : missing)
-    if (plat::FileSystemPort().DirectoryExists(made)) OnFolderCreated(this, made);
+    if (platform::FileSystemPort().DirectoryExists(made)) OnFolderCreated(this, made);
 }
 
-std::unique_ptr<plat::File> TCustomPack::TakeTargetFile() {
+std::unique_ptr<platform::File> TCustomPack::TakeTargetFile() {
   return std::make_unique<THashingFile>(Target->TakeFile(), contentHash_, contentStreamed_,
                                         contentBytes_);
 }
 
 void TCustomPack::OpenTarget(const std::string& FileName) {
-  PrepareTarget(FileName, plat::Access::Write);
+  PrepareTarget(FileName, platform::Access::Write);
   MemberFile = TakeTargetFile();
 }
 
 void TCustomPack::CloseTarget(const std::string& FileName) {
   if (MemberFile) {
-    std::unique_ptr<plat::File> file = std::move(MemberFile);
+    std::unique_ptr<platform::File> file = std::move(MemberFile);
     io::CloseFile(*file, FileName);
   }
   VerifyContent();
   PlaceTarget(FileName);
 }
 
-}  // namespace pck
+}  // namespace pack

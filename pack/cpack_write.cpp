@@ -14,64 +14,66 @@
 #include "platform/system.h"
 #include "platform/text.h"
 
-namespace pck {
+namespace pack {
 
 void TCustomPack::OpenPackWrite() {
   if (packFileName_.empty()) throw EPackFileName();
   if (volume_ == 1 && Offset > 0) {
     // The package goes after the first Offset bytes of a file that holds them already.
-    PackFile = io::Open(packFileName_, plat::Access::ReadWrite, plat::Share::None,
-                        plat::Disposition::OpenExisting, msg::kCannotOpen);
+    PackFile = io::Open(packFileName_, platform::Access::ReadWrite, platform::Share::None,
+                        platform::Disposition::OpenExisting, msg::kCannotOpen);
     io::SeekTo(*PackFile, Offset);
     return;
   }
-  CreateDirectories(sys::FolderPart(packFileName_));
+  CreateDirectories(platform::FolderPart(packFileName_));
   // What would keep the finished volume from taking its place is refused now, before
   // anything is written: a directory there, or a read-only file.
   uint16_t attr = 0;
-  if (plat::FileSystemPort().GetAttributes(packFileName_, attr) &&
-      (attr & (plat::kAttrDirectory | plat::kAttrReadOnly)))
-    throw sys::EInOutError(
+  if (platform::FileSystemPort().GetAttributes(packFileName_, attr) &&
+      (attr & (platform::kAttrDirectory | platform::kAttrReadOnly)))
+    throw platform::EInOutError(
         msg::Fmt(msg::kCannotCreate, packFileName_),
-        (attr & plat::kAttrDirectory) ? plat::kReasonDirectory : msg::kReadOnlyFile);
+        (attr & platform::kAttrDirectory) ? platform::kReasonDirectory : msg::kReadOnlyFile);
   // Written beside the volume under a new name of its own and put in its place when
   // complete (CommitVolumes), so that a run that fails leaves the older file as it was.
   std::string temp;
-  const plat::InterruptsHeld held;  // made and registered, or neither
+  const platform::InterruptsHeld held;  // made and registered, or neither
   PackFile = CreateBeside(packFileName_, temp);
-  pending_.push_back({temp, packFileName_, plat::RemoveOnInterrupt(temp)});
+  pending_.push_back({temp, packFileName_, platform::RemoveOnInterrupt(temp)});
   if (volume_ == 1) firstVolumeTemp_ = temp;
 }
 
-std::unique_ptr<plat::File> TCustomPack::CreateBeside(const std::string& path, std::string& temp) {
-  const std::string dir = sys::FolderPart(path);
+std::unique_ptr<platform::File> TCustomPack::CreateBeside(const std::string& path,
+                                                          std::string& temp) {
+  const std::string dir = platform::FolderPart(path);
   uint32_t seed = std::random_device{}();
   for (int attempt = 0; attempt < 100; ++attempt) {
     char name[16];
     std::snprintf(name, sizeof name, "PCK%06X.TMP", static_cast<unsigned>(seed & 0xFFFFFF));
     temp = dir + name;
-    auto file = plat::FileSystemPort().Open(temp, plat::Access::Write, plat::Share::None,
-                                            plat::Disposition::CreateNew);
+    auto file = platform::FileSystemPort().Open(
+        temp, platform::Access::Write, platform::Share::None, platform::Disposition::CreateNew);
     if (file) return file;
-    if (!plat::FileSystemPort().FileExists(temp)) break;  // not a clash of names: the reason stands
+    if (!platform::FileSystemPort().FileExists(temp))
+      break;  // not a clash of names: the reason stands
     seed = seed * 1103515245u + 12345u;
   }
-  throw sys::EInOutError(msg::Fmt(msg::kCannotCreate, path),
-                         plat::FileSystemPort().FailureReason());
+  throw platform::EInOutError(msg::Fmt(msg::kCannotCreate, path),
+                              platform::FileSystemPort().FailureReason());
 }
 
 void TCustomPack::CommitVolumes() {
   while (!pending_.empty()) {
     PendingVolume& next = pending_.front();
-    if (!plat::FileSystemPort().Rename(next.temp, next.path))
-      throw sys::EInOutError(msg::Fmt(msg::kCannotReplace, next.path),
-                             plat::FileSystemPort().FailureReason());
+    if (!platform::FileSystemPort().Rename(next.temp, next.path))
+      throw platform::EInOutError(msg::Fmt(msg::kCannotReplace, next.path),
+                                  platform::FileSystemPort().FailureReason());
     pending_.erase(pending_.begin());
   }
 }
 
 void TCustomPack::DiscardVolumes() {
-  for (const PendingVolume& volume : pending_) plat::FileSystemPort().Delete(volume.temp);
+  for (const PendingVolume& volume : pending_) platform::FileSystemPort().Delete(volume.temp);
   pending_.clear();
 }
 
@@ -81,7 +83,7 @@ bool TCustomPack::CreateVolume() {
   if (volume_ == 0) {
     version_ = NextVersion();
     std::memcpy(signature_.data(), version_ == 1 ? "PCK10" : "PCK11", 5);
-    stamp_ = plat::NowLocalStamp();
+    stamp_ = platform::NowLocalStamp();
     volume_ = 1;
   }
   // A continuation goes only onto a disk that holds no volume of this package. The
@@ -94,7 +96,7 @@ bool TCustomPack::CreateVolume() {
     const auto there = ReadVolumePrefix(packFileName_);
     return there && there->SamePackage(ours);
   };
-  if (volume_ > 1 && plat::FileSystemPort().FileExists(packFileName_) &&
+  if (volume_ > 1 && platform::FileSystemPort().FileExists(packFileName_) &&
       (IsSameVolume() || holds())) {
     NoteMessage(msg::Fmt(msg::kDiskNotChanged, packFileName_));
     return false;
@@ -129,19 +131,19 @@ std::vector<uint8_t> TCustomPack::HeaderBlock(uint8_t version) const {
   if (version == 1) {
     if (rawHeader_.size() > 0xFFFF) throw EPackException(msg::kRawHeaderTooBig);
     block.reserve(2 + rawHeader_.size());
-    sys::le::Put16(block, static_cast<uint16_t>(rawHeader_.size()));
+    platform::le::Put16(block, static_cast<uint16_t>(rawHeader_.size()));
     for (const uint8_t b : rawHeader_) block.push_back(b);
     return block;
   }
   if (Header.size() > 0xFFFF) throw EPackException(msg::kTooManyHeaderLines);
-  sys::le::Put32(block, static_cast<uint32_t>(entryCount_));
-  sys::le::Put32(block, reserved_);
+  platform::le::Put32(block, static_cast<uint32_t>(entryCount_));
+  platform::le::Put32(block, reserved_);
   // The password is stored scrambled: every byte complemented.
   block.push_back(static_cast<uint8_t>(password_.size()));
   for (const char c : password_) block.push_back(static_cast<uint8_t>(c ^ 0xFF));
-  sys::le::Put16(block, static_cast<uint16_t>(Header.size()));
+  platform::le::Put16(block, static_cast<uint16_t>(Header.size()));
   for (const std::string& line : Header) {
-    const std::string cut = sys::ShortString(line);
+    const std::string cut = platform::ShortString(line);
     block.push_back(static_cast<uint8_t>(cut.size()));
     block.insert(block.end(), cut.begin(), cut.end());
   }
@@ -156,7 +158,7 @@ void TCustomPack::WriteHeader() {
   if (version_ == 2 && WriteDigests) {
     int64_t at = io::PositionOf(*PackFile) + 4 + 4 + 1 + static_cast<int64_t>(password_.size()) + 2;
     for (const std::string& line : Header) {
-      const std::string cut = sys::ShortString(line);
+      const std::string cut = platform::ShortString(line);
       if (const auto position = PlaceholderFor(cut))
         digestsAt_[*position] = at + 1 + static_cast<int64_t>(cut.size()) - 32;
       at += 1 + static_cast<int64_t>(cut.size());
@@ -166,21 +168,21 @@ void TCustomPack::WriteHeader() {
 }
 
 void TCustomPack::OpenSource(const std::string& FileName) {
-  MemberFile = SourceFile(io::Open(FileName, plat::Access::Read, plat::Share::Read,
-                                   plat::Disposition::OpenExisting, msg::kCannotOpen));
+  MemberFile = SourceFile(io::Open(FileName, platform::Access::Read, platform::Share::Read,
+                                   platform::Disposition::OpenExisting, msg::kCannotOpen));
 }
 
-std::unique_ptr<plat::File> TCustomPack::SourceFile(std::unique_ptr<plat::File> file) {
+std::unique_ptr<platform::File> TCustomPack::SourceFile(std::unique_ptr<platform::File> file) {
   return std::make_unique<THashingFile>(std::move(file), sourceHash_, sourceStreamed_,
                                         sourceBytes_);
 }
 
-sys::TDigest128 TCustomPack::SourceDigest(const std::string& path) {
+platform::TDigest128 TCustomPack::SourceDigest(const std::string& path) {
   if (sourceStreamed_) return sourceHash_.Digest();
   // Read back and forth: read again from start to end.
-  sys::TContentHash again;
-  auto file = io::Open(path, plat::Access::Read, plat::Share::Read, plat::Disposition::OpenExisting,
-                       msg::kCannotOpen);
+  platform::TContentHash again;
+  auto file = io::Open(path, platform::Access::Read, platform::Share::Read,
+                       platform::Disposition::OpenExisting, msg::kCannotOpen);
   for (int32_t n; (n = io::ReadSome(*file, Buffer.data(), kBufferSize)) > 0;)
     again.Update(Buffer.data(), static_cast<std::size_t>(n));
   return again.Digest();
@@ -191,9 +193,9 @@ void TCustomPack::CloseSource() { MemberFile.reset(); }
 void TCustomPack::BuildList() {
   List.clear();
   for (const std::string& pattern : Items) {
-    const std::string full = sys::ShortString(CombinePath(directory_, pattern));
-    const std::string dir = sys::ShortString(sys::FolderPart(full));
-    for (const plat::FoundFile& found : plat::FileSystemPort().Find(full, kFindMask)) {
+    const std::string full = platform::ShortString(CombinePath(directory_, pattern));
+    const std::string dir = platform::ShortString(platform::FolderPart(full));
+    for (const platform::FoundFile& found : platform::FileSystemPort().Find(full, kFindMask)) {
       const std::string candidate = CombinePath(dir, found.Name);
       bool excluded = false;
       for (std::size_t i = 0; i < Excludes.size() && !excluded; ++i)
@@ -204,4 +206,4 @@ void TCustomPack::BuildList() {
   DoPrepared();
 }
 
-}  // namespace pck
+}  // namespace pack

@@ -21,27 +21,29 @@
 #include "platform/shortstring.h"
 #include "platform/text.h"
 
-namespace pck {
+namespace pack {
 namespace {
 
-constexpr uint16_t kStoredAttr =
-    plat::kAttrReadOnly | plat::kAttrHidden | plat::kAttrSystem | plat::kAttrArchive;
+constexpr uint16_t kStoredAttr = platform::kAttrReadOnly | platform::kAttrHidden |
+                                 platform::kAttrSystem | platform::kAttrArchive;
 
 bool StartsWithFolded(const std::string& s, const std::string& prefix) {
   return s.size() >= prefix.size() &&
-         sys::SameFolded(std::string_view(s).substr(0, prefix.size()), prefix);
+         platform::SameFolded(std::string_view(s).substr(0, prefix.size()), prefix);
 }
 
-std::string BareName(const std::string& path) { return path.substr(sys::FolderPart(path).size()); }
+std::string BareName(const std::string& path) {
+  return path.substr(platform::FolderPart(path).size());
+}
 
 // A full path without its drive: "C:" or "\\server\share" is dropped.
 std::string WithoutDrive(const std::string& full) { return full.substr(DrivePart(full).size()); }
 
 struct Member {
-  std::string path;             // the source file
-  std::string name;             // the name stored in its entry
-  int64_t size;                 // the source's size, for the volume plan
-  sys::TDigest128 digest = {};  // of its content, when digests are written
+  std::string path;                  // the source file
+  std::string name;                  // the name stored in its entry
+  int64_t size;                      // the source's size, for the volume plan
+  platform::TDigest128 digest = {};  // of its content, when digests are written
 };
 
 // The name a file is stored under for each PathOption.
@@ -51,13 +53,13 @@ std::string StoredNameFor(const std::string& path, const std::string& directory,
     case TPathOption::poNone:
       return BareName(path);
     case TPathOption::poRelative: {
-      const std::string p = sys::WithBackslashes(path);
-      const std::string base = sys::WithBackslashes(CombinePath(directory, std::string()));
+      const std::string p = platform::WithBackslashes(path);
+      const std::string base = platform::WithBackslashes(CombinePath(directory, std::string()));
       if (!base.empty() && StartsWithFolded(p, base)) return p.substr(base.size());
       return p;
     }
     case TPathOption::poFullPath:
-      return sys::WithBackslashes(WithoutDrive(plat::FileSystemPort().FullPath(path)));
+      return platform::WithBackslashes(WithoutDrive(platform::FileSystemPort().FullPath(path)));
   }
   return BareName(path);
 }
@@ -103,10 +105,10 @@ void TCustomPack::WriteBody() {
   firstVolumeTemp_.clear();
   BuildList();
   // A package never holds itself (its directory may be among the ones packed).
-  const std::string self = plat::FileSystemPort().FullPath(packFileName_);
+  const std::string self = platform::FileSystemPort().FullPath(packFileName_);
   if (!packFileName_.empty())
-    std::erase_if(List,
-                  [&](const std::string& p) { return plat::FileSystemPort().FullPath(p) == self; });
+    std::erase_if(
+        List, [&](const std::string& p) { return platform::FileSystemPort().FullPath(p) == self; });
   if (List.size() > static_cast<std::size_t>(std::numeric_limits<int32_t>::max()))
     throw EPackException(msg::kTooManyEntries);
   entryCount_ = static_cast<int32_t>(List.size());
@@ -117,18 +119,18 @@ void TCustomPack::WriteBody() {
   // their own.
   const bool digests = WriteDigests && NextVersion() == 2;
   const bool firstPass = digests && !FirstVolumeStaysAtHand();
-  std::vector<sys::TDigest128> taken;
+  std::vector<platform::TDigest128> taken;
 
   // Names and sizes first, so that nothing is written for a package that cannot be.
   std::vector<Member> members;
   for (const std::string& path : List) {
     Member m{path, StoredName(path), 0};
-    if (m.name.size() > sys::kShortStringMax)
+    if (m.name.size() > platform::kShortStringMax)
       throw EPackException(msg::Fmt(msg::kNameTooLong, m.name));
     if (const NameFault fault = CheckMemberName(m.name); fault != NameFault::None)
       throw EPackException(msg::Fmt(msg::kUnsafeStoredName, path, m.name, NameFaultReason(fault)));
-    auto source = io::Open(path, plat::Access::Read, plat::Share::Read,
-                           plat::Disposition::OpenExisting, msg::kCannotOpen);
+    auto source = io::Open(path, platform::Access::Read, platform::Share::Read,
+                           platform::Disposition::OpenExisting, msg::kCannotOpen);
     m.size = io::SizeOf(*source);
     if (m.size > std::numeric_limits<int32_t>::max())
       throw EPackException(msg::Fmt(msg::kFileTooLarge, path));
@@ -175,7 +177,7 @@ void TCustomPack::WriteBody() {
       throw EPackException(msg::Fmt(msg::kOlderDataAfter, packFileName_));
   };
 
-  std::map<int32_t, sys::TDigest128> learnt;  // by position, 0 for the directory
+  std::map<int32_t, platform::TDigest128> learnt;  // by position, 0 for the directory
   for (std::size_t i = 0; i < n; ++i) {
     const Member& m = members[i];
     bool cancel = false;
@@ -183,7 +185,7 @@ void TCustomPack::WriteBody() {
       OnProgress(this, m.name, static_cast<int32_t>(static_cast<int64_t>(i) * 100 / n), cancel);
     if (cancel) {
       NoteMessage(msg::kAborted);
-      throw sys::EAbort();
+      throw platform::EAbort();
     }
     sourceStreamed_ = false;  // until a source read through SourceFile says otherwise
     OpenSource(m.path);
@@ -192,9 +194,9 @@ void TCustomPack::WriteBody() {
       throw EPackException(msg::Fmt(msg::kFileTooLarge, m.path));
     uint32_t time = 0;
     uint16_t attr = 0;
-    if (!plat::FileSystemPort().GetDosTime(m.path, time) ||
-        !plat::FileSystemPort().GetAttributes(m.path, attr))
-      throw sys::EInOutError(msg::Fmt(msg::kCannotOpen, m.path));
+    if (!platform::FileSystemPort().GetDosTime(m.path, time) ||
+        !platform::FileSystemPort().GetAttributes(m.path, attr))
+      throw platform::EInOutError(msg::Fmt(msg::kCannotOpen, m.path));
     entry_->Size = static_cast<int32_t>(size);
     entry_->Attr = attr & kStoredAttr;
     entry_->Time = static_cast<int32_t>(time);
@@ -223,7 +225,7 @@ void TCustomPack::WriteBody() {
     }
     const auto at = static_cast<int32_t>(i + 1);
     if (firstPass || digestsAt_.count(at)) {
-      const sys::TDigest128 digest = SourceDigest(m.path);
+      const platform::TDigest128 digest = SourceDigest(m.path);
       // A digest taken in the first pass must still be the content's.
       if (firstPass && digest != taken[i])
         throw EPackException(msg::Fmt(msg::kSourceChanged, m.path));
@@ -240,7 +242,8 @@ void TCustomPack::WriteBody() {
   if (OnProgress) OnProgress(this, std::string(), 100, ignored);
 }
 
-void TCustomPack::AddDigestLines(std::size_t count, const std::vector<sys::TDigest128>& digests) {
+void TCustomPack::AddDigestLines(std::size_t count,
+                                 const std::vector<platform::TDigest128>& digests) {
   // Lines of an earlier package's digests would not fit this one's content.
   std::erase_if(Header, [](const std::string& line) { return IsDigestLine(line); });
   const std::size_t room = 0xFFFF - std::min<std::size_t>(Header.size(), 0xFFFF);
@@ -249,14 +252,14 @@ void TCustomPack::AddDigestLines(std::size_t count, const std::vector<sys::TDige
     for (std::size_t i = 0; i < count; ++i)
       Header.push_back(MemberDigestLine(
           static_cast<int32_t>(i + 1),
-          i < digests.size() ? std::optional<sys::TDigest128>(digests[i]) : std::nullopt));
+          i < digests.size() ? std::optional<platform::TDigest128>(digests[i]) : std::nullopt));
   // The directory's digest is known once the last entry is written: FillDigests.
   if (room > 0) Header.push_back(DirectoryDigestLine(std::nullopt));
 }
 
-void TCustomPack::FillDigests(const std::map<int32_t, sys::TDigest128>& digests) {
+void TCustomPack::FillDigests(const std::map<int32_t, platform::TDigest128>& digests) {
   if (digests.empty()) return;
-  const auto fill = [&](plat::File& file) {
+  const auto fill = [&](platform::File& file) {
     for (const auto& [position, digest] : digests) {
       const std::string hex = digest.Hex();
       io::SeekTo(file, digestsAt_.at(position));
@@ -272,8 +275,8 @@ void TCustomPack::FillDigests(const std::map<int32_t, sys::TDigest128>& digests)
   // The first volume is complete; while it waits beside its place, its line is filled in.
   for (const PendingVolume& pending : pending_) {
     if (pending.temp != firstVolumeTemp_) continue;
-    auto first = io::Open(pending.temp, plat::Access::ReadWrite, plat::Share::None,
-                          plat::Disposition::OpenExisting, msg::kCannotOpen);
+    auto first = io::Open(pending.temp, platform::Access::ReadWrite, platform::Share::None,
+                          platform::Disposition::OpenExisting, msg::kCannotOpen);
     fill(*first);
     io::CloseFile(*first, pending.temp);
     return;
@@ -290,4 +293,4 @@ void TCustomPack::CopyToPack(int64_t count) {
   }
 }
 
-}  // namespace pck
+}  // namespace pack

@@ -18,7 +18,7 @@
 #include "platform/shortstring.h"
 #include "platform/system.h"
 
-namespace pck {
+namespace pack {
 namespace {
 
 // The longest staging path the engine keeps, as the system's temporary-file service
@@ -30,8 +30,8 @@ constexpr const char* kStagingPrefix = "PCK";
 
 }  // namespace
 
-TCustomPackLz::TCustomPackLz(sys::TComponent* AOwner)
-    : TCustomPack(AOwner), driver_(std::make_unique<lz::Tlzrw1>(nullptr)) {
+TCustomPackLz::TCustomPackLz(platform::TComponent* AOwner)
+    : TCustomPack(AOwner), driver_(std::make_unique<compress::Tlzrw1>(nullptr)) {
   // The driver first: should the staging file fail, nothing is left to undo.
   MakeStagingFile();
 }
@@ -47,38 +47,39 @@ TCustomPackLz::~TCustomPackLz() {
 // in the temporary-files directory. The engine cannot work without one, so failing to
 // get it is an error; so is a path longer than the engine keeps.
 void TCustomPackLz::MakeStagingFile() {
-  const plat::InterruptsHeld held;  // made and registered, or neither
-  const std::string temp = plat::TempFilesPort().Directory();
-  stagingDir_ = temp.empty() ? std::string()
-                             : plat::TempFilesPort().CreatePrivateDirectory(temp, kStagingPrefix);
+  const platform::InterruptsHeld held;  // made and registered, or neither
+  const std::string temp = platform::TempFilesPort().Directory();
+  stagingDir_ = temp.empty()
+                    ? std::string()
+                    : platform::TempFilesPort().CreatePrivateDirectory(temp, kStagingPrefix);
   if (stagingDir_.empty()) throw EPackException(msg::Fmt(msg::kNoStagingDirectory, temp));
-  dirGuard_ = plat::RemoveOnInterrupt(stagingDir_, true);
-  tempFile_ = plat::TempFilesPort().CreateUnique(stagingDir_, kStagingPrefix);
+  dirGuard_ = platform::RemoveOnInterrupt(stagingDir_, true);
+  tempFile_ = platform::TempFilesPort().CreateUnique(stagingDir_, kStagingPrefix);
   if (tempFile_.empty() || tempFile_.size() > kStagingPathMax) {
     const std::string message = tempFile_.empty() ? msg::Fmt(msg::kNoStagingFile, stagingDir_)
                                                   : msg::Fmt(msg::kStagingPathTooLong, tempFile_);
     RemoveStagingFile();
     throw EPackException(message);
   }
-  fileGuard_ = plat::RemoveOnInterrupt(tempFile_);
+  fileGuard_ = platform::RemoveOnInterrupt(tempFile_);
 }
 
 void TCustomPackLz::RemoveStagingFile() {
-  if (!tempFile_.empty()) plat::FileSystemPort().Delete(tempFile_);  // a missing file is fine
-  if (!stagingDir_.empty()) plat::TempFilesPort().RemovePrivateDirectory(stagingDir_);
+  if (!tempFile_.empty()) platform::FileSystemPort().Delete(tempFile_);  // a missing file is fine
+  if (!stagingDir_.empty()) platform::TempFilesPort().RemovePrivateDirectory(stagingDir_);
   fileGuard_.Release();
   dirGuard_.Release();
 }
 
 int TCustomPackLz::RemoveAbandonedStaging() {
-  const std::string temp = plat::TempFilesPort().Directory();
-  return temp.empty() ? 0 : plat::TempFilesPort().RemoveAbandoned(temp, kStagingPrefix);
+  const std::string temp = platform::TempFilesPort().Directory();
+  return temp.empty() ? 0 : platform::TempFilesPort().RemoveAbandoned(temp, kStagingPrefix);
 }
 
-std::unique_ptr<plat::File> TCustomPackLz::CreateStaging(plat::Access access) {
-  plat::FileSystemPort().Delete(tempFile_);  // what a failed member left
-  return plat::FileSystemPort().Open(tempFile_, access, plat::Share::None,
-                                     plat::Disposition::CreatePrivate);
+std::unique_ptr<platform::File> TCustomPackLz::CreateStaging(platform::Access access) {
+  platform::FileSystemPort().Delete(tempFile_);  // what a failed member left
+  return platform::FileSystemPort().Open(tempFile_, access, platform::Share::None,
+                                         platform::Disposition::CreatePrivate);
 }
 
 void TCustomPackLz::CompressFile(const std::string& Source, const std::string& Dest) {
@@ -89,7 +90,7 @@ void TCustomPackLz::CompressFile(const std::string& Source, const std::string& D
   driver_->CreateOutput = nullptr;
   if (Dest == tempFile_)
     driver_->CreateOutput = [this](const std::string&) {
-      return CreateStaging(plat::Access::ReadWrite);
+      return CreateStaging(platform::Access::ReadWrite);
     };
   driver_->Compress();
 }
@@ -110,7 +111,7 @@ void TCustomPackLz::Restore(const std::string& Source, const std::string& Dest, 
 // The driver reports to the engine's handler while one is assigned, to nobody otherwise.
 void TCustomPackLz::RelayProgress() {
   if (OnFileProgress)
-    driver_->OnProgress = [this](sys::TObject* Sender, int32_t InSize, int32_t OutSize) {
+    driver_->OnProgress = [this](platform::TObject* Sender, int32_t InSize, int32_t OutSize) {
       if (OnFileProgress) OnFileProgress(Sender, InSize, OutSize);
     };
   else
@@ -119,16 +120,16 @@ void TCustomPackLz::RelayProgress() {
 
 void TCustomPackLz::OpenSource(const std::string& FileName) {
   // The source's digest is taken as the driver reads it.
-  driver_->ReadInputThrough = [this](std::unique_ptr<plat::File> input) {
+  driver_->ReadInputThrough = [this](std::unique_ptr<platform::File> input) {
     return SourceFile(std::move(input));
   };
   struct Unhook {
-    lz::Tlzrw1& driver;
+    compress::Tlzrw1& driver;
     ~Unhook() { driver.ReadInputThrough = nullptr; }
   } unhook{*driver_};
   CompressFile(FileName, tempFile_);
-  MemberFile = io::Open(tempFile_, plat::Access::Read, plat::Share::Read,
-                        plat::Disposition::OpenExisting, msg::kCannotOpen);
+  MemberFile = io::Open(tempFile_, platform::Access::Read, platform::Share::Read,
+                        platform::Disposition::OpenExisting, msg::kCannotOpen);
 }
 
 void TCustomPackLz::CloseSource() {
@@ -136,33 +137,33 @@ void TCustomPackLz::CloseSource() {
     MemberFile->Close();
     MemberFile.reset();
   }
-  plat::FileSystemPort().Delete(tempFile_);
+  platform::FileSystemPort().Delete(tempFile_);
 }
 
 void TCustomPackLz::OpenTarget(const std::string& /*FileName*/) {
-  MemberFile = CreateStaging(plat::Access::Write);
+  MemberFile = CreateStaging(platform::Access::Write);
   if (!MemberFile)
-    throw sys::EInOutError(msg::Fmt(msg::kCannotCreate, tempFile_),
-                           plat::FileSystemPort().FailureReason());
+    throw platform::EInOutError(msg::Fmt(msg::kCannotCreate, tempFile_),
+                                platform::FileSystemPort().FailureReason());
 }
 
 void TCustomPackLz::CloseTarget(const std::string& FileName) {
   if (MemberFile) {
-    std::unique_ptr<plat::File> staging = std::move(MemberFile);
+    std::unique_ptr<platform::File> staging = std::move(MemberFile);
     io::CloseFile(*staging, tempFile_);
   }
   if (!RestoreMembers) {
-    plat::FileSystemPort().Delete(tempFile_);
+    platform::FileSystemPort().Delete(tempFile_);
     return;
   }
   // The driver restores into a new file beside the target (below Directory, its
   // directories made, never through a link), which replaces the target only once it is
   // complete and, where the package carries a digest for it, verified.
-  PrepareTarget(FileName, plat::Access::ReadWrite);
+  PrepareTarget(FileName, platform::Access::ReadWrite);
   Restore(tempFile_, FileName, true);
   VerifyContent();
   PlaceTarget(FileName);
-  plat::FileSystemPort().Delete(tempFile_);
+  platform::FileSystemPort().Delete(tempFile_);
 }
 
-}  // namespace pck
+}  // namespace pack

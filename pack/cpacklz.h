@@ -16,20 +16,21 @@
 #include "pack/cpack.h"
 #include "platform/interrupt.h"
 
-namespace lz {
+namespace compress {
 class Tlzrw1;
 }
 
-namespace pck {
+namespace pack {
 
-using TOnFileProgress = std::function<void(sys::TObject* Sender, int32_t InSize, int32_t OutSize)>;
+using TOnFileProgress =
+    std::function<void(platform::TObject* Sender, int32_t InSize, int32_t OutSize)>;
 
 class TCustomPackLz : public TCustomPack {
  public:
-  explicit TCustomPackLz(sys::TComponent* AOwner);
+  explicit TCustomPackLz(platform::TComponent* AOwner);
   ~TCustomPackLz() override;
 
-  lz::TCompressMode CompressMode = lz::TCompressMode::Good;
+  compress::TCompressMode CompressMode = compress::TCompressMode::Good;
   TOnFileProgress OnFileProgress;
   // False: reading stops at each member's stored form, copied into the staging file;
   // nothing is restored and no target is made (a listing that looks only at the
@@ -60,14 +61,14 @@ class TCustomPackLz : public TCustomPack {
   void MakeStagingFile();
   void RemoveStagingFile();
   // The staging file made anew (exclusively, owner only); null when it cannot be.
-  std::unique_ptr<plat::File> CreateStaging(plat::Access access);
+  std::unique_ptr<platform::File> CreateStaging(platform::Access access);
   // DecompressFile; for a member the target is created as the engine's member targets
   // are (PrepareTarget).
   void Restore(const std::string& Source, const std::string& Dest, bool member);
 
   std::string tempFile_, stagingDir_;
-  plat::RemoveOnInterrupt fileGuard_, dirGuard_;
-  std::unique_ptr<lz::Tlzrw1> driver_;
+  platform::RemoveOnInterrupt fileGuard_, dirGuard_;
+  std::unique_ptr<compress::Tlzrw1> driver_;
 };
 
 class TPackLz : public TCustomPackLz {
@@ -75,4 +76,4 @@ class TPackLz : public TCustomPackLz {
   using TCustomPackLz::TCustomPackLz;
 };
 
-}  // namespace pck
+}  // namespace pack

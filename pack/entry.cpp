@@ -5,7 +5,7 @@
 #include "pack/pack_io.h"
 #include "platform/le_bytes.h"
 
-namespace pck {
+namespace pack {
 namespace {
 // Field offsets inside an entry record.
 constexpr int kSizeAt = 0, kAttrAt = 4, kTimeAt = 6, kNameLengthAt = 10;
@@ -18,18 +18,18 @@ void TEntry::Clear() {
   Name.clear();
 }
 
-void TEntry::ReadFrom(plat::File& file) {
+void TEntry::ReadFrom(platform::File& file) {
   std::array<uint8_t, kEntryFixedSize> fixed{};
   io::ReadExact(file, fixed.data(), kEntryFixedSize);
-  Size = static_cast<int32_t>(sys::le::Get32(&fixed[kSizeAt]));
-  Attr = sys::le::Get16(&fixed[kAttrAt]);
-  Time = static_cast<int32_t>(sys::le::Get32(&fixed[kTimeAt]));
+  Size = static_cast<int32_t>(platform::le::Get32(&fixed[kSizeAt]));
+  Attr = platform::le::Get16(&fixed[kAttrAt]);
+  Time = static_cast<int32_t>(platform::le::Get32(&fixed[kTimeAt]));
   std::string name(fixed[kNameLengthAt], '\0');
   io::ReadExact(file, name.data(), static_cast<int32_t>(name.size()));
   Name = std::move(name);
 }
 
-void TEntry::WriteTo(plat::File& file) const {
+void TEntry::WriteTo(platform::File& file) const {
   const std::vector<uint8_t> record = Record();
   io::WriteExact(file, record.data(), static_cast<int32_t>(record.size()));
 }
@@ -38,12 +38,12 @@ std::vector<uint8_t> TEntry::Record() const {
   const std::size_t length = Name.size() > 255 ? 255 : Name.size();
   std::vector<uint8_t> record;
   record.reserve(kEntryFixedSize + length);
-  sys::le::Put32(record, static_cast<uint32_t>(Size));
-  sys::le::Put16(record, Attr);
-  sys::le::Put32(record, static_cast<uint32_t>(Time));
+  platform::le::Put32(record, static_cast<uint32_t>(Size));
+  platform::le::Put16(record, Attr);
+  platform::le::Put32(record, static_cast<uint32_t>(Time));
   record.push_back(static_cast<uint8_t>(length));
   record.insert(record.end(), Name.begin(), Name.begin() + static_cast<std::ptrdiff_t>(length));
   return record;
 }
 
-}  // namespace pck
+}  // namespace pack

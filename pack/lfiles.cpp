@@ -11,10 +11,10 @@
 #include "platform/system.h"
 #include "platform/text.h"
 
-namespace pck {
+namespace pack {
 namespace {
 
-using sys::IsSeparator;
+using platform::IsSeparator;
 
 // The walk of MatchPattern. Fresh matches that start at a `*` are memoised by their
 // start positions so that patterns with many asterisks stay polynomial.
@@ -35,7 +35,7 @@ class PatternWalk {
         return false;
       }
       if (j >= s_.size()) return false;
-      if (p_[i] != '?' && sys::UpperAscii(p_[i]) != sys::UpperAscii(s_[j])) return false;
+      if (p_[i] != '?' && platform::UpperAscii(p_[i]) != platform::UpperAscii(s_[j])) return false;
       ++i;
       ++j;
     }
@@ -95,15 +95,15 @@ bool MatchFileName(const std::string& Pattern, const std::string& Name) {
 }
 
 void SetFileDateAttr(const std::string& FileName, int32_t Time, uint16_t Attr) {
-  auto file = io::Open(FileName, plat::Access::ReadWrite, plat::Share::None,
-                       plat::Disposition::OpenExisting, msg::kCannotOpen);
+  auto file = io::Open(FileName, platform::Access::ReadWrite, platform::Share::None,
+                       platform::Disposition::OpenExisting, msg::kCannotOpen);
   file->SetDosTime(static_cast<uint32_t>(Time));  // a time the file cannot take is ignored
   io::CloseFile(*file, FileName);
-  plat::FileSystemPort().SetAttributes(FileName, Attr);  // ignored when refused
+  platform::FileSystemPort().SetAttributes(FileName, Attr);  // ignored when refused
 }
 
 std::string DrivePart(const std::string& Path) {
-  const char c = Path.empty() ? 0 : sys::UpperAscii(Path[0]);
+  const char c = Path.empty() ? 0 : platform::UpperAscii(Path[0]);
   if (Path.size() >= 2 && Path[1] == ':' && c >= 'A' && c <= 'Z') return Path.substr(0, 2);
   if (Path.size() >= 2 && IsSeparator(Path[0]) && IsSeparator(Path[1])) {
     // \\server\share: up to the separator that follows the share name.
@@ -116,11 +116,12 @@ std::string DrivePart(const std::string& Path) {
 }
 
 bool IsRemovableDrive(const std::string& Path, bool AllowCdrom) {
-  const std::string full = plat::FileSystemPort().FullPath(Path);
+  const std::string full = platform::FileSystemPort().FullPath(Path);
   std::string root = DrivePart(full);
   if (root.empty()) root = full;  // no drive letters: the drive probe takes the absolute path
-  const plat::DriveType type = plat::DrivesPort().TypeOf(root);
-  return type == plat::DriveType::Removable || (type == plat::DriveType::CdRom && AllowCdrom);
+  const platform::DriveType type = platform::DrivesPort().TypeOf(root);
+  return type == platform::DriveType::Removable ||
+         (type == platform::DriveType::CdRom && AllowCdrom);
 }
 
 std::vector<std::string> MissingFolders(const std::string& Folder) {
@@ -128,23 +129,23 @@ std::vector<std::string> MissingFolders(const std::string& Folder) {
   const std::string folder = !Folder.empty() && IsSeparator(Folder.back()) ? Folder : Folder + '\\';
   for (std::size_t i = 1; i < folder.size(); ++i)
     if (IsSeparator(folder[i]) && folder[i - 1] != ':' && !IsSeparator(folder[i - 1]) &&
-        !plat::FileSystemPort().DirectoryExists(folder.substr(0, i)))
+        !platform::FileSystemPort().DirectoryExists(folder.substr(0, i)))
       missing.push_back(folder.substr(0, i));
   return missing;
 }
 
 bool CreateDirectories(const std::string& Dir) {
-  if (Dir.empty()) throw sys::Exception(msg::kUnableToCreateDirectory);
+  if (Dir.empty()) throw platform::Exception(msg::kUnableToCreateDirectory);
   std::string dir = Dir;
   // Every trailing separator goes, so that each level of the recursion is shorter.
   while (!dir.empty() && IsSeparator(dir.back())) dir.pop_back();
   if (dir.size() < 3) return true;
-  plat::FileSystem& files = plat::FileSystemPort();
+  platform::FileSystem& files = platform::FileSystemPort();
   if (files.DirectoryExists(dir)) return true;
-  const std::string parent = sys::FolderPart(dir);
+  const std::string parent = platform::FolderPart(dir);
   if (parent == dir) return true;  // a root
   if (!parent.empty() && !CreateDirectories(parent)) return false;
   return files.CreateDirectory(dir);
 }
 
-}  // namespace pck
+}  // namespace pack

@@ -12,7 +12,7 @@
 
 #include "platform/files.h"
 
-namespace pck {
+namespace pack {
 
 // Dir and Name joined with exactly one `\` between them; one leading `\` of Name is
 // dropped. An empty Dir gives Name (less one leading `\`).
@@ -42,15 +42,15 @@ bool IsRemovableDrive(const std::string& Path, bool AllowCdrom);
 
 // The files a package takes when it searches folders: read-only, hidden, system and
 // archive files.
-inline constexpr uint16_t kFindMask =
-    plat::kAttrReadOnly | plat::kAttrHidden | plat::kAttrSystem | plat::kAttrArchive;
+inline constexpr uint16_t kFindMask = platform::kAttrReadOnly | platform::kAttrHidden |
+                                      platform::kAttrSystem | platform::kAttrArchive;
 
 // The levels of Folder that are not there, outermost first ("C:\\A", "C:\\A\\B" of
 // "C:\\A\\B\\" when neither is), without a closing separator.
 std::vector<std::string> MissingFolders(const std::string& Folder);
 
-// Creates Dir and every missing parent. An empty Dir raises sys::Exception "Unable to
+// Creates Dir and every missing parent. An empty Dir raises platform::Exception "Unable to
 // create directory"; any other failure answers false.
 bool CreateDirectories(const std::string& Dir);
 
-}  // namespace pck
+}  // namespace pack

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-namespace pck {
+namespace pack {
 namespace {
 
 constexpr const char* kAlgorithm = "xxh3-128";
@@ -31,7 +31,7 @@ std::optional<int32_t> Position(const std::string& word) {
 
 }  // namespace
 
-std::string MemberDigestLine(int32_t position, const std::optional<sys::TDigest128>& digest) {
+std::string MemberDigestLine(int32_t position, const std::optional<platform::TDigest128>& digest) {
   return std::string(kDigestScheme) + " member " + std::to_string(position) + " " + kAlgorithm +
          " " + (digest ? digest->Hex() : std::string(32, '-'));
 }
@@ -46,7 +46,7 @@ std::optional<int32_t> PlaceholderFor(const std::string& line) {
   return std::nullopt;
 }
 
-std::string DirectoryDigestLine(const std::optional<sys::TDigest128>& digest) {
+std::string DirectoryDigestLine(const std::optional<platform::TDigest128>& digest) {
   return std::string(kDigestScheme) + " directory " + kAlgorithm + " " +
          (digest ? digest->Hex() : std::string(32, '-'));
 }
@@ -64,11 +64,11 @@ TPackageDigests ParseDigestLines(const std::vector<std::string>& header) {
     const std::vector<std::string> w = Words(line);
     if (w.size() == 5 && w[1] == "member" && w[3] == kAlgorithm) {
       const auto position = Position(w[2]);
-      const auto digest = sys::TDigest128::FromHex(w[4]);
+      const auto digest = platform::TDigest128::FromHex(w[4]);
       if (position && digest) found.Members[*position] = *digest;
     } else if (w.size() == 4 && w[1] == "directory" && w[2] == kAlgorithm) {
       found.DirectoryLine = true;
-      found.Directory = sys::TDigest128::FromHex(w[3]);  // none for the placeholder
+      found.Directory = platform::TDigest128::FromHex(w[3]);  // none for the placeholder
     }
   }
   return found;
@@ -97,4 +97,4 @@ bool THashingFile::Seek(int64_t position) {
   return inner_->Seek(position);
 }
 
-}  // namespace pck
+}  // namespace pack

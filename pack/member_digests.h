@@ -25,22 +25,22 @@
 #include "platform/digest.h"
 #include "platform/files.h"
 
-namespace pck {
+namespace pack {
 
 inline constexpr const char* kDigestScheme = "pck-digest/1";
 
 struct TPackageDigests {
-  std::map<int32_t, sys::TDigest128> Members;  // by position, 1 for the first entry
-  std::optional<sys::TDigest128> Directory;    // absent, or not recorded
-  bool DirectoryLine = false;                  // the package has a directory line
+  std::map<int32_t, platform::TDigest128> Members;  // by position, 1 for the first entry
+  std::optional<platform::TDigest128> Directory;    // absent, or not recorded
+  bool DirectoryLine = false;                       // the package has a directory line
   bool Any() const { return !Members.empty() || DirectoryLine; }
 };
 
 // A member line; without a digest, the placeholder of 32 '-' (see DirectoryDigestLine).
-std::string MemberDigestLine(int32_t position, const std::optional<sys::TDigest128>& digest);
+std::string MemberDigestLine(int32_t position, const std::optional<platform::TDigest128>& digest);
 // A directory line; without a digest, the placeholder of 32 '-' that a writer fills in
 // when it can (the line keeps its length).
-std::string DirectoryDigestLine(const std::optional<sys::TDigest128>& digest);
+std::string DirectoryDigestLine(const std::optional<platform::TDigest128>& digest);
 // Where the digest starts within a directory line.
 std::size_t DirectoryDigestOffset();
 // What a placeholder line waits for: the member's position, or 0 for the directory;
@@ -54,9 +54,9 @@ TPackageDigests ParseDigestLines(const std::vector<std::string>& header);
 // A file that hands every byte written to it, or read from it, to a content hash as well,
 // and counts them. Written (or read) from its start onwards; should its user ever seek
 // elsewhere, the hash no longer stands for the content, and `streamed` is set false.
-class THashingFile final : public plat::File {
+class THashingFile final : public platform::File {
  public:
-  THashingFile(std::unique_ptr<plat::File> inner, sys::TContentHash& hash, bool& streamed,
+  THashingFile(std::unique_ptr<platform::File> inner, platform::TContentHash& hash, bool& streamed,
                int64_t& bytes)
       : inner_(std::move(inner)), hash_(hash), streamed_(streamed), bytes_(bytes) {
     hash_.Reset();
@@ -74,10 +74,10 @@ class THashingFile final : public plat::File {
   std::string FailureReason() override { return inner_->FailureReason(); }
 
  private:
-  std::unique_ptr<plat::File> inner_;
-  sys::TContentHash& hash_;
+  std::unique_ptr<platform::File> inner_;
+  platform::TContentHash& hash_;
   bool& streamed_;
   int64_t& bytes_;
 };
 
-}  // namespace pck
+}  // namespace pack

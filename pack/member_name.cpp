@@ -5,7 +5,7 @@
 #include "pack/pack_messages.h"
 #include "platform/text.h"
 
-namespace pck {
+namespace pack {
 namespace {
 
 bool IsParentComponent(std::string_view part) {
@@ -29,9 +29,10 @@ bool IsReservedDevice(std::string_view part) {
   std::string_view base = part.substr(0, part.find('.'));
   while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
   for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
-    if (sys::SameFolded(base, device)) return true;
+    if (platform::SameFolded(base, device)) return true;
   return base.size() == 4 &&
-         (sys::SameFolded(base.substr(0, 3), "COM") || sys::SameFolded(base.substr(0, 3), "LPT")) &&
+         (platform::SameFolded(base.substr(0, 3), "COM") ||
+          platform::SameFolded(base.substr(0, 3), "LPT")) &&
          IsPortDigit(base[3]);
 }
 
@@ -44,7 +45,7 @@ template <class Check>
 bool AnyComponent(std::string_view rest, Check check) {
   std::size_t start = 0;
   for (std::size_t i = 0; i <= rest.size(); ++i) {
-    if (i < rest.size() && !sys::IsSeparator(rest[i])) continue;
+    if (i < rest.size() && !platform::IsSeparator(rest[i])) continue;
     if (check(rest.substr(start, i - start))) return true;
     start = i + 1;
   }
@@ -59,7 +60,7 @@ NameFault CheckMemberName(const std::string& name) {
   if (name.find(':') != std::string::npos) return NameFault::LeavesTarget;
   std::string_view rest = name;
   if (!rest.empty() && rest.front() == '\\') rest.remove_prefix(1);
-  if (!rest.empty() && sys::IsSeparator(rest.front())) return NameFault::LeavesTarget;
+  if (!rest.empty() && platform::IsSeparator(rest.front())) return NameFault::LeavesTarget;
   if (AnyComponent(rest, IsParentComponent)) return NameFault::LeavesTarget;
   if (AnyComponent(rest, IsReservedDevice)) return NameFault::ReservedDevice;
   if (AnyComponent(rest, EndsInDotOrBlank)) return NameFault::TrailingDotOrBlank;
@@ -105,4 +106,4 @@ std::string NameFaultMessage(NameFault fault, const std::string& name) {
   return name;
 }
 
-}  // namespace pck
+}  // namespace pack

@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace pck {
+namespace pack {
 
 enum class NameFault {
   None,
@@ -41,4 +41,4 @@ std::string NameFaultMessage(NameFault fault, const std::string& name);
 // The reason alone: "reserved device name", "ends in a dot or blank", ...
 const char* NameFaultReason(NameFault fault);
 
-}  // namespace pck
+}  // namespace pack

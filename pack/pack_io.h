@@ -10,31 +10,32 @@
 #include "platform/files.h"
 #include "platform/system.h"
 
-namespace pck::io {
+namespace pack::io {
 
 // Opens a file through the files port; null becomes EInOutError `message` naming path.
-std::unique_ptr<plat::File> Open(const std::string& path, plat::Access access, plat::Share share,
-                                 plat::Disposition disposition, const char* message);
+std::unique_ptr<platform::File> Open(const std::string& path, platform::Access access,
+                                     platform::Share share, platform::Disposition disposition,
+                                     const char* message);
 // Reads exactly `count` bytes; fewer (end of file or an error) raises EInOutError.
-void ReadExact(plat::File& file, void* buf, int32_t count);
+void ReadExact(platform::File& file, void* buf, int32_t count);
 // Reads up to `count` bytes and returns how many arrived; an error raises EInOutError.
-int32_t ReadSome(plat::File& file, void* buf, int32_t count);
+int32_t ReadSome(platform::File& file, void* buf, int32_t count);
 // Writes exactly `count` bytes or raises EInOutError.
-void WriteExact(plat::File& file, const void* buf, int32_t count);
+void WriteExact(platform::File& file, const void* buf, int32_t count);
 // Raises the EInOutError of a write to `file` that fell short, with the system's reason.
-[[noreturn]] void FailWrite(plat::File& file);
-void SeekTo(plat::File& file, int64_t position);
-int64_t PositionOf(plat::File& file);
-int64_t SizeOf(plat::File& file);
+[[noreturn]] void FailWrite(platform::File& file);
+void SeekTo(platform::File& file, int64_t position);
+int64_t PositionOf(platform::File& file);
+int64_t SizeOf(platform::File& file);
 // Closes the file; failure raises EInOutError naming path.
-void CloseFile(plat::File& file, const std::string& path);
+void CloseFile(platform::File& file, const std::string& path);
 
 // Sets the process error mode so that a drive that is not ready fails as an I/O error
 // instead of a system dialog, and restores the previous mode on every exit.
 class ErrorModeScope {
  public:
-  ErrorModeScope() : previous_(plat::ErrorModePort().Set(plat::kSemFailCriticalErrors)) {}
-  ~ErrorModeScope() { plat::ErrorModePort().Set(previous_); }
+  ErrorModeScope() : previous_(platform::ErrorModePort().Set(platform::kSemFailCriticalErrors)) {}
+  ~ErrorModeScope() { platform::ErrorModePort().Set(previous_); }
   ErrorModeScope(const ErrorModeScope&) = delete;
   ErrorModeScope& operator=(const ErrorModeScope&) = delete;
 
@@ -42,4 +43,4 @@ class ErrorModeScope {
   uint32_t previous_;
 };
 
-}  // namespace pck::io
+}  // namespace pack::io

@@ -6,7 +6,7 @@
 
 #include "platform/format.h"
 
-namespace pck::msg {
+namespace pack::msg {
 
 // The engine's fixed messages.
 inline constexpr const char* kMissingPackFileName = "Missing PackFileName";
@@ -80,6 +80,6 @@ inline constexpr const char* kDirectoryMismatch =
     "the package's directory does not match its digest";
 inline constexpr const char* kReadOnlyFile = "read-only file";
 
-using sys::Fmt;
+using platform::Fmt;
 
-}  // namespace pck::msg
+}  // namespace pack::msg

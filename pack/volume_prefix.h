@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace pck {
+namespace pack {
 
 inline constexpr int kPrefixSize = 15;
 
@@ -32,4 +32,4 @@ struct TVolumePrefix {
 // cannot be read, is shorter or starts otherwise.
 std::optional<TVolumePrefix> ReadVolumePrefix(const std::string& path);
 
-}  // namespace pck
+}  // namespace pack

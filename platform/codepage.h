@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-namespace plat {
+namespace platform {
 
 class CodePage {
  public:
@@ -59,4 +59,4 @@ class CodePage {
   virtual std::string Upper(std::string_view text) const = 0;
 };
 
-}  // namespace plat
+}  // namespace platform

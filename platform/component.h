@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-namespace sys {
+namespace platform {
 
 class TObject {
  public:
@@ -44,4 +44,4 @@ class TComponent : public TObject {
   std::vector<std::unique_ptr<TComponent>> owned_;
 };
 
-}  // namespace sys
+}  // namespace platform

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-namespace sys {
+namespace platform {
 
 struct TContentHash::State {
   XXH3_state_t xxh;
@@ -66,4 +66,4 @@ TDigest128 TContentHash::Of(const void* data, std::size_t size) {
   return Canonical(XXH3_128bits(data, size));
 }
 
-}  // namespace sys
+}  // namespace platform

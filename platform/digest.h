@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-namespace sys {
+namespace platform {
 
 struct TDigest128 {
   std::array<uint8_t, 16> Bytes{};  // big-endian, as XXH3's canonical form
@@ -45,12 +45,12 @@ class TContentHash {
   std::unique_ptr<State> state_;
 };
 
-}  // namespace sys
+}  // namespace platform
 
-namespace sys {
+namespace platform {
 
 // The digest of a file's content, read through the files port; nothing when it cannot
 // be read.
 std::optional<TDigest128> DigestOfFile(const std::string& path);
 
-}  // namespace sys
+}  // namespace platform

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace sys {
+namespace platform {
 
 struct DosDateTime {
   int year, month, day, hour, minute, second;
@@ -32,4 +32,4 @@ constexpr bool IsValidDosTime(uint32_t dosTime) {
          t.hour <= 23 && t.minute <= 59 && t.second <= 59;
 }
 
-}  // namespace sys
+}  // namespace platform

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-namespace sys {
+namespace platform {
 
 class Exception : public std::exception {
  public:
@@ -50,4 +50,4 @@ class EInvalidOperation : public Exception {
   using Exception::Exception;
 };
 
-}  // namespace sys
+}  // namespace platform

@@ -1,7 +1,7 @@
 #include "platform/digest.h"
 #include "platform/files.h"
 
-namespace plat {
+namespace platform {
 
 bool CopyFileTo(const std::string& from, const std::string& to, std::string& reason) {
   FileSystem& files = FileSystemPort();
@@ -36,13 +36,13 @@ bool CopyFileTo(const std::string& from, const std::string& to, std::string& rea
   return true;
 }
 
-}  // namespace plat
+}  // namespace platform
 
-namespace sys {
+namespace platform {
 
 std::optional<TDigest128> DigestOfFile(const std::string& path) {
-  auto file = plat::FileSystemPort().Open(path, plat::Access::Read, plat::Share::Read,
-                                          plat::Disposition::OpenExisting);
+  auto file = platform::FileSystemPort().Open(path, platform::Access::Read, platform::Share::Read,
+                                              platform::Disposition::OpenExisting);
   if (!file) return std::nullopt;
   TContentHash hash;
   char buffer[65536];
@@ -53,4 +53,4 @@ std::optional<TDigest128> DigestOfFile(const std::string& path) {
   return hash.Digest();
 }
 
-}  // namespace sys
+}  // namespace platform

@@ -10,7 +10,7 @@
 
 #include "platform/ports.h"
 
-namespace plat {
+namespace platform {
 
 enum class Access { Read, Write, ReadWrite };
 // What other opens of the same file may do while this one is open.
@@ -148,4 +148,4 @@ FileSystem& NativeFiles();
 std::string FromHostPath(const std::string& path);
 std::string ToHostPath(const std::string& path);
 
-}  // namespace plat
+}  // namespace platform

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace sys {
+namespace platform {
 
 inline std::string ToText(const std::string& s) { return s; }
 inline std::string ToText(const char* s) { return s; }
@@ -37,4 +37,4 @@ std::string Fmt(const char* format, const Args&... args) {
   return out;
 }
 
-}  // namespace sys
+}  // namespace platform

@@ -1,5 +1,5 @@
 // A files port that passes every call on to the port that was in use when it was made.
-// Whoever wants it in use installs it (plat::ScopedPort).
+// Whoever wants it in use installs it (platform::ScopedPort).
 // Derived classes override only the calls they change: a sink for output nobody keeps,
 // a test double whose reads or writes fail.
 #pragma once
@@ -11,7 +11,7 @@
 
 #include "platform/files.h"
 
-namespace plat {
+namespace platform {
 
 // A replacement whose new file reaches its writer through `wrap` (a test's failing
 // file, a counting one); everything else is the inner replacement's.
@@ -78,4 +78,4 @@ class ForwardingFiles : public FileSystem {
   FileSystem& inner_;
 };
 
-}  // namespace plat
+}  // namespace platform

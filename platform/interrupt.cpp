@@ -9,7 +9,7 @@
 
 #include "platform/exceptions.h"
 
-namespace plat {
+namespace platform {
 
 namespace detail {
 // The platform's spelling of a path, and its removal from inside a handler.
@@ -70,7 +70,7 @@ void RemoveOnInterrupt::Release() {
 int InterruptStatus() { return g_status.load(); }
 
 void ThrowIfInterrupted() {
-  if (g_status.load() != 0) throw sys::EAbort();
+  if (g_status.load() != 0) throw platform::EAbort();
 }
 
 namespace detail {
@@ -84,4 +84,4 @@ void RemoveRegistered() noexcept {
 }
 
 }  // namespace detail
-}  // namespace plat
+}  // namespace platform

@@ -15,14 +15,14 @@
 
 #include <string>
 
-namespace plat {
+namespace platform {
 
 // Installs the handlers; a program that wants the clean-up calls this once.
 void InstallInterruptCleanup();
 
 // 0 while the run goes on; 130 or 143 once it has been interrupted.
 int InterruptStatus();
-// Raises sys::EAbort once the run has been interrupted.
+// Raises platform::EAbort once the run has been interrupted.
 void ThrowIfInterrupted();
 
 // Registers `path` for removal on interrupt for as long as it lives (or until Release).
@@ -66,4 +66,4 @@ void RemoveRegistered() noexcept;
 void NoteInterrupt(int status) noexcept;
 }  // namespace detail
 
-}  // namespace plat
+}  // namespace platform

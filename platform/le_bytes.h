@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace sys::le {
+namespace platform::le {
 
 inline uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 inline uint32_t Get32(const uint8_t* p) {
@@ -37,4 +37,4 @@ inline void PutDouble(std::vector<uint8_t>& out, double v) {
   Put64(out, std::bit_cast<uint64_t>(v));
 }
 
-}  // namespace sys::le
+}  // namespace platform::le

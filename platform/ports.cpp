@@ -8,7 +8,7 @@
 #include "platform/shell.h"
 #include "platform/system.h"
 
-namespace plat {
+namespace platform {
 
 // Platform adapters, defined in platform/win32 or platform/posix.
 Drives& NativeDrives();
@@ -123,4 +123,4 @@ double NowLocalStamp() {
   return static_cast<double>(days1970 + 25569) + seconds / 86400.0;
 }
 
-}  // namespace plat
+}  // namespace platform

@@ -10,7 +10,7 @@
 
 #include <cassert>
 
-namespace plat {
+namespace platform {
 
 class FileSystem;
 class Drives;
@@ -64,4 +64,4 @@ inline DdeClient& DdeClientPort() { return CurrentPort<DdeClient>(); }
 inline Shell& ShellPort() { return CurrentPort<Shell>(); }
 inline SystemFolders& SystemFoldersPort() { return CurrentPort<SystemFolders>(); }
 
-}  // namespace plat
+}  // namespace platform

@@ -10,7 +10,7 @@
 
 #include "platform/ports.h"
 
-namespace plat {
+namespace platform {
 
 enum class RegRoot : uint8_t { ClassesRoot, CurrentUser, LocalMachine, Users, CurrentConfig };
 
@@ -92,4 +92,4 @@ class Registry {
   virtual std::string FailureReason() { return {}; }
 };
 
-}  // namespace plat
+}  // namespace platform

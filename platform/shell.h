@@ -12,7 +12,7 @@
 
 #include "platform/ports.h"
 
-namespace plat {
+namespace platform {
 
 // ---- DDE client ----------------------------------------------------------------------
 // An open conversation; it ends when released.
@@ -70,4 +70,4 @@ class SystemFolders {
   virtual std::string SystemDirectory() = 0;
 };
 
-}  // namespace plat
+}  // namespace platform

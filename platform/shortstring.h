@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace sys {
+namespace platform {
 
 inline constexpr std::size_t kShortStringMax = 255;
 
@@ -14,4 +14,4 @@ inline std::string ShortString(std::string_view text) {
   return std::string(text.substr(0, kShortStringMax));
 }
 
-}  // namespace sys
+}  // namespace platform

@@ -1,6 +1,6 @@
 // The small ports besides files: drive types, temporary files, the process error mode,
 // message boxes and the window-message pump. Each has a platform adapter; another is
-// installed with plat::ScopedPort (ports.h).
+// installed with platform::ScopedPort (ports.h).
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,7 @@
 
 #include "platform/ports.h"
 
-namespace plat {
+namespace platform {
 
 // ---- drives ------------------------------------------------------------------------
 enum class DriveType : uint32_t {
@@ -98,7 +98,7 @@ class Console {
 };
 
 // Processes pending window messages through the current Dialogs port; raises
-// sys::EAbort once the run has been interrupted (see interrupt.h).
+// platform::EAbort once the run has been interrupted (see interrupt.h).
 void ProcessMessages();
 
 // The current local date and time as days since 30 December 1899 (fraction = time of day).
@@ -106,4 +106,4 @@ double NowLocalStamp();
 // A moment as local calendar time.
 std::tm LocalTimeOf(std::time_t moment);
 
-}  // namespace plat
+}  // namespace platform

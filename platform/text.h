@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace sys {
+namespace platform {
 
 // `\` is the system's separator; `/` is taken as one too, since the files port accepts
 // both.
@@ -114,4 +114,4 @@ inline std::vector<uint8_t> ZeroTerminated(std::string_view text) {
   return bytes;
 }
 
-}  // namespace sys
+}  // namespace platform

@@ -18,7 +18,8 @@ int32_t TGaugeValues::ProgressPercent() const { return GaugePercent(min_, max_, 
 bool TGaugeValues::SetMinValue(int32_t value, bool loading) {
   if (value == min_) return false;
   if (value > max_ && !loading)
-    throw sys::EInvalidOperation(sys::Fmt(kValueOutOfRange, kLowestMinValue, int64_t{max_} - 1));
+    throw platform::EInvalidOperation(
+        platform::Fmt(kValueOutOfRange, kLowestMinValue, int64_t{max_} - 1));
   min_ = value;
   if (progress_ < value) progress_ = value;
   return true;
@@ -27,7 +28,8 @@ bool TGaugeValues::SetMinValue(int32_t value, bool loading) {
 bool TGaugeValues::SetMaxValue(int32_t value, bool loading) {
   if (value == max_) return false;
   if (value < min_ && !loading)
-    throw sys::EInvalidOperation(sys::Fmt(kValueOutOfRange, int64_t{min_} + 1, kHighestMaxValue));
+    throw platform::EInvalidOperation(
+        platform::Fmt(kValueOutOfRange, int64_t{min_} + 1, kHighestMaxValue));
   max_ = value;
   if (progress_ > value) progress_ = value;
   return true;

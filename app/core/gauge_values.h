@@ -15,7 +15,7 @@ class TGaugeValues {
   // (Progress - MinValue) * 100 / (MaxValue - MinValue), truncated; 0 for an empty range.
   int32_t ProgressPercent() const;
 
-  // A MinValue above MaxValue raises sys::EInvalidOperation "Value must be between %d and
+  // A MinValue above MaxValue raises platform::EInvalidOperation "Value must be between %d and
   // %d" (-2147483647 and MaxValue - 1) and changes nothing, unless `loading` (a stored
   // form being read); Progress is raised to a larger MinValue. True when a value changed,
   // which the gauge shows at once.

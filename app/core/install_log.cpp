@@ -13,11 +13,11 @@ namespace app {
 
 TInstallLog::TInstallLog(const std::string& path, Clock clock)
     : path_(path), clock_(std::move(clock)) {
-  file_ = plat::FileSystemPort().Open(path, plat::Access::Write, plat::Share::ReadWrite,
-                                      plat::Disposition::OpenAlways);
+  file_ = platform::FileSystemPort().Open(path, platform::Access::Write, platform::Share::ReadWrite,
+                                          platform::Disposition::OpenAlways);
   const int64_t size = file_ ? file_->Size() : -1;
   if (!file_ || size < 0 || !file_->Seek(size))
-    throw sys::EInOutError("Cannot open the log file " + path);
+    throw platform::EInOutError("Cannot open the log file " + path);
 }
 
 TInstallLog::~TInstallLog() = default;
@@ -42,7 +42,7 @@ std::string TInstallLog::Escape(const std::string& event) {
     else if (c == '\t')
       out += "\\t";
     else if (u < 0x20 || u == 0x7F) {
-      out += sys::HexEscape(u);
+      out += platform::HexEscape(u);
     } else {
       out += c;
     }
@@ -55,7 +55,7 @@ std::string TInstallLog::LocalTimeStamp() {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
   const auto millis =
       std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-  const std::tm local = plat::LocalTimeOf(seconds);
+  const std::tm local = platform::LocalTimeOf(seconds);
   char text[64];
   std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", local.tm_year + 1900,
                 local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,

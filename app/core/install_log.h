@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-namespace plat {
+namespace platform {
 class File;
 }
 
@@ -19,7 +19,7 @@ class TInstallLog {
   // Returns the time stamp of a line.
   using Clock = std::function<std::string()>;
 
-  // Opens `path` for appending, creating it when missing. Raises sys::EInOutError naming
+  // Opens `path` for appending, creating it when missing. Raises platform::EInOutError naming
   // the file when it cannot be opened.
   explicit TInstallLog(const std::string& path, Clock clock = LocalTimeStamp);
   ~TInstallLog();
@@ -40,7 +40,7 @@ class TInstallLog {
  private:
   std::string path_;
   Clock clock_;
-  std::unique_ptr<plat::File> file_;
+  std::unique_ptr<platform::File> file_;
 };
 
 }  // namespace app

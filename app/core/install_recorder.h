@@ -40,17 +40,19 @@ class TInstallRecorder final : public TInstallerObserver {
   void InstallationEnded(int exitCode) override;
 
   void FolderCreated(const std::string& folder) override;
-  void FilePlacing(const std::string& path, const sys::TDigest128& digest, int64_t size) override;
-  void FilePlaced(const std::string& path, const sys::TDigest128& digest, int64_t size) override;
+  void FilePlacing(const std::string& path, const platform::TDigest128& digest,
+                   int64_t size) override;
+  void FilePlaced(const std::string& path, const platform::TDigest128& digest,
+                  int64_t size) override;
   void KeyCreated(const std::string& root, const std::string& path) override;
-  void RegistryValueWritten(const std::string& key, const std::string& name, plat::RegType type,
+  void RegistryValueWritten(const std::string& key, const std::string& name, platform::RegType type,
                             const std::vector<uint8_t>& data, bool ok,
                             const std::string& reason) override;
   void GroupCreated(const std::string& name) override;
   void IconCreated(const std::string& caption, const std::string& programPath) override;
 
  private:
-  void Add(inst::TRecordKind kind, const std::vector<std::string>& fields);
+  void Add(install::TRecordKind kind, const std::vector<std::string>& fields);
   // Makes the folders of `path` that are missing, outermost first, recording each.
   void MakeFolders(const std::string& path);
   void CopyUninstaller();
@@ -62,7 +64,7 @@ class TInstallRecorder final : public TInstallerObserver {
 
   TInstallerObserver& report_;
   std::string program_, target_, dbapi_;
-  std::unique_ptr<inst::TUninstallRecordWriter> record_;
+  std::unique_ptr<install::TUninstallRecordWriter> record_;
   bool recordFailed_ = false, entryRecorded_ = false;
   std::vector<std::string> pendingFolders_;  // made before the record could be opened
   std::set<std::string> createdKeys_, shared_;

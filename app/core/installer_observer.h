@@ -14,25 +14,25 @@
 #include "install/run_observer.h"
 #include "platform/system.h"
 
-namespace inst {
+namespace install {
 class TInstall;
 }
 
 namespace app {
 
-class TInstallerObserver : public inst::TRunObserver {
+class TInstallerObserver : public install::TRunObserver {
  public:
   // The program started with these arguments.
   virtual void ProgramStarted(const std::vector<std::string>& /*args*/) {}
   // The engine found its folders.
-  virtual void FoldersFound(const inst::TInstall& /*engine*/) {}
+  virtual void FoldersFound(const install::TInstall& /*engine*/) {}
   // The start-up filled the folder fields: the folders the run installs into.
   virtual void FoldersChosen(const std::string& /*target*/, const std::string& /*dbapi*/) {}
   // A database engine is installed: the installation is refused.
   virtual void EngineFound() {}
   virtual void GaugeMoved(int32_t /*progress*/) {}
   // A message box was answered, by the user or (silent) by the run's fixed answers.
-  virtual void MessageAnswered(plat::DialogKind /*kind*/, const std::string& /*text*/,
+  virtual void MessageAnswered(platform::DialogKind /*kind*/, const std::string& /*text*/,
                                int /*answer*/, bool /*silent*/) {}
   // The program could not start (the registry could not be read, the window not made).
   virtual void StartUpFailed(const std::string& /*cause*/) {}
@@ -55,7 +55,7 @@ class TObservers final : public TInstallerObserver {
   void ProgramStarted(const std::vector<std::string>& args) override {
     for (auto* o : all_) o->ProgramStarted(args);
   }
-  void FoldersFound(const inst::TInstall& engine) override {
+  void FoldersFound(const install::TInstall& engine) override {
     for (auto* o : all_) o->FoldersFound(engine);
   }
   void FoldersChosen(const std::string& target, const std::string& dbapi) override {
@@ -67,7 +67,7 @@ class TObservers final : public TInstallerObserver {
   void GaugeMoved(int32_t progress) override {
     for (auto* o : all_) o->GaugeMoved(progress);
   }
-  void MessageAnswered(plat::DialogKind kind, const std::string& text, int answer,
+  void MessageAnswered(platform::DialogKind kind, const std::string& text, int answer,
                        bool silent) override {
     for (auto* o : all_) o->MessageAnswered(kind, text, answer, silent);
   }
@@ -90,28 +90,28 @@ class TObservers final : public TInstallerObserver {
     for (auto* o : all_) o->Finished(exitCode);
   }
 
-  void ItemStarted(const inst::TInstallItem& item) override {
+  void ItemStarted(const install::TInstallItem& item) override {
     for (auto* o : all_) o->ItemStarted(item);
   }
-  void ItemEnded(const inst::TInstallItem& item, bool succeeded,
+  void ItemEnded(const install::TInstallItem& item, bool succeeded,
                  const std::string& cause) override {
     for (auto* o : all_) o->ItemEnded(item, succeeded, cause);
   }
-  void OperationStarted(const inst::TInstallItem& item, const std::string& status) override {
+  void OperationStarted(const install::TInstallItem& item, const std::string& status) override {
     for (auto* o : all_) o->OperationStarted(item, status);
   }
-  void AttemptFailed(const inst::TInstallItem& item, const std::string& message,
+  void AttemptFailed(const install::TInstallItem& item, const std::string& message,
                      const std::string& cause) override {
     for (auto* o : all_) o->AttemptFailed(item, message, cause);
   }
-  void OperationEnded(const inst::TInstallItem& item, int32_t errorAction,
+  void OperationEnded(const install::TInstallItem& item, int32_t errorAction,
                       const std::string& message, const std::string& cause) override {
     for (auto* o : all_) o->OperationEnded(item, errorAction, message, cause);
   }
   void DiskWanted(int32_t disk, const std::string& file, const std::string& folder) override {
     for (auto* o : all_) o->DiskWanted(disk, file, folder);
   }
-  void RegistryValueWritten(const std::string& key, const std::string& name, plat::RegType type,
+  void RegistryValueWritten(const std::string& key, const std::string& name, platform::RegType type,
                             const std::vector<uint8_t>& data, bool ok,
                             const std::string& reason) override {
     for (auto* o : all_) o->RegistryValueWritten(key, name, type, data, ok, reason);
@@ -123,10 +123,12 @@ class TObservers final : public TInstallerObserver {
   void FolderCreated(const std::string& folder) override {
     for (auto* o : all_) o->FolderCreated(folder);
   }
-  void FilePlacing(const std::string& path, const sys::TDigest128& digest, int64_t size) override {
+  void FilePlacing(const std::string& path, const platform::TDigest128& digest,
+                   int64_t size) override {
     for (auto* o : all_) o->FilePlacing(path, digest, size);
   }
-  void FilePlaced(const std::string& path, const sys::TDigest128& digest, int64_t size) override {
+  void FilePlaced(const std::string& path, const platform::TDigest128& digest,
+                  int64_t size) override {
     for (auto* o : all_) o->FilePlaced(path, digest, size);
   }
   void KeyCreated(const std::string& root, const std::string& path) override {

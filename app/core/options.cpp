@@ -23,7 +23,7 @@ const char* const kOptionsHelp =
     "option.";
 
 std::string UnknownOptionMessage(const std::string& argument) {
-  return sys::Fmt("Unknown option: %s\r\n\r\n%s", argument, kOptionsHelp);
+  return platform::Fmt("Unknown option: %s\r\n\r\n%s", argument, kOptionsHelp);
 }
 
 namespace {
@@ -31,7 +31,8 @@ namespace {
 // The value of `arg` when it is `/NAME=value` (name in any case); false otherwise.
 bool ValueOf(const std::string& arg, const std::string& name, std::string& value) {
   const std::string head = "/" + name + "=";
-  if (arg.size() < head.size() || sys::UpperAscii(arg.substr(0, head.size())) != head) return false;
+  if (arg.size() < head.size() || platform::UpperAscii(arg.substr(0, head.size())) != head)
+    return false;
   value = arg.substr(head.size());
   return true;
 }
@@ -41,7 +42,7 @@ bool ValueOf(const std::string& arg, const std::string& name, std::string& value
 TInstallOptions ParseOptions(const std::vector<std::string>& args) {
   TInstallOptions o;
   for (const std::string& arg : args) {
-    const std::string upper = sys::UpperAscii(arg);
+    const std::string upper = platform::UpperAscii(arg);
     std::string value;
     bool understood = true;
     if (upper == "/S")

@@ -17,15 +17,15 @@
 namespace app {
 namespace {
 
-void ShowMessage(plat::DialogKind kind, const std::string& text) {
-  plat::DialogsPort().Show(kind, "", text, plat::Buttons::Ok);
+void ShowMessage(platform::DialogKind kind, const std::string& text) {
+  platform::DialogsPort().Show(kind, "", text, platform::Buttons::Ok);
 }
 
 // Every way the program fails to start ends here, with or without a window: the cause
 // to the log, the message to the user (under /S to nobody).
 int StartFailed(TInstallerObserver& observer, const std::exception& e) {
-  observer.StartUpFailed(sys::Describe(e));
-  ShowMessage(plat::DialogKind::Error, e.what());
+  observer.StartUpFailed(platform::Describe(e));
+  ShowMessage(platform::DialogKind::Error, e.what());
   return kExitStartFailed;
 }
 
@@ -34,10 +34,10 @@ int StartFailed(TInstallerObserver& observer, const std::exception& e) {
 int RunInstaller(const TInstallOptions& options, TWindowRunner& window,
                  TInstallerObserver& observer) {
   // Stands for the window that owns the engine and the items.
-  sys::TComponent owner(nullptr);
-  inst::TInstall* engine = nullptr;
+  platform::TComponent owner(nullptr);
+  install::TInstall* engine = nullptr;
   try {
-    engine = &sys::TComponent::CreateOwned<inst::TInstall>(owner);
+    engine = &platform::TComponent::CreateOwned<install::TInstall>(owner);
   } catch (const std::exception& e) {
     // A registry value of the wrong type: the window is never shown.
     return StartFailed(observer, e);
@@ -72,11 +72,11 @@ int RunProgram(const std::vector<std::string>& args, TWindowRunner& window) {
 
   // The log, when one is asked for; without it the run's events go to nobody.
   std::unique_ptr<TInstallLog> logFile;
-  std::optional<sys::EInOutError> logFailure;
+  std::optional<platform::EInOutError> logFailure;
   if (installing && !options.LogPath.empty()) {
     try {
       logFile = std::make_unique<TInstallLog>(options.LogPath);
-    } catch (const sys::EInOutError& e) {
+    } catch (const platform::EInOutError& e) {
       logFailure = e;
     }
   }
@@ -91,15 +91,15 @@ int RunProgram(const std::vector<std::string>& args, TWindowRunner& window) {
 
   // Every message box of the run goes through here. A silent run (/S) shows none: each
   // gets the fixed answer of a silent run. Either way each is logged with its answer.
-  TRunDialogs dialogs(plat::DialogsPort(), observer, options.Silent, options.IgnoreErrors);
-  const plat::ScopedPort<plat::Dialogs> useDialogs(dialogs);
+  TRunDialogs dialogs(platform::DialogsPort(), observer, options.Silent, options.IgnoreErrors);
+  const platform::ScopedPort<platform::Dialogs> useDialogs(dialogs);
 
   if (!options.Unknown.empty()) {
-    ShowMessage(plat::DialogKind::Error, UnknownOptionMessage(options.Unknown));
+    ShowMessage(platform::DialogKind::Error, UnknownOptionMessage(options.Unknown));
     return kExitUsage;
   }
   if (options.Help) {
-    ShowMessage(plat::DialogKind::Information, kOptionsHelp);
+    ShowMessage(platform::DialogKind::Information, kOptionsHelp);
     return kExitCompleted;
   }
   if (logFailure) return StartFailed(observer, *logFailure);
@@ -109,7 +109,7 @@ int RunProgram(const std::vector<std::string>& args, TWindowRunner& window) {
   if (options.Uninstall) {
     code = RunUninstaller(options, window, observer);
   } else {
-    recorder.emplace(logged, plat::SystemFoldersPort().ProgramPath());
+    recorder.emplace(logged, platform::SystemFoldersPort().ProgramPath());
     observer.Add(*recorder);
     code = RunInstaller(options, window, observer);
   }

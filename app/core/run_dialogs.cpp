@@ -4,30 +4,30 @@
 
 namespace app {
 
-TRunDialogs::TRunDialogs(plat::Dialogs& shown, TInstallerObserver& observer, bool silent,
+TRunDialogs::TRunDialogs(platform::Dialogs& shown, TInstallerObserver& observer, bool silent,
                          bool ignoreErrors)
     : shown_(shown), observer_(observer), silent_(silent), ignoreErrors_(ignoreErrors) {}
 
-int TRunDialogs::SilentAnswer(plat::Buttons buttons, bool ignoreErrors) {
+int TRunDialogs::SilentAnswer(platform::Buttons buttons, bool ignoreErrors) {
   switch (buttons) {
-    case plat::Buttons::Ok:
-      return plat::kIdOk;
-    case plat::Buttons::OkCancel:
-    case plat::Buttons::RetryCancel:
-    case plat::Buttons::YesNoCancel:
-      return plat::kIdCancel;
-    case plat::Buttons::AbortRetryIgnore:
-      return ignoreErrors ? plat::kIdIgnore : plat::kIdAbort;
-    case plat::Buttons::AbortRetry:
-      return plat::kIdAbort;
-    case plat::Buttons::YesNo:
-      return plat::kIdYes;
+    case platform::Buttons::Ok:
+      return platform::kIdOk;
+    case platform::Buttons::OkCancel:
+    case platform::Buttons::RetryCancel:
+    case platform::Buttons::YesNoCancel:
+      return platform::kIdCancel;
+    case platform::Buttons::AbortRetryIgnore:
+      return ignoreErrors ? platform::kIdIgnore : platform::kIdAbort;
+    case platform::Buttons::AbortRetry:
+      return platform::kIdAbort;
+    case platform::Buttons::YesNo:
+      return platform::kIdYes;
   }
-  return plat::kIdCancel;
+  return platform::kIdCancel;
 }
 
-int TRunDialogs::Show(plat::DialogKind kind, const std::string& caption, const std::string& text,
-                      plat::Buttons buttons) {
+int TRunDialogs::Show(platform::DialogKind kind, const std::string& caption,
+                      const std::string& text, platform::Buttons buttons) {
   const int answer =
       silent_ ? SilentAnswer(buttons, ignoreErrors_) : shown_.Show(kind, caption, text, buttons);
   observer_.MessageAnswered(kind, text, answer, silent_);

@@ -12,23 +12,24 @@ namespace app {
 
 class TInstallerObserver;
 
-class TRunDialogs : public plat::Dialogs {
+class TRunDialogs : public platform::Dialogs {
  public:
-  TRunDialogs(plat::Dialogs& shown, TInstallerObserver& observer, bool silent, bool ignoreErrors);
+  TRunDialogs(platform::Dialogs& shown, TInstallerObserver& observer, bool silent,
+              bool ignoreErrors);
   TRunDialogs(const TRunDialogs&) = delete;
   TRunDialogs& operator=(const TRunDialogs&) = delete;
 
-  int Show(plat::DialogKind kind, const std::string& caption, const std::string& text,
-           plat::Buttons buttons) override;
+  int Show(platform::DialogKind kind, const std::string& caption, const std::string& text,
+           platform::Buttons buttons) override;
   void ProcessMessages() override { shown_.ProcessMessages(); }
 
   // The fixed answer of a silent run: a failed operation is aborted (ignored with
   // ignoreErrors, where Ignore is offered), a disk prompt is canceled and the question
   // that follows answered Yes, a plain message acknowledged.
-  static int SilentAnswer(plat::Buttons buttons, bool ignoreErrors);
+  static int SilentAnswer(platform::Buttons buttons, bool ignoreErrors);
 
  private:
-  plat::Dialogs& shown_;
+  platform::Dialogs& shown_;
   TInstallerObserver& observer_;
   bool silent_, ignoreErrors_;
 };

@@ -11,15 +11,15 @@
 namespace app {
 namespace {
 
-const char* KindName(plat::DialogKind kind) {
+const char* KindName(platform::DialogKind kind) {
   switch (kind) {
-    case plat::DialogKind::Warning:
+    case platform::DialogKind::Warning:
       return "Warning";
-    case plat::DialogKind::Error:
+    case platform::DialogKind::Error:
       return "Error";
-    case plat::DialogKind::Information:
+    case platform::DialogKind::Information:
       return "Information";
-    case plat::DialogKind::Confirmation:
+    case platform::DialogKind::Confirmation:
       return "Confirm";
   }
   return "?";
@@ -28,18 +28,18 @@ const char* KindName(plat::DialogKind kind) {
 const char* AnswerName(int id) {
   static const char* const kNames[] = {"none",  "OK",     "Cancel", "Abort",
                                        "Retry", "Ignore", "Yes",    "No"};
-  return id >= 0 && id <= plat::kIdNo ? kNames[id] : "?";
+  return id >= 0 && id <= platform::kIdNo ? kNames[id] : "?";
 }
 
-const char* TypeName(plat::RegType type) {
+const char* TypeName(platform::RegType type) {
   switch (type) {
-    case plat::RegType::Sz:
+    case platform::RegType::Sz:
       return "REG_SZ";
-    case plat::RegType::ExpandSz:
+    case platform::RegType::ExpandSz:
       return "REG_EXPAND_SZ";
-    case plat::RegType::Binary:
+    case platform::RegType::Binary:
       return "REG_BINARY";
-    case plat::RegType::Dword:
+    case platform::RegType::Dword:
       return "REG_DWORD";
     default:
       return "other type";
@@ -53,11 +53,11 @@ std::string Because(const std::string& cause) {
 
 }  // namespace
 
-std::string DescribeValue(plat::RegType type, const std::vector<uint8_t>& data) {
-  if (type == plat::RegType::Sz || type == plat::RegType::ExpandSz)
-    return '"' + sys::TextBeforeZero(data) + '"';
-  if (type == plat::RegType::Dword && data.size() == 4)
-    return std::to_string(sys::le::Get32(data.data()));
+std::string DescribeValue(platform::RegType type, const std::vector<uint8_t>& data) {
+  if (type == platform::RegType::Sz || type == platform::RegType::ExpandSz)
+    return '"' + platform::TextBeforeZero(data) + '"';
+  if (type == platform::RegType::Dword && data.size() == 4)
+    return std::to_string(platform::le::Get32(data.data()));
   std::string hex;
   for (const uint8_t b : data) {
     char two[4];
@@ -76,7 +76,7 @@ void TRunLog::ProgramStarted(const std::vector<std::string>& args) {
   log_.Write(line);
 }
 
-void TRunLog::FoldersFound(const inst::TInstall& engine) {
+void TRunLog::FoldersFound(const install::TInstall& engine) {
   log_.Write("source folder: " + engine.SourceDir());
   log_.Write("Windows folder: " + engine.WindowsDir());
   log_.Write("system folder: " + engine.SystemDir());
@@ -95,7 +95,7 @@ void TRunLog::EngineFound() {
 
 void TRunLog::GaugeMoved(int32_t progress) { log_.Write("gauge " + std::to_string(progress)); }
 
-void TRunLog::MessageAnswered(plat::DialogKind kind, const std::string& text, int answer,
+void TRunLog::MessageAnswered(platform::DialogKind kind, const std::string& text, int answer,
                               bool silent) {
   log_.Write(std::string("message (") + KindName(kind) + "): " + text + " -> " +
              AnswerName(answer) + (silent ? " (by /S)" : " (by the user)"));
@@ -120,31 +120,32 @@ void TRunLog::Finished(int exitCode) {
 
 // ---- the engine ------------------------------------------------------------------------
 
-void TRunLog::ItemStarted(const inst::TInstallItem& item) {
+void TRunLog::ItemStarted(const install::TInstallItem& item) {
   log_.Write("item " + item.Name + " \"" + item.Title + "\"");
 }
 
-void TRunLog::ItemEnded(const inst::TInstallItem& item, bool succeeded, const std::string& cause) {
+void TRunLog::ItemEnded(const install::TInstallItem& item, bool succeeded,
+                        const std::string& cause) {
   log_.Write("item " + item.Name + (succeeded ? " succeeded" : " failed: the run ends") +
              Because(cause));
 }
 
-void TRunLog::OperationStarted(const inst::TInstallItem&, const std::string& status) {
+void TRunLog::OperationStarted(const install::TInstallItem&, const std::string& status) {
   log_.Write("  " + status);
 }
 
-void TRunLog::AttemptFailed(const inst::TInstallItem&, const std::string& message,
+void TRunLog::AttemptFailed(const install::TInstallItem&, const std::string& message,
                             const std::string& cause) {
   log_.Write("  attempt failed: " + message + Because(cause));
 }
 
-void TRunLog::OperationEnded(const inst::TInstallItem&, int32_t errorAction,
+void TRunLog::OperationEnded(const install::TInstallItem&, int32_t errorAction,
                              const std::string& message, const std::string& cause) {
-  if (errorAction == inst::kActionNone) {
+  if (errorAction == install::kActionNone) {
     log_.Write("  done");
     return;
   }
-  log_.Write("  failed: " + message + (errorAction == inst::kActionIgnore ? " (ignored)" : "") +
+  log_.Write("  failed: " + message + (errorAction == install::kActionIgnore ? " (ignored)" : "") +
              Because(cause));
 }
 
@@ -153,8 +154,8 @@ void TRunLog::DiskWanted(int32_t disk, const std::string& file, const std::strin
 }
 
 void TRunLog::RegistryValueWritten(const std::string& key, const std::string& name,
-                                   plat::RegType type, const std::vector<uint8_t>& data, bool ok,
-                                   const std::string& reason) {
+                                   platform::RegType type, const std::vector<uint8_t>& data,
+                                   bool ok, const std::string& reason) {
   log_.Write("registry " + key + " " + name + " = " + DescribeValue(type, data) + " (" +
              TypeName(type) + ")" + (ok ? "" : " FAILED" + Because(reason)));
 }

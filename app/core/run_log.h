@@ -11,7 +11,7 @@
 #include "platform/registry.h"
 #include "platform/system.h"
 
-namespace inst {
+namespace install {
 class TInstall;
 }
 
@@ -22,26 +22,27 @@ class TRunLog : public TInstallerObserver {
   explicit TRunLog(TInstallLog& log) : log_(log) {}
 
   void ProgramStarted(const std::vector<std::string>& args) override;
-  void FoldersFound(const inst::TInstall& engine) override;
+  void FoldersFound(const install::TInstall& engine) override;
   void FoldersChosen(const std::string& target, const std::string& dbapi) override;
   void EngineFound() override;
   void GaugeMoved(int32_t progress) override;
-  void MessageAnswered(plat::DialogKind kind, const std::string& text, int answer,
+  void MessageAnswered(platform::DialogKind kind, const std::string& text, int answer,
                        bool silent) override;
   void StartUpFailed(const std::string& cause) override;
   void RunFailed(const std::string& cause) override;
   void Noted(const std::string& text) override;
   void Finished(int exitCode) override;
 
-  void ItemStarted(const inst::TInstallItem& item) override;
-  void ItemEnded(const inst::TInstallItem& item, bool succeeded, const std::string& cause) override;
-  void OperationStarted(const inst::TInstallItem& item, const std::string& status) override;
-  void AttemptFailed(const inst::TInstallItem& item, const std::string& message,
+  void ItemStarted(const install::TInstallItem& item) override;
+  void ItemEnded(const install::TInstallItem& item, bool succeeded,
+                 const std::string& cause) override;
+  void OperationStarted(const install::TInstallItem& item, const std::string& status) override;
+  void AttemptFailed(const install::TInstallItem& item, const std::string& message,
                      const std::string& cause) override;
-  void OperationEnded(const inst::TInstallItem& item, int32_t errorAction,
+  void OperationEnded(const install::TInstallItem& item, int32_t errorAction,
                       const std::string& message, const std::string& cause) override;
   void DiskWanted(int32_t disk, const std::string& file, const std::string& folder) override;
-  void RegistryValueWritten(const std::string& key, const std::string& name, plat::RegType type,
+  void RegistryValueWritten(const std::string& key, const std::string& name, platform::RegType type,
                             const std::vector<uint8_t>& data, bool ok,
                             const std::string& reason) override;
   void ProgManCommandSent(const std::string& command, bool handedOver,
@@ -52,6 +53,6 @@ class TRunLog : public TInstallerObserver {
 };
 
 // How a value reads in the log: text as it is, a DWORD in decimal, other data in hex.
-std::string DescribeValue(plat::RegType type, const std::vector<uint8_t>& data);
+std::string DescribeValue(platform::RegType type, const std::vector<uint8_t>& data);
 
 }  // namespace app

@@ -5,9 +5,9 @@
 namespace app {
 namespace {
 
-inst::TInstallItem& NewItem(sys::TComponent& owner, const char* name, int32_t disk,
-                            const char* diskFileID) {
-  auto& item = sys::TComponent::CreateOwned<inst::TInstallItem>(owner);
+install::TInstallItem& NewItem(platform::TComponent& owner, const char* name, int32_t disk,
+                               const char* diskFileID) {
+  auto& item = platform::TComponent::CreateOwned<install::TInstallItem>(owner);
   item.Name = name;
   item.DiskNum = disk;
   item.DiskFileID = diskFileID;
@@ -16,8 +16,8 @@ inst::TInstallItem& NewItem(sys::TComponent& owner, const char* name, int32_t di
 
 }  // namespace
 
-TInstallScript::TInstallScript(sys::TComponent& owner, inst::TInstall& engine, TScriptHost& host,
-                               TInstallerObserver& observer)
+TInstallScript::TInstallScript(platform::TComponent& owner, install::TInstall& engine,
+                               TScriptHost& host, TInstallerObserver& observer)
     : InstallItemLD(NewItem(owner, "InstallItemLD", 1, "LD.PCK")),
       InstallItemDBAPI(NewItem(owner, "InstallItemDBAPI", 1, "DBAPI.PCK")),
       InstallItemHELP(NewItem(owner, "InstallItemHELP", 1, "HELP.PCK")),
@@ -37,8 +37,8 @@ TInstallScript::TInstallScript(sys::TComponent& owner, inst::TInstall& engine, T
   Unpacking(InstallItemDBSQL32, "DBSQL32.PCK", &TScriptHost::DbapiText, 5);
 
   // The program group moves no gauge; each icon is made only after the one before.
-  InstallItemGrupoIcons.OnExecute = [this](sys::TObject*, bool& Continue) {
-    inst::TInstallItem& item = InstallItemGrupoIcons;
+  InstallItemGrupoIcons.OnExecute = [this](platform::TObject*, bool& Continue) {
+    install::TInstallItem& item = InstallItemGrupoIcons;
     Continue = item.CreateGroup("TAVO") &&
                item.CreateIcon("QEN 2005", host_.TargetText(), "QEN2005.EXE") &&
                item.CreateIcon("QEN 2005 Help", host_.TargetText(), "QEN2005.HLP") &&
@@ -48,7 +48,7 @@ TInstallScript::TInstallScript(sys::TComponent& owner, inst::TInstall& engine, T
 
 // The run order.
 void TInstallScript::Register() {
-  for (inst::TInstallItem* item :
+  for (install::TInstallItem* item :
        {&InstallItemDBAPI, &InstallItemLD, &InstallItemHELP, &InstallItemBD, &InstallItemAPP,
         &InstallItemDBSQL32, &InstallItemGrupoIcons})
     engine_.AddItem(*item);
@@ -59,10 +59,10 @@ void TInstallScript::AdvanceGauge(int32_t step) {
   observer_.GaugeMoved(host_.GaugeProgress());
 }
 
-void TInstallScript::Unpacking(inst::TInstallItem& item, const char* package,
+void TInstallScript::Unpacking(install::TInstallItem& item, const char* package,
                                std::string (TScriptHost::*target)(), int32_t step,
                                Operations more) {
-  item.OnExecute = [this, &item, package, target, step, more](sys::TObject*, bool& Continue) {
+  item.OnExecute = [this, &item, package, target, step, more](platform::TObject*, bool& Continue) {
     AdvanceGauge(step);
     // The source folder and the destination are read when the operation is called.
     Continue = item.UnpackLz(engine_.SourceDir(), package, (host_.*target)()) &&
@@ -71,7 +71,7 @@ void TInstallScript::Unpacking(inst::TInstallItem& item, const char* package,
   };
 }
 
-bool TInstallScript::ConfigureDatabaseEngine(inst::TInstallItem& item) {
+bool TInstallScript::ConfigureDatabaseEngine(install::TInstallItem& item) {
   return item.ConfigureEngine(host_.DbapiText(), host_.DbapiText()) &&
          item.ConfigureTabula(true, "ANSI850");
 }

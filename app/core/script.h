@@ -31,31 +31,31 @@ class TInstallScript {
  public:
   // Creates the items, owned by `owner` (the window), in their declared order. The
   // observer learns every move of the gauge.
-  TInstallScript(sys::TComponent& owner, inst::TInstall& engine, TScriptHost& host,
+  TInstallScript(platform::TComponent& owner, install::TInstall& engine, TScriptHost& host,
                  TInstallerObserver& observer);
 
   // Registers the items with the engine in their run order.
   void Register();
 
-  inst::TInstallItem& InstallItemLD;
-  inst::TInstallItem& InstallItemDBAPI;
-  inst::TInstallItem& InstallItemHELP;
-  inst::TInstallItem& InstallItemBD;
-  inst::TInstallItem& InstallItemAPP;
-  inst::TInstallItem& InstallItemGrupoIcons;
-  inst::TInstallItem& InstallItemDBSQL32;
+  install::TInstallItem& InstallItemLD;
+  install::TInstallItem& InstallItemDBAPI;
+  install::TInstallItem& InstallItemHELP;
+  install::TInstallItem& InstallItemBD;
+  install::TInstallItem& InstallItemAPP;
+  install::TInstallItem& InstallItemGrupoIcons;
+  install::TInstallItem& InstallItemDBSQL32;
 
  private:
   // The handler of an item that unpacks `package` into the folder `target` gives, and
   // then runs `more` (further operations) if the unpack succeeded; it moves the gauge
   // by `step` before and after.
-  using Operations = bool (TInstallScript::*)(inst::TInstallItem& item);
-  void Unpacking(inst::TInstallItem& item, const char* package,
+  using Operations = bool (TInstallScript::*)(install::TInstallItem& item);
+  void Unpacking(install::TInstallItem& item, const char* package,
                  std::string (TScriptHost::*target)(), int32_t step, Operations more = nullptr);
-  bool ConfigureDatabaseEngine(inst::TInstallItem& item);
+  bool ConfigureDatabaseEngine(install::TInstallItem& item);
   void AdvanceGauge(int32_t step);
 
-  inst::TInstall& engine_;
+  install::TInstall& engine_;
   TScriptHost& host_;
   TInstallerObserver& observer_;
 };

@@ -16,21 +16,21 @@ namespace {
 // whatever the current folder: one with a drive ("D:\Apps") or a network path stays
 // as it is, a relative one is taken from the current folder.
 std::string FullFolder(const std::string& folder) {
-  const bool drive = folder.size() >= 3 && folder[1] == ':' && sys::IsSeparator(folder[2]);
+  const bool drive = folder.size() >= 3 && folder[1] == ':' && platform::IsSeparator(folder[2]);
   const bool network = folder.rfind("\\\\", 0) == 0;
   if (drive || network) return folder;
-  const std::string full = plat::FileSystemPort().FullPath(folder);
+  const std::string full = platform::FileSystemPort().FullPath(folder);
   return full.empty() ? folder : full;
 }
 
 }  // namespace
 
-bool StartUp(inst::TInstall& engine, TInstallScript& script, TSessionHost& host,
+bool StartUp(install::TInstall& engine, TInstallScript& script, TSessionHost& host,
              const TInstallOptions& options, TInstallerObserver& observer) {
   bool proceed = true;
-  if (inst::DatabaseEnginePresent()) {
+  if (install::DatabaseEnginePresent()) {
     observer.EngineFound();
-    plat::DialogsPort().Show(plat::DialogKind::Error, "", kRefusal, plat::Buttons::Ok);
+    platform::DialogsPort().Show(platform::DialogKind::Error, "", kRefusal, platform::Buttons::Ok);
     // The program ends; the rest of the start-up still runs.
     proceed = false;
   }
@@ -41,15 +41,15 @@ bool StartUp(inst::TInstall& engine, TInstallScript& script, TSessionHost& host,
   return proceed;
 }
 
-int RunInstallation(inst::TInstall& engine, TInstallerObserver& observer) {
+int RunInstallation(install::TInstall& engine, TInstallerObserver& observer) {
   observer.InstallationStarting();
   bool completed = false;
   try {
     completed = engine.Execute();
   } catch (const std::exception& e) {
     // A failure no operation caught (the staging folder could not be made, say).
-    observer.RunFailed(sys::Describe(e));
-    plat::DialogsPort().Show(plat::DialogKind::Error, "", e.what(), plat::Buttons::Ok);
+    observer.RunFailed(platform::Describe(e));
+    platform::DialogsPort().Show(platform::DialogKind::Error, "", e.what(), platform::Buttons::Ok);
   }
   const int code = completed ? kExitCompleted : kExitCanceled;
   observer.InstallationEnded(code);

@@ -56,11 +56,11 @@ class TSilentHost : public TSessionHost {
 // fills the folder fields (the chosen folders when the options name them), registers
 // the script's items. False when the program is to end (refused). A registry read
 // error of the presence test raises.
-bool StartUp(inst::TInstall& engine, TInstallScript& script, TSessionHost& host,
+bool StartUp(install::TInstall& engine, TInstallScript& script, TSessionHost& host,
              const TInstallOptions& options, TInstallerObserver& observer);
 
 // The run the install button starts: the engine's Execute, with whatever no operation
 // caught shown as an error and counted as a failure. Returns the exit code.
-int RunInstallation(inst::TInstall& engine, TInstallerObserver& observer);
+int RunInstallation(install::TInstall& engine, TInstallerObserver& observer);
 
 }  // namespace app

@@ -28,7 +28,7 @@ std::string Lines(const std::string& title, const std::vector<std::string>& item
 // A copy of `program` in the temporary folder, under a name of its own that runs as a
 // program; empty when none could be made.
 std::string CopyToTemp(const std::string& program, std::string& reason) {
-  plat::TempFiles& temp = plat::TempFilesPort();
+  platform::TempFiles& temp = platform::TempFilesPort();
   const std::string dir = temp.Directory();
   const std::string reserved = dir.empty() ? std::string() : temp.CreateUnique(dir, "QUN");
   if (reserved.empty()) {
@@ -36,8 +36,8 @@ std::string CopyToTemp(const std::string& program, std::string& reason) {
     return {};
   }
   const std::string copy = reserved + ".EXE";
-  const bool made = plat::CopyFileTo(program, copy, reason);
-  plat::FileSystemPort().Delete(reserved);
+  const bool made = platform::CopyFileTo(program, copy, reason);
+  platform::FileSystemPort().Delete(reserved);
   return made ? copy : std::string();
 }
 
@@ -45,57 +45,57 @@ std::string CopyToTemp(const std::string& program, std::string& reason) {
 // keeps a running program's file (Windows), renamed into the temporary folder and
 // deleted at the next restart.
 bool RemoveProgramFile(const std::string& path, std::string& how) {
-  plat::FileSystem& files = plat::FileSystemPort();
+  platform::FileSystem& files = platform::FileSystemPort();
   if (!files.FileExists(path) || files.Delete(path)) {
     how = "removed " + path;
     return true;
   }
-  plat::TempFiles& temp = plat::TempFilesPort();
+  platform::TempFiles& temp = platform::TempFilesPort();
   const std::string dir = temp.Directory();
   const std::string reserved = dir.empty() ? std::string() : temp.CreateUnique(dir, "QUN");
   if (reserved.empty() || !files.Rename(path, reserved)) {
     how = "cannot remove " + path + ": " + files.FailureReason();
     return false;
   }
-  plat::ShellPort().DeleteAtRestart(reserved);
+  platform::ShellPort().DeleteAtRestart(reserved);
   how = "removed " + path + " (moved to " + reserved + ", deleted at the next restart)";
   return true;
 }
 
 // The folder the record names as the application's (the folder of its uninstaller, or
 // of the record itself).
-std::string ApplicationFolder(const inst::TUninstallRecord& record, const std::string& path) {
-  for (const inst::TRecordLine& line : record.Lines)
-    if (line.Kind == inst::TRecordKind::Program) return sys::FolderPart(line.Fields[0]);
-  return sys::FolderPart(path);
+std::string ApplicationFolder(const install::TUninstallRecord& record, const std::string& path) {
+  for (const install::TRecordLine& line : record.Lines)
+    if (line.Kind == install::TRecordKind::Program) return platform::FolderPart(line.Fields[0]);
+  return platform::FolderPart(path);
 }
 
 // The steps undone, the record and the uninstaller removed, the final message.
-int Uninstall(const inst::TUninstallRecord& record, const std::string& recordPath,
+int Uninstall(const install::TUninstallRecord& record, const std::string& recordPath,
               TInstallerObserver& observer, TSessionHost* host) {
-  inst::TUninstaller uninstaller(record.Lines);
+  install::TUninstaller uninstaller(record.Lines);
   uninstaller.OnNote = [&observer](const std::string& text) { observer.Noted(text); };
   uninstaller.OnProgress = [&observer, host](int done, int total) {
     const int32_t percent = total > 0 ? static_cast<int32_t>(int64_t{done} * 100 / total) : 100;
     if (host) host->SetGaugeProgress(percent);
     observer.GaugeMoved(percent);
   };
-  inst::TUninstallOutcome outcome = uninstaller.Run();
+  install::TUninstallOutcome outcome = uninstaller.Run();
 
   // The record and the uninstaller were in use until now.
   std::string how;
-  for (const inst::TRecordLine& line : record.Lines)
-    if (line.Kind == inst::TRecordKind::Program) {
+  for (const install::TRecordLine& line : record.Lines)
+    if (line.Kind == install::TRecordKind::Program) {
       (RemoveProgramFile(line.Fields[0], how) ? outcome.Removed : outcome.Failed)
           .push_back(line.Fields[0]);
       observer.Noted(how);
     }
-  if (plat::FileSystemPort().Delete(recordPath)) {
+  if (platform::FileSystemPort().Delete(recordPath)) {
     observer.Noted("removed the uninstall record " + recordPath);
   } else {
-    outcome.Failed.push_back(recordPath + ": " + plat::FileSystemPort().FailureReason());
+    outcome.Failed.push_back(recordPath + ": " + platform::FileSystemPort().FailureReason());
     observer.Noted("cannot remove the uninstall record " + recordPath + ": " +
-                   plat::FileSystemPort().FailureReason());
+                   platform::FileSystemPort().FailureReason());
   }
   uninstaller.RemoveEmptyFolders();
 
@@ -105,8 +105,9 @@ int Uninstall(const inst::TUninstallRecord& record, const std::string& recordPat
   text += Lines("Kept because another program uses them:", outcome.InUse);
   text += Lines("Put back as they were before the installation:", outcome.Restored);
   text += Lines("Could not be removed:", outcome.Failed);
-  plat::DialogsPort().Show(complete ? plat::DialogKind::Information : plat::DialogKind::Error, "",
-                           text, plat::Buttons::Ok);
+  platform::DialogsPort().Show(
+      complete ? platform::DialogKind::Information : platform::DialogKind::Error, "", text,
+      platform::Buttons::Ok);
   return complete ? kExitCompleted : kExitCanceled;
 }
 
@@ -114,17 +115,17 @@ int Uninstall(const inst::TUninstallRecord& record, const std::string& recordPat
 
 int RunUninstaller(const TInstallOptions& options, TWindowRunner& window,
                    TInstallerObserver& observer) {
-  const std::string program = plat::SystemFoldersPort().ProgramPath();
+  const std::string program = platform::SystemFoldersPort().ProgramPath();
   const bool isCopy = !options.RecordPath.empty();
   const std::string recordPath =
-      isCopy ? options.RecordPath : sys::FolderPart(program) + kRecordName;
-  const inst::TUninstallRecord record = inst::ReadUninstallRecord(recordPath);
-  if (record.State != inst::TRecordState::Valid) {
-    const std::string text = record.State == inst::TRecordState::Missing
-                                 ? sys::Fmt(kRecordMissing, recordPath)
-                                 : sys::Fmt(kRecordDamaged, recordPath, record.Problem);
+      isCopy ? options.RecordPath : platform::FolderPart(program) + kRecordName;
+  const install::TUninstallRecord record = install::ReadUninstallRecord(recordPath);
+  if (record.State != install::TRecordState::Valid) {
+    const std::string text = record.State == install::TRecordState::Missing
+                                 ? platform::Fmt(kRecordMissing, recordPath)
+                                 : platform::Fmt(kRecordDamaged, recordPath, record.Problem);
     observer.StartUpFailed(text);
-    plat::DialogsPort().Show(plat::DialogKind::Error, "", text, plat::Buttons::Ok);
+    platform::DialogsPort().Show(platform::DialogKind::Error, "", text, platform::Buttons::Ok);
     return kExitStartFailed;
   }
   observer.Noted("uninstall record: " + recordPath + ", " + std::to_string(record.Lines.size()) +
@@ -138,12 +139,12 @@ int RunUninstaller(const TInstallOptions& options, TWindowRunner& window,
     const std::string copy = CopyToTemp(program, reason);
     if (!copy.empty()) {
       const std::string command =
-          sys::Quoted(copy) + " /UNINSTALL " + sys::Quoted("/RECORD=" + recordPath) +
+          platform::Quoted(copy) + " /UNINSTALL " + platform::Quoted("/RECORD=" + recordPath) +
           (options.Silent ? " /S" : "") +
-          (options.LogPath.empty() ? "" : " " + sys::Quoted("/LOG=" + options.LogPath));
+          (options.LogPath.empty() ? "" : " " + platform::Quoted("/LOG=" + options.LogPath));
       observer.Noted("running the uninstaller from a copy: " + command);
-      const int code = plat::ShellPort().RunAndWait(command);
-      if (!plat::FileSystemPort().Delete(copy)) plat::ShellPort().DeleteAtRestart(copy);
+      const int code = platform::ShellPort().RunAndWait(command);
+      if (!platform::FileSystemPort().Delete(copy)) platform::ShellPort().DeleteAtRestart(copy);
       if (code >= 0) {
         observer.Noted("the copy ended with exit code " + std::to_string(code));
         return code;
@@ -154,22 +155,22 @@ int RunUninstaller(const TInstallOptions& options, TWindowRunner& window,
                    reason + ")");
   }
 
-  if (plat::DialogsPort().Show(plat::DialogKind::Confirmation, "", kConfirmRemove,
-                               plat::Buttons::YesNo) != plat::kIdYes) {
+  if (platform::DialogsPort().Show(platform::DialogKind::Confirmation, "", kConfirmRemove,
+                                   platform::Buttons::YesNo) != platform::kIdYes) {
     observer.Noted("nothing removed: the removal was declined");
     return kExitCanceled;
   }
   if (options.Silent) return Uninstall(record, recordPath, observer, nullptr);
   // The folder fields as the installer showed them: without a closing separator.
   const auto shown = [](std::string folder) {
-    if (folder.size() > 1 && sys::IsSeparator(folder.back())) folder.pop_back();
+    if (folder.size() > 1 && platform::IsSeparator(folder.back())) folder.pop_back();
     return folder;
   };
   TSessionHost& host = window.Open();
   host.SetTargetText(shown(ApplicationFolder(record, recordPath)));
-  for (const inst::TRecordLine& line : record.Lines)
-    if (line.Kind == inst::TRecordKind::Shared) {
-      host.SetDbapiText(shown(sys::FolderPart(line.Fields[0])));
+  for (const install::TRecordLine& line : record.Lines)
+    if (line.Kind == install::TRecordKind::Shared) {
+      host.SetDbapiText(shown(platform::FolderPart(line.Fields[0])));
       break;
     }
   return window.RunNow(kUninstallCaption,

@@ -82,7 +82,7 @@ bool TBltBitmap::MakeLike(const TBitmap& ATemplate) {
   return true;
 }
 
-TGauge::TGauge(sys::TComponent* AOwner) : sys::TComponent(AOwner) {}
+TGauge::TGauge(platform::TComponent* AOwner) : platform::TComponent(AOwner) {}
 
 void TGauge::SetParentWindow(HWND parent) {
   if (parent == parent_) return;
@@ -263,7 +263,7 @@ void TGauge::DrawPercentText(const TBitmap& image) const {
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, RGB(255, 255, 255));
   ::SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
-  const std::string text = sys::Fmt("%d%%", ProgressPercent());
+  const std::string text = platform::Fmt("%d%%", ProgressPercent());
   const int length = static_cast<int>(text.size());
   SIZE extent = {};
   ::GetTextExtentPoint32A(dc, text.c_str(), length, &extent);

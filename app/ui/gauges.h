@@ -74,9 +74,9 @@ class TBltBitmap : public TBitmap {
   bool MakeLike(const TBitmap& ATemplate);
 };
 
-class TGauge : public sys::TComponent {
+class TGauge : public platform::TComponent {
  public:
-  explicit TGauge(sys::TComponent* AOwner);
+  explicit TGauge(platform::TComponent* AOwner);
 
   // The window the gauge paints on; null while there is none.
   void SetParentWindow(HWND parent);

@@ -24,11 +24,11 @@ struct MemoryDcTraits {
   static bool Close(Handle h) { return ::DeleteDC(h) != 0; }
 };
 
-using Bitmap = plat::win32::UniqueHandle<ObjectTraits<HBITMAP>>;
-using Brush = plat::win32::UniqueHandle<ObjectTraits<HBRUSH>>;
-using Pen = plat::win32::UniqueHandle<ObjectTraits<HPEN>>;
-using Font = plat::win32::UniqueHandle<ObjectTraits<HFONT>>;
-using MemoryDc = plat::win32::UniqueHandle<MemoryDcTraits>;
+using Bitmap = platform::win32::UniqueHandle<ObjectTraits<HBITMAP>>;
+using Brush = platform::win32::UniqueHandle<ObjectTraits<HBRUSH>>;
+using Pen = platform::win32::UniqueHandle<ObjectTraits<HPEN>>;
+using Font = platform::win32::UniqueHandle<ObjectTraits<HFONT>>;
+using MemoryDc = platform::win32::UniqueHandle<MemoryDcTraits>;
 
 // A window's device context from GetDC, released with ReleaseDC.
 class WindowDc {

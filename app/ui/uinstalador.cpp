@@ -28,7 +28,7 @@ bool IsLabel(int id) {
 }  // namespace
 
 TFrmInstala::TFrmInstala(HINSTANCE instance)
-    : sys::TComponent(nullptr),
+    : platform::TComponent(nullptr),
       Gauge1(CreateOwned<TGauge>(*this)),
       instance_(instance),
       teal_(::CreateSolidBrush(kTeal)),
@@ -52,7 +52,7 @@ TFrmInstala::TFrmInstala(HINSTANCE instance)
   handle_ = ::CreateWindowExA(kExStyle, kWindowClass, text::kCaption, kStyle, CW_USEDEFAULT,
                               CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
                               nullptr, nullptr, instance_, this);
-  if (!handle_) throw sys::Exception("Cannot create the installer window");
+  if (!handle_) throw platform::Exception("Cannot create the installer window");
   CreateControls();
 
   gdi::WindowDc screen(handle_);

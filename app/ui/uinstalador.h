@@ -41,7 +41,7 @@ inline constexpr const char* kCaption =
     "dulo quarvel";
 }  // namespace text
 
-class TFrmInstala : public sys::TComponent, public TSessionHost {
+class TFrmInstala : public platform::TComponent, public TSessionHost {
  public:
   // Creates the window and its controls and the gauge, hidden. Raises when the window
   // cannot be made.

@@ -15,7 +15,7 @@
 #include "platform/codepage.h"
 #include "platform/text.h"
 
-namespace plat {
+namespace platform {
 namespace {
 
 // One iconv conversion, closed with the object; reset before every use.
@@ -96,7 +96,7 @@ class PosixCodePage final : public CodePage {
       error = "the system's text encoding " + system_ + " is not known to the converter";
       return false;
     }
-    for (int b = 0; b < 256; ++b) upper_[b] = sys::UpperAscii(static_cast<char>(b));
+    for (int b = 0; b < 256; ++b) upper_[b] = platform::UpperAscii(static_cast<char>(b));
     if (raw_) return true;
     const Converter toSystem(system_, name_), toWide("WCHAR_T", name_), fromWide(name_, "WCHAR_T");
     if (!toSystem.Ok() || !toWide.Ok() || !fromWide.Ok() || !toPackage_.Ok()) {
@@ -147,9 +147,9 @@ class PosixCodePage final : public CodePage {
       if (!toSystem_[b]) {
         if (why)
           *why = IsCharacter(b)
-                     ? "the character " + sys::HexEscape(b) + " of " + name_ + " has none in " +
-                           system_
-                     : "the byte " + sys::HexEscape(b) + " is not a character of " + name_;
+                     ? "the character " + platform::HexEscape(b) + " of " + name_ +
+                           " has none in " + system_
+                     : "the byte " + platform::HexEscape(b) + " is not a character of " + name_;
         return std::nullopt;
       }
       out += *toSystem_[b];
@@ -167,9 +167,9 @@ class PosixCodePage final : public CodePage {
       char32_t c = 0;
       const std::size_t length = SystemChar(text, taken, c);
       *why = length == 0
-                 ? "the byte " + sys::HexEscape(static_cast<unsigned char>(text[taken])) +
+                 ? "the byte " + platform::HexEscape(static_cast<unsigned char>(text[taken])) +
                        " is not a character of " + system_
-                 : sys::Quoted(text.substr(taken, length)) + " has no character in " + name_;
+                 : platform::Quoted(text.substr(taken, length)) + " has no character in " + name_;
     }
     return std::nullopt;
   }
@@ -179,7 +179,7 @@ class PosixCodePage final : public CodePage {
     std::string out;
     for (const char c : text) {
       const auto b = static_cast<unsigned char>(c);
-      out += toSystem_[b] ? *toSystem_[b] : sys::HexEscape(b);
+      out += toSystem_[b] ? *toSystem_[b] : platform::HexEscape(b);
     }
     return out;
   }
@@ -252,4 +252,4 @@ std::unique_ptr<CodePage> CodePage::Open(const std::string& name, std::string& e
 
 const char* CodePage::Default() { return "CP1252"; }
 
-}  // namespace plat
+}  // namespace platform

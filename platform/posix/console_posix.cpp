@@ -8,7 +8,7 @@
 
 #include "platform/system.h"
 
-namespace plat {
+namespace platform {
 namespace {
 
 class PosixConsole final : public Console {
@@ -46,4 +46,4 @@ Console& NativeConsole() {
   return instance;
 }
 
-}  // namespace plat
+}  // namespace platform

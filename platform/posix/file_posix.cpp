@@ -10,7 +10,7 @@
 
 #include "platform/dos_time.h"
 
-namespace plat::posix {
+namespace platform::posix {
 
 std::string ErrorText(int error) {
   std::string text = std::strerror(error);
@@ -35,8 +35,8 @@ uint32_t ToDosTime(time_t t) {
 
 bool FromDosTime(uint32_t dos, time_t& out) {
   // mktime would move a date the calendar does not have (31 February) to another day.
-  if (!sys::IsValidDosTime(dos)) return false;
-  const sys::DosDateTime t = sys::SplitDosTime(dos);
+  if (!platform::IsValidDosTime(dos)) return false;
+  const platform::DosDateTime t = platform::SplitDosTime(dos);
   std::tm tm{};
   tm.tm_year = t.year - 1900;
   tm.tm_mon = t.month - 1;
@@ -140,4 +140,4 @@ bool PosixFile::Close() {
   return ::close(fd) == 0 || Fail();  // closing releases the lock
 }
 
-}  // namespace plat::posix
+}  // namespace platform::posix

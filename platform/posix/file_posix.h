@@ -10,7 +10,7 @@
 #include "platform/files.h"
 #include "platform/interrupt.h"
 
-namespace plat::posix {
+namespace platform::posix {
 
 // The system's text for an errno value, starting with a small letter ("no space left
 // on device") as it goes after a colon in a message.
@@ -53,4 +53,4 @@ class PosixFile final : public File {
   RemoveOnInterrupt made_;
 };
 
-}  // namespace plat::posix
+}  // namespace platform::posix

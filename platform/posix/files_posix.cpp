@@ -32,7 +32,7 @@
 #include "platform/posix/target_posix.h"
 #include "platform/text.h"
 
-namespace plat {
+namespace platform {
 namespace {
 
 using posix::ErrorText;
@@ -158,7 +158,7 @@ class PosixFileSystem final : public FileSystem {
     while (dirent* e = ::readdir(d)) {
       const std::string name = e->d_name;
       if (name == "." || name == "..") continue;
-      if (!sys::MatchWild(mask, name)) continue;
+      if (!platform::MatchWild(mask, name)) continue;
       FoundFile f;
       f.Name = posix::FromNative(name);  // a `\` in it is part of the name
       const std::string full = (dir == "." && slash == std::string::npos) ? name : dir + name;
@@ -264,4 +264,4 @@ FileSystem& NativeFiles() {
 std::string FromHostPath(const std::string& path) { return posix::FromNative(path); }
 std::string ToHostPath(const std::string& path) { return posix::ToNative(path); }
 
-}  // namespace plat
+}  // namespace platform

@@ -8,7 +8,7 @@
 #include "platform/interrupt.h"
 #include "platform/posix/path_posix.h"
 
-namespace plat {
+namespace platform {
 namespace detail {
 
 std::string NativeInterruptPath(const std::string& path) { return posix::ToNative(path); }
@@ -59,4 +59,4 @@ void InstallInterruptCleanup() {
   ::sigaction(SIGTERM, &action, nullptr);
 }
 
-}  // namespace plat
+}  // namespace platform

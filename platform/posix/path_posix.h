@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace plat::posix {
+namespace platform::posix {
 
 inline constexpr char kLiteralBackslash = '\0';
 
@@ -31,4 +31,4 @@ inline std::string FromNative(const std::string& native) {
   return out;
 }
 
-}  // namespace plat::posix
+}  // namespace platform::posix

@@ -8,7 +8,7 @@
 #include "platform/registry.h"
 #include "platform/shell.h"
 
-namespace plat {
+namespace platform {
 namespace {
 
 class NoRegistry final : public Registry {
@@ -65,4 +65,4 @@ SystemFolders& NativeFolders() {
   return instance;
 }
 
-}  // namespace plat
+}  // namespace platform

@@ -27,7 +27,7 @@
 #include "platform/posix/path_posix.h"
 #include "platform/system.h"
 
-namespace plat {
+namespace platform {
 namespace {
 
 // Undoes the octal escapes (\040 for a space) of /proc/self/mountinfo fields.
@@ -335,4 +335,4 @@ Dialogs& NativeDialogs() {
   return instance;
 }
 
-}  // namespace plat
+}  // namespace platform

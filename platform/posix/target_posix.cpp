@@ -16,7 +16,7 @@
 #include "platform/posix/path_posix.h"
 #include "platform/text.h"
 
-namespace plat::posix {
+namespace platform::posix {
 namespace {
 
 // An owned descriptor.
@@ -144,7 +144,7 @@ class PosixReplacement final : public Replacement {
 std::unique_ptr<Replacement> CreateReplacementBelow(const std::string& root,
                                                     const std::string& relative, Access access,
                                                     Share share, std::string& reason) {
-  std::vector<std::string> parts = sys::PathComponents(relative);
+  std::vector<std::string> parts = platform::PathComponents(relative);
   for (std::string& part : parts) part = ToNative(part);  // a `\` the name holds
   if (parts.empty()) {
     reason = kReasonDirectory;
@@ -189,4 +189,4 @@ std::unique_ptr<Replacement> CreateReplacementBelow(const std::string& root,
   return nullptr;
 }
 
-}  // namespace plat::posix
+}  // namespace platform::posix

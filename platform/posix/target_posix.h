@@ -9,11 +9,11 @@
 
 #include "platform/files.h"
 
-namespace plat::posix {
+namespace platform::posix {
 
 // FileSystem::CreateReplacement of the POSIX adapter; on failure null and `reason` set.
 std::unique_ptr<Replacement> CreateReplacementBelow(const std::string& root,
                                                     const std::string& relative, Access access,
                                                     Share share, std::string& reason);
 
-}  // namespace plat::posix
+}  // namespace platform::posix

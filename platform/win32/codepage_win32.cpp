@@ -5,7 +5,7 @@
 
 #include "platform/codepage.h"
 
-namespace plat {
+namespace platform {
 namespace {
 
 class AnsiCodePage final : public CodePage {
@@ -54,4 +54,4 @@ std::unique_ptr<CodePage> CodePage::Open(const std::string& name, std::string& e
 
 const char* CodePage::Default() { return "raw"; }
 
-}  // namespace plat
+}  // namespace platform

@@ -7,7 +7,7 @@
 
 #include "platform/system.h"
 
-namespace plat {
+namespace platform {
 namespace {
 
 bool IsConsole(DWORD which) {
@@ -44,4 +44,4 @@ Console& NativeConsole() {
   return instance;
 }
 
-}  // namespace plat
+}  // namespace platform

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace plat::win32 {
+namespace platform::win32 {
 
 // "access is denied" for ERROR_ACCESS_DENIED: the system's message with a small first
 // letter and without its closing full stop and line end, as it follows a colon.
@@ -22,4 +22,4 @@ inline std::string ErrorText(DWORD error) {
   return text;
 }
 
-}  // namespace plat::win32
+}  // namespace platform::win32

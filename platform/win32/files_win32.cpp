@@ -26,7 +26,7 @@
 #include "platform/win32/handle_win32.h"
 #include "platform/win32/target_win32.h"
 
-namespace plat {
+namespace platform {
 namespace {
 
 using win32::ErrorText;
@@ -92,7 +92,7 @@ class Win32File final : public File {
 
   bool SetDosTime(uint32_t dosTime) override {
     // A date the calendar does not have is refused, never moved to another day.
-    if (!h_ || !sys::IsValidDosTime(dosTime)) return false;
+    if (!h_ || !platform::IsValidDosTime(dosTime)) return false;
     FILETIME local, utc;
     if (!::DosDateTimeToFileTime(HIWORD(dosTime), LOWORD(dosTime), &local)) return false;
     if (!::LocalFileTimeToFileTime(&local, &utc)) return false;
@@ -356,4 +356,4 @@ FileSystem& NativeFiles() {
 std::string FromHostPath(const std::string& path) { return path; }
 std::string ToHostPath(const std::string& path) { return path; }
 
-}  // namespace plat
+}  // namespace platform

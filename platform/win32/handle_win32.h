@@ -5,7 +5,7 @@
 
 #include <utility>
 
-namespace plat::win32 {
+namespace platform::win32 {
 
 // A handle closed with `Close` when its owner goes; `Invalid` is the empty value of
 // its kind (INVALID_HANDLE_VALUE for files and searches, null for most others).
@@ -58,4 +58,4 @@ struct FindHandleTraits {
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 
-}  // namespace plat::win32
+}  // namespace platform::win32

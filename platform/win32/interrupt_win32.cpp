@@ -5,7 +5,7 @@
 
 #include "platform/interrupt.h"
 
-namespace plat {
+namespace platform {
 namespace detail {
 
 std::string NativeInterruptPath(const std::string& path) { return path; }
@@ -44,4 +44,4 @@ InterruptsHeld::~InterruptsHeld() = default;
 
 void InstallInterruptCleanup() { ::SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
 
-}  // namespace plat
+}  // namespace platform

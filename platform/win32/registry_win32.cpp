@@ -8,7 +8,7 @@
 #include "platform/registry.h"
 #include "platform/win32/error_win32.h"
 
-namespace plat {
+namespace platform {
 namespace {
 
 HKEY RootOf(RegRoot root) {
@@ -118,4 +118,4 @@ Registry& NativeRegistry() {
   return instance;
 }
 
-}  // namespace plat
+}  // namespace platform

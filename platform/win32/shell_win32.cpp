@@ -10,7 +10,7 @@
 
 #include "platform/shell.h"
 
-namespace plat {
+namespace platform {
 namespace {
 
 // The DDE library's errors in words.
@@ -204,4 +204,4 @@ SystemFolders& NativeFolders() {
   return instance;
 }
 
-}  // namespace plat
+}  // namespace platform

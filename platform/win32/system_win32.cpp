@@ -7,7 +7,7 @@
 
 #include "platform/system.h"
 
-namespace plat {
+namespace platform {
 namespace {
 
 class Win32Drives final : public Drives {
@@ -211,4 +211,4 @@ Dialogs& NativeDialogs() {
   return instance;
 }
 
-}  // namespace plat
+}  // namespace platform

@@ -20,7 +20,7 @@
 #include "platform/text.h"
 #include "platform/win32/error_win32.h"
 
-namespace plat::win32 {
+namespace platform::win32 {
 namespace {
 
 std::string LastComponent(const std::string& path) {
@@ -42,7 +42,7 @@ bool LeadsElsewhere(const std::string& path) {
   char buffer[4096] = {};
   const DWORD n = finalPath(h.Get(), buffer, sizeof buffer, 0);
   if (n == 0 || n >= sizeof buffer) return false;
-  return !sys::SameFolded(LastComponent(std::string(buffer, n)), LastComponent(path));
+  return !platform::SameFolded(LastComponent(std::string(buffer, n)), LastComponent(path));
 }
 
 // Makes sure `path` is a real directory, creating it when missing.
@@ -93,18 +93,18 @@ bool PlaceTakesAFile(const std::string& path, std::string& reason) {
 FileHandle CreateBesideTarget(const std::string& root, const std::string& relative, DWORD access,
                               DWORD share, std::string& newPath, std::string& targetPath,
                               std::string& reason) {
-  const std::vector<std::string> parts = sys::PathComponents(relative);
+  const std::vector<std::string> parts = platform::PathComponents(relative);
   if (parts.empty()) {
     reason = kReasonDirectory;
     return FileHandle();
   }
   std::string folder = root;
   for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
-    if (!folder.empty() && !sys::IsSeparator(folder.back())) folder += '\\';
+    if (!folder.empty() && !platform::IsSeparator(folder.back())) folder += '\\';
     folder += parts[i];
     if (!EnsureDirectory(folder, reason)) return FileHandle();
   }
-  if (!folder.empty() && !sys::IsSeparator(folder.back())) folder += '\\';
+  if (!folder.empty() && !platform::IsSeparator(folder.back())) folder += '\\';
   targetPath = folder + parts.back();
   if (!PlaceTakesAFile(targetPath, reason)) return FileHandle();
   DWORD seed = ::GetTickCount() ^ ::GetCurrentProcessId();
@@ -130,4 +130,4 @@ FileHandle CreateBesideTarget(const std::string& root, const std::string& relati
   return FileHandle();
 }
 
-}  // namespace plat::win32
+}  // namespace platform::win32

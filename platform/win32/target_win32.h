@@ -5,7 +5,7 @@
 
 #include "platform/win32/handle_win32.h"
 
-namespace plat::win32 {
+namespace platform::win32 {
 
 // The new file of FileSystem::CreateReplacement, with the API's access and share bits:
 // made beside the target (`targetPath`) under a name of its own (`newPath`); on failure
@@ -17,4 +17,4 @@ FileHandle CreateBesideTarget(const std::string& root, const std::string& relati
 // no link the system would act through; false with the reason.
 bool PlaceTakesAFile(const std::string& path, std::string& reason);
 
-}  // namespace plat::win32
+}  // namespace platform::win32

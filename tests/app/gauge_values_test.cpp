@@ -21,7 +21,7 @@ template <class F>
 std::string RangeError(F set) {
   try {
     set();
-  } catch (const sys::EInvalidOperation& e) {
+  } catch (const platform::EInvalidOperation& e) {
     return e.Message();
   }
   return {};

@@ -64,8 +64,8 @@ class GaugeWindow : public ::testing::Test {
 };
 
 TEST(GaugeWindowDefaults, NewGaugeHasTheDefaults) {
-  sys::TComponent owner(nullptr);
-  app::TGauge& g = sys::TComponent::CreateOwned<app::TGauge>(owner);
+  platform::TComponent owner(nullptr);
+  app::TGauge& g = platform::TComponent::CreateOwned<app::TGauge>(owner);
   EXPECT_EQ(g.Owner(), &owner);
   EXPECT_EQ(g.Width(), 100);
   EXPECT_EQ(g.Height(), 100);

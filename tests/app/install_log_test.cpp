@@ -51,7 +51,7 @@ TEST(InstallLog, AFileThatCannotBeOpenedIsNamed) {
   try {
     app::TInstallLog log(dir / "missing-folder/install.log");
     FAIL() << "opened";
-  } catch (const sys::EInOutError& e) {
+  } catch (const platform::EInOutError& e) {
     EXPECT_NE(std::string(e.what()).find("missing-folder"), std::string::npos) << e.what();
   }
 }
@@ -67,13 +67,15 @@ class RunLog : public installtest::EngineTest {
 };
 
 TEST_F(RunLog, MessageBoxesWithTheirAnswersAndWhoGaveThem) {
-  dialogs_.Answer(plat::kIdRetry);
-  app::TRunDialogs shown(plat::DialogsPort(), log_, false, false);
-  EXPECT_EQ(shown.Show(plat::DialogKind::Error, "", "Disk full", plat::Buttons::AbortRetryIgnore),
-            plat::kIdRetry);
-  app::TRunDialogs silent(plat::DialogsPort(), log_, true, true);
-  EXPECT_EQ(silent.Show(plat::DialogKind::Error, "", "Disk full", plat::Buttons::AbortRetryIgnore),
-            plat::kIdIgnore);
+  dialogs_.Answer(platform::kIdRetry);
+  app::TRunDialogs shown(platform::DialogsPort(), log_, false, false);
+  EXPECT_EQ(
+      shown.Show(platform::DialogKind::Error, "", "Disk full", platform::Buttons::AbortRetryIgnore),
+      platform::kIdRetry);
+  app::TRunDialogs silent(platform::DialogsPort(), log_, true, true);
+  EXPECT_EQ(silent.Show(platform::DialogKind::Error, "", "Disk full",
+                        platform::Buttons::AbortRetryIgnore),
+            platform::kIdIgnore);
   EXPECT_EQ(dialogs_.shown.size(), 1u);  // the silent one was never shown
   EXPECT_EQ(Log(),
             "@ message (Error): Disk full -> Retry (by the user)\r\n"
@@ -82,17 +84,17 @@ TEST_F(RunLog, MessageBoxesWithTheirAnswersAndWhoGaveThem) {
 
 TEST_F(RunLog, RegistryValuesProgramManagerCommandsAndOutcomesWithTheirCauses) {
   Engine().SetObserver(&log_);
-  inst::TInstallItem& item = AddItem("T");
+  install::TInstallItem& item = AddItem("T");
   item.Name = "Item";
-  item.OnExecute = [&item, this](sys::TObject*, bool& Continue) {
-    item.WriteRegString(plat::RegRoot::LocalMachine, "SOFTWARE\\A", "Name", "text");
-    item.WriteRegValue(plat::RegRoot::LocalMachine, "SOFTWARE\\A", "Count", int32_t{258});
-    item.WriteRegValue(plat::RegRoot::LocalMachine, "SOFTWARE\\A", "Real", 1.0);
+  item.OnExecute = [&item, this](platform::TObject*, bool& Continue) {
+    item.WriteRegString(platform::RegRoot::LocalMachine, "SOFTWARE\\A", "Name", "text");
+    item.WriteRegValue(platform::RegRoot::LocalMachine, "SOFTWARE\\A", "Count", int32_t{258});
+    item.WriteRegValue(platform::RegRoot::LocalMachine, "SOFTWARE\\A", "Real", 1.0);
     item.CreateGroup("TAVO");
     progman_.answering.clear();
     Continue = item.CreateGroup("X");
   };
-  dialogs_.Answer(plat::kIdIgnore);
+  dialogs_.Answer(platform::kIdIgnore);
   EXPECT_TRUE(item.Execute(false));
   const std::string noServer =
       "no Program Manager took a DDE conversation (service PROGMAN, topic PROGMAN)";

@@ -57,20 +57,20 @@ TEST(InstallOptions, AnythingElseIsNamedAsUnknown) {
 
 TEST(SilentAnswers, EveryQuestionHasItsFixedAnswer) {
   using app::TRunDialogs;
-  using plat::Buttons;
+  using platform::Buttons;
   // A failed operation is aborted, or ignored with /IGNOREERRORS where Ignore is offered.
-  EXPECT_EQ(TRunDialogs::SilentAnswer(Buttons::AbortRetryIgnore, false), plat::kIdAbort);
-  EXPECT_EQ(TRunDialogs::SilentAnswer(Buttons::AbortRetryIgnore, true), plat::kIdIgnore);
-  EXPECT_EQ(TRunDialogs::SilentAnswer(Buttons::AbortRetry, true), plat::kIdAbort);
+  EXPECT_EQ(TRunDialogs::SilentAnswer(Buttons::AbortRetryIgnore, false), platform::kIdAbort);
+  EXPECT_EQ(TRunDialogs::SilentAnswer(Buttons::AbortRetryIgnore, true), platform::kIdIgnore);
+  EXPECT_EQ(TRunDialogs::SilentAnswer(Buttons::AbortRetry, true), platform::kIdAbort);
   // A disk prompt is given up: Cancel, then Yes to the question that follows.
-  EXPECT_EQ(TRunDialogs::SilentAnswer(Buttons::OkCancel, false), plat::kIdCancel);
-  EXPECT_EQ(TRunDialogs::SilentAnswer(Buttons::YesNo, false), plat::kIdYes);
-  EXPECT_EQ(TRunDialogs::SilentAnswer(Buttons::Ok, true), plat::kIdOk);
+  EXPECT_EQ(TRunDialogs::SilentAnswer(Buttons::OkCancel, false), platform::kIdCancel);
+  EXPECT_EQ(TRunDialogs::SilentAnswer(Buttons::YesNo, false), platform::kIdYes);
+  EXPECT_EQ(TRunDialogs::SilentAnswer(Buttons::Ok, true), platform::kIdOk);
   // Never Retry: a silent run must not loop.
   for (Buttons b : {Buttons::Ok, Buttons::OkCancel, Buttons::AbortRetryIgnore, Buttons::AbortRetry,
                     Buttons::YesNo, Buttons::YesNoCancel, Buttons::RetryCancel})
     for (bool ignore : {false, true})
-      EXPECT_NE(TRunDialogs::SilentAnswer(b, ignore), plat::kIdRetry);
+      EXPECT_NE(TRunDialogs::SilentAnswer(b, ignore), platform::kIdRetry);
 }
 
 }  // namespace

@@ -49,7 +49,7 @@ const std::string kEngineFiles = "C:/WINDOWS/COMMON FILES/ONDREL SHARED/ODE/";
 
 const Scenario kScenarios[] = {
     {.name = "InstallsEverything",
-     .answers = {plat::kIdOk},
+     .answers = {platform::kIdOk},
      .boxes = {kCompleted},
      .logged = {"application folder: C:\\QEN2005", "item InstallItemDBAPI \"\"",
                 "  Decompressing .\\DISK1\\DBAPI.PCK to " + kEngineDirUpper, "gauge 100",
@@ -60,7 +60,7 @@ const Scenario kScenarios[] = {
                  kEngineFiles + "DBSQL32.DAT"}},
     {.name = "AbortOnADamagedPackageEndsTheRun",
      .prepare = [](Program&) { DamagePackage("DISK1/LD.PCK"); },
-     .answers = {plat::kIdAbort, plat::kIdOk},
+     .answers = {platform::kIdAbort, platform::kIdOk},
      .exitCode = app::kExitCanceled,
      .boxes = {kLdError, kCanceled},
      .logged = {"  failed: " + kLdError + " (.\\DISK1\\LD.PCK: ", "gauge 40",
@@ -73,7 +73,7 @@ const Scenario kScenarios[] = {
     {.name = "IgnoreOnEveryErrorRunsEveryItem",
      .args = {"/IGNOREERRORS"},
      .prepare = DamageAll,
-     .answers = std::vector<int>(6, plat::kIdIgnore),
+     .answers = std::vector<int>(6, platform::kIdIgnore),
      .boxes = {kDecompressError, kDecompressError, kDecompressError, kDecompressError,
                kDecompressError, kDecompressError, kCompleted},
      .logged = {"item InstallItemGrupoIcons succeeded", "gauge 100"},
@@ -81,7 +81,8 @@ const Scenario kScenarios[] = {
      .absent = {"C:/QEN2005/HELP.DAT"}},
     {.name = "GivingUpOnDiskTwoEndsTheRunAfterTheFirstDisk",
      .prepare = [](Program&) { fs::remove("DISK2/APP.PCK"); },
-     .answers = {plat::kIdCancel, plat::kIdNo, plat::kIdCancel, plat::kIdYes, plat::kIdOk},
+     .answers = {platform::kIdCancel, platform::kIdNo, platform::kIdCancel, platform::kIdYes,
+                 platform::kIdOk},
      .exitCode = app::kExitCanceled,
      .boxes = {kInsertDisk2, kSure, kInsertDisk2, kSure, kCanceled},
      .logged = {"disk 2 wanted: APP.PCK is not in .\\DISK2\\", "gauge 80",
@@ -113,7 +114,7 @@ const Scenario kScenarios[] = {
     {.name = "ARegistryReadErrorIsAStartUpFailure",
      .prepare =
          [](Program& p) {
-           p.registry_.SetRaw(kEngineKey, "DLLPath", plat::RegType::Dword, {1, 0, 0, 0});
+           p.registry_.SetRaw(kEngineKey, "DLLPath", platform::RegType::Dword, {1, 0, 0, 0});
          },
      .exitCode = app::kExitStartFailed,
      .boxes = {"Invalid data type for 'DLLPath'"},
@@ -133,7 +134,7 @@ const Scenario kScenarios[] = {
     {.name = "ARegistryValueRefusedOnceIsRetriedAndNamed",
      .args = {"/IGNOREERRORS"},
      .prepare = [](Program& p) { p.registry_.FailSets("DLLPATH", 1); },
-     .answers = {plat::kIdRetry},
+     .answers = {platform::kIdRetry},
      .boxes = {"Error updating registry", kCompleted},
      .logged = {"registry HKEY_LOCAL_MACHINE\\" + kEngineKey + " DLLPATH = \"" + kEngineDir +
                     "\" (REG_SZ) FAILED (the value is refused (test))",
@@ -144,7 +145,7 @@ const Scenario kScenarios[] = {
     {.name = "NoProgramManagerIsNamedAsTheCause",
      .args = {"/IGNOREERRORS"},
      .prepare = [](Program& p) { p.progman_.answering.clear(); },
-     .answers = std::vector<int>(4, plat::kIdIgnore),
+     .answers = std::vector<int>(4, platform::kIdIgnore),
      .boxes = {"Error while creating group \"TAVO\"", "Error while creating program icon for",
                "Error while creating program icon for", "Error while creating program icon for",
                kCompleted},
@@ -166,7 +167,7 @@ TEST_P(ProgramScenario, EndsAsExpected) {
   std::optional<testing_support::NoTempFiles> noTemp;
   if (s.tempFolderGone) noTemp.emplace();
   for (const int answer : s.answers) dialogs_.Answer(answer);
-  dialogs_.fallback = plat::kIdOk;
+  dialogs_.fallback = platform::kIdOk;
 
   std::vector<std::string> args = s.args;
   if (silent) args.insert(args.begin(), "/S");
@@ -247,7 +248,7 @@ TEST_F(Program, TheLogTellsAWholeRunInOrder) {
 TEST_F(Program, ARelativeFolderIsTakenFromTheCurrentFolder) {
   // Only the folder field is looked at: a full path, so the shortcuts name real places.
   EXPECT_EQ(Run({"/S", "/DIR=APPS", "/DBAPIDIR=D:\\ODE"}), app::kExitCompleted);
-  const std::string full = plat::FileSystemPort().FullPath("APPS");
+  const std::string full = platform::FileSystemPort().FullPath("APPS");
   EXPECT_NE(full, "APPS");
   EXPECT_TRUE(Logged("application folder: " + full));
 }

@@ -98,7 +98,7 @@ TEST_F(Script, AFullRunInstallsEverythingAndMovesTheGaugeToOneHundred) {
 
 TEST_F(Script, DestinationsAreReadWhenEachOperationIsCalled) {
   // The handler of item 1 changes the engine folder field before item 2 reads it.
-  script_->InstallItemDBAPI.AfterExecute = [this](sys::TObject*, int32_t, const std::string&) {
+  script_->InstallItemDBAPI.AfterExecute = [this](platform::TObject*, int32_t, const std::string&) {
     host_.dbapi = "ODE2";
   };
   EXPECT_TRUE(Engine().Execute());
@@ -109,7 +109,7 @@ TEST_F(Script, DestinationsAreReadWhenEachOperationIsCalled) {
 
 TEST_F(Script, AbortOnTheSecondItemLeavesTheGaugeAtForty) {
   Damage("DISK1/LD.PCK");
-  dialogs_.Answer(plat::kIdAbort);
+  dialogs_.Answer(platform::kIdAbort);
   EXPECT_FALSE(Engine().Execute());
   EXPECT_EQ(Texts(), (std::vector<std::string>{"Error while decompressing .\\DISK1\\LD.PCK to ODE",
                                                "Installation canceled"}));
@@ -122,7 +122,7 @@ TEST_F(Script, AbortOnTheSecondItemLeavesTheGaugeAtForty) {
 TEST_F(Script, IgnoreOnEveryErrorRunsAllSevenItems) {
   for (const auto& [disk, name] : kMediumPackages) Damage(std::string(disk) + "/" + name);
   progman_.answering.clear();
-  dialogs_.fallback = plat::kIdIgnore;
+  dialogs_.fallback = platform::kIdIgnore;
   host_.target = "C:\\QEN2005";
   EXPECT_TRUE(Engine().Execute());
   std::vector<std::string> texts = Texts();
@@ -137,7 +137,7 @@ TEST_F(Script, IgnoreOnEveryErrorRunsAllSevenItems) {
 TEST_F(Script, TheCommandsNameTheApplicationFolder) {
   host_.target = "C:\\QEN2005";
   progman_.answering.clear();
-  dialogs_.fallback = plat::kIdIgnore;
+  dialogs_.fallback = platform::kIdIgnore;
   script_->InstallItemGrupoIcons.Execute(false);
   EXPECT_EQ(Texts(), (std::vector<std::string>{
                          "Error while creating group \"TAVO\"",

@@ -25,7 +25,7 @@ inline void WriteTestMedium() {
     fs::create_directories(disk);
     testing_support::WriteFileBytes("SRC/" + stem + "/" + stem + ".DAT",
                                     testing_support::SampleText(3000));
-    pck::TPackLz writer(nullptr);
+    pack::TPackLz writer(nullptr);
     writer.SetDirectory("SRC\\" + stem);
     writer.Items = {"*.*"};
     writer.SetPackFileName(std::string(disk) + "\\" + name);

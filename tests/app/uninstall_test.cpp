@@ -97,7 +97,7 @@ const Scenario kScenarios[] = {
            EXPECT_EQ(t.registry_.Text("SOFTWARE\\Ondrel\\Database Engine", "DLLPATH"), "<absent>");
            EXPECT_FALSE(t.registry_.HasKey("SOFTWARE\\Ondrel"));
            EXPECT_FALSE(t.registry_.HasKey(app::kUninstallEntryKey));
-           EXPECT_EQ(inst::SharedCount(kSharedPath), 0u);
+           EXPECT_EQ(install::SharedCount(kSharedPath), 0u);
            EXPECT_EQ(t.progman_.Commands().back(), "[DeleteGroup(TAVO)]\r\n");
            EXPECT_TRUE(Lifetime::Log().find("removed the uninstall entry") != std::string::npos);
          }},
@@ -123,13 +123,13 @@ const Scenario kScenarios[] = {
          [](Lifetime&) {
            std::string reason;
            for (const std::string& f : kEngineFiles)
-             inst::SetSharedCount(kEngineDirUpper + "\\" + f, 2, reason);
+             install::SetSharedCount(kEngineDirUpper + "\\" + f, 2, reason);
          },
      .check =
          [](Lifetime& t) {
            for (const std::string& f : kEngineFiles) {
              EXPECT_TRUE(fs::exists(kEngineFolder + "/" + f)) << f;
-             EXPECT_EQ(inst::SharedCount(kEngineDirUpper + "\\" + f), 1u) << f;
+             EXPECT_EQ(install::SharedCount(kEngineDirUpper + "\\" + f), 1u) << f;
            }
            EXPECT_EQ(t.registry_.Text("SOFTWARE\\Ondrel\\Database Engine", "DLLPATH"), kEngineDir);
            EXPECT_FALSE(fs::exists("C:/QEN2005"));
@@ -170,7 +170,7 @@ const Scenario kScenarios[] = {
          }},
     {.name = "TheWindowAsksOnceAndEndsWithAMessage",
      .silent = false,
-     .answers = {plat::kIdYes, plat::kIdOk},
+     .answers = {platform::kIdYes, platform::kIdOk},
      .check =
          [](Lifetime& t) {
            NothingLeft(t);
@@ -184,7 +184,7 @@ const Scenario kScenarios[] = {
          }},
     {.name = "NoRemovesNothing",
      .silent = false,
-     .answers = {plat::kIdNo},
+     .answers = {platform::kIdNo},
      .exitCode = app::kExitCanceled,
      .check =
          [](Lifetime& t) {
@@ -201,7 +201,7 @@ class LifetimeScenario : public Lifetime, public ::testing::WithParamInterface<S
 TEST_P(LifetimeScenario, EndsAsExpected) {
   const Scenario& s = GetParam();
   if (s.beforeInstall) s.beforeInstall(*this);
-  dialogs_.fallback = plat::kIdOk;
+  dialogs_.fallback = platform::kIdOk;
   ASSERT_EQ(Run({"/S"}), s.installed) << Log();
   // What the installation registered.
   EXPECT_EQ(EntryText("DisplayName"), "QEN 2005");
@@ -233,7 +233,8 @@ TEST_F(Lifetime, AfterAnUninstallTheInstallerRunsAgain) {
   EXPECT_EQ(Run({"/S"}), app::kExitCompleted) << Log();
   EXPECT_TRUE(fs::exists("C:/QEN2005/APP.DAT"));
   // A second record, not one that grew from the first.
-  EXPECT_EQ(inst::ReadUninstallRecord("C:/QEN2005/UNINSTAL.DAT").State, inst::TRecordState::Valid);
+  EXPECT_EQ(install::ReadUninstallRecord("C:/QEN2005/UNINSTAL.DAT").State,
+            install::TRecordState::Valid);
 }
 
 TEST_F(Lifetime, WithoutARecordNothingIsTouched) {

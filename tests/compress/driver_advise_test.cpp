@@ -5,7 +5,7 @@
 #include "compress/lzrw1kh.h"
 #include "driver_fixture.h"
 
-namespace lz::testing {
+namespace compress::testing {
 namespace {
 
 using testing_support::RandomBytes;
@@ -88,4 +88,4 @@ TEST_F(DriverTest, LimitIsFortyPercentOfTheSampledBytes) {
 }
 
 }  // namespace
-}  // namespace lz::testing
+}  // namespace compress::testing

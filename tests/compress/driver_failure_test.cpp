@@ -8,7 +8,7 @@
 #include "platform/files.h"
 #include "support/fault_files.h"
 
-namespace lz::testing {
+namespace compress::testing {
 namespace {
 
 using testing_support::FaultFiles;
@@ -36,7 +36,7 @@ TEST_F(DriverTest, MissingOrReadOnlyInputCannotBeSized) {
   EXPECT_FALSE(PathExists(Path("out.lz")));
 
   WriteFileBytes(Path("ro.dat"), SampleText(100));
-  ASSERT_TRUE(plat::FileSystemPort().SetAttributes(Path("ro.dat"), plat::kAttrReadOnly));
+  ASSERT_TRUE(platform::FileSystemPort().SetAttributes(Path("ro.dat"), platform::kAttrReadOnly));
   driver.InputFile = Path("ro.dat");
   EXPECT_EQ(FailureOf([&] { driver.Compress(); }),
             "Lzrw1 : Cannot obtain size of " + Path("ro.dat"));
@@ -46,9 +46,9 @@ TEST_F(DriverTest, MissingOrReadOnlyInputCannotBeSized) {
 TEST_F(DriverTest, InputHeldOpenBySomeoneElseIsNotFound) {
   WriteFileBytes(Path("held.dat"), SampleText(100));
   // Held with full sharing: the size probe works, the exclusive open does not.
-  auto holder =
-      plat::FileSystemPort().Open(Path("held.dat"), plat::Access::ReadWrite, plat::Share::ReadWrite,
-                                  plat::Disposition::OpenExisting);
+  auto holder = platform::FileSystemPort().Open(Path("held.dat"), platform::Access::ReadWrite,
+                                                platform::Share::ReadWrite,
+                                                platform::Disposition::OpenExisting);
   ASSERT_TRUE(holder);
   driver.InputFile = Path("held.dat");
   driver.OutputFile = Path("out.lz");
@@ -184,17 +184,19 @@ TEST_F(DriverTest, ReadFailuresNameTheMethod) {
 }
 
 TEST_F(DriverTest, FailingFinishedHandler) {
-  driver.OnFinished = [](sys::TObject*, int32_t) { throw sys::Exception("handler failed"); };
+  driver.OnFinished = [](platform::TObject*, int32_t) {
+    throw platform::Exception("handler failed");
+  };
   WriteFileBytes(Path("in.dat"), SampleText(1000));
   driver.InputFile = Path("in.dat");
   driver.OutputFile = Path("out.lz");
   // Compress reports completion after closing its files: the output stays.
-  EXPECT_THROW(driver.Compress(), sys::Exception);
+  EXPECT_THROW(driver.Compress(), platform::Exception);
   EXPECT_TRUE(PathExists(Path("out.lz")));
   // Decompress reports it inside its guarded region: the output goes.
   driver.InputFile = Path("out.lz");
   driver.OutputFile = Path("restored.dat");
-  EXPECT_THROW(driver.Decompress(), sys::Exception);
+  EXPECT_THROW(driver.Decompress(), platform::Exception);
   EXPECT_FALSE(PathExists(Path("restored.dat")));
 }
 
@@ -236,7 +238,7 @@ TEST_F(DriverTest, InputThatChangesSizeWhileCompressedFails) {
       driver.CompressMode = mode;
       bool changed = false;
       // Someone else writes to the file while the driver reads it.
-      driver.OnProgress = [&](sys::TObject*, int32_t, int32_t) {
+      driver.OnProgress = [&](platform::TObject*, int32_t, int32_t) {
         if (std::exchange(changed, true)) return;
         if (grow) {
           std::ofstream(Path("in.dat"), std::ios::binary | std::ios::app) << "more";
@@ -265,10 +267,10 @@ TEST_F(DriverTest, OnlyARegularFileIsCompressed) {
     ADD_FAILURE() << "compressed " << device;
   } catch (const ELzrw1Exception& e) {
     EXPECT_EQ(e.Message(), "Lzrw1 : Cannot obtain size of " + device);
-    EXPECT_EQ(e.Reason(), plat::kReasonNotRegular);
+    EXPECT_EQ(e.Reason(), platform::kReasonNotRegular);
   }
   EXPECT_FALSE(PathExists(Path("out.lz")));
 }
 
 }  // namespace
-}  // namespace lz::testing
+}  // namespace compress::testing

@@ -12,18 +12,20 @@
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
 
-namespace lz::testing {
+namespace compress::testing {
 
 using testing_support::Bytes;
 
 class DriverTest : public ::testing::Test {
  protected:
   DriverTest() {
-    driver.OnProgress = [this](sys::TObject* sender, int32_t in, int32_t out) {
+    driver.OnProgress = [this](platform::TObject* sender, int32_t in, int32_t out) {
       EXPECT_EQ(sender, &driver);
       progress.emplace_back(in, out);
     };
-    driver.OnFinished = [this](sys::TObject*, int32_t percent) { finished.push_back(percent); };
+    driver.OnFinished = [this](platform::TObject*, int32_t percent) {
+      finished.push_back(percent);
+    };
   }
 
   std::string Path(const std::string& name) const { return dir / name; }
@@ -72,4 +74,4 @@ class DriverTest : public ::testing::Test {
   std::vector<int32_t> finished;
 };
 
-}  // namespace lz::testing
+}  // namespace compress::testing

@@ -5,7 +5,7 @@
 #include "compress/lzrw1kh.h"
 #include "driver_fixture.h"
 
-namespace lz::testing {
+namespace compress::testing {
 namespace {
 
 using testing_support::FromHex;
@@ -121,4 +121,4 @@ TEST_F(DriverTest, BytesAfterTheLastShortBlockAreIgnored) {
 }
 
 }  // namespace
-}  // namespace lz::testing
+}  // namespace compress::testing

@@ -28,7 +28,7 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
   }
 }
 
-namespace lz::testing {
+namespace compress::testing {
 namespace {
 
 using testing_support::PathExists;
@@ -71,5 +71,5 @@ TEST_F(DriverTest, BuffersThatCannotBeHadTouchNoFile) {
 }
 
 }  // namespace
-}  // namespace lz::testing
+}  // namespace compress::testing
 #endif

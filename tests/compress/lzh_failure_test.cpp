@@ -38,11 +38,11 @@ class LzhFailure : public ::testing::Test {
   void SetUp() override {
     Ledger::obtained = Ledger::released = 0;
     Ledger::refuse_obtain = Ledger::refuse_release = false;
-    previous_ = lz::lzh::SetTableMemory({&Ledger::Obtain, &Ledger::Release});
+    previous_ = compress::lzh::SetTableMemory({&Ledger::Obtain, &Ledger::Release});
   }
-  void TearDown() override { lz::lzh::SetTableMemory(previous_); }
+  void TearDown() override { compress::lzh::SetTableMemory(previous_); }
 
-  lz::lzh::TableMemory previous_{};
+  compress::lzh::TableMemory previous_{};
 };
 
 TEST_F(LzhFailure, NoTablesFailsBeforeAnyCallback) {
@@ -52,16 +52,16 @@ TEST_F(LzhFailure, NoTablesFailsBeforeAnyCallback) {
   lzh_test::Sink sink;
   int32_t bytes = -7;
   try {
-    lz::Tlzh().Encode(bytes, source, sink);
+    compress::Tlzh().Encode(bytes, source, sink);
     FAIL() << "no exception";
-  } catch (const lz::ElzhException& e) {
-    EXPECT_STREQ(e.what(), lz::msg::kLzhNoTables);
+  } catch (const compress::ElzhException& e) {
+    EXPECT_STREQ(e.what(), compress::msg::kLzhNoTables);
   }
   try {
-    lz::Tlzh().Decode(100, source, sink);
+    compress::Tlzh().Decode(100, source, sink);
     FAIL() << "no exception";
-  } catch (const lz::ElzhException& e) {
-    EXPECT_STREQ(e.what(), lz::msg::kLzhNoTables);
+  } catch (const compress::ElzhException& e) {
+    EXPECT_STREQ(e.what(), compress::msg::kLzhNoTables);
   }
   EXPECT_EQ(source.calls, 0);
   EXPECT_EQ(sink.calls, 0);
@@ -94,13 +94,13 @@ TEST_F(LzhFailure, CallbackExceptionsPassThroughUnchangedAfterRelease) {
   lzh_test::Sink sink;
   Failing failing_get{3000};
   int32_t bytes = -7;
-  EXPECT_THROW(lz::Tlzh().Encode(bytes, failing_get, sink), std::runtime_error);
+  EXPECT_THROW(compress::Tlzh().Encode(bytes, failing_get, sink), std::runtime_error);
   EXPECT_EQ(bytes, -7);
 
   lzh_test::Source source(input);
   Failing failing_put{100};
   try {
-    lz::Tlzh().Encode(bytes, source, failing_put);
+    compress::Tlzh().Encode(bytes, source, failing_put);
     FAIL() << "no exception";
   } catch (const std::runtime_error& e) {
     EXPECT_STREQ(e.what(), "device gone");
@@ -109,7 +109,7 @@ TEST_F(LzhFailure, CallbackExceptionsPassThroughUnchangedAfterRelease) {
 
   lzh_test::Source stream_source(stream);
   Failing failing_out{1000};
-  EXPECT_THROW(lz::Tlzh().Decode(5000, stream_source, failing_out), std::runtime_error);
+  EXPECT_THROW(compress::Tlzh().Decode(5000, stream_source, failing_out), std::runtime_error);
   EXPECT_EQ(Ledger::obtained, 3);
   EXPECT_EQ(Ledger::released, 3);
 }
@@ -121,19 +121,19 @@ TEST_F(LzhFailure, FailedReleaseReplacesTheLeavingException) {
   lzh_test::Sink sink;
   int32_t bytes = -7;
   try {
-    lz::Tlzh().Encode(bytes, source, sink);
+    compress::Tlzh().Encode(bytes, source, sink);
     FAIL() << "no exception";
-  } catch (const lz::ElzhException& e) {
-    EXPECT_STREQ(e.what(), lz::msg::kLzhFreeTables);
+  } catch (const compress::ElzhException& e) {
+    EXPECT_STREQ(e.what(), compress::msg::kLzhFreeTables);
   }
   EXPECT_EQ(bytes, -7);
 
   auto throwing = [](uint8_t*, uint16_t, uint16_t&) { throw std::runtime_error("read error"); };
   try {
-    lz::Tlzh().Decode(10, throwing, sink);
+    compress::Tlzh().Decode(10, throwing, sink);
     FAIL() << "no exception";
-  } catch (const lz::ElzhException& e) {
-    EXPECT_STREQ(e.what(), lz::msg::kLzhFreeTables);
+  } catch (const compress::ElzhException& e) {
+    EXPECT_STREQ(e.what(), compress::msg::kLzhFreeTables);
   }
   EXPECT_EQ(Ledger::released, Ledger::obtained);
 }
@@ -141,7 +141,7 @@ TEST_F(LzhFailure, FailedReleaseReplacesTheLeavingException) {
 // A callback that starts another run on the same object gets a run of its own; the
 // outer run goes on undisturbed.
 TEST_F(LzhFailure, ARunStartedFromACallbackDoesNotDisturbTheRunningOne) {
-  lz::Tlzh codec;
+  compress::Tlzh codec;
   Bytes input = testing_support::SampleText(3000);
   Bytes inner_input = testing_support::RandomBytes(500);
   Bytes inner_stream;

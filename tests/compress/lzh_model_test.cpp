@@ -17,7 +17,7 @@
 
 namespace {
 
-using namespace lz::lzh;
+using namespace compress::lzh;
 using lzh_test::Bytes;
 
 // Every structural rule of the tree: counts in order, inner counts the sum of their

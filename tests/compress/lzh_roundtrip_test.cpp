@@ -49,7 +49,7 @@ TEST(LzhRoundTrip, StreamsMatchThePlainCoderAndRestoreExactly) {
     lzh_test::Source source(c.data);
     lzh_test::Sink sink;
     int32_t consumed = -1;
-    lz::Tlzh().Encode(consumed, source, sink);
+    compress::Tlzh().Encode(consumed, source, sink);
     ASSERT_EQ(sink.out, expected);
     EXPECT_EQ(consumed, static_cast<int32_t>(c.data.size()));
     EXPECT_EQ(source.calls, reference_gets);
@@ -70,14 +70,14 @@ TEST(LzhRoundTrip, DecoderReadsExactlyOneByteBeyondACompleteStream) {
 
     lzh_test::Source source(stream);
     lzh_test::Sink sink;
-    lz::Tlzh().Decode(count, source, sink);
+    compress::Tlzh().Decode(count, source, sink);
     EXPECT_EQ(source.empty_answers, 1);
     EXPECT_EQ(source.calls, static_cast<int>(stream.size()) + 1);
 
     Bytes truncated(stream.begin(), stream.end() - 1);
     lzh_test::Source short_source(truncated);
     lzh_test::Sink short_sink;
-    lz::Tlzh().Decode(count, short_source, short_sink);
+    compress::Tlzh().Decode(count, short_source, short_sink);
     EXPECT_GE(short_source.empty_answers, 2);
     int reference_gets = 0;
     reference->Decode(truncated, count, &reference_gets);
@@ -105,7 +105,7 @@ TEST(LzhRoundTrip, DecoderInterleavesRequestsAndOutputLikeABitReader) {
     order.push_back('p');
     Actual = 1;
   };
-  lz::Tlzh().Decode(static_cast<int32_t>(input.size()), get, put);
+  compress::Tlzh().Decode(static_cast<int32_t>(input.size()), get, put);
 
   // The same order from a decoder that takes one bit at a time: before each symbol's
   // bits and each position's bits, the bytes that reader had asked for by the end of
@@ -183,7 +183,7 @@ TEST(LzhHostile, ArbitraryStreamsDecodeWithinBoundsLikeThePlainDecoder) {
     SCOPED_TRACE(round);
     lzh_test::Source source(stream);
     lzh_test::Sink sink;
-    lz::Tlzh().Decode(count, source, sink);
+    compress::Tlzh().Decode(count, source, sink);
     EXPECT_GE(sink.out.size(), static_cast<std::size_t>(count));
     EXPECT_LT(sink.out.size(), static_cast<std::size_t>(count) + 60);
     int reference_gets = 0;

@@ -43,7 +43,7 @@ inline Bytes Encode(const Bytes& input, int32_t* bytes = nullptr) {
   Source source(input);
   Sink sink;
   int32_t consumed = -1;
-  lz::Tlzh().Encode(consumed, source, sink);
+  compress::Tlzh().Encode(consumed, source, sink);
   if (bytes != nullptr) *bytes = consumed;
   return sink.out;
 }
@@ -51,7 +51,7 @@ inline Bytes Encode(const Bytes& input, int32_t* bytes = nullptr) {
 inline Bytes Decode(const Bytes& stream, int32_t count) {
   Source source(stream);
   Sink sink;
-  lz::Tlzh().Decode(count, source, sink);
+  compress::Tlzh().Decode(count, source, sink);
   return sink.out;
 }
 

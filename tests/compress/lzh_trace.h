@@ -19,7 +19,7 @@ struct TracedCode {
 };
 
 inline std::vector<TracedCode> TraceStream(const std::vector<uint8_t>& stream, std::size_t count) {
-  using namespace lz::lzh;
+  using namespace compress::lzh;
   std::vector<TracedCode> codes;
   HuffmanModel model;
   model.Start();

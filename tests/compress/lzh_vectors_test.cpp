@@ -48,7 +48,7 @@ TEST(LzhVectors, EmptyInputAsksOnceAndWritesNothing) {
   lzh_test::Source source(empty);
   lzh_test::Sink sink;
   int32_t consumed = -1;
-  lz::Tlzh().Encode(consumed, source, sink);
+  compress::Tlzh().Encode(consumed, source, sink);
   EXPECT_EQ(source.calls, 1);
   EXPECT_EQ(sink.calls, 0);
   EXPECT_EQ(consumed, 0);
@@ -59,7 +59,7 @@ TEST(LzhVectors, DecodeOfNothingMakesNoCall) {
   for (int32_t count : {0, -1, INT32_MIN}) {
     lzh_test::Source source(stream);
     lzh_test::Sink sink;
-    lz::Tlzh().Decode(count, source, sink);
+    compress::Tlzh().Decode(count, source, sink);
     EXPECT_EQ(source.calls, 0);
     EXPECT_EQ(sink.calls, 0);
   }
@@ -72,7 +72,7 @@ TEST(LzhVectors, EncoderAsksOncePerCodeAfterTheEnd) {
   lzh_test::Source source(input);
   lzh_test::Sink sink;
   int32_t consumed = 0;
-  lz::Tlzh().Encode(consumed, source, sink);
+  compress::Tlzh().Encode(consumed, source, sink);
   EXPECT_EQ(source.empty_answers, 3);
   EXPECT_EQ(source.calls, 13);
 }

@@ -24,13 +24,13 @@ struct Result {
   bool intact;
 };
 
-Result Restore(lz::TLZRW1KH& kh, const Bytes& block) {
-  Bytes buffer(kGuard + lz::TLZRW1KH::kMaxBlock + kGuard, kGuardByte);
+Result Restore(compress::TLZRW1KH& kh, const Bytes& block) {
+  Bytes buffer(kGuard + compress::TLZRW1KH::kMaxBlock + kGuard, kGuardByte);
   uint8_t* dest = buffer.data() + kGuard;
   bool intact = true;
   const uint16_t n =
       kh.DecompressBlock(block.data(), dest, static_cast<uint16_t>(block.size()), &intact);
-  EXPECT_LE(n, lz::TLZRW1KH::kMaxBlock);
+  EXPECT_LE(n, compress::TLZRW1KH::kMaxBlock);
   const auto guard_ok = [](uint8_t b) { return b == kGuardByte; };
   EXPECT_TRUE(std::all_of(buffer.begin(), buffer.begin() + kGuard, guard_ok));
   EXPECT_TRUE(std::all_of(buffer.end() - kGuard, buffer.end(), guard_ok));
@@ -65,7 +65,7 @@ TEST(Lzrw1KhHostile, EachFaultStopsBeforeTheItemAndIsReported) {
       {"literal past 32768", Hex("40 FF 00", "00 0F F0 41", 8, "42"), Bytes(32768, 0x41)},
       {"copy past 32768", Hex("40 FF 80", "00 0F EF 41", 8, "00 1F"), Bytes(32760, 0x41)},
   };
-  lz::TLZRW1KH kh;
+  compress::TLZRW1KH kh;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const Result r = Restore(kh, c.block);
@@ -79,7 +79,7 @@ TEST(Lzrw1KhHostile, EachFaultStopsBeforeTheItemAndIsReported) {
 }
 
 TEST(Lzrw1KhHostile, StoredBlockLongerThanAFullChunk) {
-  lz::TLZRW1KH kh;
+  compress::TLZRW1KH kh;
   Bytes block = testing_support::RandomBytes(32771, 5);
   block[0] = 0x80;
   const Result r = Restore(kh, block);
@@ -90,7 +90,7 @@ TEST(Lzrw1KhHostile, StoredBlockLongerThanAFullChunk) {
 TEST(Lzrw1KhHostile, FaultsDeepInsideALongBlock) {
   // Thousands of literals first and more input after the fault, so that the fault is
   // met in whole-group decoding.
-  lz::TLZRW1KH kh;
+  compress::TLZRW1KH kh;
   const Bytes text = testing_support::SampleText(3200, 4);
   std::string prefix = "40";
   for (size_t i = 0; i < text.size(); i += 16)
@@ -129,7 +129,7 @@ TEST(Lzrw1KhHostile, FaultsDeepInsideALongBlock) {
 // Blocks made of plausible items, then cut or damaged: the codec agrees with the
 // byte-at-a-time decoder on bytes, length and verdict.
 TEST(Lzrw1KhHostile, DamagedBlocksAgreeWithThePlainDecoder) {
-  lz::TLZRW1KH kh;
+  compress::TLZRW1KH kh;
   std::mt19937 rng(99);
   for (int round = 0; round < 3000; ++round) {
     Bytes block = {0x40};

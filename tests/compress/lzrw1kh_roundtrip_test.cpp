@@ -79,7 +79,7 @@ Bytes Make(Kind kind, size_t size, uint32_t seed) {
 }
 
 // Compresses `in` with the given values in the two bytes after it.
-Bytes Compress(lz::TLZRW1KH& kh, const Bytes& in, uint8_t slack) {
+Bytes Compress(compress::TLZRW1KH& kh, const Bytes& in, uint8_t slack) {
   Bytes src(in);
   src.resize(in.size() + 2, slack);
   Bytes dst(in.size() + 6);
@@ -87,7 +87,7 @@ Bytes Compress(lz::TLZRW1KH& kh, const Bytes& in, uint8_t slack) {
   return dst;
 }
 
-void CheckRoundTrip(lz::TLZRW1KH& kh, const Bytes& in) {
+void CheckRoundTrip(compress::TLZRW1KH& kh, const Bytes& in) {
   const Bytes block = Compress(kh, in, 0x00);
   ASSERT_EQ(block, kh_reference::Compress(in));
   ASSERT_LE(block.size(), in.size() + 1);
@@ -96,7 +96,7 @@ void CheckRoundTrip(lz::TLZRW1KH& kh, const Bytes& in) {
   ASSERT_EQ(Compress(kh, in, 0xFF), block);
   ASSERT_EQ(Compress(kh, in, in.empty() ? 0x61 : in.back()), block);
 
-  Bytes out(lz::TLZRW1KH::kMaxBlock);
+  Bytes out(compress::TLZRW1KH::kMaxBlock);
   bool intact = false;
   out.resize(
       kh.DecompressBlock(block.data(), out.data(), static_cast<uint16_t>(block.size()), &intact));
@@ -107,7 +107,7 @@ void CheckRoundTrip(lz::TLZRW1KH& kh, const Bytes& in) {
 const Kind kKinds[] = {Kind::Text, Kind::Random, Kind::Runs, Kind::Mixed, Kind::SmallAlphabet};
 
 TEST(Lzrw1KhRoundTrip, BoundarySizesOfEveryKind) {
-  lz::TLZRW1KH kh;
+  compress::TLZRW1KH kh;
   const size_t sizes[] = {0,  1,    2,    3,    4,    15,   16,   17,    18,    19,    20,   21,
                           33, 4095, 4096, 4097, 4111, 4112, 8190, 16384, 32766, 32767, 32768};
   for (Kind kind : kKinds)
@@ -118,7 +118,7 @@ TEST(Lzrw1KhRoundTrip, BoundarySizesOfEveryKind) {
 }
 
 TEST(Lzrw1KhRoundTrip, RandomSizesAndSeeds) {
-  lz::TLZRW1KH kh;
+  compress::TLZRW1KH kh;
   std::mt19937 rng(2024);
   for (int i = 0; i < 300; ++i) {
     const Kind kind = kKinds[rng() % std::size(kKinds)];
@@ -132,7 +132,7 @@ TEST(Lzrw1KhRoundTrip, RandomSizesAndSeeds) {
 
 TEST(Lzrw1KhRoundTrip, EqualBytesAtEveryDistanceFromTheEnd) {
   // A run or match that reaches the last byte exercises the end bounds of the scans.
-  lz::TLZRW1KH kh;
+  compress::TLZRW1KH kh;
   for (size_t tail = 0; tail < 40; ++tail) {
     Bytes in = testing_support::RandomBytes(200, static_cast<uint32_t>(tail));
     in.insert(in.end(), tail, 0x5A);
@@ -147,7 +147,7 @@ TEST(Lzrw1KhRoundTrip, EqualBytesAtEveryDistanceFromTheEnd) {
 TEST(Lzrw1KhRoundTrip, CopiesReachAtMost4095Back) {
   // Random data repeating with a period of 4095 becomes copies; with a period of 4096
   // every earlier occurrence is one byte too far and the block is stored.
-  lz::TLZRW1KH kh;
+  compress::TLZRW1KH kh;
   for (size_t period : {4095u, 4096u}) {
     SCOPED_TRACE(period);
     Bytes in = testing_support::RandomBytes(period, 11);

@@ -12,7 +12,7 @@ using testing_support::Bytes;
 using testing_support::FromHex;
 using testing_support::ToHex;
 
-Bytes Compress(lz::TLZRW1KH& kh, const Bytes& in) {
+Bytes Compress(compress::TLZRW1KH& kh, const Bytes& in) {
   Bytes src(in);
   src.resize(in.size() + 2, 0xEE);  // the two readable bytes after the block
   Bytes dst(in.size() + 6);
@@ -22,8 +22,8 @@ Bytes Compress(lz::TLZRW1KH& kh, const Bytes& in) {
   return dst;
 }
 
-Bytes Restore(lz::TLZRW1KH& kh, const Bytes& block, bool* intact = nullptr) {
-  Bytes out(lz::TLZRW1KH::kMaxBlock);
+Bytes Restore(compress::TLZRW1KH& kh, const Bytes& block, bool* intact = nullptr) {
+  Bytes out(compress::TLZRW1KH::kMaxBlock);
   out.resize(
       kh.DecompressBlock(block.data(), out.data(), static_cast<uint16_t>(block.size()), intact));
   return out;
@@ -60,7 +60,7 @@ TEST(Lzrw1KhVectors, CompressAndRestoreExactly) {
       {"compressed form of n + 1 bytes", Text("abcdabceabcf"),
        "80 61 62 63 64 61 62 63 65 61 62 63 66"},
   };
-  lz::TLZRW1KH kh;
+  compress::TLZRW1KH kh;
   for (const Vector& v : vectors) {
     SCOPED_TRACE(v.name);
     const Bytes block = Compress(kh, v.input);
@@ -72,7 +72,7 @@ TEST(Lzrw1KhVectors, CompressAndRestoreExactly) {
 }
 
 TEST(Lzrw1KhVectors, IncompressibleFullBlockIsStored) {
-  lz::TLZRW1KH kh;
+  compress::TLZRW1KH kh;
   const Bytes in = testing_support::RandomBytes(32768, 7);
   const Bytes block = Compress(kh, in);
   ASSERT_EQ(block.size(), 32769u);
@@ -84,7 +84,7 @@ TEST(Lzrw1KhVectors, IncompressibleFullBlockIsStored) {
 }
 
 TEST(Lzrw1KhVectors, BlocksWithoutContentRestoreToNothing) {
-  lz::TLZRW1KH kh;
+  compress::TLZRW1KH kh;
   for (const char* hex : {"", "40", "80", "40 00", "40 80 00", "C3 12 34"}) {
     SCOPED_TRACE(hex);
     bool intact = false;
@@ -96,7 +96,7 @@ TEST(Lzrw1KhVectors, BlocksWithoutContentRestoreToNothing) {
 }
 
 TEST(Lzrw1KhVectors, SameBlockGivesSameBytesWhateverCameBetween) {
-  lz::TLZRW1KH kh;
+  compress::TLZRW1KH kh;
   const Bytes block = testing_support::SampleText(5000, 3);
   const Bytes first = Compress(kh, block);
   Compress(kh, testing_support::SampleText(32768, 9));

@@ -158,7 +158,7 @@ TEST_F(Installer, AbortOnADamagedPackageStopsTheRun) {
   ShownBox error = NextBox();
   ASSERT_TRUE(error.found());
   Snapshot("error");
-  const std::string disk1Upper = sys::UpperAscii(Disk1());
+  const std::string disk1Upper = platform::UpperAscii(Disk1());
   EXPECT_EQ(error.text.rfind("Error while decompressing " + disk1Upper + "LD.PCK to ", 0), 0u)
       << error.text;
   EXPECT_EQ(error.buttons, (std::vector<int>{IDABORT, IDRETRY, IDIGNORE}));
@@ -186,8 +186,8 @@ TEST_F(Installer, AChangedByteIsCaughtAndNoDamagedFileLands) {
   ASSERT_TRUE(error.found());
   Snapshot("digest-mismatch");
   // The message is the one every failed unpack shows.
-  EXPECT_EQ(error.text,
-            "Error while decompressing " + sys::UpperAscii(Disk2()) + "APP.PCK to C:\\QEN2005");
+  EXPECT_EQ(error.text, "Error while decompressing " + platform::UpperAscii(Disk2()) +
+                            "APP.PCK to C:\\QEN2005");
   Answer(error, IDABORT);
   ShownBox end = NextBox();
   EXPECT_EQ(end.text, kCanceled);

@@ -89,7 +89,7 @@ std::map<std::string, FileInfo> FilesBelow(const std::string& dir) {
     info.data = testing_support::ReadFileBytes(path);
     info.written = LastWrite(path);
     info.readOnly = (::GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY) != 0;
-    out[sys::UpperAscii(rel)] = std::move(info);
+    out[platform::UpperAscii(rel)] = std::move(info);
   }
   return out;
 }
@@ -97,18 +97,19 @@ std::map<std::string, FileInfo> FilesBelow(const std::string& dir) {
 std::map<std::string, FileInfo> PackageContents(const std::string& package,
                                                 const std::string& scratch) {
   std::map<std::string, FILETIME> times;
-  pck::TPackLz reader(nullptr);
+  pack::TPackLz reader(nullptr);
   reader.SetPackFileName(package);
   reader.SetDirectory(scratch);
-  reader.OnList = [&](sys::TObject*, const std::string& name, int32_t, uint16_t, int32_t time) {
+  reader.OnList = [&](platform::TObject*, const std::string& name, int32_t, uint16_t,
+                      int32_t time) {
     FILETIME local{}, utc{};
     ::DosDateTimeToFileTime(static_cast<WORD>(static_cast<uint32_t>(time) >> 16),
                             static_cast<WORD>(time), &local);
     ::LocalFileTimeToFileTime(&local, &utc);
-    times[sys::UpperAscii(name)] = utc;
+    times[platform::UpperAscii(name)] = utc;
   };
   std::map<std::string, FileInfo> out;
-  if (!reader.Process(pck::TPackMode::pmList) || !reader.Extract()) return out;
+  if (!reader.Process(pack::TPackMode::pmList) || !reader.Extract()) return out;
   out = FilesBelow(scratch);
   for (auto& [name, info] : out) info.written = times[name];
   return out;

@@ -64,7 +64,7 @@ class Removal : public InstallerSession {
   std::vector<std::string> EngineFiles() {
     std::vector<std::string> files;
     for (const auto& [name, info] : ExpectedEngineFiles())
-      files.push_back(sys::UpperAscii(DefaultEngineFolder() + "\\" + name));
+      files.push_back(platform::UpperAscii(DefaultEngineFolder() + "\\" + name));
     return files;
   }
   bool StartMenuGroup() { return fs::exists(ProgramsFolder() + "\\TAVO"); }

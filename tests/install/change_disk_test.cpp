@@ -57,8 +57,8 @@ TEST_F(ChangeDisk, AFolderWithoutTheTagStaysAndIsSearchedForTheFile) {
   EXPECT_EQ(Engine().CurrentDisk, 2);
   // Only the current disk's tag is looked for: from disk 2, a folder ending in \DISK1\ stays.
   Engine().SetSourceDir("X:\\DISK1\\");
-  dialogs_.Answer(plat::kIdCancel);
-  dialogs_.Answer(plat::kIdYes);
+  dialogs_.Answer(platform::kIdCancel);
+  dialogs_.Answer(platform::kIdYes);
   EXPECT_FALSE(Engine().ChangeDisk(3, "F"));
   EXPECT_EQ(Engine().SourceDir(), "X:\\DISK1\\");
 }
@@ -67,10 +67,10 @@ TEST_F(ChangeDisk, TheUserIsAskedUntilTheFileIsThere) {
   Engine().SetSourceDir(Folder("DISK1"));
   Folder("DISK2");
   // OK without the disk asks again; Cancel then No asks again; the file then appears.
-  dialogs_.Answer(plat::kIdOk);
-  dialogs_.Answer(plat::kIdCancel);
-  dialogs_.Answer(plat::kIdNo);
-  dialogs_.Answer(plat::kIdOk);
+  dialogs_.Answer(platform::kIdOk);
+  dialogs_.Answer(platform::kIdCancel);
+  dialogs_.Answer(platform::kIdNo);
+  dialogs_.Answer(platform::kIdOk);
   dialogs_.onShow = [this](const ScriptedDialogs::Shown&) {
     if (dialogs_.shown.size() == 4) PutFile("DISK2", "APP.PCK");
   };
@@ -80,16 +80,16 @@ TEST_F(ChangeDisk, TheUserIsAskedUntilTheFileIsThere) {
             (std::vector<std::string>{"Please, Insert Disk 2", "Please, Insert Disk 2",
                                       "Are you sure you want to terminate this installation?",
                                       "Please, Insert Disk 2"}));
-  EXPECT_EQ(dialogs_.shown[0].kind, plat::DialogKind::Warning);
-  EXPECT_EQ(dialogs_.shown[0].buttons, plat::Buttons::OkCancel);
-  EXPECT_EQ(dialogs_.shown[2].kind, plat::DialogKind::Confirmation);
-  EXPECT_EQ(dialogs_.shown[2].buttons, plat::Buttons::YesNo);
+  EXPECT_EQ(dialogs_.shown[0].kind, platform::DialogKind::Warning);
+  EXPECT_EQ(dialogs_.shown[0].buttons, platform::Buttons::OkCancel);
+  EXPECT_EQ(dialogs_.shown[2].kind, platform::DialogKind::Confirmation);
+  EXPECT_EQ(dialogs_.shown[2].buttons, platform::Buttons::YesNo);
 }
 
 TEST_F(ChangeDisk, CancelThenYesGivesUpAndStillMovesToTheDisk) {
   Engine().SetSourceDir(Folder("DISK1"));
-  dialogs_.Answer(plat::kIdCancel);
-  dialogs_.Answer(plat::kIdYes);
+  dialogs_.Answer(platform::kIdCancel);
+  dialogs_.Answer(platform::kIdYes);
   EXPECT_FALSE(Engine().ChangeDisk(2, "APP.PCK"));
   EXPECT_EQ(Engine().CurrentDisk, 2);
   EXPECT_EQ(dialogs_.shown.size(), 2u);
@@ -98,22 +98,22 @@ TEST_F(ChangeDisk, CancelThenYesGivesUpAndStillMovesToTheDisk) {
 TEST_F(ChangeDisk, TagsAreCutToTenCharacters) {
   // Disk 12345's tag is \DISK12345 without its closing backslash.
   Engine().SetSourceDir("X:\\SET\\DISK1\\");
-  dialogs_.Answer(plat::kIdCancel);
-  dialogs_.Answer(plat::kIdYes);
+  dialogs_.Answer(platform::kIdCancel);
+  dialogs_.Answer(platform::kIdYes);
   Engine().ChangeDisk(12345, "F");
   EXPECT_EQ(Engine().SourceDir(), "X:\\SET\\DISK12345");
   EXPECT_EQ(dialogs_.shown[0].text, "Please, Insert Disk 12345");
   // From there, the cut tag is what is looked for and replaced.
-  dialogs_.Answer(plat::kIdCancel);
-  dialogs_.Answer(plat::kIdYes);
+  dialogs_.Answer(platform::kIdCancel);
+  dialogs_.Answer(platform::kIdYes);
   Engine().ChangeDisk(2, "F");
   EXPECT_EQ(Engine().SourceDir(), "X:\\SET\\DISK2\\");
 }
 
 TEST_F(ChangeDisk, ASourceFolderShorterThanTheTagStays) {
   Engine().SetSourceDir("X:\\");
-  dialogs_.Answer(plat::kIdCancel);
-  dialogs_.Answer(plat::kIdYes);
+  dialogs_.Answer(platform::kIdCancel);
+  dialogs_.Answer(platform::kIdYes);
   EXPECT_FALSE(Engine().ChangeDisk(2, "F"));
   EXPECT_EQ(Engine().SourceDir(), "X:\\");
 }
@@ -123,21 +123,21 @@ TEST_F(ChangeDisk, ItemsAskForTheirDiskBeforeTheirHandlerRuns) {
   Folder("DISK2");
   PutFile("DISK2", "APP.PCK");
   std::vector<std::string> seen;
-  auto note = [&](inst::TInstallItem& item, const std::string& name) {
-    item.OnExecute = [&, name](sys::TObject*, bool& Continue) {
+  auto note = [&](install::TInstallItem& item, const std::string& name) {
+    item.OnExecute = [&, name](platform::TObject*, bool& Continue) {
       seen.push_back(name + " " + std::to_string(Engine().CurrentDisk));
       Continue = true;
     };
   };
-  inst::TInstallItem& one = AddItem();
+  install::TInstallItem& one = AddItem();
   one.DiskNum = 1;
   one.DiskFileID = "MISSING.PCK";  // the current disk: never checked
   note(one, "one");
-  inst::TInstallItem& two = AddItem();
+  install::TInstallItem& two = AddItem();
   two.DiskNum = 2;
   two.DiskFileID = "APP.PCK";
   note(two, "two");
-  inst::TInstallItem& none = AddItem();
+  install::TInstallItem& none = AddItem();
   none.DiskNum = 0;  // needs no disk
   note(none, "none");
   EXPECT_TRUE(Engine().Execute());
@@ -147,13 +147,13 @@ TEST_F(ChangeDisk, ItemsAskForTheirDiskBeforeTheirHandlerRuns) {
 
 TEST_F(ChangeDisk, GivingUpFailsTheItemWithoutRunningItsHandler) {
   Engine().SetSourceDir(Folder("DISK1"));
-  inst::TInstallItem& item = AddItem();
+  install::TInstallItem& item = AddItem();
   item.DiskNum = 2;
   item.DiskFileID = "APP.PCK";
   bool ran = false;
-  item.OnExecute = [&](sys::TObject*, bool& Continue) { Continue = ran = true; };
-  dialogs_.Answer(plat::kIdCancel);
-  dialogs_.Answer(plat::kIdYes);
+  item.OnExecute = [&](platform::TObject*, bool& Continue) { Continue = ran = true; };
+  dialogs_.Answer(platform::kIdCancel);
+  dialogs_.Answer(platform::kIdYes);
   EXPECT_FALSE(Engine().Execute());
   EXPECT_FALSE(ran);
   EXPECT_EQ(Engine().CurrentDisk, 2);
@@ -162,14 +162,14 @@ TEST_F(ChangeDisk, GivingUpFailsTheItemWithoutRunningItsHandler) {
 
 TEST_F(ChangeDisk, DisabledItemsAndCountingNeverAskForADisk) {
   Engine().SetSourceDir(Folder("DISK1"));
-  inst::TInstallItem& disabled = AddItem();
+  install::TInstallItem& disabled = AddItem();
   disabled.DiskNum = 2;
   disabled.DiskFileID = "APP.PCK";
   disabled.Enabled = false;
-  inst::TInstallItem& counted = AddItem();
+  install::TInstallItem& counted = AddItem();
   counted.DiskNum = 3;
   counted.DiskFileID = "APP.PCK";
-  counted.OnExecute = [](sys::TObject*, bool& Continue) { Continue = true; };
+  counted.OnExecute = [](platform::TObject*, bool& Continue) { Continue = true; };
   EXPECT_EQ(Engine().TaskCount(), 0);
   EXPECT_TRUE(disabled.Execute(false));
   EXPECT_TRUE(dialogs_.shown.empty());

@@ -6,7 +6,7 @@
 namespace installtest {
 namespace {
 
-using inst::JoinPath;
+using install::JoinPath;
 
 TEST(JoinPath, InsertsOneBackslashUnlessTheFolderEndsWithOneOrIsEmpty) {
   EXPECT_EQ(JoinPath("C:\\QEN2005", "QEN2005.EXE"), "C:\\QEN2005\\QEN2005.EXE");
@@ -20,7 +20,7 @@ TEST(JoinPath, InsertsOneBackslashUnlessTheFolderEndsWithOneOrIsEmpty) {
 using EnginePaths = EngineTest;
 
 TEST_F(EnginePaths, WithoutRegistryKeysEveryDefaultHolds) {
-  inst::TInstall& e = Engine();
+  install::TInstall& e = Engine();
   EXPECT_EQ(e.SourceDir(), "X:\\DISK1\\");
   EXPECT_EQ(e.WindowsDir(), "C:\\WINDOWS");
   EXPECT_EQ(e.SystemDir(), "C:\\WINDOWS\\SYSTEM");
@@ -47,7 +47,7 @@ TEST_F(EnginePaths, RegistryValuesReplaceTheDefaults) {
   registry_.SetText("SOFTWARE\\Ondrel\\Database Engine", "configfile01", "D:\\ODE\\X.CFG");
   registry_.SetText("SOFTWARE\\Ondrel\\OLW32", "OLAPIPath", "D:\\OLAPI");
   registry_.SetText("SOFTWARE\\Microsoft\\Shared Tools", "SharedFilesDir", "D:\\Shared");
-  inst::TInstall& e = Engine();
+  install::TInstall& e = Engine();
   EXPECT_EQ(e.CommonFilesDir(), "D:\\Common");
   EXPECT_EQ(e.DbapiDir(), "D:\\ODE;E:\\ODE");  // the engine keeps the whole value
   EXPECT_EQ(e.DbapiConfigFile(), "D:\\ODE\\X.CFG");
@@ -57,7 +57,7 @@ TEST_F(EnginePaths, RegistryValuesReplaceTheDefaults) {
 
 TEST_F(EnginePaths, TheOlapiDefaultIsTheDefaultDirectoryNotTheRegistrysOne) {
   registry_.SetText("SOFTWARE\\Ondrel\\Database Engine", "DLLPath", "D:\\ODE");
-  inst::TInstall& e = Engine();
+  install::TInstall& e = Engine();
   EXPECT_EQ(e.DbapiDir(), "D:\\ODE");
   EXPECT_EQ(e.OlapiPath(), "C:\\WINDOWS\\Common Files\\Ondrel Shared\\ODE");
 }
@@ -67,8 +67,8 @@ TEST_F(EnginePaths, AKeyThatOpensEmptiesTheFieldsOfItsMissingValues) {
   registry_.AddKey("SOFTWARE\\Ondrel\\OLW32");
   // A value of zero length reads as empty text whatever its type.
   registry_.SetRaw("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "CommonFilesDir",
-                   plat::RegType::Dword, {});
-  inst::TInstall& e = Engine();
+                   platform::RegType::Dword, {});
+  install::TInstall& e = Engine();
   EXPECT_EQ(e.CommonFilesDir(), "");
   EXPECT_EQ(e.DbapiDir(), "");
   EXPECT_EQ(e.DbapiConfigFile(), "");
@@ -89,22 +89,22 @@ TEST_F(EnginePaths, KeysThatCannotBeOpenedKeepTheDefaults) {
 }
 
 TEST_F(EnginePaths, TextValuesAreTakenUpToTheirFirstZeroAndNotExpanded) {
-  registry_.SetRaw("SOFTWARE\\Ondrel\\OLW32", "OLAPIPATH", plat::RegType::ExpandSz,
+  registry_.SetRaw("SOFTWARE\\Ondrel\\OLW32", "OLAPIPATH", platform::RegType::ExpandSz,
                    {'%', 'X', '%', '\\', 'O', 0, 'Z', 0});
-  registry_.SetRaw("SOFTWARE\\Ondrel\\Database Engine", "DLLPath", plat::RegType::Sz,
+  registry_.SetRaw("SOFTWARE\\Ondrel\\Database Engine", "DLLPath", platform::RegType::Sz,
                    {'D', ':', '\\', 'O'});  // stored without a terminating zero
-  inst::TInstall& e = Engine();
+  install::TInstall& e = Engine();
   EXPECT_EQ(e.OlapiPath(), "%X%\\O");
   EXPECT_EQ(e.DbapiDir(), "D:\\O");
 }
 
 TEST_F(EnginePaths, AValueOfAnotherTypeRaisesTheReadError) {
-  registry_.SetRaw("SOFTWARE\\Ondrel\\Database Engine", "DLLPath", plat::RegType::Dword,
+  registry_.SetRaw("SOFTWARE\\Ondrel\\Database Engine", "DLLPath", platform::RegType::Dword,
                    {1, 0, 0, 0});
   try {
     Engine();
     FAIL() << "no error";
-  } catch (const inst::ERegistryException& e) {
+  } catch (const install::ERegistryException& e) {
     EXPECT_STREQ(e.what(), "Invalid data type for 'DLLPath'");
   }
 }
@@ -112,7 +112,7 @@ TEST_F(EnginePaths, AValueOfAnotherTypeRaisesTheReadError) {
 TEST_F(EnginePaths, PathsAreCutTo255Characters) {
   const std::string longDir(300, 'd');
   registry_.SetText("SOFTWARE\\Ondrel\\Database Engine", "DLLPath", longDir);
-  inst::TInstall& e = Engine();
+  install::TInstall& e = Engine();
   EXPECT_EQ(e.DbapiDir(), longDir.substr(0, 255));
   e.SetSourceDir(std::string(256, 's'));
   EXPECT_EQ(e.SourceDir().size(), 255u);
@@ -121,8 +121,8 @@ TEST_F(EnginePaths, PathsAreCutTo255Characters) {
 TEST(EngineFolders, SourceDirIsTheProgramsFolderWithItsBackslash) {
   MemoryRegistry registry;
   FixedFolders folders("x:\\disk1\\Install.exe", "", "");
-  sys::TComponent window(nullptr);
-  inst::TInstall engine(&window);
+  platform::TComponent window(nullptr);
+  install::TInstall engine(&window);
   EXPECT_EQ(engine.SourceDir(), "x:\\disk1\\");
   // No Windows directory reported: the common files directory is the bare name.
   EXPECT_EQ(engine.CommonFilesDir(), "Common Files");

@@ -8,9 +8,9 @@ namespace {
 using EngineRun = EngineTest;
 
 // An item whose handler records its turn and answers `result`.
-inst::TInstallItem& Step(inst::TInstallItem& item, std::vector<std::string>& log,
-                         const std::string& name, bool result) {
-  item.OnExecute = [&log, name, result](sys::TObject*, bool& Continue) {
+install::TInstallItem& Step(install::TInstallItem& item, std::vector<std::string>& log,
+                            const std::string& name, bool result) {
+  item.OnExecute = [&log, name, result](platform::TObject*, bool& Continue) {
     log.push_back(name);
     Continue = result;
   };
@@ -21,8 +21,8 @@ TEST_F(EngineRun, AnEmptyListSucceedsWithTheCompletedMessage) {
   EXPECT_TRUE(Engine().Execute());
   ASSERT_EQ(dialogs_.shown.size(), 1u);
   EXPECT_EQ(dialogs_.shown[0].text, "Installation completed with success");
-  EXPECT_EQ(dialogs_.shown[0].kind, plat::DialogKind::Information);
-  EXPECT_EQ(dialogs_.shown[0].buttons, plat::Buttons::Ok);
+  EXPECT_EQ(dialogs_.shown[0].kind, platform::DialogKind::Information);
+  EXPECT_EQ(dialogs_.shown[0].buttons, platform::Buttons::Ok);
 }
 
 TEST_F(EngineRun, ItemsRunInRegistrationOrderUntilOneFails) {
@@ -34,20 +34,20 @@ TEST_F(EngineRun, ItemsRunInRegistrationOrderUntilOneFails) {
   EXPECT_EQ(log, (std::vector<std::string>{"b", "a"}));
   ASSERT_EQ(dialogs_.shown.size(), 1u);
   EXPECT_EQ(dialogs_.shown[0].text, "Installation canceled");
-  EXPECT_EQ(dialogs_.shown[0].kind, plat::DialogKind::Error);
-  EXPECT_EQ(dialogs_.shown[0].buttons, plat::Buttons::Ok);
+  EXPECT_EQ(dialogs_.shown[0].kind, platform::DialogKind::Error);
+  EXPECT_EQ(dialogs_.shown[0].buttons, platform::Buttons::Ok);
 }
 
 TEST_F(EngineRun, TheListKeepsTitlesAndLinksEachItemToTheEngine) {
-  inst::TInstallItem& a = AddItem("first");
-  inst::TInstallItem& b = AddItem("second");
+  install::TInstallItem& a = AddItem("first");
+  install::TInstallItem& b = AddItem("second");
   ASSERT_EQ(Engine().Items().size(), 2u);
   EXPECT_EQ(Engine().Items()[0].Title, "first");
   EXPECT_EQ(Engine().Items()[1].Item, &b);
   EXPECT_EQ(a.Engine, &Engine());
   // No check for duplicates: the same item twice runs twice.
   int runs = 0;
-  a.OnExecute = [&runs](sys::TObject*, bool& Continue) { Continue = ++runs > 0; };
+  a.OnExecute = [&runs](platform::TObject*, bool& Continue) { Continue = ++runs > 0; };
   Engine().AddItem(a);
   EXPECT_TRUE(Engine().Execute());
   EXPECT_EQ(runs, 2);
@@ -59,12 +59,12 @@ TEST_F(EngineRun, EventsReplaceTheFinalMessage) {
   int before = -1;
   int afterCalls = 0;
   bool success = false;
-  sys::TObject* sender = nullptr;
-  Engine().BeforeExecute = [&](sys::TObject* s, int32_t count) {
+  platform::TObject* sender = nullptr;
+  Engine().BeforeExecute = [&](platform::TObject* s, int32_t count) {
     before = count;
     sender = s;
   };
-  Engine().AfterExecute = [&](sys::TObject*, bool ok) {
+  Engine().AfterExecute = [&](platform::TObject*, bool ok) {
     ++afterCalls;
     success = ok;
   };
@@ -80,14 +80,14 @@ TEST_F(EngineRun, EventsReplaceTheFinalMessage) {
 
 TEST_F(EngineRun, TaskCountCountsOncePerOperationAndIsKeptUntilTheNextAddItem) {
   int handlerRuns = 0;
-  inst::TInstallItem& item = AddItem();
-  item.OnExecute = [&](sys::TObject* s, bool& Continue) {
+  install::TInstallItem& item = AddItem();
+  item.OnExecute = [&](platform::TObject* s, bool& Continue) {
     ++handlerRuns;
-    auto& self = *static_cast<inst::TInstallItem*>(s);
+    auto& self = *static_cast<install::TInstallItem*>(s);
     Continue = self.CreateGroup("G") && self.CreateIcon("C", "D", "F") &&
-               self.WriteRegString(plat::RegRoot::LocalMachine, "K", "V", "x");
+               self.WriteRegString(platform::RegRoot::LocalMachine, "K", "V", "x");
   };
-  inst::TInstallItem& disabled = AddItem();
+  install::TInstallItem& disabled = AddItem();
   disabled.Enabled = false;
   disabled.OnExecute = item.OnExecute;
   EXPECT_EQ(Engine().TaskCount(), 3);
@@ -106,13 +106,13 @@ TEST_F(EngineRun, TaskCountCountsOncePerOperationAndIsKeptUntilTheNextAddItem) {
 }
 
 TEST_F(EngineRun, BeforeExecuteReceivesTheTaskCount) {
-  inst::TInstallItem& item = AddItem();
-  item.OnExecute = [](sys::TObject* s, bool& Continue) {
-    auto& self = *static_cast<inst::TInstallItem*>(s);
+  install::TInstallItem& item = AddItem();
+  item.OnExecute = [](platform::TObject* s, bool& Continue) {
+    auto& self = *static_cast<install::TInstallItem*>(s);
     Continue = self.ConfigureEngine("D", "O") && self.ConfigureTabula(true, "ANSI850");
   };
   int32_t count = -1;
-  Engine().BeforeExecute = [&](sys::TObject*, int32_t n) { count = n; };
+  Engine().BeforeExecute = [&](platform::TObject*, int32_t n) { count = n; };
   EXPECT_TRUE(Engine().Execute());
   EXPECT_EQ(count, 11);
   EXPECT_EQ(registry_.writes.size(), 11u);
@@ -134,8 +134,10 @@ TEST_F(EngineRun, DestroyingTheEngineRestoresProgramManager) {
 }
 
 TEST_F(EngineRun, AnExceptionInAHandlerLeavesTheRun) {
-  AddItem().OnExecute = [](sys::TObject*, bool&) { throw sys::Exception("handler failed"); };
-  EXPECT_THROW(Engine().Execute(), sys::Exception);
+  AddItem().OnExecute = [](platform::TObject*, bool&) {
+    throw platform::Exception("handler failed");
+  };
+  EXPECT_THROW(Engine().Execute(), platform::Exception);
   EXPECT_TRUE(dialogs_.shown.empty());
 }
 

@@ -31,7 +31,7 @@ class EngineTest : public ::testing::Test {
   RecordingProgMan progman_;
   FixedFolders folders_{"X:\\DISK1\\INSTALL.EXE", "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM"};
   // Stands for the window that owns the engine and the items.
-  sys::TComponent window_{nullptr};
+  platform::TComponent window_{nullptr};
 
   EngineTest() {
     // A run that keeps asking would never end: fail the test instead.
@@ -41,15 +41,15 @@ class EngineTest : public ::testing::Test {
   }
 
   // The engine, made on first use so that a test can prepare the registry first.
-  inst::TInstall& Engine() {
-    if (!engine_) engine_ = std::make_unique<inst::TInstall>(&window_);
+  install::TInstall& Engine() {
+    if (!engine_) engine_ = std::make_unique<install::TInstall>(&window_);
     return *engine_;
   }
   void DestroyEngine() { engine_.reset(); }
 
   // A new item owned by the window, registered with the engine.
-  inst::TInstallItem& AddItem(const std::string& title = "") {
-    auto& item = sys::TComponent::CreateOwned<inst::TInstallItem>(window_);
+  install::TInstallItem& AddItem(const std::string& title = "") {
+    auto& item = platform::TComponent::CreateOwned<install::TInstallItem>(window_);
     item.Title = title;
     Engine().AddItem(item);
     return item;
@@ -63,7 +63,7 @@ class EngineTest : public ::testing::Test {
   }
 
  private:
-  std::unique_ptr<inst::TInstall> engine_;
+  std::unique_ptr<install::TInstall> engine_;
 };
 
 }  // namespace installtest

@@ -12,15 +12,16 @@ class ItemFrame : public EngineTest {
   // Records the item's status and outcome events.
   std::vector<std::string> events_;
 
-  inst::TInstallItem& Watched(bool critical = false) {
-    inst::TInstallItem& item = AddItem("Group title");
+  install::TInstallItem& Watched(bool critical = false) {
+    install::TInstallItem& item = AddItem("Group title");
     item.Critical = critical;
-    item.BeforeExecute = [this, &item](sys::TObject* s, const std::string& group,
+    item.BeforeExecute = [this, &item](platform::TObject* s, const std::string& group,
                                        const std::string& msg) {
       EXPECT_EQ(s, &item);
       events_.push_back("before [" + group + "] " + msg);
     };
-    item.AfterExecute = [this, &item](sys::TObject* s, int32_t action, const std::string& msg) {
+    item.AfterExecute = [this, &item](platform::TObject* s, int32_t action,
+                                      const std::string& msg) {
       EXPECT_EQ(s, &item);
       events_.push_back("after " + std::to_string(action) + " [" + msg + "]");
     };
@@ -29,10 +30,10 @@ class ItemFrame : public EngineTest {
 };
 
 TEST_F(ItemFrame, ADisabledItemSucceedsWithoutCallingAnything) {
-  inst::TInstallItem& item = Watched();
+  install::TInstallItem& item = Watched();
   item.Enabled = false;
   bool called = false;
-  item.OnExecute = [&](sys::TObject*, bool& Continue) { Continue = called = true; };
+  item.OnExecute = [&](platform::TObject*, bool& Continue) { Continue = called = true; };
   EXPECT_TRUE(item.Execute(false));
   EXPECT_FALSE(called);
   EXPECT_TRUE(events_.empty());
@@ -41,15 +42,15 @@ TEST_F(ItemFrame, ADisabledItemSucceedsWithoutCallingAnything) {
 TEST_F(ItemFrame, AnItemWithoutHandlerSucceeds) { EXPECT_TRUE(Watched().Execute(false)); }
 
 TEST_F(ItemFrame, AHandlerThatDoesNotSetContinueFailsTheItem) {
-  inst::TInstallItem& item = Watched();
-  sys::TObject* sender = nullptr;
-  item.OnExecute = [&](sys::TObject* s, bool&) { sender = s; };
+  install::TInstallItem& item = Watched();
+  platform::TObject* sender = nullptr;
+  item.OnExecute = [&](platform::TObject* s, bool&) { sender = s; };
   EXPECT_FALSE(item.Execute(false));
   EXPECT_EQ(sender, &item);
 }
 
 TEST_F(ItemFrame, ASuccessfulOperationReportsStatusAndOutcome) {
-  inst::TInstallItem& item = Watched();
+  install::TInstallItem& item = Watched();
   const int pumpedBefore = dialogs_.pumped;
   EXPECT_TRUE(item.CreateGroup("TAVO"));
   EXPECT_EQ(events_, (std::vector<std::string>{"before [Group title] Creating Group \"TAVO\"",
@@ -60,8 +61,8 @@ TEST_F(ItemFrame, ASuccessfulOperationReportsStatusAndOutcome) {
 }
 
 TEST_F(ItemFrame, CountingModeCountsWithoutWorkEventsOrDialogs) {
-  inst::TInstallItem& item = Watched();
-  item.OnExecute = [&](sys::TObject*, bool& Continue) {
+  install::TInstallItem& item = Watched();
+  item.OnExecute = [&](platform::TObject*, bool& Continue) {
     Continue = item.CreateGroup("G") && item.UnpackLz("X:\\", "A.PCK", "C:\\A") &&
                item.ConfigureEngine("a", "b") && item.ConfigureTabula(false, "x");
     EXPECT_TRUE(item.IsCounting());  // the mode is set before the handler runs
@@ -79,27 +80,27 @@ TEST_F(ItemFrame, CountingModeCountsWithoutWorkEventsOrDialogs) {
 }
 
 TEST_F(ItemFrame, ANonCriticalFailureOffersAbortRetryIgnore) {
-  inst::TInstallItem& item = Watched();
+  install::TInstallItem& item = Watched();
   progman_.failExecutes = 1;
-  dialogs_.Answer(plat::kIdAbort);
+  dialogs_.Answer(platform::kIdAbort);
   EXPECT_FALSE(item.CreateGroup("TAVO"));
   ASSERT_EQ(dialogs_.shown.size(), 1u);
   EXPECT_EQ(dialogs_.shown[0].text, "Error while creating group \"TAVO\"");
-  EXPECT_EQ(dialogs_.shown[0].kind, plat::DialogKind::Error);
-  EXPECT_EQ(dialogs_.shown[0].buttons, plat::Buttons::AbortRetryIgnore);
+  EXPECT_EQ(dialogs_.shown[0].kind, platform::DialogKind::Error);
+  EXPECT_EQ(dialogs_.shown[0].buttons, platform::Buttons::AbortRetryIgnore);
   EXPECT_EQ(events_.back(), "after 3 [Error while creating group \"TAVO\"]");
   EXPECT_EQ(item.ErrorMsg, "Error while creating group \"TAVO\"");
 }
 
 TEST_F(ItemFrame, ACriticalFailureOffersOnlyAbortAndRetryAndRetriesUntilSuccess) {
-  inst::TInstallItem& item = Watched(true);
+  install::TInstallItem& item = Watched(true);
   progman_.failExecutes = 3;
-  dialogs_.Answer(plat::kIdRetry);
-  dialogs_.Answer(plat::kIdRetry);
-  dialogs_.Answer(plat::kIdRetry);
+  dialogs_.Answer(platform::kIdRetry);
+  dialogs_.Answer(platform::kIdRetry);
+  dialogs_.Answer(platform::kIdRetry);
   EXPECT_TRUE(item.CreateGroup("TAVO"));
   ASSERT_EQ(dialogs_.shown.size(), 3u);
-  for (const auto& box : dialogs_.shown) EXPECT_EQ(box.buttons, plat::Buttons::AbortRetry);
+  for (const auto& box : dialogs_.shown) EXPECT_EQ(box.buttons, platform::Buttons::AbortRetry);
   // Every retry connected anew; the success left no error behind.
   EXPECT_EQ(progman_.connects.size(), 4u);
   EXPECT_EQ(events_.back(), "after 0 []");
@@ -108,34 +109,34 @@ TEST_F(ItemFrame, ACriticalFailureOffersOnlyAbortAndRetryAndRetriesUntilSuccess)
 }
 
 TEST_F(ItemFrame, IgnoreCarriesOnAndKeepsTheMessage) {
-  inst::TInstallItem& item = Watched();
+  install::TInstallItem& item = Watched();
   progman_.failExecutes = 1;
-  dialogs_.Answer(plat::kIdIgnore);
+  dialogs_.Answer(platform::kIdIgnore);
   EXPECT_TRUE(item.CreateGroup("TAVO"));
   EXPECT_EQ(events_.back(), "after 5 [Error while creating group \"TAVO\"]");
   EXPECT_EQ(item.ErrorMsg, "Error while creating group \"TAVO\"");
 }
 
 TEST_F(ItemFrame, AnyOtherAnswerTriesAgain) {
-  inst::TInstallItem& item = Watched();
+  install::TInstallItem& item = Watched();
   progman_.failExecutes = 2;
-  dialogs_.Answer(plat::kIdCancel);  // the box closed some other way
-  dialogs_.Answer(plat::kIdAbort);
+  dialogs_.Answer(platform::kIdCancel);  // the box closed some other way
+  dialogs_.Answer(platform::kIdAbort);
   EXPECT_FALSE(item.CreateGroup("TAVO"));
   EXPECT_EQ(dialogs_.shown.size(), 2u);
   EXPECT_EQ(progman_.connects.size(), 2u);
 }
 
 TEST_F(ItemFrame, AbortStopsTheHandlersChainAndTheRun) {
-  inst::TInstallItem& item = Watched();
-  item.OnExecute = [&](sys::TObject*, bool& Continue) {
+  install::TInstallItem& item = Watched();
+  item.OnExecute = [&](platform::TObject*, bool& Continue) {
     Continue = item.CreateGroup("A") && item.CreateGroup("B");
   };
-  inst::TInstallItem& next = AddItem();
+  install::TInstallItem& next = AddItem();
   bool nextRan = false;
-  next.OnExecute = [&](sys::TObject*, bool& Continue) { Continue = nextRan = true; };
+  next.OnExecute = [&](platform::TObject*, bool& Continue) { Continue = nextRan = true; };
   progman_.failExecutes = 1;
-  dialogs_.Answer(plat::kIdAbort);
+  dialogs_.Answer(platform::kIdAbort);
   EXPECT_FALSE(Engine().Execute());
   EXPECT_EQ(progman_.executed.size(), 0u);
   EXPECT_FALSE(nextRan);
@@ -143,18 +144,18 @@ TEST_F(ItemFrame, AbortStopsTheHandlersChainAndTheRun) {
 }
 
 TEST_F(ItemFrame, AnExceptionInAnEventHandlerLeavesTheOperation) {
-  inst::TInstallItem& item = AddItem();
-  item.BeforeExecute = [](sys::TObject*, const std::string&, const std::string&) {
-    throw sys::Exception("status handler failed");
+  install::TInstallItem& item = AddItem();
+  item.BeforeExecute = [](platform::TObject*, const std::string&, const std::string&) {
+    throw platform::Exception("status handler failed");
   };
-  EXPECT_THROW(item.CreateGroup("G"), sys::Exception);
+  EXPECT_THROW(item.CreateGroup("G"), platform::Exception);
   EXPECT_TRUE(progman_.connects.empty());
 }
 
 TEST_F(ItemFrame, AnItemOutsideAnEngineCountsNothingAndNeedsNoDisk) {
-  inst::TInstallItem item(&window_);
+  install::TInstallItem item(&window_);
   item.DiskNum = 2;
-  item.OnExecute = [&](sys::TObject*, bool& Continue) { Continue = item.CreateGroup("G"); };
+  item.OnExecute = [&](platform::TObject*, bool& Continue) { Continue = item.CreateGroup("G"); };
   EXPECT_TRUE(item.Execute(true));
   EXPECT_TRUE(item.Execute(false));
   EXPECT_EQ(progman_.executed.size(), 1u);

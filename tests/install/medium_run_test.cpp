@@ -30,18 +30,18 @@ class MediumRun : public EngineTest {
   }
 
   static void Pack(const std::string& dir, const std::string& name) {
-    pck::TPackLz writer(nullptr);
+    pack::TPackLz writer(nullptr);
     writer.SetDirectory(dir);
     writer.Items = {"*.*"};
     writer.SetPackFileName(name);
     ASSERT_TRUE(writer.WritePackage()) << writer.LastError();
   }
 
-  inst::TInstallItem& Unpacker(int disk, const std::string& file, const std::string& target) {
-    inst::TInstallItem& item = AddItem();
+  install::TInstallItem& Unpacker(int disk, const std::string& file, const std::string& target) {
+    install::TInstallItem& item = AddItem();
     item.DiskNum = disk;
     item.DiskFileID = file;
-    item.OnExecute = [this, &item, file, target](sys::TObject*, bool& Continue) {
+    item.OnExecute = [this, &item, file, target](platform::TObject*, bool& Continue) {
       log_.push_back(file + " from " + Engine().SourceDir());
       Continue = item.UnpackLz(Engine().SourceDir(), file, target);
     };
@@ -52,8 +52,8 @@ class MediumRun : public EngineTest {
 TEST_F(MediumRun, PackagesComeFromBothDisksAfterThePrompt) {
   Unpacker(1, "DBAPI.PCK", "ODE");
   Unpacker(2, "APP.PCK", "QEN2005");
-  dialogs_.Answer(plat::kIdOk);  // the prompt for disk 2, after the disk went in
-  dialogs_.Answer(plat::kIdOk);  // the final message
+  dialogs_.Answer(platform::kIdOk);  // the prompt for disk 2, after the disk went in
+  dialogs_.Answer(platform::kIdOk);  // the final message
   dialogs_.onShow = [](const ScriptedDialogs::Shown& box) {
     if (box.text == "Please, Insert Disk 2") fs::rename("HOLD/APP.PCK", "DISK2/APP.PCK");
   };

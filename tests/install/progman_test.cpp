@@ -12,11 +12,11 @@ using Pairs = std::vector<std::pair<std::string, std::string>>;
 
 class ProgMan : public EngineTest {
  protected:
-  inst::TInstallItem& item_ = AddItem();
+  install::TInstallItem& item_ = AddItem();
 };
 
 TEST_F(ProgMan, TheCommandGoesOutAsTextWithOneZeroByte) {
-  EXPECT_EQ(inst::ProgManExecute("[CreateGroup(TAVO)]\r\n"), 0);
+  EXPECT_EQ(install::ProgManExecute("[CreateGroup(TAVO)]\r\n"), 0);
   ASSERT_EQ(progman_.executed.size(), 1u);
   const std::string expected = "[CreateGroup(TAVO)]\r\n";
   std::vector<uint8_t> bytes(expected.begin(), expected.end());
@@ -27,13 +27,13 @@ TEST_F(ProgMan, TheCommandGoesOutAsTextWithOneZeroByte) {
 }
 
 TEST_F(ProgMan, TextPastAZeroByteIsNotSent) {
-  EXPECT_EQ(inst::ProgManExecute(std::string("AB\0CD", 5)), 0);
+  EXPECT_EQ(install::ProgManExecute(std::string("AB\0CD", 5)), 0);
   EXPECT_EQ(progman_.executed[0], (std::vector<uint8_t>{'A', 'B', 0}));
 }
 
 TEST_F(ProgMan, ThreeConnectAttemptsEachNamingAServerStartsItOnce) {
   progman_.answering.clear();
-  EXPECT_EQ(inst::ProgManExecute("x"), 1);
+  EXPECT_EQ(install::ProgManExecute("x"), 1);
   EXPECT_EQ(progman_.connects, (Pairs{{"PROGMAN", "PROGMAN"}, {"", "PROGMAN"}, {"PROGMAN", ""}}));
   EXPECT_EQ(progman_.started, (std::vector<std::string>{"PROGMAN PROGMAN", "PROGMAN "}));
   EXPECT_TRUE(progman_.executed.empty());
@@ -43,25 +43,25 @@ TEST_F(ProgMan, AStartedServerIsConnectedAgain) {
   progman_.answering.clear();
   progman_.startSucceeds = true;
   progman_.answeringAfterStart = {{"PROGMAN", "PROGMAN"}};
-  EXPECT_EQ(inst::ProgManExecute("x"), 0);
+  EXPECT_EQ(install::ProgManExecute("x"), 0);
   EXPECT_EQ(progman_.connects, (Pairs{{"PROGMAN", "PROGMAN"}, {"PROGMAN", "PROGMAN"}}));
   EXPECT_EQ(progman_.started, (std::vector<std::string>{"PROGMAN PROGMAN"}));
 }
 
 TEST_F(ProgMan, AnyServiceOnTheTopicWillDo) {
   progman_.answering = {{"", "PROGMAN"}};
-  EXPECT_EQ(inst::ProgManExecute("x"), 0);
+  EXPECT_EQ(install::ProgManExecute("x"), 0);
   EXPECT_EQ(progman_.connects, (Pairs{{"PROGMAN", "PROGMAN"}, {"", "PROGMAN"}}));
 }
 
 TEST_F(ProgMan, ATransactionThatDoesNotStartFails) {
   progman_.failExecutes = 1;
-  EXPECT_EQ(inst::ProgManExecute("x"), 1);
+  EXPECT_EQ(install::ProgManExecute("x"), 1);
 }
 
 TEST_F(ProgMan, GroupAndIconCommandsAndTexts) {
   std::vector<std::string> status;
-  item_.BeforeExecute = [&](sys::TObject*, const std::string&, const std::string& msg) {
+  item_.BeforeExecute = [&](platform::TObject*, const std::string&, const std::string& msg) {
     status.push_back(msg);
   };
   EXPECT_TRUE(item_.CreateGroup("TAVO"));
@@ -84,8 +84,8 @@ TEST_F(ProgMan, GroupAndIconCommandsAndTexts) {
 
 TEST_F(ProgMan, FailuresNameTheGroupOrTheProgram) {
   progman_.answering.clear();
-  dialogs_.Answer(plat::kIdIgnore);
-  dialogs_.Answer(plat::kIdIgnore);
+  dialogs_.Answer(platform::kIdIgnore);
+  dialogs_.Answer(platform::kIdIgnore);
   EXPECT_TRUE(item_.CreateGroup("TAVO"));
   EXPECT_TRUE(item_.CreateIcon("QEN 2005", "C:\\QEN2005", "QEN2005.EXE"));
   EXPECT_EQ(Texts(), (std::vector<std::string>{

@@ -10,17 +10,17 @@
 namespace installtest {
 namespace {
 
-using plat::RegRoot;
-using plat::RegType;
+using platform::RegRoot;
+using platform::RegType;
 
 class RegistryOps : public EngineTest {
  protected:
-  inst::TInstallItem& item_ = AddItem();
+  install::TInstallItem& item_ = AddItem();
   std::vector<std::string> status_;
 
   void SetUp() override {
     registry_.requests.clear();  // those of the engine's start-up
-    item_.BeforeExecute = [this](sys::TObject*, const std::string&, const std::string& msg) {
+    item_.BeforeExecute = [this](platform::TObject*, const std::string&, const std::string& msg) {
       status_.push_back(msg);
     };
   }
@@ -106,7 +106,7 @@ TEST_F(RegistryOps, KeysAreCreatedWithTheirParentsFromTheRootWithOrWithoutABacks
 
 // The keys a write makes are told to the run's observer, outermost first, once.
 TEST_F(RegistryOps, TheKeysAWriteMakesAreTold) {
-  struct Keys : inst::TRunObserver {
+  struct Keys : install::TRunObserver {
     std::vector<std::string> made;
     void KeyCreated(const std::string& root, const std::string& path) override {
       made.push_back(root + "\\" + path);
@@ -139,24 +139,24 @@ TEST_F(RegistryOps, LocalShareFalseWritesFALSE) {
 
 TEST_F(RegistryOps, AbortOnRowTwoKeepsRowOneAndWritesNothingMore) {
   registry_.FailSets("RESOURCE", 1);
-  dialogs_.Answer(plat::kIdAbort);
+  dialogs_.Answer(platform::kIdAbort);
   EXPECT_FALSE(item_.ConfigureEngine("C:\\ODE", "C:\\OLAPI"));
   EXPECT_EQ(Written(), std::vector<std::string>{kEngineRows[0]});
   EXPECT_EQ(Texts(), std::vector<std::string>{"Error updating registry"});
-  EXPECT_EQ(dialogs_.shown[0].buttons, plat::Buttons::AbortRetryIgnore);
+  EXPECT_EQ(dialogs_.shown[0].buttons, platform::Buttons::AbortRetryIgnore);
 }
 
 TEST_F(RegistryOps, IgnoreOnRowFourGoesOnWithTheRest) {
   registry_.FailSets("VERSION", 1);
-  dialogs_.Answer(plat::kIdIgnore);
+  dialogs_.Answer(platform::kIdIgnore);
   EXPECT_TRUE(item_.ConfigureTabula(true, "ANSI850"));
   EXPECT_EQ(Written(), std::vector<std::string>(kTabulaRows.begin() + 1, kTabulaRows.end()));
 }
 
 TEST_F(RegistryOps, RetryOpensTheKeyAgainFromTheRoot) {
   registry_.FailSets("DLLPATH", 2);
-  dialogs_.Answer(plat::kIdRetry);
-  dialogs_.Answer(plat::kIdRetry);
+  dialogs_.Answer(platform::kIdRetry);
+  dialogs_.Answer(platform::kIdRetry);
   EXPECT_TRUE(item_.ConfigureEngine("C:\\ODE", "C:\\OLAPI"));
   EXPECT_EQ(Written(), kEngineRows);
   EXPECT_EQ(std::count(registry_.requests.begin(), registry_.requests.end(),
@@ -166,8 +166,8 @@ TEST_F(RegistryOps, RetryOpensTheKeyAgainFromTheRoot) {
 
 TEST_F(RegistryOps, AKeyThatCannotBeCreatedFailsTheWrite) {
   registry_.Deny("SOFTWARE\\Ondrel\\OLW32");
-  dialogs_.Answer(plat::kIdRetry);
-  dialogs_.Answer(plat::kIdAbort);
+  dialogs_.Answer(platform::kIdRetry);
+  dialogs_.Answer(platform::kIdAbort);
   EXPECT_FALSE(item_.ConfigureEngine("C:\\ODE", "C:\\OLAPI"));
   EXPECT_EQ(Written(), std::vector<std::string>(kEngineRows.begin(), kEngineRows.begin() + 2));
   EXPECT_EQ(Texts(), std::vector<std::string>(2, "Error updating registry"));
@@ -176,13 +176,13 @@ TEST_F(RegistryOps, AKeyThatCannotBeCreatedFailsTheWrite) {
 TEST(RegistryAccessor, ReadsAndWritesRaiseWithTheValueName) {
   MemoryRegistry registry;
   registry.SetRaw("K", "bin", RegType::Binary, {1});
-  inst::TRegistry reg;
+  install::TRegistry reg;
   reg.SetRootKey(RegRoot::LocalMachine);
   // No key open: writes fail, reads are empty.
   try {
     reg.WriteString("name", "x");
     FAIL();
-  } catch (const inst::ERegistryException& e) {
+  } catch (const install::ERegistryException& e) {
     EXPECT_STREQ(e.what(), "Failed to set data for 'name'");
   }
   EXPECT_EQ(reg.ReadString("bin"), "");
@@ -191,7 +191,7 @@ TEST(RegistryAccessor, ReadsAndWritesRaiseWithTheValueName) {
   try {
     reg.ReadString("BIN");
     FAIL();
-  } catch (const inst::ERegistryException& e) {
+  } catch (const install::ERegistryException& e) {
     EXPECT_STREQ(e.what(), "Invalid data type for 'BIN'");
   }
   // A relative key opens below the open one; a leading backslash starts at the root.

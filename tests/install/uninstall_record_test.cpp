@@ -9,9 +9,9 @@
 namespace installtest {
 namespace {
 
-using inst::TRecordKind;
-using inst::TRecordLine;
-using inst::TRecordState;
+using install::TRecordKind;
+using install::TRecordLine;
+using install::TRecordState;
 using testing_support::ReadFileBytes;
 using testing_support::ScratchDir;
 using testing_support::WriteFileBytes;
@@ -36,7 +36,7 @@ class UninstallRecord : public ::testing::Test {
   ScratchDir dir_;
   std::string path_ = dir_ / "UNINSTAL.DAT";
   void WriteSteps(std::size_t count) {
-    inst::TUninstallRecordWriter writer(path_);
+    install::TUninstallRecordWriter writer(path_);
     for (std::size_t i = 0; i < count; ++i) writer.Add(kSteps[i].Kind, kSteps[i].Fields);
   }
 };
@@ -45,11 +45,11 @@ TEST_F(UninstallRecord, StepsComeBackInTheirOrderWhateverTheirFieldsHold) {
   WriteSteps(2);
   WriteSteps(0);  // opened again and continued
   {
-    inst::TUninstallRecordWriter writer(path_);
+    install::TUninstallRecordWriter writer(path_);
     writer.Add(kSteps[2].Kind, kSteps[2].Fields);
     writer.Add(kSteps[3].Kind, kSteps[3].Fields);
   }
-  const inst::TUninstallRecord record = inst::ReadUninstallRecord(path_);
+  const install::TUninstallRecord record = install::ReadUninstallRecord(path_);
   EXPECT_EQ(record.State, TRecordState::Valid) << record.Problem;
   EXPECT_FALSE(record.CutShort);
   EXPECT_EQ(record.Lines, kSteps);
@@ -65,17 +65,17 @@ TEST_F(UninstallRecord, ACrashWhileWritingALineKeepsTheLinesBefore) {
   const std::string whole = Text(path_);
   for (const std::size_t cut : {std::size_t{5}, std::size_t{9}}) {
     Put(path_, whole.substr(0, whole.size() - cut));
-    const inst::TUninstallRecord record = inst::ReadUninstallRecord(path_);
+    const install::TUninstallRecord record = install::ReadUninstallRecord(path_);
     EXPECT_EQ(record.State, TRecordState::Valid) << record.Problem;
     EXPECT_TRUE(record.CutShort);
     EXPECT_EQ(record.Lines, std::vector<TRecordLine>(kSteps.begin(), kSteps.begin() + 2));
   }
   // Continued, the half line is gone and the chain holds.
   {
-    inst::TUninstallRecordWriter writer(path_);
+    install::TUninstallRecordWriter writer(path_);
     writer.Add(kSteps[3].Kind, kSteps[3].Fields);
   }
-  const inst::TUninstallRecord record = inst::ReadUninstallRecord(path_);
+  const install::TUninstallRecord record = install::ReadUninstallRecord(path_);
   EXPECT_EQ(record.State, TRecordState::Valid) << record.Problem;
   EXPECT_FALSE(record.CutShort);
   EXPECT_EQ(record.Lines, (std::vector<TRecordLine>{kSteps[0], kSteps[1], kSteps[3]}));
@@ -104,18 +104,18 @@ TEST_F(UninstallRecord, ADamagedRecordIsNeverActedOn) {
       {"nothing at all", ""},
   };
   for (const Damage& d : damages) {
-    const inst::TUninstallRecord record = inst::ParseUninstallRecord(d.bytes);
+    const install::TUninstallRecord record = install::ParseUninstallRecord(d.bytes);
     EXPECT_EQ(record.State, TRecordState::Damaged) << d.what;
     EXPECT_TRUE(record.Lines.empty()) << d.what;
     EXPECT_FALSE(record.Problem.empty()) << d.what;
   }
-  EXPECT_EQ(inst::ReadUninstallRecord(dir_ / "NONE.DAT").State, TRecordState::Missing);
+  EXPECT_EQ(install::ReadUninstallRecord(dir_ / "NONE.DAT").State, TRecordState::Missing);
 
   // A new installation sets a damaged record aside and starts a new one.
   Put(path_, damages[0].bytes);
   WriteSteps(1);
   EXPECT_EQ(Text(path_ + ".BAD"), damages[0].bytes);
-  EXPECT_EQ(inst::ReadUninstallRecord(path_).Lines, std::vector<TRecordLine>{kSteps[0]});
+  EXPECT_EQ(install::ReadUninstallRecord(path_).Lines, std::vector<TRecordLine>{kSteps[0]});
 }
 
 }  // namespace

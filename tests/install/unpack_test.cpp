@@ -36,7 +36,7 @@ class Unpack : public EngineTest {
  protected:
   testing_support::ScratchCurrentDir here_;
   CountingTemp temp_;
-  inst::TInstallItem& item_ = AddItem();
+  install::TInstallItem& item_ = AddItem();
   std::vector<std::string> status_, outcomes_;
 
   void SetUp() override {
@@ -46,16 +46,16 @@ class Unpack : public EngineTest {
     WriteFileBytes("SRC/DATA.BIN", testing_support::RandomBytes(70000, 7));
     WritePackage("DISK1\\APP.PCK");
     temp_.made = 0;
-    item_.BeforeExecute = [this](sys::TObject*, const std::string&, const std::string& msg) {
+    item_.BeforeExecute = [this](platform::TObject*, const std::string&, const std::string& msg) {
       status_.push_back(msg);
     };
-    item_.AfterExecute = [this](sys::TObject*, int32_t action, const std::string& msg) {
+    item_.AfterExecute = [this](platform::TObject*, int32_t action, const std::string& msg) {
       outcomes_.push_back(std::to_string(action) + " " + msg);
     };
   }
 
   static void WritePackage(const std::string& name) {
-    pck::TPackLz writer(nullptr);
+    pack::TPackLz writer(nullptr);
     writer.SetDirectory("SRC");
     writer.Items = {"*.*"};
     writer.SetPackFileName(name);
@@ -83,7 +83,7 @@ TEST_F(Unpack, OnlyLettersAToZAreUpperCased) {
 
 TEST_F(Unpack, AMissingPackageFailsAndRetryFindsItOnceItIsThere) {
   std::filesystem::rename("DISK1/APP.PCK", "APP.PCK");
-  dialogs_.Answer(plat::kIdRetry);
+  dialogs_.Answer(platform::kIdRetry);
   dialogs_.onShow = [](const ScriptedDialogs::Shown&) {
     std::filesystem::rename("APP.PCK", "DISK1/APP.PCK");
   };
@@ -98,10 +98,10 @@ TEST_F(Unpack, ADamagedPackageIsIgnoredOrAborted) {
   Bytes pack = ReadFileBytes("DISK1/APP.PCK");
   pack.resize(pack.size() / 2);
   WriteFileBytes("DISK1/APP.PCK", pack);
-  dialogs_.Answer(plat::kIdIgnore);
+  dialogs_.Answer(platform::kIdIgnore);
   EXPECT_TRUE(item_.UnpackLz("DISK1\\", "APP.PCK", "OUT"));
   EXPECT_EQ(outcomes_.back(), "5 Error while decompressing DISK1\\APP.PCK to OUT");
-  dialogs_.Answer(plat::kIdAbort);
+  dialogs_.Answer(platform::kIdAbort);
   EXPECT_FALSE(item_.UnpackLz("DISK1\\", "APP.PCK", "OUT"));
   EXPECT_EQ(outcomes_.back(), "3 Error while decompressing DISK1\\APP.PCK to OUT");
 }
@@ -109,9 +109,9 @@ TEST_F(Unpack, ADamagedPackageIsIgnoredOrAborted) {
 TEST_F(Unpack, TheProgressHandlerIsHandedToThePackageEngine) {
   std::vector<std::string> files;
   int fromPackageEngine = 0, fromElsewhere = 0;
-  item_.OnUnpack = [&](sys::TObject* s, const std::string& file, int32_t, bool&) {
+  item_.OnUnpack = [&](platform::TObject* s, const std::string& file, int32_t, bool&) {
     // The package engine raises it, not the item.
-    ++(dynamic_cast<pck::TPackLz*>(s) ? fromPackageEngine : fromElsewhere);
+    ++(dynamic_cast<pack::TPackLz*>(s) ? fromPackageEngine : fromElsewhere);
     if (!file.empty() && (files.empty() || files.back() != file)) files.push_back(file);
   };
   EXPECT_TRUE(item_.UnpackLz("DISK1\\", "APP.PCK", "OUT"));
@@ -122,7 +122,7 @@ TEST_F(Unpack, TheProgressHandlerIsHandedToThePackageEngine) {
 }
 
 TEST_F(Unpack, CountingCreatesNoPackageEngineAndTouchesNoFile) {
-  item_.OnExecute = [this](sys::TObject*, bool& Continue) {
+  item_.OnExecute = [this](platform::TObject*, bool& Continue) {
     Continue = item_.UnpackLz("DISK1\\", "APP.PCK", "OUT") &&
                item_.UnpackLz("DISK9\\", "NONE.PCK", "OUT2");
   };
@@ -139,7 +139,7 @@ TEST_F(Unpack, ThePlainPackageEngineCanBeChosen) {
                3,   0,   0,   0,   0x20, 0, 0x21, 0x6C, 0x5B, 0x2A, 5, 'R', 'A', 'W', '.',
                'T', 'x', 'y', 'z'};
   WriteFileBytes("DISK1/RAW.PCK", raw);
-  EXPECT_TRUE(item_.Unpack(inst::MakePack<pck::TCustomPack>, "DISK1", "RAW.PCK", "PLAIN"));
+  EXPECT_TRUE(item_.Unpack(install::MakePack<pack::TCustomPack>, "DISK1", "RAW.PCK", "PLAIN"));
   EXPECT_EQ(ReadFileBytes("PLAIN/RAW.T"), (Bytes{'x', 'y', 'z'}));
   EXPECT_EQ(temp_.made, 0);
 }

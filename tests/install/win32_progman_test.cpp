@@ -34,7 +34,7 @@ template <class Done>
 bool WaitFor(Done done) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (std::chrono::steady_clock::now() < deadline) {
-    plat::ProcessMessages();
+    platform::ProcessMessages();
     if (done()) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
@@ -62,21 +62,21 @@ class RealProgMan : public ::testing::Test {
 
 TEST_F(RealProgMan, AGroupBecomesAFolderAndAnItemAShortcut) {
   const std::string folder = ProgramsFolder() + "\\" + group_;
-  ASSERT_EQ(inst::ProgManExecute("[CreateGroup(" + group_ + ")]\r\n"), 0);
+  ASSERT_EQ(install::ProgManExecute("[CreateGroup(" + group_ + ")]\r\n"), 0);
   EXPECT_TRUE(WaitFor([&] { return fs::is_directory(folder); })) << folder;
   CloseFolderWindow(group_);
 
   const std::string target = dir_.Path() + "QEN2005.EXE";
   testing_support::WriteFileBytes(target, {'M', 'Z'});
-  ASSERT_EQ(inst::ProgManExecute("[AddItem(" + target + ",QEN 2005,,,)]\r\n"), 0);
+  ASSERT_EQ(install::ProgManExecute("[AddItem(" + target + ",QEN 2005,,,)]\r\n"), 0);
   EXPECT_TRUE(WaitFor([&] { return fs::exists(folder + "\\QEN 2005.lnk"); }));
 }
 
 TEST_F(RealProgMan, TheItemOperationsSendTheirCommands) {
   testing_support::ScriptedDialogs dialogs;  // any error box would be answered Cancel
-  sys::TComponent window(nullptr);
-  inst::TInstall engine(&window);
-  auto& item = sys::TComponent::CreateOwned<inst::TInstallItem>(window);
+  platform::TComponent window(nullptr);
+  install::TInstall engine(&window);
+  auto& item = platform::TComponent::CreateOwned<install::TInstallItem>(window);
   engine.AddItem(item);
   const std::string dir = dir_.Path().substr(0, dir_.Path().size() - 1);
   testing_support::WriteFileBytes(dir_.Path() + "Leiame.txt", {'o', 'i'});

@@ -35,12 +35,12 @@ class RealRegistry : public ::testing::Test {
     DeleteRegTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\InstallerTests");
   }
   testing_support::ScriptedDialogs dialogs_;
-  sys::TComponent window_{nullptr};
+  platform::TComponent window_{nullptr};
 };
 
 TEST_F(RealRegistry, TheElevenSettingsLandWithTheirTypes) {
-  inst::TInstall engine(&window_);
-  auto& item = sys::TComponent::CreateOwned<inst::TInstallItem>(window_);
+  install::TInstall engine(&window_);
+  auto& item = platform::TComponent::CreateOwned<install::TInstallItem>(window_);
   engine.AddItem(item);
   ASSERT_TRUE(item.ConfigureEngine("C:\\ODE", "C:\\ODE"));
   ASSERT_TRUE(item.ConfigureTabula(true, "ANSI850"));
@@ -62,8 +62,8 @@ TEST_F(RealRegistry, TheElevenSettingsLandWithTheirTypes) {
 }
 
 TEST_F(RealRegistry, ValueKindsGetTheirRegistryTypes) {
-  inst::TInstallItem item(&window_);
-  const auto lm = plat::RegRoot::LocalMachine;
+  install::TInstallItem item(&window_);
+  const auto lm = platform::RegRoot::LocalMachine;
   const std::string key = "SOFTWARE\\InstallerTests\\Kinds";
   ASSERT_TRUE(item.WriteRegValue(lm, "\\" + key, "int", int32_t{0x01020304}));
   ASSERT_TRUE(item.WriteRegValue(lm, key, "bool", true));
@@ -80,20 +80,20 @@ TEST_F(RealRegistry, ValueKindsGetTheirRegistryTypes) {
 }
 
 TEST_F(RealRegistry, AccessorReadsTextAndRefusesOtherTypes) {
-  inst::TRegistry reg;
-  reg.SetRootKey(plat::RegRoot::LocalMachine);
+  install::TRegistry reg;
+  reg.SetRootKey(platform::RegRoot::LocalMachine);
   ASSERT_FALSE(reg.OpenKey("\\SOFTWARE\\InstallerTests\\Read", false));  // open only
   ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\InstallerTests\\Read", true));
   reg.WriteString("Path", "C:\\ODE");
   reg.WriteInteger("Count", 3);
   EXPECT_EQ(reg.ReadString("path"), "C:\\ODE");  // names compare without regard to case
   EXPECT_EQ(reg.ReadString("Missing"), "");
-  EXPECT_THROW(reg.ReadString("Count"), inst::ERegistryException);
+  EXPECT_THROW(reg.ReadString("Count"), install::ERegistryException);
 }
 
 TEST_F(RealRegistry, TheEngineFindsItsPathsInTheRegistry) {
   {
-    inst::TInstall engine(&window_);
+    install::TInstall engine(&window_);
     char windows[MAX_PATH] = {};
     ::GetWindowsDirectoryA(windows, MAX_PATH);
     EXPECT_EQ(engine.WindowsDir(), windows);
@@ -102,11 +102,11 @@ TEST_F(RealRegistry, TheEngineFindsItsPathsInTheRegistry) {
     EXPECT_EQ(engine.DbapiDir(), engine.CommonFilesDir() + "\\Ondrel Shared\\ODE");
     char program[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, program, MAX_PATH);
-    EXPECT_EQ(engine.SourceDir(), sys::FolderPart(program));
+    EXPECT_EQ(engine.SourceDir(), platform::FolderPart(program));
   }
   testing_support::SetRegText("SOFTWARE\\Ondrel\\Database Engine", "DLLPath", "D:\\ODE");
   testing_support::SetRegText("SOFTWARE\\Ondrel\\OLW32", "OLAPIPATH", "D:\\OLAPI");
-  inst::TInstall engine(&window_);
+  install::TInstall engine(&window_);
   EXPECT_EQ(engine.DbapiDir(), "D:\\ODE");
   EXPECT_EQ(engine.DbapiConfigFile(), "");  // the key opened; the value is missing
   EXPECT_EQ(engine.OlapiPath(), "D:\\OLAPI");
@@ -116,13 +116,13 @@ TEST_F(RealRegistry, ThePresenceTestFindsAnInstalledEngine) {
   testing_support::ScratchDir dir;
   std::string ode = dir.Path() + "ODE";
   ::CreateDirectoryA(ode.c_str(), nullptr);
-  EXPECT_FALSE(inst::DatabaseEnginePresent());
+  EXPECT_FALSE(install::DatabaseEnginePresent());
   testing_support::SetRegText("SOFTWARE\\Ondrel\\Database Engine", "DLLPATH",
                               " " + ode + ";C:\\X ");
-  EXPECT_FALSE(inst::DatabaseEnginePresent());
+  EXPECT_FALSE(install::DatabaseEnginePresent());
   // File names compare without regard to case.
   testing_support::WriteFileBytes(ode + "\\DBAPI32.DLL", {0});
-  EXPECT_TRUE(inst::DatabaseEnginePresent());
+  EXPECT_TRUE(install::DatabaseEnginePresent());
 }
 
 }  // namespace

@@ -142,19 +142,19 @@ class MakeMedium : public ::testing::Test {
   }
 
   static std::vector<Listed> List(const std::string& package) {
-    pck::TPackLz pack(nullptr);
+    pack::TPackLz pack(nullptr);
     pack.SetPackFileName(package);
     std::vector<Listed> listed;
-    pack.OnList = [&listed](sys::TObject*, const std::string& name, int32_t, uint16_t,
+    pack.OnList = [&listed](platform::TObject*, const std::string& name, int32_t, uint16_t,
                             int32_t time) {
       listed.push_back({name, time});
     };
-    EXPECT_TRUE(pack.Process(pck::TPackMode::pmList)) << package << ": " << pack.LastError();
+    EXPECT_TRUE(pack.Process(pack::TPackMode::pmList)) << package << ": " << pack.LastError();
     return listed;
   }
 
   static bool Extract(const std::string& package, const std::string& target) {
-    pck::TPackLz pack(nullptr);
+    pack::TPackLz pack(nullptr);
     pack.SetPackFileName(package);
     pack.SetDirectory(target);
     const bool ok = pack.Extract();
@@ -176,7 +176,7 @@ TEST_F(MakeMedium, WritesTwoDisksWithInstallAndTheSixPackages) {
   EXPECT_EQ(Entries(medium + "/DISK2"), (std::vector<std::string>{"APP.PCK", "DBSQL32.PCK"}));
   EXPECT_EQ(ReadFileBytes(medium + "/DISK1/Install.exe"), ReadFileBytes(installExe));
   uint32_t time = 0;
-  ASSERT_TRUE(plat::FileSystemPort().GetDosTime(medium + "/DISK1/Install.exe", time));
+  ASSERT_TRUE(platform::FileSystemPort().GetDosTime(medium + "/DISK1/Install.exe", time));
   EXPECT_EQ(time, kMediumTime);
   // Nothing of the run is left beside the medium.
   EXPECT_EQ(Entries(dir.Path()).size(), 4u) << "medium, two stand-ins and the log only";
@@ -214,7 +214,7 @@ TEST_F(MakeMedium, EveryPackageHoldsItsMembersAndExtractsThemByteForByte) {
         EXPECT_EQ(ReadFileBytes(path), Expected(p, member)) << member;
       }
       uint32_t time = 0;
-      ASSERT_TRUE(plat::FileSystemPort().GetDosTime(path, time)) << member;
+      ASSERT_TRUE(platform::FileSystemPort().GetDosTime(path, time)) << member;
       EXPECT_EQ(time, kMediumTime) << member;
     }
   }

@@ -17,19 +17,21 @@ using testing_support::WriteFileBytes;
 
 namespace {
 
-sys::TDigest128 DigestOf(const Bytes& b) { return sys::TContentHash::Of(b.data(), b.size()); }
+platform::TDigest128 DigestOf(const Bytes& b) {
+  return platform::TContentHash::Of(b.data(), b.size());
+}
 
 TEST(DigestLines, SyntaxAndWhatIsNotALine) {
-  const sys::TDigest128 d = DigestOf({'a', 'b', 'c'});
+  const platform::TDigest128 d = DigestOf({'a', 'b', 'c'});
   EXPECT_EQ(d.Hex().size(), 32u);
-  EXPECT_EQ(sys::TDigest128::FromHex(d.Hex()), d);
-  EXPECT_EQ(pck::MemberDigestLine(7, d), "pck-digest/1 member 7 xxh3-128 " + d.Hex());
-  EXPECT_EQ(pck::DirectoryDigestLine(std::nullopt),
+  EXPECT_EQ(platform::TDigest128::FromHex(d.Hex()), d);
+  EXPECT_EQ(pack::MemberDigestLine(7, d), "pck-digest/1 member 7 xxh3-128 " + d.Hex());
+  EXPECT_EQ(pack::DirectoryDigestLine(std::nullopt),
             "pck-digest/1 directory xxh3-128 " + std::string(32, '-'));
-  EXPECT_EQ(pck::DirectoryDigestLine(d).substr(pck::DirectoryDigestOffset()), d.Hex());
+  EXPECT_EQ(pack::DirectoryDigestLine(d).substr(pack::DirectoryDigestOffset()), d.Hex());
 
   const std::string hex = d.Hex();
-  const pck::TPackageDigests found = pck::ParseDigestLines({
+  const pack::TPackageDigests found = pack::ParseDigestLines({
       "an ordinary line",
       "pck-digest/1 member 1 xxh3-128 " + hex,
       "pck-digest/1 member 2 xxh3-128 " + hex.substr(1),  // short
@@ -45,12 +47,12 @@ TEST(DigestLines, SyntaxAndWhatIsNotALine) {
   ASSERT_EQ(found.Members.size(), 1u);
   EXPECT_EQ(found.Members.at(1), d);
   EXPECT_FALSE(found.DirectoryLine);
-  const pck::TPackageDigests placeholder =
-      pck::ParseDigestLines({pck::DirectoryDigestLine(std::nullopt)});
+  const pack::TPackageDigests placeholder =
+      pack::ParseDigestLines({pack::DirectoryDigestLine(std::nullopt)});
   EXPECT_TRUE(placeholder.DirectoryLine);
   EXPECT_FALSE(placeholder.Directory);
   // Every line stays within the 255 characters of a header line.
-  EXPECT_LE(pck::MemberDigestLine(2147483647, d).size(), 255u);
+  EXPECT_LE(pack::MemberDigestLine(2147483647, d).size(), 255u);
 }
 
 // Packages written by the compressed engine from two source files.
@@ -60,12 +62,12 @@ class Digests : public ::testing::Test {
   const Bytes a = SampleText(20000, 1), b = testing_support::RandomBytes(30000, 2);
 
   void SetUp() override {
-    pck::CreateDirectories(dir / "src");
+    pack::CreateDirectories(dir / "src");
     WriteFileBytes(dir / "src/A.TXT", a);
     WriteFileBytes(dir / "src/B.BIN", b);
   }
   bool Write(bool digests, std::vector<std::string> header = {}, Bytes raw = {}) {
-    pck::TPackLz writer(nullptr);
+    pack::TPackLz writer(nullptr);
     writer.SetDirectory(dir / "src");
     writer.Items = {"*.*"};
     writer.SetPackFileName(dir / "P.PCK");
@@ -79,7 +81,7 @@ class Digests : public ::testing::Test {
   }
   // Reads the package back into out/; its header lines in `lines_`.
   bool Extract() {
-    pck::TPackLz reader(nullptr);
+    pack::TPackLz reader(nullptr);
     reader.SetPackFileName(dir / "P.PCK");
     reader.SetDirectory(dir / "out");
     const bool ok = reader.Extract();
@@ -93,13 +95,13 @@ class Digests : public ::testing::Test {
 };
 
 TEST_F(Digests, TheWriterStoresEveryMembersContentAndTheDirectory) {
-  ASSERT_TRUE(Write(true, {"kept line", pck::MemberDigestLine(1, DigestOf({'x'}))}));
+  ASSERT_TRUE(Write(true, {"kept line", pack::MemberDigestLine(1, DigestOf({'x'}))}));
   ASSERT_TRUE(Extract()) << error_;
   // The user's line stays; a stale digest line gives way to the new ones.
   ASSERT_EQ(lines_.size(), 4u);
   EXPECT_EQ(lines_[0], "kept line");
-  EXPECT_EQ(lines_[1], pck::MemberDigestLine(1, DigestOf(a)));
-  EXPECT_EQ(lines_[2], pck::MemberDigestLine(2, DigestOf(b)));
+  EXPECT_EQ(lines_[1], pack::MemberDigestLine(1, DigestOf(a)));
+  EXPECT_EQ(lines_[2], pack::MemberDigestLine(2, DigestOf(b)));
   EXPECT_TRUE(
       std::regex_match(lines_[3], std::regex("pck-digest/1 directory xxh3-128 [0-9a-f]{32}")))
       << lines_[3];
@@ -140,14 +142,14 @@ TEST_F(Digests, AnAlteredDirectoryIsCaughtOnceItIsRead) {
 }
 
 TEST_F(Digests, AMemberThatDoesNotMatchIsNotPlacedAndTheRunGoesOn) {
-  ASSERT_TRUE(Write(false, {pck::MemberDigestLine(1, DigestOf({'x'}))}));
+  ASSERT_TRUE(Write(false, {pack::MemberDigestLine(1, DigestOf({'x'}))}));
   EXPECT_FALSE(Extract());
   EXPECT_FALSE(testing_support::PathExists(dir / "out/A.TXT"));
   EXPECT_EQ(ReadFileBytes(dir / "out/B.BIN"), b);  // no line for it: not checked
   EXPECT_EQ(error_.rfind("member A.TXT: content does not match the package's digest", 0), 0u)
       << error_;
   // A reader told not to check places it.
-  pck::TPackLz reader(nullptr);
+  pack::TPackLz reader(nullptr);
   reader.SetPackFileName(dir / "P.PCK");
   reader.SetDirectory(dir / "out");
   reader.VerifyDigests = false;

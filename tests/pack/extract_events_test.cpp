@@ -29,7 +29,7 @@ class ExtractTest : public ::testing::Test {
   RecordingPack pack;
 };
 
-class RecordingErrorMode : public plat::ErrorMode {
+class RecordingErrorMode : public platform::ErrorMode {
  public:
   uint32_t Set(uint32_t mode) override {
     sets.push_back(mode);
@@ -40,7 +40,7 @@ class RecordingErrorMode : public plat::ErrorMode {
   std::vector<uint32_t> sets;
 
  private:
-  plat::ScopedPort<plat::ErrorMode> installed_{*this};
+  platform::ScopedPort<platform::ErrorMode> installed_{*this};
 };
 
 }  // namespace
@@ -49,9 +49,9 @@ TEST_F(ExtractTest, EventsOfAVersion2ExtractionComeInOrder) {
   Use(V2Package({{"A.TXT", {'a'}}, {"SUB\\B.TXT", SampleText(100)}}, "pw"));
   pack.SetPassword("pw");
   RecordingErrorMode mode;
-  pack.OnReadHeader = [&](sys::TObject*) {
+  pack.OnReadHeader = [&](platform::TObject*) {
     pack.log.push_back("ReadHeader");
-    EXPECT_EQ(mode.current, plat::kSemFailCriticalErrors);
+    EXPECT_EQ(mode.current, platform::kSemFailCriticalErrors);
   };
   ASSERT_TRUE(pack.Extract()) << pack.LastError();
   // 165 bytes: header block to 28, A.TXT's record to 44 and data to 45, B.TXT's record to 65.
@@ -74,7 +74,7 @@ TEST_F(ExtractTest, EventsOfAVersion2ExtractionComeInOrder) {
   EXPECT_EQ(pack.log, expected);
   EXPECT_EQ(mode.sets, (std::vector<uint32_t>{1, 0x8000}));
   EXPECT_EQ(ReadFileBytes(dir / "out/SUB/B.TXT"), SampleText(100));
-  EXPECT_EQ(pack.List, (pck::TStringList{"A.TXT", "SUB\\B.TXT"}));
+  EXPECT_EQ(pack.List, (pack::TStringList{"A.TXT", "SUB\\B.TXT"}));
   EXPECT_EQ(pack.EntryCount(), 2);
 }
 
@@ -96,7 +96,7 @@ TEST_F(ExtractTest, ItemsAndExcludesSelectMembers) {
 
   pack.Items.clear();
   pack.Excludes.clear();
-  ASSERT_TRUE(pack.Process(pck::TPackMode::pmList));  // lists, extracts nothing
+  ASSERT_TRUE(pack.Process(pack::TPackMode::pmList));  // lists, extracts nothing
   EXPECT_EQ(pack.List.size(), 4u);
   EXPECT_EQ(Listing(dir / "out"), (Log{"A.DBF", "b.dbf"}));
 }
@@ -130,16 +130,17 @@ TEST_F(ExtractTest, CancelOnTheFirstEntryExtractsNothingAndClosesThePackage) {
   EXPECT_EQ(pack.log.back(), "Progress A.TXT 70");  // 42 of 60 bytes
   EXPECT_FALSE(testing_support::PathExists(dir / "out"));
   // Closed: an exclusive open succeeds.
-  EXPECT_NE(plat::FileSystemPort().Open(dir / "P.PCK", plat::Access::ReadWrite, plat::Share::None,
-                                        plat::Disposition::OpenExisting),
-            nullptr);
+  EXPECT_NE(
+      platform::FileSystemPort().Open(dir / "P.PCK", platform::Access::ReadWrite,
+                                      platform::Share::None, platform::Disposition::OpenExisting),
+      nullptr);
 }
 
 TEST_F(ExtractTest, OnOpenRenamesTheTargetForTheRestOfTheMember) {
   Bytes package = V2Package({{"A.TXT", {'a'}}, {"B.TXT", {'b', 'b'}}});
   package.pop_back();  // B.TXT is short of one byte
   Use(package);
-  pack.OnOpen = [&](sys::TObject*, std::string& f) { f += ".NEW"; };
+  pack.OnOpen = [&](platform::TObject*, std::string& f) { f += ".NEW"; };
   EXPECT_FALSE(pack.Extract());
   // B.TXT's one block never came whole: nothing of it lands.
   EXPECT_EQ(Listing(dir / "out"), (Log{"A.TXT.NEW"}));
@@ -150,7 +151,7 @@ TEST_F(ExtractTest, OnOpenRenamesTheTargetForTheRestOfTheMember) {
 
 TEST_F(ExtractTest, AFailedMemberStopsTheRun) {
   Use(V2Package({{"A.TXT", {'a'}}, {"B.TXT", {'b'}}}));
-  pck::CreateDirectories(dir / "out/A.TXT");  // a directory where the file should go
+  pack::CreateDirectories(dir / "out/A.TXT");  // a directory where the file should go
   EXPECT_FALSE(pack.Extract());
   EXPECT_FALSE(testing_support::PathExists(dir / "out/B.TXT"));
   EXPECT_NE(pack.LastError().find("Cannot create file"), std::string::npos);
@@ -159,7 +160,7 @@ TEST_F(ExtractTest, AFailedMemberStopsTheRun) {
 
 TEST_F(ExtractTest, PackageAtOffsetAndFinishedAttributes) {
   Bytes file(1000, 'M');
-  Bytes member = Record(3, "R.TXT", plat::kAttrReadOnly, 0x2A5B6C21);
+  Bytes member = Record(3, "R.TXT", platform::kAttrReadOnly, 0x2A5B6C21);
   Append(member, {'r', 'r', 'r'});
   Bytes package = Prefix("PCK11", 3.0, 1);
   Append(package, V2Header(1));
@@ -171,8 +172,8 @@ TEST_F(ExtractTest, PackageAtOffsetAndFinishedAttributes) {
   ASSERT_TRUE(pack.Extract()) << pack.LastError();
   uint32_t time = 0;
   uint16_t attr = 0;
-  ASSERT_TRUE(plat::FileSystemPort().GetDosTime(dir / "out/R.TXT", time));
-  ASSERT_TRUE(plat::FileSystemPort().GetAttributes(dir / "out/R.TXT", attr));
+  ASSERT_TRUE(platform::FileSystemPort().GetDosTime(dir / "out/R.TXT", time));
+  ASSERT_TRUE(platform::FileSystemPort().GetAttributes(dir / "out/R.TXT", attr));
   EXPECT_EQ(time, 0x2A5B6C21u);
-  EXPECT_TRUE(attr & plat::kAttrReadOnly);
+  EXPECT_TRUE(attr & platform::kAttrReadOnly);
 }

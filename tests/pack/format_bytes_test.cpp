@@ -22,11 +22,11 @@ Bytes Slice(const Bytes& b, std::size_t from, std::size_t n) {
 
 TEST(PackageBytes, EmptyVersion2PackageIs26Bytes) {
   ScratchDir dir;
-  pck::TCustomPack pack(nullptr);
+  pack::TCustomPack pack(nullptr);
   pack.SetPackFileName(dir / "E.PCK");
-  const double before = plat::NowLocalStamp();
+  const double before = platform::NowLocalStamp();
   ASSERT_TRUE(pack.WritePackage()) << pack.LastError();
-  const double after = plat::NowLocalStamp();
+  const double after = platform::NowLocalStamp();
   const Bytes b = ReadFileBytes(dir / "E.PCK");
   ASSERT_EQ(b.size(), 26u);
   EXPECT_EQ(Slice(b, 0, 5), Bytes({'P', 'C', 'K', '1', '1'}));
@@ -42,7 +42,7 @@ TEST(PackageBytes, HeaderLinesPasswordAndReservedWordRoundTrip) {
   Bytes src = Prefix("PCK11", 1.25, 1);
   Append(src, V2Header(0, "", {}, 0xDEADBEEF));
   WriteFileBytes(dir / "IN.PCK", src);
-  pck::TCustomPack pack(nullptr);
+  pack::TCustomPack pack(nullptr);
   pack.SetPackFileName(dir / "IN.PCK");
   ASSERT_TRUE(pack.Extract());
   EXPECT_EQ(pack.Reserved(), 0xDEADBEEFu);
@@ -59,7 +59,7 @@ TEST(PackageBytes, HeaderLinesPasswordAndReservedWordRoundTrip) {
   header.insert(header.end(), 255, 'x');
   EXPECT_EQ(Slice(b, 15, b.size() - 15), header);
 
-  pck::TCustomPack reader(nullptr);
+  pack::TCustomPack reader(nullptr);
   reader.SetPackFileName(dir / "OUT.PCK");
   EXPECT_FALSE(reader.Extract());
   EXPECT_EQ(reader.LastError(), "Invalid Password");
@@ -68,18 +68,18 @@ TEST(PackageBytes, HeaderLinesPasswordAndReservedWordRoundTrip) {
   reader.SetPassword("Ab\xFF");
   ASSERT_TRUE(reader.Extract()) << reader.LastError();
   EXPECT_EQ(reader.StoredPassword(), "Ab\xFF");
-  EXPECT_EQ(reader.Header, (pck::TStringList{"ONE", "", std::string(255, 'x')}));
+  EXPECT_EQ(reader.Header, (pack::TStringList{"ONE", "", std::string(255, 'x')}));
 }
 
 TEST(PackageBytes, EntryRecordsFollowTheHeaderBlock) {
   ScratchDir dir;
-  pck::CreateDirectories(dir / "src");
+  pack::CreateDirectories(dir / "src");
   WriteFileBytes(dir / "src/A.TXT", {'a', 'b', 'c'});
   WriteFileBytes(dir / "src/B.TXT", {});
   const uint32_t dos =
       (uint32_t{20} << 25) | (2u << 21) | (29u << 16) | (23u << 11) | (59u << 5) | 29u;
-  pck::SetFileDateAttr(dir / "src/A.TXT", static_cast<int32_t>(dos), plat::kAttrReadOnly);
-  pck::TCustomPack pack(nullptr);
+  pack::SetFileDateAttr(dir / "src/A.TXT", static_cast<int32_t>(dos), platform::kAttrReadOnly);
+  pack::TCustomPack pack(nullptr);
   pack.SetDirectory(dir / "src");
   pack.Items = {"*.TXT"};
   pack.SetPackFileName(dir / "P.PCK");
@@ -88,7 +88,7 @@ TEST(PackageBytes, EntryRecordsFollowTheHeaderBlock) {
   ASSERT_EQ(b.size(), 26u + 11 + 5 + 3 + 11 + 5);
   EXPECT_EQ(Slice(b, 15, 4), FromHex("02 00 00 00"));  // EntryCount
   EXPECT_EQ(Slice(b, 26, 4), FromHex("03 00 00 00"));
-  EXPECT_EQ(b[30] & plat::kAttrReadOnly, plat::kAttrReadOnly);
+  EXPECT_EQ(b[30] & platform::kAttrReadOnly, platform::kAttrReadOnly);
   EXPECT_EQ(b[31], 0);
   Bytes time;
   Le(time, dos, 4);
@@ -106,7 +106,7 @@ TEST(PackageBytes, Version1RawBlockIsKeptAndWrittenBack) {
   ASSERT_EQ(v1.size(), 17u);
   Append(v1, Member("M.TXT", {'x', 'y'}));
   WriteFileBytes(dir / "EMPTY.PCK", v1);
-  pck::TCustomPack reader(nullptr);
+  pack::TCustomPack reader(nullptr);
   reader.SetPackFileName(dir / "EMPTY.PCK");
   reader.SetDirectory(dir / "out");
   ASSERT_TRUE(reader.Extract()) << reader.LastError();
@@ -116,9 +116,9 @@ TEST(PackageBytes, Version1RawBlockIsKeptAndWrittenBack) {
   Append(raw, FromHex("05 00 52 41 57 21 21"));
   Append(raw, Member("M.TXT", {'x'}));
   WriteFileBytes(dir / "RAW.PCK", raw);
-  pck::TCustomPack pack(nullptr);
+  pack::TCustomPack pack(nullptr);
   pack.SetPackFileName(dir / "RAW.PCK");
-  ASSERT_TRUE(pack.Process(pck::TPackMode::pmList));
+  ASSERT_TRUE(pack.Process(pack::TPackMode::pmList));
   EXPECT_EQ(pack.RawHeader(), Bytes({'R', 'A', 'W', '!', '!'}));
   EXPECT_EQ(pack.Version(), 1);
 
@@ -143,7 +143,7 @@ TEST(PackageBytes, OtherSignaturesAreNotPackages) {
   Bytes b = V2Package({});
   b[4] = '2';
   WriteFileBytes(dir / "X.PCK", b);
-  pck::TCustomPack pack(nullptr);
+  pack::TCustomPack pack(nullptr);
   pack.SetPackFileName(dir / "X.PCK");
   EXPECT_FALSE(pack.Extract());
   EXPECT_NE(pack.LastError().find("is not a package"), std::string::npos);

@@ -20,7 +20,7 @@ namespace {
 
 class HostileTest : public ::testing::Test {
  protected:
-  void SetUp() override { pck::CreateDirectories(dir / "a/b/target"); }
+  void SetUp() override { pack::CreateDirectories(dir / "a/b/target"); }
   bool ExtractBytes(const Bytes& package) {
     WriteFileBytes(dir / "P.PCK", package);
     pack.SetPackFileName(dir / "P.PCK");
@@ -70,7 +70,7 @@ TEST_F(HostileTest, RefusedNamesAreSkippedBeforeAnythingIsCreatedAndTheRunFails)
     pack.log.clear();
     // The refused member is skipped: the one after it is extracted, and the run fails.
     EXPECT_FALSE(ExtractBytes(V2Package({{name, {'!'}}, {"after.txt", {'a'}}})));
-    const std::string target = pck::CombinePath(pack.Directory(), name);
+    const std::string target = pack::CombinePath(pack.Directory(), name);
     const std::string error = "Error " + pack.Short(target) + " " + message + name;
     EXPECT_NE(std::find(pack.log.begin(), pack.log.end(), error), pack.log.end());
     EXPECT_EQ(pack.LastError(), message + name);
@@ -87,7 +87,7 @@ TEST_F(HostileTest, TargetPathsTheLimitWouldCutAreRefused) {
   // Two names that cut to 255 characters would both land on the same cut name.
   const std::string base = dir / "a/b/target";
   const std::string deep = std::string(240 - base.size(), 'd');
-  pck::CreateDirectories(base + "/" + deep);
+  pack::CreateDirectories(base + "/" + deep);
   pack.SetDirectory(base + "/" + deep);
   const std::string first = "longname-one.txt", second = "longname-two.txt";
   WriteFileBytes(dir / "P.PCK", V2Package({{first, {'1'}}, {second, {'2'}}, {"ok", {'3'}}}));

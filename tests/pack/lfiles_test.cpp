@@ -9,7 +9,7 @@
 #include "support/fake_drives.h"
 #include "support/test_files.h"
 
-using namespace pck;
+using namespace pack;
 using testing_support::FakeDrives;
 using testing_support::ScratchDir;
 
@@ -61,17 +61,17 @@ TEST(SetFileDateAttr, SetsTimeThenAttributesAndNamesAMissingFile) {
   testing_support::WriteFileBytes(f, {1, 2, 3});
   const uint32_t dos =
       (uint32_t{19} << 25) | (7u << 21) | (14u << 16) | (10u << 11) | (30u << 5) | 5u;
-  SetFileDateAttr(f, static_cast<int32_t>(dos), plat::kAttrReadOnly | plat::kAttrArchive);
+  SetFileDateAttr(f, static_cast<int32_t>(dos), platform::kAttrReadOnly | platform::kAttrArchive);
   uint32_t got = 0;
   uint16_t attr = 0;
-  ASSERT_TRUE(plat::FileSystemPort().GetDosTime(f, got));
-  ASSERT_TRUE(plat::FileSystemPort().GetAttributes(f, attr));
+  ASSERT_TRUE(platform::FileSystemPort().GetDosTime(f, got));
+  ASSERT_TRUE(platform::FileSystemPort().GetAttributes(f, attr));
   EXPECT_EQ(got, dos);
-  EXPECT_TRUE(attr & plat::kAttrReadOnly);
+  EXPECT_TRUE(attr & platform::kAttrReadOnly);
   try {
     SetFileDateAttr(dir / "MISSING.TXT", 0, 0);
     FAIL() << "no exception";
-  } catch (const sys::EInOutError& e) {
+  } catch (const platform::EInOutError& e) {
     EXPECT_NE(std::string(e.Message()).find("MISSING.TXT"), std::string::npos);
   }
 }
@@ -80,14 +80,14 @@ TEST(IsRemovableDrive, AsksTheProbeAboutTheDrivePart) {
   FakeDrives drives;
 #ifdef _WIN32
   const std::string floppy = "A:\\X.PCK", cd = "D:\\X.PCK", fixed = "C:\\X.PCK";
-  drives.Set("A:", plat::DriveType::Removable);
-  drives.Set("D:", plat::DriveType::CdRom);
+  drives.Set("A:", platform::DriveType::Removable);
+  drives.Set("D:", platform::DriveType::CdRom);
 #else
   ScratchDir dir;
   const std::string floppy = dir / "floppy\\X.PCK", cd = dir / "cd\\X.PCK",
                     fixed = dir / "fixed\\X.PCK";
-  drives.Set(dir / "floppy", plat::DriveType::Removable);
-  drives.Set(dir / "cd", plat::DriveType::CdRom);
+  drives.Set(dir / "floppy", platform::DriveType::Removable);
+  drives.Set(dir / "cd", platform::DriveType::CdRom);
 #endif
   for (bool allowCd : {false, true}) EXPECT_TRUE(IsRemovableDrive(floppy, allowCd));
   EXPECT_FALSE(IsRemovableDrive(cd, false));
@@ -96,14 +96,14 @@ TEST(IsRemovableDrive, AsksTheProbeAboutTheDrivePart) {
 #ifdef _WIN32
   EXPECT_EQ(drives.queried.back(), "C:");
 #else
-  EXPECT_EQ(drives.queried.back(), plat::FileSystemPort().FullPath(fixed));  // no drive letters
+  EXPECT_EQ(drives.queried.back(), platform::FileSystemPort().FullPath(fixed));  // no drive letters
 #endif
 }
 
 TEST(CreateDirectories, CreatesTheChainAndRefusesEmptyText) {
   ScratchDir dir;
   EXPECT_TRUE(CreateDirectories(dir / "A\\B/C\\"));
-  EXPECT_TRUE(plat::FileSystemPort().DirectoryExists(dir / "A\\B\\C"));
+  EXPECT_TRUE(platform::FileSystemPort().DirectoryExists(dir / "A\\B\\C"));
   EXPECT_TRUE(CreateDirectories(dir / "A\\B"));  // already there
   EXPECT_TRUE(CreateDirectories("C:"));
   EXPECT_TRUE(CreateDirectories("\\"));
@@ -112,7 +112,7 @@ TEST(CreateDirectories, CreatesTheChainAndRefusesEmptyText) {
   try {
     CreateDirectories("");
     FAIL() << "no exception";
-  } catch (const sys::Exception& e) {
+  } catch (const platform::Exception& e) {
     EXPECT_EQ(e.Message(), "Unable to create directory");
   }
 }

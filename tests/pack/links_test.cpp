@@ -26,8 +26,8 @@ constexpr const char* kNoLinks = "this system cannot make symbolic links here";
 class LinksTest : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override {
-    pck::CreateDirectories(dir / "outside");
-    pck::CreateDirectories(dir / "target/a/b");
+    pack::CreateDirectories(dir / "outside");
+    pack::CreateDirectories(dir / "target/a/b");
     WriteFileBytes(dir / "outside/victim.txt", {'o', 'l', 'd'});
     before_ = Outside();
   }
@@ -40,22 +40,23 @@ class LinksTest : public ::testing::TestWithParam<bool> {
   // target; the errors reported are kept.
   bool Extract(const std::string& name) {
     const Bytes content = {'n', 'e', 'w'};
-    const Bytes stored = GetParam() ? Compressed(content, lz::TCompressMode::Good, dir) : content;
+    const Bytes stored =
+        GetParam() ? Compressed(content, compress::TCompressMode::Good, dir) : content;
     Bytes package = Prefix("PCK11", 40000.5, 1);
     Append(package, V2Header(1));
-    Append(package, Record(static_cast<int32_t>(stored.size()), name, plat::kAttrReadOnly));
+    Append(package, Record(static_cast<int32_t>(stored.size()), name, platform::kAttrReadOnly));
     Append(package, stored);
     WriteFileBytes(dir / "P.PCK", package);
-    std::unique_ptr<pck::TCustomPack> pack;
+    std::unique_ptr<pack::TCustomPack> pack;
     if (GetParam())
-      pack = std::make_unique<pck::TPackLz>(nullptr);
+      pack = std::make_unique<pack::TPackLz>(nullptr);
     else
-      pack = std::make_unique<pck::TCustomPack>(nullptr);
+      pack = std::make_unique<pack::TCustomPack>(nullptr);
     pack->SetPackFileName(dir / "P.PCK");
     pack->SetDirectory(dir / "target");
     errors.clear();
-    pack->OnError = [this](sys::TObject*, const sys::Exception& e, const std::string&) {
-      errors.push_back(sys::Describe(e));
+    pack->OnError = [this](platform::TObject*, const platform::Exception& e, const std::string&) {
+      errors.push_back(platform::Describe(e));
     };
     return pack->Extract();
   }
@@ -66,11 +67,11 @@ class LinksTest : public ::testing::TestWithParam<bool> {
     for (const std::string& name : Listing(dir / "outside")) {
       const std::string path = dir / ("outside/" + name);
       uint16_t attr = 0;
-      plat::FileSystemPort().GetAttributes(path, attr);
+      platform::FileSystemPort().GetAttributes(path, attr);
       const Bytes bytes =
-          plat::FileSystemPort().DirectoryExists(path) ? Bytes{} : ReadFileBytes(path);
+          platform::FileSystemPort().DirectoryExists(path) ? Bytes{} : ReadFileBytes(path);
       seen[name] = std::string(bytes.begin(), bytes.end()) +
-                   ((attr & plat::kAttrReadOnly) ? " (read-only)" : "");
+                   ((attr & platform::kAttrReadOnly) ? " (read-only)" : "");
     }
     return seen;
   }
@@ -92,7 +93,7 @@ TEST_P(LinksTest, ADirectoryLinkOnTheWayIsRefusedAtEveryDepth) {
     EXPECT_FALSE(Extract(name));
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_NE(errors[0].find(name), std::string::npos) << errors[0];
-    EXPECT_NE(errors[0].find(plat::kReasonLinkOnPath), std::string::npos) << errors[0];
+    EXPECT_NE(errors[0].find(platform::kReasonLinkOnPath), std::string::npos) << errors[0];
     EXPECT_EQ(Outside(), before_);
   }
 }

@@ -7,8 +7,8 @@
 #include "pack_test_util.h"
 
 using namespace packtest;
-using pck::CheckMemberName;
-using pck::NameFault;
+using pack::CheckMemberName;
+using pack::NameFault;
 using testing_support::ScratchDir;
 using testing_support::WriteFileBytes;
 
@@ -58,9 +58,9 @@ TEST(MemberNameRule, PartsEndingInADotOrBlank) {
   // A refusal says which rule: a control character is not "outside the target".
   EXPECT_EQ(CheckMemberName(std::string("a\0b", 3)), NameFault::ControlCharacter);
   EXPECT_EQ(CheckMemberName("..\\x"), NameFault::LeavesTarget);
-  EXPECT_EQ(pck::NameFaultMessage(NameFault::ReservedDevice, "NUL.TXT"),
+  EXPECT_EQ(pack::NameFaultMessage(NameFault::ReservedDevice, "NUL.TXT"),
             "Member name holds a reserved device name: NUL.TXT");
-  EXPECT_EQ(pck::NameFaultMessage(NameFault::TrailingDotOrBlank, "a."),
+  EXPECT_EQ(pack::NameFaultMessage(NameFault::TrailingDotOrBlank, "a."),
             "Member name has a part that ends in a dot or blank: a.");
 }
 
@@ -68,9 +68,9 @@ TEST(MemberNameRule, PartsEndingInADotOrBlank) {
 // (On Windows such a file cannot be made under its plain name.)
 TEST(MemberNameRule, TheWriterRefusesToStoreThem) {
   ScratchDir dir;
-  pck::CreateDirectories(dir / "src");
+  pack::CreateDirectories(dir / "src");
   WriteFileBytes(dir / "src/aux.c", {'x'});
-  pck::TCustomPack writer(nullptr);
+  pack::TCustomPack writer(nullptr);
   writer.SetDirectory(dir / "src");
   writer.Items = {"*.*"};
   writer.SetPackFileName(dir / "P.PCK");

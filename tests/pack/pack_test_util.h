@@ -75,17 +75,17 @@ inline Bytes V2Package(const std::vector<std::pair<std::string, Bytes>>& members
 }
 
 // `content` as a compressed file made by the driver (in `dir`, which keeps nothing).
-inline Bytes Compressed(const Bytes& content, lz::TCompressMode mode,
+inline Bytes Compressed(const Bytes& content, compress::TCompressMode mode,
                         const testing_support::ScratchDir& dir) {
   testing_support::WriteFileBytes(dir / "plain.tmp", content);
-  lz::Tlzrw1 driver(nullptr);
+  compress::Tlzrw1 driver(nullptr);
   driver.InputFile = dir / "plain.tmp";
   driver.OutputFile = dir / "packed.tmp";
   driver.CompressMode = mode;
   driver.Compress();
   Bytes packed = testing_support::ReadFileBytes(dir / "packed.tmp");
-  plat::FileSystemPort().Delete(dir / "plain.tmp");
-  plat::FileSystemPort().Delete(dir / "packed.tmp");
+  platform::FileSystemPort().Delete(dir / "plain.tmp");
+  platform::FileSystemPort().Delete(dir / "packed.tmp");
   return packed;
 }
 
@@ -99,7 +99,7 @@ inline std::vector<std::string> Listing(const std::string& dir) {
 }
 
 // A member target that records the size of every write.
-class CountingFile : public plat::File {
+class CountingFile : public platform::File {
  public:
   explicit CountingFile(std::vector<int32_t>& sizes) : sizes_(sizes) {}
   int32_t Read(void*, int32_t) override { return -1; }
@@ -118,23 +118,23 @@ class CountingFile : public plat::File {
 };
 
 // The engine with every event written to `log` as one line.
-class RecordingPack : public pck::TCustomPack {
+class RecordingPack : public pack::TCustomPack {
  public:
-  RecordingPack() : pck::TCustomPack(nullptr) {
-    OnProgress = [this](sys::TObject* s, const std::string& f, int32_t p, bool& cancel) {
+  RecordingPack() : pack::TCustomPack(nullptr) {
+    OnProgress = [this](platform::TObject* s, const std::string& f, int32_t p, bool& cancel) {
       EXPECT_EQ(s, this);
       log.push_back("Progress " + f + " " + std::to_string(p));
       cancel = cancelAt == static_cast<int>(log.size());
     };
-    OnPassword = [this](sys::TObject*, std::string& pw) { log.push_back("Password " + pw); };
-    OnReadHeader = [this](sys::TObject*) { log.push_back("ReadHeader"); };
-    OnPrepared = [this](sys::TObject*) { log.push_back("Prepared"); };
-    OnList = [this](sys::TObject*, const std::string& f, int32_t size, uint16_t, int32_t) {
+    OnPassword = [this](platform::TObject*, std::string& pw) { log.push_back("Password " + pw); };
+    OnReadHeader = [this](platform::TObject*) { log.push_back("ReadHeader"); };
+    OnPrepared = [this](platform::TObject*) { log.push_back("Prepared"); };
+    OnList = [this](platform::TObject*, const std::string& f, int32_t size, uint16_t, int32_t) {
       log.push_back("List " + f + " " + std::to_string(size));
     };
-    OnOpen = [this](sys::TObject*, std::string& f) { log.push_back("Open " + Short(f)); };
-    OnClose = [this](sys::TObject*, std::string& f) { log.push_back("Close " + Short(f)); };
-    OnError = [this](sys::TObject*, const sys::Exception& e, const std::string& f) {
+    OnOpen = [this](platform::TObject*, std::string& f) { log.push_back("Open " + Short(f)); };
+    OnClose = [this](platform::TObject*, std::string& f) { log.push_back("Close " + Short(f)); };
+    OnError = [this](platform::TObject*, const platform::Exception& e, const std::string& f) {
       log.push_back("Error " + Short(f) + " " + e.Message());
     };
   }
@@ -149,11 +149,11 @@ class RecordingPack : public pck::TCustomPack {
 
  protected:
   void OpenTarget(const std::string& name) override {
-    if (!countWrites) return pck::TCustomPack::OpenTarget(name);
+    if (!countWrites) return pack::TCustomPack::OpenTarget(name);
     MemberFile = std::make_unique<CountingFile>(writes);
   }
   void CloseTarget(const std::string& name) override {
-    if (!countWrites) return pck::TCustomPack::CloseTarget(name);
+    if (!countWrites) return pack::TCustomPack::CloseTarget(name);
     MemberFile.reset();
   }
 };

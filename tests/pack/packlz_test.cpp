@@ -43,7 +43,7 @@ std::string BaseName(const std::string& path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-bool Exists(const std::string& path) { return plat::FileSystemPort().FileExists(path); }
+bool Exists(const std::string& path) { return platform::FileSystemPort().FileExists(path); }
 
 void PutLe(Bytes& out, uint64_t value, int size) {
   for (int i = 0; i < size; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
@@ -86,12 +86,13 @@ struct Error {
 class PackLzTest : public ::testing::Test {
  protected:
   // An engine reading `package` into `target`, recording OnError.
-  std::unique_ptr<pck::TPackLz> Reader(const Bytes& package) {
+  std::unique_ptr<pack::TPackLz> Reader(const Bytes& package) {
     WriteFileBytes(dir / "TEST.PCK", package);
-    auto pack = std::make_unique<pck::TPackLz>(nullptr);
+    auto pack = std::make_unique<pack::TPackLz>(nullptr);
     pack->SetPackFileName(EnginePath(dir / "TEST.PCK"));
     pack->SetDirectory(EnginePath(dir / "out"));
-    pack->OnError = [this](sys::TObject*, const sys::Exception& e, const std::string& file) {
+    pack->OnError = [this](platform::TObject*, const platform::Exception& e,
+                           const std::string& file) {
       errors.push_back({e.Message(), file});
     };
     return pack;
@@ -102,11 +103,11 @@ class PackLzTest : public ::testing::Test {
 };
 
 TEST_F(PackLzTest, StagingFileIsMadeAtConstructionAndDeletedAtDestruction) {
-  auto first = std::make_unique<pck::TPackLz>(nullptr);
-  auto second = std::make_unique<pck::TPackLz>(nullptr);
+  auto first = std::make_unique<pack::TPackLz>(nullptr);
+  auto second = std::make_unique<pack::TPackLz>(nullptr);
   const std::string staging = first->TempFile();
   EXPECT_EQ(BaseName(staging).rfind("PCK", 0), 0u) << staging;
-  EXPECT_EQ(EnginePath(staging).rfind(EnginePath(plat::TempFilesPort().Directory()), 0), 0u)
+  EXPECT_EQ(EnginePath(staging).rfind(EnginePath(platform::TempFilesPort().Directory()), 0), 0u)
       << staging;
   EXPECT_NE(staging, second->TempFile());
   ASSERT_TRUE(Exists(staging));
@@ -121,9 +122,9 @@ TEST_F(PackLzTest, StagingFileIsMadeAtConstructionAndDeletedAtDestruction) {
 TEST_F(PackLzTest, NoStagingFileFailsConstructionNamingTheTempDirectory) {
   NoTempFiles noTemp;
   try {
-    pck::TPackLz pack(nullptr);
+    pack::TPackLz pack(nullptr);
     FAIL() << "constructed without a staging file";
-  } catch (const pck::EPackException& e) {
+  } catch (const pack::EPackException& e) {
     EXPECT_NE(e.Message().find("/nonexistent/temp/"), std::string::npos) << e.Message();
   }
 }
@@ -143,9 +144,9 @@ TEST_F(PackLzTest, ExtractRestoresBytesTimeAndReadOnlyAttribute) {
   const Bytes text = testing_support::SampleText(50000, 3);
   const Bytes noise = testing_support::RandomBytes(40000, 4);
   auto pack = Reader(Package({
-      {"TEXT.TXT", Compressed(text, lz::TCompressMode::Fast, dir), 0x20},
-      {"NOISE.BIN", Compressed(noise, lz::TCompressMode::Good, dir), 0x01 | 0x20},
-      {"EMPTY.DAT", Compressed({}, lz::TCompressMode::Fast, dir), 0},
+      {"TEXT.TXT", Compressed(text, compress::TCompressMode::Fast, dir), 0x20},
+      {"NOISE.BIN", Compressed(noise, compress::TCompressMode::Good, dir), 0x01 | 0x20},
+      {"EMPTY.DAT", Compressed({}, compress::TCompressMode::Fast, dir), 0},
   }));
   ASSERT_TRUE(pack->Extract()) << pack->LastError();
   EXPECT_TRUE(errors.empty());
@@ -154,14 +155,14 @@ TEST_F(PackLzTest, ExtractRestoresBytesTimeAndReadOnlyAttribute) {
   EXPECT_TRUE(ReadFileBytes(dir / "out/EMPTY.DAT").empty());
   for (const char* name : {"TEXT.TXT", "NOISE.BIN", "EMPTY.DAT"}) {
     uint32_t time = 0;
-    ASSERT_TRUE(plat::FileSystemPort().GetDosTime(dir / "out/" + name, time)) << name;
+    ASSERT_TRUE(platform::FileSystemPort().GetDosTime(dir / "out/" + name, time)) << name;
     EXPECT_EQ(time, static_cast<uint32_t>(kTime)) << name;
   }
   uint16_t attr = 0;
-  ASSERT_TRUE(plat::FileSystemPort().GetAttributes(dir / "out/NOISE.BIN", attr));
-  EXPECT_TRUE(attr & plat::kAttrReadOnly);
-  ASSERT_TRUE(plat::FileSystemPort().GetAttributes(dir / "out/TEXT.TXT", attr));
-  EXPECT_FALSE(attr & plat::kAttrReadOnly);
+  ASSERT_TRUE(platform::FileSystemPort().GetAttributes(dir / "out/NOISE.BIN", attr));
+  EXPECT_TRUE(attr & platform::kAttrReadOnly);
+  ASSERT_TRUE(platform::FileSystemPort().GetAttributes(dir / "out/TEXT.TXT", attr));
+  EXPECT_FALSE(attr & platform::kAttrReadOnly);
 
   // The staging file is gone after the last member; destruction has nothing to delete.
   EXPECT_FALSE(Exists(pack->TempFile()));
@@ -172,9 +173,9 @@ TEST_F(PackLzTest, MemberThatIsNotCompressedFailsThroughOnErrorAndEarlierMembers
   const Bytes first = testing_support::SampleText(3000, 5);
   const Bytes later = testing_support::SampleText(3000, 6);
   auto pack = Reader(Package({
-      {"FIRST.TXT", Compressed(first, lz::TCompressMode::Fast, dir)},
+      {"FIRST.TXT", Compressed(first, compress::TCompressMode::Fast, dir)},
       {"BAD.TXT", Bytes{'H', 'E', 'L', 'L', 'O', ' ', 'W', 'O', 'R', 'L', 'D'}},
-      {"LATER.TXT", Compressed(later, lz::TCompressMode::Fast, dir)},
+      {"LATER.TXT", Compressed(later, compress::TCompressMode::Fast, dir)},
   }));
   EXPECT_FALSE(pack->Extract());
   ASSERT_EQ(errors.size(), 1u);
@@ -182,7 +183,7 @@ TEST_F(PackLzTest, MemberThatIsNotCompressedFailsThroughOnErrorAndEarlierMembers
   ASSERT_GE(errors[0].message.size(), suffix.size());
   EXPECT_EQ(errors[0].message.substr(errors[0].message.size() - suffix.size()), suffix);
   EXPECT_EQ(errors[0].message.rfind("Lzrw1 : ", 0), 0u) << errors[0].message;
-  EXPECT_EQ(errors[0].file, pck::CombinePath(EnginePath(dir / "out"), "BAD.TXT"));
+  EXPECT_EQ(errors[0].file, pack::CombinePath(EnginePath(dir / "out"), "BAD.TXT"));
 
   EXPECT_EQ(ReadFileBytes(dir / "out/FIRST.TXT"), first);
   EXPECT_FALSE(Exists(dir / "out/BAD.TXT")) << "the driver leaves no half-restored target";
@@ -196,7 +197,8 @@ TEST_F(PackLzTest, MemberThatIsNotCompressedFailsThroughOnErrorAndEarlierMembers
 }
 
 TEST_F(PackLzTest, SizeMismatchReportsTheDriversCorruptionMessage) {
-  Bytes packed = Compressed(testing_support::SampleText(5000, 7), lz::TCompressMode::Fast, dir);
+  Bytes packed =
+      Compressed(testing_support::SampleText(5000, 7), compress::TCompressMode::Fast, dir);
   packed[4] ^= 0x01;  // uncompressed size in the header no longer matches
   auto pack = Reader(Package({{"DATA.TXT", packed}}));
   EXPECT_FALSE(pack->Extract());
@@ -207,13 +209,14 @@ TEST_F(PackLzTest, SizeMismatchReportsTheDriversCorruptionMessage) {
 
 TEST_F(PackLzTest, TargetDirectoriesAreCreatedWhenTheMemberIsClosed) {
   const Bytes content = testing_support::SampleText(1000, 8);
-  auto pack = Reader(Package({{"A\\B\\C.TXT", Compressed(content, lz::TCompressMode::Fast, dir)}}));
+  auto pack =
+      Reader(Package({{"A\\B\\C.TXT", Compressed(content, compress::TCompressMode::Fast, dir)}}));
   bool existedAtOpen = true, existedAtClose = false;
-  pack->OnOpen = [&](sys::TObject*, std::string&) {
-    existedAtOpen = plat::FileSystemPort().DirectoryExists(dir / "out/A/B");
+  pack->OnOpen = [&](platform::TObject*, std::string&) {
+    existedAtOpen = platform::FileSystemPort().DirectoryExists(dir / "out/A/B");
   };
-  pack->OnClose = [&](sys::TObject*, std::string&) {
-    existedAtClose = plat::FileSystemPort().DirectoryExists(dir / "out/A/B");
+  pack->OnClose = [&](platform::TObject*, std::string&) {
+    existedAtClose = platform::FileSystemPort().DirectoryExists(dir / "out/A/B");
   };
   ASSERT_TRUE(pack->Extract()) << pack->LastError();
   EXPECT_FALSE(existedAtOpen);
@@ -223,30 +226,30 @@ TEST_F(PackLzTest, TargetDirectoriesAreCreatedWhenTheMemberIsClosed) {
 
 TEST_F(PackLzTest, OnOpenRenamesTheTargetForRestoreTimeAndAttributes) {
   const Bytes content = testing_support::SampleText(2000, 9);
-  auto pack =
-      Reader(Package({{"ORIGINAL.TXT", Compressed(content, lz::TCompressMode::Good, dir), 0x01}}));
+  auto pack = Reader(
+      Package({{"ORIGINAL.TXT", Compressed(content, compress::TCompressMode::Good, dir), 0x01}}));
   const std::string renamed = EnginePath(dir / "elsewhere/RENAMED.TXT");
   std::string closed;
-  pack->OnOpen = [&](sys::TObject*, std::string& file) { file = renamed; };
-  pack->OnClose = [&](sys::TObject*, std::string& file) { closed = file; };
+  pack->OnOpen = [&](platform::TObject*, std::string& file) { file = renamed; };
+  pack->OnClose = [&](platform::TObject*, std::string& file) { closed = file; };
   ASSERT_TRUE(pack->Extract()) << pack->LastError();
   EXPECT_EQ(closed, renamed);
   EXPECT_FALSE(Exists(dir / "out/ORIGINAL.TXT"));
   EXPECT_EQ(ReadFileBytes(dir / "elsewhere/RENAMED.TXT"), content);
   uint32_t time = 0;
   uint16_t attr = 0;
-  ASSERT_TRUE(plat::FileSystemPort().GetDosTime(renamed, time));
+  ASSERT_TRUE(platform::FileSystemPort().GetDosTime(renamed, time));
   EXPECT_EQ(time, static_cast<uint32_t>(kTime));
-  ASSERT_TRUE(plat::FileSystemPort().GetAttributes(renamed, attr));
-  EXPECT_TRUE(attr & plat::kAttrReadOnly);
+  ASSERT_TRUE(platform::FileSystemPort().GetAttributes(renamed, attr));
+  EXPECT_TRUE(attr & platform::kAttrReadOnly);
 }
 
 TEST_F(PackLzTest, FileProgressRelaysTheDriversCounts) {
   // 20 bytes 'a' with the block method: one block record, 17 bytes in all.
   const Bytes content(20, 'a');
-  auto pack = Reader(Package({{"A.TXT", Compressed(content, lz::TCompressMode::Fast, dir)}}));
+  auto pack = Reader(Package({{"A.TXT", Compressed(content, compress::TCompressMode::Fast, dir)}}));
   std::vector<std::pair<int32_t, int32_t>> calls;
-  pack->OnFileProgress = [&](sys::TObject*, int32_t in, int32_t out) {
+  pack->OnFileProgress = [&](platform::TObject*, int32_t in, int32_t out) {
     calls.emplace_back(in, out);
   };
   ASSERT_TRUE(pack->Extract()) << pack->LastError();
@@ -262,7 +265,7 @@ TEST_F(PackLzTest, FileProgressRelaysTheDriversCounts) {
 
 // Writing with each method and reading back.
 class PackLzRoundTrip : public PackLzTest,
-                        public ::testing::WithParamInterface<lz::TCompressMode> {};
+                        public ::testing::WithParamInterface<compress::TCompressMode> {};
 
 TEST_P(PackLzRoundTrip, WrittenPackageExtractsToTheSameFiles) {
   const std::vector<std::pair<std::string, Bytes>> files = {
@@ -271,13 +274,13 @@ TEST_P(PackLzRoundTrip, WrittenPackageExtractsToTheSameFiles) {
       {"SMALL.TXT", testing_support::SampleText(10, 13)},
       {"EMPTY.DAT", {}},
   };
-  plat::FileSystemPort().CreateDirectory(dir / "src");
+  platform::FileSystemPort().CreateDirectory(dir / "src");
   for (const auto& [name, data] : files) {
     WriteFileBytes(dir / "src/" + name, data);
-    pck::SetFileDateAttr(EnginePath(dir / "src/" + name), kTime, plat::kAttrArchive);
+    pack::SetFileDateAttr(EnginePath(dir / "src/" + name), kTime, platform::kAttrArchive);
   }
 
-  pck::TPackLz writer(nullptr);
+  pack::TPackLz writer(nullptr);
   writer.CompressMode = GetParam();
   writer.SetPackFileName(EnginePath(dir / "TEST.PCK"));
   writer.SetDirectory(EnginePath(dir / "src"));
@@ -295,18 +298,18 @@ TEST_P(PackLzRoundTrip, WrittenPackageExtractsToTheSameFiles) {
     return n;
   };
   switch (GetParam()) {
-    case lz::TCompressMode::Fast:
+    case compress::TCompressMode::Fast:
       EXPECT_GE(count("WRZL"), 4);
       break;
-    case lz::TCompressMode::Good:
+    case compress::TCompressMode::Good:
       EXPECT_GE(count("!HZL"), 4);
       break;
-    case lz::TCompressMode::Auto:
+    case compress::TCompressMode::Auto:
       EXPECT_GE(count("WRZL") + count("!HZL"), 4);
       break;
   }
 
-  pck::TPackLz reader(nullptr);
+  pack::TPackLz reader(nullptr);
   reader.SetPackFileName(EnginePath(dir / "TEST.PCK"));
   reader.SetDirectory(EnginePath(dir / "out"));
   ASSERT_TRUE(reader.Extract()) << reader.LastError();
@@ -315,24 +318,25 @@ TEST_P(PackLzRoundTrip, WrittenPackageExtractsToTheSameFiles) {
     std::string stored = name;
     for (const std::string& entry : reader.List)
       if (BaseName(EnginePath(entry)) == name) stored = entry;
-    const std::string target = pck::CombinePath(EnginePath(dir / "out"), stored);
+    const std::string target = pack::CombinePath(EnginePath(dir / "out"), stored);
     ASSERT_TRUE(Exists(target)) << target;
-    EXPECT_EQ(ReadFileBytes(plat::FileSystemPort().FullPath(target)), data) << name;
+    EXPECT_EQ(ReadFileBytes(platform::FileSystemPort().FullPath(target)), data) << name;
     uint32_t time = 0;
-    ASSERT_TRUE(plat::FileSystemPort().GetDosTime(target, time));
+    ASSERT_TRUE(platform::FileSystemPort().GetDosTime(target, time));
     EXPECT_EQ(time, static_cast<uint32_t>(kTime)) << name;
   }
   EXPECT_FALSE(Exists(reader.TempFile()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Methods, PackLzRoundTrip,
-                         ::testing::Values(lz::TCompressMode::Good, lz::TCompressMode::Fast,
-                                           lz::TCompressMode::Auto),
+                         ::testing::Values(compress::TCompressMode::Good,
+                                           compress::TCompressMode::Fast,
+                                           compress::TCompressMode::Auto),
                          [](const auto& info) {
                            switch (info.param) {
-                             case lz::TCompressMode::Good:
+                             case compress::TCompressMode::Good:
                                return std::string("Good");
-                             case lz::TCompressMode::Fast:
+                             case compress::TCompressMode::Fast:
                                return std::string("Fast");
                              default:
                                return std::string("Auto");

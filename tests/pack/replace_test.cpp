@@ -31,11 +31,11 @@ class Replace : public ::testing::Test {
   testing_support::FakeDrives drives;
   testing_support::ScriptedDialogs ui;
   const Bytes data = SampleText(50000, 3);
-  const Bytes packed = Compressed(data, lz::TCompressMode::Good, dir);
-  pck::TPackLz pack{nullptr};
+  const Bytes packed = Compressed(data, compress::TCompressMode::Good, dir);
+  pack::TPackLz pack{nullptr};
 
   void SetUp() override {
-    pck::CreateDirectories(dir / "out");
+    pack::CreateDirectories(dir / "out");
     WriteFileBytes(dir / "out/DATA.BIN", kPrecious);
     pack.SetPackFileName(dir / "P.PCK");
     pack.SetDirectory(dir / "out");
@@ -45,11 +45,11 @@ class Replace : public ::testing::Test {
   std::size_t Write(const Bytes& stored, const std::vector<std::string>& lines = {}) {
     Bytes p = Prefix("PCK11", 40000.5, 1);
     Append(p, V2Header(3, "", lines));
-    Append(p, Member("KEEP.TXT", Compressed({'k'}, lz::TCompressMode::Fast, dir)));
+    Append(p, Member("KEEP.TXT", Compressed({'k'}, compress::TCompressMode::Fast, dir)));
     Append(p, Record(static_cast<int32_t>(stored.size()), "DATA.BIN"));
     const std::size_t at = p.size();
     Append(p, stored);
-    Append(p, Member("TAIL.TXT", Compressed({'t'}, lz::TCompressMode::Fast, dir)));
+    Append(p, Member("TAIL.TXT", Compressed({'t'}, compress::TCompressMode::Fast, dir)));
     WriteFileBytes(dir / "P.PCK", p);
     return at;
   }
@@ -84,8 +84,8 @@ const Failure kFailures[] = {
      .prepare =
          [](Replace& t) {
            CutInto(t, t.packed.size() / 2);
-           t.drives.Set(t.dir.Path(), plat::DriveType::Removable);
-           t.ui.fallback = plat::kIdCancel;
+           t.drives.Set(t.dir.Path(), platform::DriveType::Removable);
+           t.ui.fallback = platform::kIdCancel;
          },
      .cause = "Disk 2 was not inserted"},
     {.name = "TemporaryFolderFull",
@@ -109,8 +109,8 @@ const Failure kFailures[] = {
          [](Replace& t) {
            Bytes other = t.data;
            other[100] ^= 1;
-           t.Write(t.packed,
-                   {pck::MemberDigestLine(2, sys::TContentHash::Of(other.data(), other.size()))});
+           t.Write(t.packed, {pack::MemberDigestLine(
+                                 2, platform::TContentHash::Of(other.data(), other.size()))});
          },
      .runGoesOn = true,
      .cause = "content does not match the package's digest (digest mismatch"},
@@ -142,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(Table, ReplaceFailure, ::testing::ValuesIn(kFailures),
                          });
 
 TEST_F(Replace, ACompleteMemberReplacesTheOlderFileInOneStep) {
-  Write(packed, {pck::MemberDigestLine(2, sys::TContentHash::Of(data.data(), data.size()))});
+  Write(packed, {pack::MemberDigestLine(2, platform::TContentHash::Of(data.data(), data.size()))});
   EXPECT_TRUE(pack.Extract()) << pack.LastError();
   EXPECT_EQ(ReadFileBytes(dir / "out/DATA.BIN"), data);
   EXPECT_EQ(Listing(dir / "out"), (std::vector<std::string>{"DATA.BIN", "KEEP.TXT", "TAIL.TXT"}));
@@ -150,7 +150,8 @@ TEST_F(Replace, ACompleteMemberReplacesTheOlderFileInOneStep) {
 
 TEST_F(Replace, AReadOnlyOlderFileIsRefusedAsSuch) {
   Write(packed);
-  ASSERT_TRUE(plat::FileSystemPort().SetAttributes(dir / "out/DATA.BIN", plat::kAttrReadOnly));
+  ASSERT_TRUE(
+      platform::FileSystemPort().SetAttributes(dir / "out/DATA.BIN", platform::kAttrReadOnly));
   EXPECT_FALSE(pack.Extract());
   EXPECT_EQ(ReadFileBytes(dir / "out/DATA.BIN"), kPrecious);
   EXPECT_NE(pack.LastError().find("(the existing file is read-only)"), std::string::npos)

@@ -25,11 +25,11 @@ namespace {
 class StagingTest : public ::testing::Test {
  protected:
   // A reader of a package with two members, A.TXT and B.TXT.
-  std::unique_ptr<pck::TPackLz> Reader() {
+  std::unique_ptr<pack::TPackLz> Reader() {
     WriteFileBytes(dir / "P.PCK",
-                   V2Package({{"A.TXT", Compressed(first, lz::TCompressMode::Good, dir)},
-                              {"B.TXT", Compressed(second, lz::TCompressMode::Fast, dir)}}));
-    auto pack = std::make_unique<pck::TPackLz>(nullptr);
+                   V2Package({{"A.TXT", Compressed(first, compress::TCompressMode::Good, dir)},
+                              {"B.TXT", Compressed(second, compress::TCompressMode::Fast, dir)}}));
+    auto pack = std::make_unique<pack::TPackLz>(nullptr);
     pack->SetPackFileName(dir / "P.PCK");
     pack->SetDirectory(dir / "out");
     return pack;
@@ -63,7 +63,7 @@ TEST_F(StagingTest, LivesInADirectoryOfItsOwnThatGoesWithTheEngine) {
   // Only the owner may enter the directory or read the file, also while a member
   // passes through it.
   std::vector<unsigned> modes;
-  pack->OnFileProgress = [&](sys::TObject*, int32_t, int32_t) {
+  pack->OnFileProgress = [&](platform::TObject*, int32_t, int32_t) {
     struct stat st {};
     if (::stat(staging.c_str(), &st) == 0) modes.push_back(st.st_mode & 0777);
     if (::stat(own.c_str(), &st) == 0) modes.push_back(st.st_mode & 0777);
@@ -79,7 +79,7 @@ TEST_F(StagingTest, LivesInADirectoryOfItsOwnThatGoesWithTheEngine) {
   }
 #endif
   pack.reset();
-  EXPECT_FALSE(plat::FileSystemPort().DirectoryExists(own));
+  EXPECT_FALSE(platform::FileSystemPort().DirectoryExists(own));
   EXPECT_EQ(Listing(dir.Path()),
             (std::vector<std::string>{"P.PCK", "out", "out/A.TXT", "out/B.TXT"}));
 }
@@ -89,7 +89,7 @@ TEST_F(StagingTest, ALinkPlantedAtItsNameBetweenMembersIsNotFollowed) {
   WriteFileBytes(dir / "victim.txt", {'o', 'l', 'd'});
   auto pack = Reader();
   // After the first member the staging file is gone; a link takes its name.
-  pack->OnClose = [&](sys::TObject*, std::string& target) {
+  pack->OnClose = [&](platform::TObject*, std::string& target) {
     if (target.find("A.TXT") != std::string::npos) {
       ASSERT_EQ(::symlink((dir / "victim.txt").c_str(), pack->TempFile().c_str()), 0);
     }
@@ -105,14 +105,14 @@ TEST_F(StagingTest, APathTooLongToKeepFailsInsteadOfBeingCut) {
   std::string deep = dir.Path();
   while (deep.size() < 240) {
     deep += std::string(std::min<std::size_t>(40, 240 - deep.size()), 'd');
-    ASSERT_TRUE(plat::FileSystemPort().CreateDirectory(deep));
+    ASSERT_TRUE(platform::FileSystemPort().CreateDirectory(deep));
     deep += deep.find('\\') != std::string::npos ? '\\' : '/';
   }
   TempIn temp(deep);
   try {
-    pck::TPackLz pack(nullptr);
+    pack::TPackLz pack(nullptr);
     FAIL() << "made " << pack.TempFile();
-  } catch (const pck::EPackException& e) {
+  } catch (const pack::EPackException& e) {
 #ifndef _WIN32
     EXPECT_NE(e.Message().find("longer than 256 characters"), std::string::npos) << e.Message();
 #endif

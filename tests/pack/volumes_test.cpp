@@ -34,10 +34,10 @@ class VolumeTest : public ::testing::Test {
 #else
     floppy_ = dir / "floppy";
 #endif
-    drives.Set(floppy_, plat::DriveType::Removable);
-    ui.fallback = plat::kIdOk;
-    pck::CreateDirectories(dir / "src");
-    pck::CreateDirectories(floppy_);
+    drives.Set(floppy_, platform::DriveType::Removable);
+    ui.fallback = platform::kIdOk;
+    pack::CreateDirectories(dir / "src");
+    pack::CreateDirectories(floppy_);
     for (const auto& [name, data] : members) WriteFileBytes(dir / ("src/" + name), data);
   }
   void TearDown() override {
@@ -64,7 +64,7 @@ class VolumeTest : public ::testing::Test {
       if (std::exchange(unchanged, false)) return;
       MoveFile(Drive(), Disk(++disks));
     };
-    pck::TCustomPack writer(nullptr);
+    pack::TCustomPack writer(nullptr);
     writer.SetDirectory(dir / "src");
     writer.Items = {"*.*"};
     writer.SetPackFileName(Drive());
@@ -122,7 +122,7 @@ TEST_F(VolumeTest, DigestsOfASetWhoseFirstDiskLeftTheDriveEarly) {
   ASSERT_TRUE(pack.Extract()) << pack.LastError();
   ASSERT_EQ(pack.Digests().Members.size(), members.size());
   EXPECT_EQ(pack.Digests().Members.at(5),
-            sys::TContentHash::Of(members[4].second.data(), members[4].second.size()));
+            platform::TContentHash::Of(members[4].second.data(), members[4].second.size()));
   EXPECT_TRUE(pack.Digests().DirectoryLine);
   EXPECT_FALSE(pack.Digests().Directory);
   for (const auto& [name, data] : members) EXPECT_EQ(ReadFileBytes(dir / ("out/" + name)), data);
@@ -138,7 +138,7 @@ TEST_F(VolumeTest, ASourceChangedAfterItsDigestWasTakenFailsTheSet) {
     MoveFile(Drive(), Disk(++disks));
     WriteFileBytes(dir / "src/E.TXT", {1, 2, 3});
   };
-  pck::TCustomPack writer(nullptr);
+  pack::TCustomPack writer(nullptr);
   writer.SetDirectory(dir / "src");
   writer.Items = {"*.*"};
   writer.SetPackFileName(Drive());
@@ -158,8 +158,8 @@ TEST_F(VolumeTest, TheDiskPromptNamesTheNextVolume) {
   EXPECT_EQ(writes[1].text, "Please, insert next disk [2]");
   EXPECT_EQ(writes[2].text, "Please, insert next disk [3]");
   EXPECT_EQ(writes[0].caption, "Information");
-  EXPECT_EQ(writes[0].kind, plat::DialogKind::Information);
-  EXPECT_EQ(writes[0].buttons, plat::Buttons::OkCancel);
+  EXPECT_EQ(writes[0].kind, platform::DialogKind::Information);
+  EXPECT_EQ(writes[0].buttons, platform::Buttons::OkCancel);
 }
 
 TEST_F(VolumeTest, EveryVolumeEndsInsideMemberDataAndReadsBack) {
@@ -217,7 +217,7 @@ TEST_F(VolumeTest, UnselectedMembersAreSkippedAcrossVolumes) {
 TEST_F(VolumeTest, CancelledPromptFailsTheMemberAfterOnError) {
   WriteVolumes(600);
   InsertOnPrompt();
-  ui.fallback = plat::kIdCancel;
+  ui.fallback = platform::kIdCancel;
   EXPECT_FALSE(pack.Extract());
   ASSERT_EQ(ui.shown.size(), 1u);
   EXPECT_EQ(ui.shown[0].text, "Please, insert next disk [2]");
@@ -234,7 +234,7 @@ TEST_F(VolumeTest, AFixedDiskIsNeverAskedForTheNextVolume) {
   EXPECT_TRUE(ui.shown.empty());
 
   // Nor is one written there.
-  pck::TCustomPack writer(nullptr);
+  pack::TCustomPack writer(nullptr);
   writer.SetDirectory(dir / "src");
   writer.Items = {"*.*"};
   writer.SetPackFileName(dir / "W.PCK");
@@ -257,7 +257,7 @@ TEST_F(VolumeTest, WrongNumberOrStampIsRefusedAndAskedAgain) {
 }
 
 TEST_F(VolumeTest, VolumeSizeTooSmallIsRefusedBeforeWriting) {
-  pck::TCustomPack writer(nullptr);
+  pack::TCustomPack writer(nullptr);
   writer.SetDirectory(dir / "src");
   writer.Items = {"*.*"};
   writer.SetPackFileName(Drive());

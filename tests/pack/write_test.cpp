@@ -19,7 +19,7 @@ namespace {
 class WriteTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pck::CreateDirectories(dir / "src/SUB");
+    pack::CreateDirectories(dir / "src/SUB");
     WriteFileBytes(dir / "src/SUB/A.TXT", SampleText(20000));
     WriteFileBytes(dir / "src/SUB/B.DAT", {1, 2});
     WriteFileBytes(dir / "src/TOP.TXT", {});
@@ -29,15 +29,15 @@ class WriteTest : public ::testing::Test {
     writer.SetPackFileName(dir / "P.PCK");
   }
   Names StoredNames() {
-    pck::TCustomPack reader(nullptr);
+    pack::TCustomPack reader(nullptr);
     reader.SetPackFileName(writer.PackFileName());
     reader.SetPassword(writer.Password());
     reader.Offset = writer.Offset;
-    EXPECT_TRUE(reader.Process(pck::TPackMode::pmList)) << reader.LastError();
+    EXPECT_TRUE(reader.Process(pack::TPackMode::pmList)) << reader.LastError();
     return reader.List;
   }
   ScratchDir dir;
-  pck::TCustomPack writer{nullptr};
+  pack::TCustomPack writer{nullptr};
 };
 
 std::string Backslashed(std::string s) {
@@ -49,15 +49,15 @@ std::string Backslashed(std::string s) {
 }  // namespace
 
 TEST_F(WriteTest, PathOptionChoosesTheStoredName) {
-  writer.PathOption = pck::TPathOption::poNone;
+  writer.PathOption = pack::TPathOption::poNone;
   ASSERT_TRUE(writer.WritePackage()) << writer.LastError();
   EXPECT_EQ(StoredNames(), (Names{"A.TXT", "B.DAT", "TOP.TXT"}));
-  writer.PathOption = pck::TPathOption::poRelative;
+  writer.PathOption = pack::TPathOption::poRelative;
   ASSERT_TRUE(writer.WritePackage()) << writer.LastError();
   EXPECT_EQ(StoredNames(), (Names{"SUB\\A.TXT", "SUB\\B.DAT", "TOP.TXT"}));
-  writer.PathOption = pck::TPathOption::poFullPath;
+  writer.PathOption = pack::TPathOption::poFullPath;
   ASSERT_TRUE(writer.WritePackage()) << writer.LastError();
-  std::string full = Backslashed(plat::FileSystemPort().FullPath(dir / "src/TOP.TXT"));
+  std::string full = Backslashed(platform::FileSystemPort().FullPath(dir / "src/TOP.TXT"));
   if (full.size() > 1 && full[1] == ':') full.erase(0, 2);
   EXPECT_EQ(StoredNames().back(), full);
   EXPECT_EQ(full.front(), '\\');
@@ -65,26 +65,26 @@ TEST_F(WriteTest, PathOptionChoosesTheStoredName) {
 
 TEST_F(WriteTest, RoundTripKeepsDataTimeAndAttributes) {
   const uint32_t dos = (uint32_t{25} << 25) | (12u << 21) | (31u << 16) | (8u << 11) | 7u;
-  pck::SetFileDateAttr(dir / "src/SUB/B.DAT", static_cast<int32_t>(dos), plat::kAttrReadOnly);
-  writer.PathOption = pck::TPathOption::poRelative;
+  pack::SetFileDateAttr(dir / "src/SUB/B.DAT", static_cast<int32_t>(dos), platform::kAttrReadOnly);
+  writer.PathOption = pack::TPathOption::poRelative;
   writer.SetPassword("senha");
   writer.Header = {"line one", "line two"};
   ASSERT_TRUE(writer.WritePackage()) << writer.LastError();
 
-  pck::TCustomPack reader(nullptr);
+  pack::TCustomPack reader(nullptr);
   reader.SetPackFileName(dir / "P.PCK");
   reader.SetDirectory(dir / "out");
-  reader.OnPassword = [](sys::TObject*, std::string& pw) { pw = "senha"; };
+  reader.OnPassword = [](platform::TObject*, std::string& pw) { pw = "senha"; };
   ASSERT_TRUE(reader.Extract()) << reader.LastError();
   EXPECT_EQ(reader.Header, writer.Header);
   EXPECT_EQ(Listing(dir / "out"), (Names{"SUB", "SUB/A.TXT", "SUB/B.DAT", "TOP.TXT"}));
   EXPECT_EQ(ReadFileBytes(dir / "out/SUB/A.TXT"), SampleText(20000));
   uint32_t time = 0;
   uint16_t attr = 0;
-  ASSERT_TRUE(plat::FileSystemPort().GetDosTime(dir / "out/SUB/B.DAT", time));
-  ASSERT_TRUE(plat::FileSystemPort().GetAttributes(dir / "out/SUB/B.DAT", attr));
+  ASSERT_TRUE(platform::FileSystemPort().GetDosTime(dir / "out/SUB/B.DAT", time));
+  ASSERT_TRUE(platform::FileSystemPort().GetAttributes(dir / "out/SUB/B.DAT", attr));
   EXPECT_EQ(time, dos);
-  EXPECT_TRUE(attr & plat::kAttrReadOnly);
+  EXPECT_TRUE(attr & platform::kAttrReadOnly);
 }
 
 TEST_F(WriteTest, ExcludesAndThePackageItselfAreLeftOut) {
@@ -118,9 +118,9 @@ TEST_F(WriteTest, PackageAtOffsetKeepsTheBytesBeforeIt) {
 }
 
 TEST_F(WriteTest, RefusedNamesAndCancelWriteNothing) {
-  pck::CreateDirectories(dir / "other");
+  pack::CreateDirectories(dir / "other");
   WriteFileBytes(dir / "other/X.TXT", {1});
-  writer.PathOption = pck::TPathOption::poRelative;
+  writer.PathOption = pack::TPathOption::poRelative;
   writer.Items = {"..\\other\\*.TXT"};
   EXPECT_FALSE(writer.WritePackage());
   EXPECT_NE(writer.LastError().find("..\\other\\X.TXT"), std::string::npos);
@@ -128,7 +128,7 @@ TEST_F(WriteTest, RefusedNamesAndCancelWriteNothing) {
 
   writer.Items = {"*.TXT", "SUB\\*.*"};
   std::vector<int32_t> percents;
-  writer.OnProgress = [&](sys::TObject*, const std::string&, int32_t p, bool& cancel) {
+  writer.OnProgress = [&](platform::TObject*, const std::string&, int32_t p, bool& cancel) {
     percents.push_back(p);
     cancel = percents.size() == 2;
   };
@@ -145,7 +145,7 @@ TEST_F(WriteTest, APackageIsReplacedOnlyWhenTheNewOneIsComplete) {
   // While the next package is written, the file still holds the older one, and a run
   // that fails half-way (a source that cannot be read to its end) leaves it so.
   std::vector<Bytes> seen;
-  writer.OnProgress = [&](sys::TObject*, const std::string& name, int32_t, bool&) {
+  writer.OnProgress = [&](platform::TObject*, const std::string& name, int32_t, bool&) {
     if (!name.empty()) seen.push_back(ReadFileBytes(dir / "P.PCK"));
   };
   testing_support::FaultFiles faults;
@@ -163,9 +163,9 @@ TEST_F(WriteTest, APackageIsReplacedOnlyWhenTheNewOneIsComplete) {
   ASSERT_TRUE(writer.WritePackage()) << writer.LastError();
   for (const Bytes& during : seen) EXPECT_EQ(during, older);
   EXPECT_NE(ReadFileBytes(dir / "P.PCK"), older);
-  pck::TCustomPack reader(nullptr);
+  pack::TCustomPack reader(nullptr);
   reader.SetPackFileName(dir / "P.PCK");
-  ASSERT_TRUE(reader.Process(pck::TPackMode::pmList));
+  ASSERT_TRUE(reader.Process(pack::TPackMode::pmList));
   EXPECT_EQ(reader.Header, writer.Header);
   EXPECT_EQ(Listing(dir.Path()).size(), 7u);  // nothing left beside it
 }

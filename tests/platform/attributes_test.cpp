@@ -8,9 +8,9 @@
 namespace port_tests {
 namespace {
 
-using plat::Access;
-using plat::Disposition;
-using plat::Share;
+using platform::Access;
+using platform::Disposition;
+using platform::Share;
 
 constexpr uint32_t Dos(int year, int month, int day, int hour, int minute, int second) {
   const uint32_t date = (static_cast<uint32_t>(year - 1980) << 9) |
@@ -24,7 +24,7 @@ using PlatformAttributes = PortTest;
 
 TEST_F(PlatformAttributes, ReadOnlyBlocksWritingAndDeleting) {
   const std::string path = Make("ro.txt", "keep me");
-  ASSERT_TRUE(fs_.SetAttributes(path, plat::kAttrReadOnly | plat::kAttrArchive));
+  ASSERT_TRUE(fs_.SetAttributes(path, platform::kAttrReadOnly | platform::kAttrArchive));
 
   EXPECT_EQ(fs_.Open(path, Access::Write, Share::None, Disposition::OpenExisting), nullptr);
   EXPECT_EQ(fs_.Open(path, Access::ReadWrite, Share::None, Disposition::OpenExisting), nullptr);
@@ -40,7 +40,7 @@ TEST_F(PlatformAttributes, ReadOnlyBlocksWritingAndDeleting) {
   reader.reset();
 
   // Clearing the attribute gives writing and deleting back.
-  ASSERT_TRUE(fs_.SetAttributes(path, plat::kAttrArchive));
+  ASSERT_TRUE(fs_.SetAttributes(path, platform::kAttrArchive));
   EXPECT_NE(fs_.Open(path, Access::ReadWrite, Share::None, Disposition::OpenExisting), nullptr);
   EXPECT_TRUE(fs_.Delete(path));
   EXPECT_FALSE(fs_.FileExists(path));
@@ -49,7 +49,7 @@ TEST_F(PlatformAttributes, ReadOnlyBlocksWritingAndDeleting) {
 TEST_F(PlatformAttributes, SetAndGetRoundTrip) {
   const std::string path = Make("attrs.txt", "x");
   uint16_t attr = 0xFFFF;
-  using plat::kAttrArchive, plat::kAttrHidden, plat::kAttrReadOnly;
+  using platform::kAttrArchive, platform::kAttrHidden, platform::kAttrReadOnly;
   for (uint16_t want :
        {uint16_t(kAttrReadOnly | kAttrArchive), uint16_t(kAttrHidden | kAttrArchive),
         uint16_t(kAttrArchive), uint16_t(kAttrReadOnly | kAttrHidden | kAttrArchive)}) {
@@ -65,16 +65,16 @@ TEST_F(PlatformAttributes, SetAndGetRoundTrip) {
     EXPECT_EQ(attr & ~kAttrArchive, want);
   }
   // The directory and volume bits cannot be given to a file.
-  ASSERT_TRUE(fs_.SetAttributes(path, plat::kAttrDirectory | plat::kAttrArchive));
+  ASSERT_TRUE(fs_.SetAttributes(path, platform::kAttrDirectory | platform::kAttrArchive));
   ASSERT_TRUE(fs_.GetAttributes(path, attr));
-  EXPECT_EQ(attr, plat::kAttrArchive);
+  EXPECT_EQ(attr, platform::kAttrArchive);
 
   EXPECT_FALSE(fs_.GetAttributes(At("missing"), attr));
-  EXPECT_FALSE(fs_.SetAttributes(At("missing"), plat::kAttrArchive));
+  EXPECT_FALSE(fs_.SetAttributes(At("missing"), platform::kAttrArchive));
 
   ASSERT_TRUE(fs_.CreateDirectory(At("dir")));
   ASSERT_TRUE(fs_.GetAttributes(At("dir"), attr));
-  EXPECT_EQ(attr & plat::kAttrDirectory, plat::kAttrDirectory);
+  EXPECT_EQ(attr & platform::kAttrDirectory, platform::kAttrDirectory);
 }
 
 TEST_F(PlatformAttributes, DosTimeRoundTrips) {
@@ -108,7 +108,7 @@ TEST_F(PlatformAttributes, TimeIsKeptThroughLaterAttributeChanges) {
     ASSERT_NE(f, nullptr);
     ASSERT_TRUE(f->SetDosTime(when));
   }
-  ASSERT_TRUE(fs_.SetAttributes(path, plat::kAttrReadOnly | plat::kAttrArchive));
+  ASSERT_TRUE(fs_.SetAttributes(path, platform::kAttrReadOnly | platform::kAttrArchive));
   uint32_t got = 0;
   ASSERT_TRUE(fs_.GetDosTime(path, got));
   EXPECT_EQ(got, when);

@@ -55,7 +55,7 @@ HelperThread Answer(const char* title, int press, SeenBox& seen) {
     char text[256] = {};
     ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
     seen.text = text;
-    for (int id = plat::kIdOk; id <= plat::kIdNo; ++id)
+    for (int id = platform::kIdOk; id <= platform::kIdNo; ++id)
       if (::GetDlgItem(box, id)) seen.buttons.push_back(id);
     ::EnumChildWindows(box, NoteIcon, reinterpret_cast<LPARAM>(&seen));
     ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(press, BN_CLICKED),
@@ -65,51 +65,57 @@ HelperThread Answer(const char* title, int press, SeenBox& seen) {
 
 TEST(PlatformDialogs, MessageBoxShowsTheButtonSetAndReturnsTheAnswer) {
   SeenBox seen;
-  HelperThread helper = Answer("Disk error", plat::kIdRetry, seen);
-  const int answer = plat::DialogsPort().Show(plat::DialogKind::Error, "Disk error",
-                                              "Cannot read A:", plat::Buttons::AbortRetryIgnore);
+  HelperThread helper = Answer("Disk error", platform::kIdRetry, seen);
+  const int answer =
+      platform::DialogsPort().Show(platform::DialogKind::Error, "Disk error",
+                                   "Cannot read A:", platform::Buttons::AbortRetryIgnore);
   helper.Join();
   ASSERT_TRUE(seen.found);
-  EXPECT_EQ(answer, plat::kIdRetry);
+  EXPECT_EQ(answer, platform::kIdRetry);
   EXPECT_EQ(seen.text, "Cannot read A:");
-  EXPECT_EQ(seen.buttons, (std::vector<int>{plat::kIdAbort, plat::kIdRetry, plat::kIdIgnore}));
+  EXPECT_EQ(seen.buttons,
+            (std::vector<int>{platform::kIdAbort, platform::kIdRetry, platform::kIdIgnore}));
   EXPECT_TRUE(seen.hasIcon);
 }
 
 TEST(PlatformDialogs, EmptyCaptionTakesTheKindsTitle) {
   const struct {
-    plat::DialogKind kind;
+    platform::DialogKind kind;
     const char* title;
-    plat::Buttons buttons;
+    platform::Buttons buttons;
     int press;
     std::vector<int> expected;
   } cases[] = {
-      {plat::DialogKind::Confirmation,
+      {platform::DialogKind::Confirmation,
        "Confirm",
-       plat::Buttons::YesNo,
-       plat::kIdNo,
-       {plat::kIdYes, plat::kIdNo}},
-      {plat::DialogKind::Warning,
+       platform::Buttons::YesNo,
+       platform::kIdNo,
+       {platform::kIdYes, platform::kIdNo}},
+      {platform::DialogKind::Warning,
        "Warning",
-       plat::Buttons::OkCancel,
-       plat::kIdCancel,
-       {plat::kIdOk, plat::kIdCancel}},
-      {plat::DialogKind::Information, "Information", plat::Buttons::Ok, plat::kIdOk, {plat::kIdOk}},
-      {plat::DialogKind::Warning,
+       platform::Buttons::OkCancel,
+       platform::kIdCancel,
+       {platform::kIdOk, platform::kIdCancel}},
+      {platform::DialogKind::Information,
+       "Information",
+       platform::Buttons::Ok,
+       platform::kIdOk,
+       {platform::kIdOk}},
+      {platform::DialogKind::Warning,
        "Warning",
-       plat::Buttons::YesNoCancel,
-       plat::kIdYes,
-       {plat::kIdCancel, plat::kIdYes, plat::kIdNo}},
-      {plat::DialogKind::Error,
+       platform::Buttons::YesNoCancel,
+       platform::kIdYes,
+       {platform::kIdCancel, platform::kIdYes, platform::kIdNo}},
+      {platform::DialogKind::Error,
        "Error",
-       plat::Buttons::RetryCancel,
-       plat::kIdRetry,
-       {plat::kIdCancel, plat::kIdRetry}},
+       platform::Buttons::RetryCancel,
+       platform::kIdRetry,
+       {platform::kIdCancel, platform::kIdRetry}},
   };
   for (const auto& c : cases) {
     SeenBox seen;
     HelperThread helper = Answer(c.title, c.press, seen);
-    const int answer = plat::DialogsPort().Show(c.kind, "", "Question", c.buttons);
+    const int answer = platform::DialogsPort().Show(c.kind, "", "Question", c.buttons);
     helper.Join();
     ASSERT_TRUE(seen.found) << c.title;
     EXPECT_EQ(answer, c.press) << c.title;
@@ -123,35 +129,36 @@ struct ButtonRow {
   std::vector<int> ids;
   int edges = 0;
 };
-ButtonRow ShowAndMeasure(const char* title, plat::Buttons buttons) {
+ButtonRow ShowAndMeasure(const char* title, platform::Buttons buttons) {
   ButtonRow row;
   HelperThread helper([&] {
     HWND box = WaitForBox(title);
     if (!box) return;
-    for (int id = plat::kIdOk; id <= plat::kIdNo; ++id)
+    for (int id = platform::kIdOk; id <= platform::kIdNo; ++id)
       if (::GetDlgItem(box, id)) row.ids.push_back(id);
     RECT first{}, last{};
     ::GetWindowRect(::GetDlgItem(box, row.ids.front()), &first);
     ::GetWindowRect(::GetDlgItem(box, row.ids.back()), &last);
     row.edges = first.left + last.right;
-    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(plat::kIdAbort, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(box, plat::kIdAbort)));
+    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(platform::kIdAbort, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(box, platform::kIdAbort)));
   });
-  EXPECT_EQ(plat::DialogsPort().Show(plat::DialogKind::Error, title, "Failed", buttons),
-            plat::kIdAbort);
+  EXPECT_EQ(platform::DialogsPort().Show(platform::DialogKind::Error, title, "Failed", buttons),
+            platform::kIdAbort);
   helper.Join();
   return row;
 }
 
 TEST(PlatformDialogs, AbortRetryHasNoIgnoreAndItsTwoButtonsStandWhereTheThreeDid) {
-  const ButtonRow three = ShowAndMeasure("Three", plat::Buttons::AbortRetryIgnore);
-  const ButtonRow two = ShowAndMeasure("Two", plat::Buttons::AbortRetry);
-  EXPECT_EQ(three.ids, (std::vector<int>{plat::kIdAbort, plat::kIdRetry, plat::kIdIgnore}));
-  EXPECT_EQ(two.ids, (std::vector<int>{plat::kIdAbort, plat::kIdRetry}));
+  const ButtonRow three = ShowAndMeasure("Three", platform::Buttons::AbortRetryIgnore);
+  const ButtonRow two = ShowAndMeasure("Two", platform::Buttons::AbortRetry);
+  EXPECT_EQ(three.ids,
+            (std::vector<int>{platform::kIdAbort, platform::kIdRetry, platform::kIdIgnore}));
+  EXPECT_EQ(two.ids, (std::vector<int>{platform::kIdAbort, platform::kIdRetry}));
   // Both rows have the same middle, give or take a pixel of rounding.
   EXPECT_NEAR(two.edges, three.edges, 2);
   // The box after it is a full Abort/Retry/Ignore one again.
-  EXPECT_EQ(ShowAndMeasure("Again", plat::Buttons::AbortRetryIgnore).ids, three.ids);
+  EXPECT_EQ(ShowAndMeasure("Again", platform::Buttons::AbortRetryIgnore).ids, three.ids);
 }
 
 std::atomic<int> g_delivered{0};
@@ -185,16 +192,16 @@ class PlatformMessagePump : public ::testing::Test {
 TEST_F(PlatformMessagePump, DeliversPendingMessages) {
   for (int i = 1; i <= 3; ++i) ASSERT_TRUE(::PostMessageA(window_, WM_APP, i, 0));
   EXPECT_EQ(g_delivered, 0);
-  plat::DialogsPort().ProcessMessages();
+  platform::DialogsPort().ProcessMessages();
   EXPECT_EQ(g_delivered, 6);
-  plat::DialogsPort().ProcessMessages();  // nothing pending: returns at once
+  platform::DialogsPort().ProcessMessages();  // nothing pending: returns at once
   EXPECT_EQ(g_delivered, 6);
 }
 
 TEST_F(PlatformMessagePump, LeavesAQuitRequestForTheMessageLoop) {
   ::PostQuitMessage(5);
   ASSERT_TRUE(::PostMessageA(window_, WM_APP, 1, 0));
-  plat::DialogsPort().ProcessMessages();
+  platform::DialogsPort().ProcessMessages();
   EXPECT_EQ(g_delivered, 1);
   MSG msg;
   ASSERT_TRUE(::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));

@@ -10,9 +10,9 @@
 namespace port_tests {
 namespace {
 
-using plat::Access;
-using plat::Disposition;
-using plat::Share;
+using platform::Access;
+using platform::Disposition;
+using platform::Share;
 
 using PlatformFiles = PortTest;
 

@@ -16,9 +16,9 @@ class PlatformFind : public PortTest {
     Make("c.dat", "c");
     Make("noext", "");
     Make("h.txt", "hidden");
-    ASSERT_TRUE(fs_.SetAttributes(At("h.txt"), plat::kAttrHidden | plat::kAttrArchive));
+    ASSERT_TRUE(fs_.SetAttributes(At("h.txt"), platform::kAttrHidden | platform::kAttrArchive));
     Make("r.txt", "ro");
-    ASSERT_TRUE(fs_.SetAttributes(At("r.txt"), plat::kAttrReadOnly));
+    ASSERT_TRUE(fs_.SetAttributes(At("r.txt"), platform::kAttrReadOnly));
     ASSERT_TRUE(fs_.CreateDirectory(At("sub.txt")));
   }
 
@@ -54,13 +54,13 @@ TEST_F(PlatformFind, EntriesCarrySizeAndAttributes) {
     for (const auto& f : found)
       if (f.Name == name) return f;
     ADD_FAILURE() << name << " not found";
-    return plat::FoundFile{};
+    return platform::FoundFile{};
   };
   EXPECT_EQ(entry("a.txt").Size, 4);
   EXPECT_EQ(entry("noext").Size, 0);
-  EXPECT_EQ(entry("h.txt").Attr, plat::kAttrHidden | plat::kAttrArchive);
-  EXPECT_EQ(entry("r.txt").Attr & plat::kAttrReadOnly, plat::kAttrReadOnly);
-  EXPECT_EQ(entry("sub.txt").Attr & plat::kAttrDirectory, plat::kAttrDirectory);
+  EXPECT_EQ(entry("h.txt").Attr, platform::kAttrHidden | platform::kAttrArchive);
+  EXPECT_EQ(entry("r.txt").Attr & platform::kAttrReadOnly, platform::kAttrReadOnly);
+  EXPECT_EQ(entry("sub.txt").Attr & platform::kAttrDirectory, platform::kAttrDirectory);
   EXPECT_EQ(entry("sub.txt").Size, 0);
 }
 

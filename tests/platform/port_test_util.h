@@ -22,7 +22,7 @@ inline constexpr char kSep = '/';
 // A test with a fresh scratch directory and the platform's own file system.
 class PortTest : public ::testing::Test {
  protected:
-  plat::FileSystem& fs_ = plat::NativeFiles();
+  platform::FileSystem& fs_ = platform::NativeFiles();
   testing_support::ScratchDir dir_;
 
   std::string At(const std::string& name) const { return dir_ / name; }
@@ -40,7 +40,7 @@ class PortTest : public ::testing::Test {
   }
 };
 
-inline std::vector<std::string> Names(const std::vector<plat::FoundFile>& found) {
+inline std::vector<std::string> Names(const std::vector<platform::FoundFile>& found) {
   std::vector<std::string> names;
   for (const auto& f : found) names.push_back(f.Name);
   std::sort(names.begin(), names.end());

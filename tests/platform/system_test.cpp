@@ -25,14 +25,14 @@ std::string Upper(std::string s) {
 using PlatformTemp = PortTest;
 
 TEST_F(PlatformTemp, DirectoryExistsAndEndsWithSeparator) {
-  const std::string dir = plat::TempFilesPort().Directory();
+  const std::string dir = platform::TempFilesPort().Directory();
   ASSERT_FALSE(dir.empty());
   EXPECT_EQ(dir.back(), kSep);
   EXPECT_TRUE(fs_.DirectoryExists(dir));
 }
 
 TEST_F(PlatformTemp, CreateUniqueMakesDistinctEmptyFilesWithThePrefix) {
-  auto& temp = plat::TempFilesPort();
+  auto& temp = platform::TempFilesPort();
   const std::string first = temp.CreateUnique(dir_.Path(), "PCK");
   const std::string second = temp.CreateUnique(dir_.Path(), "PCK");
   ASSERT_FALSE(first.empty());
@@ -47,7 +47,8 @@ TEST_F(PlatformTemp, CreateUniqueMakesDistinctEmptyFilesWithThePrefix) {
     EXPECT_EQ(Upper(fs_.FullPath(path)).rfind(Upper(dir_.Path()), 0), 0u) << path;
   }
   // The name is free for the caller to write and delete.
-  auto f = fs_.Open(first, plat::Access::Write, plat::Share::None, plat::Disposition::CreateAlways);
+  auto f = fs_.Open(first, platform::Access::Write, platform::Share::None,
+                    platform::Disposition::CreateAlways);
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(f->Write("x", 1), 1);
   f.reset();
@@ -55,14 +56,14 @@ TEST_F(PlatformTemp, CreateUniqueMakesDistinctEmptyFilesWithThePrefix) {
 }
 
 TEST_F(PlatformTemp, CreateUniqueFailsInAMissingDirectory) {
-  EXPECT_EQ(plat::TempFilesPort().CreateUnique(At("missing") + kSep, "PCK"), "");
+  EXPECT_EQ(platform::TempFilesPort().CreateUnique(At("missing") + kSep, "PCK"), "");
 }
 
 #ifndef _WIN32
 // A run killed outright leaves its private directory; a later run removes it, and only
 // what can be nothing but such a leftover.
 TEST_F(PlatformTemp, AbandonedPrivateDirectoriesGoAndNothingElse) {
-  auto& temp = plat::TempFilesPort();
+  auto& temp = platform::TempFilesPort();
   const auto privateDir = [this](const std::string& name, mode_t mode, const char* file) {
     ::mkdir(At(name).c_str(), mode);
     ::chmod(At(name).c_str(), mode);
@@ -103,26 +104,26 @@ TEST_F(PlatformTemp, AbandonedPrivateDirectoriesGoAndNothingElse) {
 #endif
 
 TEST(PlatformErrorMode, SetReturnsThePreviousMode) {
-  auto& mode = plat::ErrorModePort();
-  const uint32_t original = mode.Set(plat::kSemFailCriticalErrors);
-  EXPECT_EQ(mode.Set(original), plat::kSemFailCriticalErrors);
+  auto& mode = platform::ErrorModePort();
+  const uint32_t original = mode.Set(platform::kSemFailCriticalErrors);
+  EXPECT_EQ(mode.Set(original), platform::kSemFailCriticalErrors);
   EXPECT_EQ(mode.Set(original), original);
 }
 
 TEST(PlatformDrives, TypesOfKnownDrives) {
-  auto& drives = plat::DrivesPort();
+  auto& drives = platform::DrivesPort();
 #ifdef _WIN32
   // The test prefix maps A: as a floppy drive.
-  EXPECT_EQ(drives.TypeOf("A:"), plat::DriveType::Removable);
-  EXPECT_EQ(drives.TypeOf("A:\\"), plat::DriveType::Removable);
-  EXPECT_EQ(drives.TypeOf("C:"), plat::DriveType::Fixed);
-  EXPECT_EQ(drives.TypeOf("c:\\"), plat::DriveType::Fixed);
+  EXPECT_EQ(drives.TypeOf("A:"), platform::DriveType::Removable);
+  EXPECT_EQ(drives.TypeOf("A:\\"), platform::DriveType::Removable);
+  EXPECT_EQ(drives.TypeOf("C:"), platform::DriveType::Fixed);
+  EXPECT_EQ(drives.TypeOf("c:\\"), platform::DriveType::Fixed);
   // A letter nothing is mapped to.
-  EXPECT_EQ(drives.TypeOf("Q:"), plat::DriveType::NoRootDir);
+  EXPECT_EQ(drives.TypeOf("Q:"), platform::DriveType::NoRootDir);
 #else
-  EXPECT_EQ(drives.TypeOf(TEST_BUILD_DIR), plat::DriveType::Fixed);
+  EXPECT_EQ(drives.TypeOf(TEST_BUILD_DIR), platform::DriveType::Fixed);
   const std::string missing = TEST_BUILD_DIR "/no/such/dir";
-  EXPECT_EQ(drives.TypeOf(missing), plat::DriveType::Fixed);
+  EXPECT_EQ(drives.TypeOf(missing), platform::DriveType::Fixed);
 #endif
 }
 

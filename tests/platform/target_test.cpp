@@ -13,9 +13,9 @@
 namespace port_tests {
 namespace {
 
-using plat::Access;
-using plat::Disposition;
-using plat::Share;
+using platform::Access;
+using platform::Disposition;
+using platform::Share;
 
 constexpr const char* kNoLinks = "this system cannot make symbolic links here";
 
@@ -89,21 +89,21 @@ TEST_F(PlatformTarget, CreatesMissingDirectoriesAndReplacesWhatStandsThere) {
 
   // A read-only file and a directory are refused, with the reason.
   Make("root" + std::string(1, kSep) + "ro.txt", "keep");
-  ASSERT_TRUE(fs_.SetAttributes(InRoot("ro.txt"), plat::kAttrReadOnly));
+  ASSERT_TRUE(fs_.SetAttributes(InRoot("ro.txt"), platform::kAttrReadOnly));
   EXPECT_FALSE(Create("ro.txt"));
-  EXPECT_EQ(reason_, plat::kReasonReadOnly);
+  EXPECT_EQ(reason_, platform::kReasonReadOnly);
   EXPECT_EQ(Content(InRoot("ro.txt")), "keep");
   ASSERT_TRUE(fs_.CreateDirectory(InRoot("dir")));
   EXPECT_FALSE(Create("dir"));
-  EXPECT_EQ(reason_, plat::kReasonDirectory);
+  EXPECT_EQ(reason_, platform::kReasonDirectory);
   // A file where a directory is needed.
   EXPECT_FALSE(Create("old.txt\\x"));
-  EXPECT_EQ(reason_, plat::kReasonNotDirectory);
+  EXPECT_EQ(reason_, platform::kReasonNotDirectory);
 }
 
 TEST_F(PlatformTarget, TheNewContentTakesThePlaceOnlyWhenCommitted) {
   const std::string old = Make("root" + std::string(1, kSep) + "data.bin", "older");
-  const auto write = [](plat::Replacement& r, const std::string& data) {
+  const auto write = [](platform::Replacement& r, const std::string& data) {
     auto f = r.TakeFile();
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->Write(data.data(), static_cast<int32_t>(data.size())),
@@ -136,9 +136,9 @@ TEST_F(PlatformTarget, TheNewContentTakesThePlaceOnlyWhenCommitted) {
   auto late = fs_.CreateReplacement(Root(), "data.bin", Access::Write, Share::None);
   ASSERT_NE(late, nullptr);
   write(*late, "latest");
-  ASSERT_TRUE(fs_.SetAttributes(old, plat::kAttrReadOnly));
+  ASSERT_TRUE(fs_.SetAttributes(old, platform::kAttrReadOnly));
   EXPECT_FALSE(late->Commit());
-  EXPECT_EQ(late->FailureReason(), plat::kReasonReadOnly);
+  EXPECT_EQ(late->FailureReason(), platform::kReasonReadOnly);
   late.reset();
   EXPECT_EQ(Content(old), "newer");
   EXPECT_EQ(RootNames(), std::vector<std::string>{"data.bin"});
@@ -152,7 +152,7 @@ TEST_F(PlatformTarget, LinksOnThePathAreRefusedAtEveryDepth) {
        {"dlink\\evil.txt", "dlink\\new\\evil.txt", "a\\b\\deep\\evil.txt", "a/b/deep/c/d.txt"}) {
     SCOPED_TRACE(relative);
     EXPECT_FALSE(Create(relative));
-    EXPECT_EQ(reason_, plat::kReasonLinkOnPath);
+    EXPECT_EQ(reason_, platform::kReasonLinkOnPath);
   }
   EXPECT_EQ(OutsideNames(), (std::vector<std::string>{"victim.txt"}));
   EXPECT_EQ(Content(victim_), "precious");
@@ -193,7 +193,7 @@ TEST_F(PlatformTarget, ALinkAtTheFilesOwnPlaceIsNeverFollowed) {
 
 TEST_F(PlatformTarget, OnlyRegularFilesOpenAsExisting) {
   EXPECT_EQ(fs_.Open(Root(), Access::Read, Share::Read, Disposition::OpenExisting), nullptr);
-  EXPECT_EQ(fs_.FailureReason(), plat::kReasonDirectory);
+  EXPECT_EQ(fs_.FailureReason(), platform::kReasonDirectory);
   EXPECT_EQ(fs_.Open(At("missing"), Access::Read, Share::Read, Disposition::OpenExisting), nullptr);
   EXPECT_FALSE(fs_.FailureReason().empty());
 #ifdef _WIN32
@@ -204,12 +204,12 @@ TEST_F(PlatformTarget, OnlyRegularFilesOpenAsExisting) {
   const std::string fifo = At("pipe");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
   EXPECT_EQ(fs_.Open(fifo, Access::Read, Share::Read, Disposition::OpenExisting), nullptr);
-  EXPECT_EQ(fs_.FailureReason(), plat::kReasonNotRegular);
+  EXPECT_EQ(fs_.FailureReason(), platform::kReasonNotRegular);
   EXPECT_EQ(fs_.Open(fifo, Access::ReadWrite, Share::None, Disposition::OpenExisting), nullptr);
   EXPECT_EQ(fs_.Open(fifo, Access::Write, Share::None, Disposition::CreateAlways), nullptr);
 #endif
   EXPECT_EQ(fs_.Open(device, Access::Read, Share::Read, Disposition::OpenExisting), nullptr);
-  EXPECT_EQ(fs_.FailureReason(), plat::kReasonNotRegular);
+  EXPECT_EQ(fs_.FailureReason(), platform::kReasonNotRegular);
   // A device is still a place to write output to.
   auto sink = fs_.Open(device, Access::Write, Share::None, Disposition::CreateAlways);
   ASSERT_NE(sink, nullptr);

@@ -12,29 +12,31 @@
 
 namespace testing_support {
 
-class FakeDrives : public plat::Drives {
+class FakeDrives : public platform::Drives {
  public:
   FakeDrives() = default;
   FakeDrives(const FakeDrives&) = delete;
   FakeDrives& operator=(const FakeDrives&) = delete;
 
-  void Set(std::string path, plat::DriveType type) { rules_.emplace_back(std::move(path), type); }
+  void Set(std::string path, platform::DriveType type) {
+    rules_.emplace_back(std::move(path), type);
+  }
 
-  plat::DriveType TypeOf(const std::string& root) override {
+  platform::DriveType TypeOf(const std::string& root) override {
     queried.push_back(root);
     for (const auto& [path, type] : rules_) {
       const bool under = root.compare(0, path.size(), path) == 0;
       const bool holds = !root.empty() && path.compare(0, root.size(), root) == 0;
       if (under || holds) return type;
     }
-    return plat::DriveType::Fixed;
+    return platform::DriveType::Fixed;
   }
 
   std::vector<std::string> queried;
 
  private:
-  std::vector<std::pair<std::string, plat::DriveType>> rules_;
-  plat::ScopedPort<plat::Drives> installed_{*this};
+  std::vector<std::pair<std::string, platform::DriveType>> rules_;
+  platform::ScopedPort<platform::Drives> installed_{*this};
 };
 
 }  // namespace testing_support

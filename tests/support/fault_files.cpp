@@ -8,9 +8,9 @@ bool EndsWith(const std::string& s, const std::string& suffix) {
          s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-class FaultFile : public plat::File {
+class FaultFile : public platform::File {
  public:
-  FaultFile(std::unique_ptr<plat::File> real, int64_t readLimit, int64_t writeLimit)
+  FaultFile(std::unique_ptr<platform::File> real, int64_t readLimit, int64_t writeLimit)
       : real_(std::move(real)), readLimit_(readLimit), writeLimit_(writeLimit) {}
   int32_t Read(void* buf, int32_t count) override {
     if (readLimit_ >= 0 && readDone_ + count > readLimit_) return -1;
@@ -31,7 +31,7 @@ class FaultFile : public plat::File {
   bool Close() override { return real_->Close(); }
 
  private:
-  std::unique_ptr<plat::File> real_;
+  std::unique_ptr<platform::File> real_;
   int64_t readLimit_, writeLimit_;
   int64_t readDone_ = 0, writeDone_ = 0;
 };
@@ -47,26 +47,27 @@ void FaultFiles::FailWrites(std::string suffix, int64_t afterBytes) {
   writeLimit_ = afterBytes;
 }
 
-std::unique_ptr<plat::File> FaultFiles::Open(const std::string& path, plat::Access access,
-                                             plat::Share share, plat::Disposition disposition) {
+std::unique_ptr<platform::File> FaultFiles::Open(const std::string& path, platform::Access access,
+                                                 platform::Share share,
+                                                 platform::Disposition disposition) {
   return Wrap(path, ForwardingFiles::Open(path, access, share, disposition));
 }
 
-std::unique_ptr<plat::Replacement> FaultFiles::CreateReplacement(const std::string& root,
-                                                                 const std::string& relative,
-                                                                 plat::Access access,
-                                                                 plat::Share share) {
+std::unique_ptr<platform::Replacement> FaultFiles::CreateReplacement(const std::string& root,
+                                                                     const std::string& relative,
+                                                                     platform::Access access,
+                                                                     platform::Share share) {
   auto inner = ForwardingFiles::CreateReplacement(root, relative, access, share);
   if (!inner) return nullptr;
   // Faults go by the target's name, not the new file's.
   const std::string path = root + "\\" + relative;
-  return std::make_unique<plat::WrappedReplacement>(
+  return std::make_unique<platform::WrappedReplacement>(
       std::move(inner),
-      [this, path](std::unique_ptr<plat::File> file) { return Wrap(path, std::move(file)); });
+      [this, path](std::unique_ptr<platform::File> file) { return Wrap(path, std::move(file)); });
 }
 
-std::unique_ptr<plat::File> FaultFiles::Wrap(const std::string& path,
-                                             std::unique_ptr<plat::File> real) {
+std::unique_ptr<platform::File> FaultFiles::Wrap(const std::string& path,
+                                                 std::unique_ptr<platform::File> real) {
   if (!real) return nullptr;
   const int64_t readLimit = EndsWith(path, readSuffix_) ? readLimit_ : -1;
   const int64_t writeLimit = EndsWith(path, writeSuffix_) ? writeLimit_ : -1;

@@ -8,9 +8,9 @@
 
 namespace testing_support {
 
-class ForwardingTemp : public plat::TempFiles {
+class ForwardingTemp : public platform::TempFiles {
  public:
-  ForwardingTemp() : inner_(plat::TempFilesPort()) {}
+  ForwardingTemp() : inner_(platform::TempFilesPort()) {}
   std::string Directory() override { return inner_.Directory(); }
   std::string CreateUnique(const std::string& dir, const std::string& prefix) override {
     return inner_.CreateUnique(dir, prefix);
@@ -26,8 +26,8 @@ class ForwardingTemp : public plat::TempFiles {
   }
 
  private:
-  plat::TempFiles& inner_;
-  plat::ScopedPort<plat::TempFiles> installed_{*this};
+  platform::TempFiles& inner_;
+  platform::ScopedPort<platform::TempFiles> installed_{*this};
 };
 
 }  // namespace testing_support

@@ -8,7 +8,7 @@
 
 namespace testing_support {
 
-class NoTempFiles : public plat::TempFiles {
+class NoTempFiles : public platform::TempFiles {
  public:
   std::string Directory() override { return "/nonexistent/temp/"; }
   std::string CreateUnique(const std::string&, const std::string&) override { return {}; }
@@ -17,7 +17,7 @@ class NoTempFiles : public plat::TempFiles {
   int RemoveAbandoned(const std::string&, const std::string&) override { return 0; }
 
  private:
-  plat::ScopedPort<plat::TempFiles> installed_{*this};
+  platform::ScopedPort<platform::TempFiles> installed_{*this};
 };
 
 }  // namespace testing_support

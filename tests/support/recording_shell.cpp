@@ -2,7 +2,7 @@
 
 namespace testing_support {
 
-class RecordingProgMan::Conversation : public plat::DdeConversation {
+class RecordingProgMan::Conversation : public platform::DdeConversation {
  public:
   explicit Conversation(RecordingProgMan& owner) : owner_(owner) { ++owner_.openConversations; }
   ~Conversation() override { --owner_.openConversations; }
@@ -29,8 +29,8 @@ std::vector<std::string> RecordingProgMan::Commands() const {
   return out;
 }
 
-std::unique_ptr<plat::DdeConversation> RecordingProgMan::Connect(const std::string& service,
-                                                                 const std::string& topic) {
+std::unique_ptr<platform::DdeConversation> RecordingProgMan::Connect(const std::string& service,
+                                                                     const std::string& topic) {
   connects.emplace_back(service, topic);
   if (!answering.count({service, topic})) return nullptr;
   return std::make_unique<Conversation>(*this);

@@ -16,7 +16,7 @@
 
 namespace testing_support {
 
-class RecordingProgMan : public plat::DdeClient, public plat::Shell {
+class RecordingProgMan : public platform::DdeClient, public platform::Shell {
  public:
   RecordingProgMan() = default;
   RecordingProgMan(const RecordingProgMan&) = delete;
@@ -42,8 +42,8 @@ class RecordingProgMan : public plat::DdeClient, public plat::Shell {
   std::vector<std::string> Commands() const;
 
   // ---- the ports ----
-  std::unique_ptr<plat::DdeConversation> Connect(const std::string& service,
-                                                 const std::string& topic) override;
+  std::unique_ptr<platform::DdeConversation> Connect(const std::string& service,
+                                                     const std::string& topic) override;
   void ShowWindowOfClass(const std::string& windowClass, int cmdShow) override {
     shown.emplace_back(windowClass, cmdShow);
   }
@@ -62,11 +62,11 @@ class RecordingProgMan : public plat::DdeClient, public plat::Shell {
 
  private:
   class Conversation;
-  plat::ScopedPort<plat::DdeClient> dde_{*this};
-  plat::ScopedPort<plat::Shell> shell_{*this};
+  platform::ScopedPort<platform::DdeClient> dde_{*this};
+  platform::ScopedPort<platform::Shell> shell_{*this};
 };
 
-class FixedFolders : public plat::SystemFolders {
+class FixedFolders : public platform::SystemFolders {
  public:
   FixedFolders(std::string program, std::string windows, std::string system)
       : program_(std::move(program)), windows_(std::move(windows)), system_(std::move(system)) {}
@@ -79,7 +79,7 @@ class FixedFolders : public plat::SystemFolders {
 
  private:
   std::string program_, windows_, system_;
-  plat::ScopedPort<plat::SystemFolders> installed_{*this};
+  platform::ScopedPort<platform::SystemFolders> installed_{*this};
 };
 
 }  // namespace testing_support

@@ -11,24 +11,24 @@
 
 namespace testing_support {
 
-class ScriptedDialogs : public plat::Dialogs {
+class ScriptedDialogs : public platform::Dialogs {
  public:
   struct Shown {
-    plat::DialogKind kind;
+    platform::DialogKind kind;
     std::string caption;
     std::string text;
-    plat::Buttons buttons;
+    platform::Buttons buttons;
   };
 
   // Answers given in order; when the script runs out, `fallback` is answered.
   void Answer(int id) { answers_.push_back(id); }
-  int fallback = plat::kIdCancel;
+  int fallback = platform::kIdCancel;
   // Called with every message box before it is answered (a test may, say, put the
   // next disk's file in place).
   std::function<void(const Shown&)> onShow;
 
-  int Show(plat::DialogKind kind, const std::string& caption, const std::string& text,
-           plat::Buttons buttons) override {
+  int Show(platform::DialogKind kind, const std::string& caption, const std::string& text,
+           platform::Buttons buttons) override {
     shown.push_back({kind, caption, text, buttons});
     if (onShow) onShow(shown.back());
     if (answers_.empty()) return fallback;
@@ -43,7 +43,7 @@ class ScriptedDialogs : public plat::Dialogs {
 
  private:
   std::deque<int> answers_;
-  plat::ScopedPort<plat::Dialogs> installed_{*this};
+  platform::ScopedPort<platform::Dialogs> installed_{*this};
 };
 
 }  // namespace testing_support

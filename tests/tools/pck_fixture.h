@@ -59,9 +59,9 @@ inline std::map<std::string, Bytes> Tree(const std::string& root) {
 
 // The names of the members of a package, as stored.
 inline std::vector<std::string> StoredNames(const std::string& package) {
-  pck::TCustomPack pack(nullptr);
+  pack::TCustomPack pack(nullptr);
   pack.SetPackFileName(package);
-  pack.Process(pck::TPackMode::pmList);
+  pack.Process(pack::TPackMode::pmList);
   return pack.List;
 }
 
@@ -131,26 +131,27 @@ class PckTool : public ::testing::Test {
     return Quote(path);
   }
 
-  void MakeFile(const std::string& name, const Bytes& data, uint16_t attr = plat::kAttrArchive) {
+  void MakeFile(const std::string& name, const Bytes& data,
+                uint16_t attr = platform::kAttrArchive) {
     WriteFileBytes(dir / name, data);
-    pck::SetFileDateAttr(plat::FromHostPath(dir / name), static_cast<int32_t>(kTime), attr);
+    pack::SetFileDateAttr(platform::FromHostPath(dir / name), static_cast<int32_t>(kTime), attr);
   }
 
   void ExpectSameFile(const std::string& original, const std::string& copy) {
     ASSERT_TRUE(PathExists(dir / copy)) << copy;
     EXPECT_EQ(ReadFileBytes(dir / copy), ReadFileBytes(dir / original)) << copy;
     uint32_t time = 0;
-    ASSERT_TRUE(plat::FileSystemPort().GetDosTime(dir / copy, time));
+    ASSERT_TRUE(platform::FileSystemPort().GetDosTime(dir / copy, time));
     EXPECT_EQ(time, kTime) << copy;
     uint16_t a = 0, b = 0;
-    ASSERT_TRUE(plat::FileSystemPort().GetAttributes(dir / original, a));
-    ASSERT_TRUE(plat::FileSystemPort().GetAttributes(dir / copy, b));
-    EXPECT_EQ(a & plat::kAttrReadOnly, b & plat::kAttrReadOnly) << copy;
+    ASSERT_TRUE(platform::FileSystemPort().GetAttributes(dir / original, a));
+    ASSERT_TRUE(platform::FileSystemPort().GetAttributes(dir / copy, b));
+    EXPECT_EQ(a & platform::kAttrReadOnly, b & platform::kAttrReadOnly) << copy;
   }
 
   // `content` compressed by the driver with the block method.
   Bytes Compressed(const Bytes& content) {
-    return packtest::Compressed(content, lz::TCompressMode::Fast, dir);
+    return packtest::Compressed(content, compress::TCompressMode::Fast, dir);
   }
 
   // A "PCK11" package, without password, of members given as stored bytes; every

@@ -28,8 +28,8 @@ constexpr const char* kNoLinks = "this system cannot make symbolic links here";
 class PckHostile : public PckTool {
  protected:
   void SetUp() override {
-    plat::FileSystemPort().CreateDirectory(dir / "outside");
-    plat::FileSystemPort().CreateDirectory(dir / "target");
+    platform::FileSystemPort().CreateDirectory(dir / "outside");
+    platform::FileSystemPort().CreateDirectory(dir / "target");
     MakeFile("outside/victim.txt", Bytes{'o', 'l', 'd'});
     outside_ = Tree(dir / "outside");
   }
@@ -39,7 +39,7 @@ class PckHostile : public PckTool {
   // DATA.BIN packed as the volumes DISK1/V.PCK, DISK2/V.PCK and DISK3/V.PCK.
   bool MakeVolumeSet() {
     MakeFile("DATA.BIN", testing_support::RandomBytes(9000, 4));
-    plat::FileSystemPort().CreateDirectory(dir / "DISK1");
+    platform::FileSystemPort().CreateDirectory(dir / "DISK1");
     return Pck("create " + P("DISK1/V.PCK") + " -C " + P("") +
                " --method fast --volume-size 4000 DATA.BIN")
                    .status == 0 &&
@@ -52,7 +52,7 @@ class PckHostile : public PckTool {
 
 TEST_F(PckHostile, ExtractNeverWritesThroughALinkBelowTheTarget) {
   if (!Link("outside", "target/dlink", true)) GTEST_SKIP() << kNoLinks;
-  plat::FileSystemPort().CreateDirectory(dir / "target/sub");
+  platform::FileSystemPort().CreateDirectory(dir / "target/sub");
   if (!Link("outside", "target/sub/deeper", true)) GTEST_SKIP() << kNoLinks;
   const Bytes data = Compressed(Bytes{'n', 'e', 'w'});
   for (const std::string name : {"dlink\\victim.txt", "dlink\\made.txt", "sub\\deeper\\victim.txt",
@@ -67,7 +67,7 @@ TEST_F(PckHostile, ExtractNeverWritesThroughALinkBelowTheTarget) {
     std::replace(shown.begin(), shown.end(), '\\', '/');
 #endif
     EXPECT_TRUE(Contains(r.err, "L.PCK: " + shown + ": ")) << r.err;
-    EXPECT_TRUE(Contains(r.err, plat::kReasonLinkOnPath)) << r.err;
+    EXPECT_TRUE(Contains(r.err, platform::kReasonLinkOnPath)) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     EXPECT_EQ(Tree(dir / "outside"), outside_);
   }
@@ -119,7 +119,7 @@ TEST_F(PckHostile, PipesAndDevicesAreRefusedWithoutWaiting) {
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.err, "not a regular file")) << r.err;
 
-  plat::FileSystemPort().CreateDirectory(dir / "src");
+  platform::FileSystemPort().CreateDirectory(dir / "src");
   MakeFile("src/A.TXT", Bytes{'a'});
   ASSERT_EQ(::mkfifo((dir / "src/B.TXT").c_str(), 0666), 0);
   r = Pck("create " + P("S.PCK") + " -C " + P("src") + " " + Quote("*.*"));
@@ -138,7 +138,7 @@ TEST_F(PckHostile, ACreateThatFailsLeavesTheSetItWasToReplace) {
   // Volume 2 cannot be written: a directory stands where its file goes. Volume 1 is
   // complete by then.
   std::filesystem::remove(dir / "DISK2/V.PCK");
-  plat::FileSystemPort().CreateDirectory(dir / "DISK2/V.PCK");
+  platform::FileSystemPort().CreateDirectory(dir / "DISK2/V.PCK");
   auto expected = before;
   expected.erase("DISK2/V.PCK");
   const Outcome r = Pck("create " + P("DISK1/V.PCK") + " -C " + P("") +
@@ -207,8 +207,8 @@ int64_t SizeOrMinusOne(const std::string& path) {
 class PckInterrupted : public PckTool {
  protected:
   void SetUp() override {
-    plat::FileSystemPort().CreateDirectory(dir / "tmp");
-    plat::FileSystemPort().CreateDirectory(dir / "src");
+    platform::FileSystemPort().CreateDirectory(dir / "tmp");
+    platform::FileSystemPort().CreateDirectory(dir / "src");
     // Slow enough to restore that the run is caught in the middle of it.
     WriteFileBytes(dir / "src/BIG.BIN", Bytes(kBig, 0));
     ASSERT_EQ(Pck("create " + P("BIG.PCK") + " -C " + P("src") + " --method good BIG.BIN").status,
@@ -219,7 +219,7 @@ class PckInterrupted : public PckTool {
 
 TEST_F(PckInterrupted, SigintDuringExtractRemovesTheStagingAndNewFilesAndKeepsTheOlderOne) {
   // The member is restored into a new file beside the older one, which stays as it was.
-  plat::FileSystemPort().CreateDirectory(dir / "out");
+  platform::FileSystemPort().CreateDirectory(dir / "out");
   MakeFile("out/BIG.BIN", Bytes{'o', 'l', 'd'});
   const pid_t pid =
       Start({"extract", dir / "BIG.PCK", "-d", dir / "out"}, dir / "tmp", dir / "output.txt");
@@ -313,7 +313,7 @@ TEST_F(PckInterrupted, WhatARunKilledOutrightLeavesTheNextRunRemoves) {
 // Each run removes what killed runs left as it starts: a folder another run has just made,
 // and not yet marked as its own, is never taken from it.
 TEST_F(PckTool, RunsStartingTogetherEachKeepTheirStagingFolder) {
-  plat::FileSystemPort().CreateDirectory(dir / "tmp");
+  platform::FileSystemPort().CreateDirectory(dir / "tmp");
   MakeFile("A.TXT", Bytes{'a'});
   ASSERT_EQ(Pck("create " + P("S.PCK") + " -C " + P("") + " A.TXT").status, 0);
   int failed = 0;

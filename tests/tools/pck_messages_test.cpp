@@ -83,7 +83,7 @@ TEST_F(PckTool, FailuresSayWhatIsWrongInTheSystemsWords) {
   Outcome r = Pck("list " + P("EMPTY.PCK"));
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.err, "EMPTY.PCK is not a package")) << r.err;
-  plat::FileSystemPort().CreateDirectory(dir / "DIR.PCK");
+  platform::FileSystemPort().CreateDirectory(dir / "DIR.PCK");
   r = Pck("list " + P("DIR.PCK"));
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.err, "DIR.PCK: is a directory")) << r.err;
@@ -110,9 +110,9 @@ TEST_F(PckTool, FailuresSayWhatIsWrongInTheSystemsWords) {
   // with the system's own separator.
   const Bytes data = Compressed(testing_support::SampleText(100, 2));
   WritePackage("T.PCK", {{"SUB\\A.TXT", data}});
-  plat::FileSystemPort().CreateDirectory(dir / "out");
-  plat::FileSystemPort().CreateDirectory(dir / "out/SUB");
-  plat::FileSystemPort().CreateDirectory(dir / "out/SUB/A.TXT");
+  platform::FileSystemPort().CreateDirectory(dir / "out");
+  platform::FileSystemPort().CreateDirectory(dir / "out/SUB");
+  platform::FileSystemPort().CreateDirectory(dir / "out/SUB/A.TXT");
   r = Pck("extract " + P("T.PCK") + " -d " + P("out"));
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.err, "(is a directory)")) << r.err;
@@ -120,8 +120,8 @@ TEST_F(PckTool, FailuresSayWhatIsWrongInTheSystemsWords) {
 #ifndef _WIN32
   EXPECT_FALSE(Contains(r.err, "\\")) << r.err;
 #endif
-  pck::CreateDirectories(dir / "out2/SUB");
-  MakeFile("out2/SUB/A.TXT", Bytes{'o', 'l', 'd'}, plat::kAttrReadOnly);
+  pack::CreateDirectories(dir / "out2/SUB");
+  MakeFile("out2/SUB/A.TXT", Bytes{'o', 'l', 'd'}, platform::kAttrReadOnly);
   r = Pck("extract " + P("T.PCK") + " -d " + P("out2"));
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.err, "(the existing file is read-only)")) << r.err;
@@ -145,7 +145,7 @@ TEST_F(PckTool, TestSaysThePackageCouldNotBeReadToItsEndOnlyWhenSo) {
 
 #ifndef _WIN32
 TEST_F(PckTool, AFullTemporaryFolderIsNamedWithTheStagingFile) {
-  plat::FileSystemPort().CreateDirectory(dir / "tmp");
+  platform::FileSystemPort().CreateDirectory(dir / "tmp");
   MakeFile("BIG.BIN", testing_support::RandomBytes(200000, 5));
   ASSERT_EQ(Pck("create " + P("BIG.PCK") + " -C " + P("") + " --method fast BIG.BIN").status, 0);
   // No file may grow past 64 KiB, as when the temporary folder is full: the staging file
@@ -200,7 +200,7 @@ TEST_F(PckTool, InvalidStoredTimesAreShownAsSuchAndNeverSet) {
   r = Pck("extract -v " + P("T.PCK") + " -d " + P("out"));
   ASSERT_EQ(r.status, 0) << r.err;
   uint32_t set = 0;
-  ASSERT_TRUE(plat::FileSystemPort().GetDosTime(dir / "out/leap", set));
+  ASSERT_TRUE(platform::FileSystemPort().GetDosTime(dir / "out/leap", set));
   EXPECT_EQ(set, leapDay);
   for (const auto& [name, time] : invalid) {
     // Not moved to another day (31 February is not 3 March): the time of extraction.
@@ -291,7 +291,7 @@ TEST_F(PckTool, ReservedDeviceNamesAndTrailingDotsAreRefusedLookAlikesExtracted)
 
 #ifndef _WIN32
 TEST_F(PckTool, CreateRefusesToStoreANameWindowsCannotExtract) {
-  plat::FileSystemPort().CreateDirectory(dir / "src");
+  platform::FileSystemPort().CreateDirectory(dir / "src");
   MakeFile("src/main.c", Bytes{'m'});
   for (const char* name : {"aux.c", "notes.", "com1"}) {
     SCOPED_TRACE(name);

@@ -56,15 +56,15 @@ class PckReplace : public PckTool {
  public:  // the scenarios prepare it
   void SetUp() override {
     // DATA.BIN is random, so its blocks are stored; two volumes of it, fast.
-    plat::FileSystemPort().CreateDirectory(dir / "src");
+    platform::FileSystemPort().CreateDirectory(dir / "src");
     MakeFile("src/DATA.BIN", testing_support::RandomBytes(100000, 9));
     MakeFile("src/NOTE.TXT", Bytes(50, 'n'));
-    plat::FileSystemPort().CreateDirectory(dir / "DISK1");
+    platform::FileSystemPort().CreateDirectory(dir / "DISK1");
     ASSERT_EQ(Pck("create " + P("DISK1/P.PCK") + " -C " + P("src") +
                   " --method fast --volume-size 60000 DATA.BIN NOTE.TXT")
                   .status,
               0);
-    plat::FileSystemPort().CreateDirectory(dir / "out");
+    platform::FileSystemPort().CreateDirectory(dir / "out");
     WriteFileBytes(dir / "out/DATA.BIN", kOlder);
   }
   Outcome Extract() { return Pck("extract " + P("DISK1/P.PCK") + " -d " + P("out")); }
@@ -119,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(Table, ExtractFailure, ::testing::ValuesIn(kCases),
 #ifndef _WIN32
 TEST_F(PckReplace, AFullTemporaryFolderOrTargetDiskLeavesTheOlderFile) {
   // The temporary folder: too small for DATA.BIN's staging file.
-  plat::FileSystemPort().CreateDirectory(dir / "tmp");
+  platform::FileSystemPort().CreateDirectory(dir / "tmp");
   SmallDisk tmp(dir / "tmp", 32);
   if (!tmp.Mounted()) GTEST_SKIP() << "this machine lets no test mount a file system";
   launcher = "TMPDIR=" + Quote(dir / "tmp") + " ";
@@ -131,7 +131,7 @@ TEST_F(PckReplace, AFullTemporaryFolderOrTargetDiskLeavesTheOlderFile) {
   launcher.clear();
 
   // The target disk: the older file is there, the new one does not fit beside it.
-  plat::FileSystemPort().CreateDirectory(dir / "small");
+  platform::FileSystemPort().CreateDirectory(dir / "small");
   SmallDisk small(dir / "small", 64);
   ASSERT_TRUE(small.Mounted());
   WriteFileBytes(dir / "small/DATA.BIN", kOlder);

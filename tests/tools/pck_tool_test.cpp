@@ -12,13 +12,13 @@ using testing_support::WriteFileBytes;
 // ---- create, list, test, extract --------------------------------------------------
 
 TEST_F(PckTool, TreeRoundTripKeepsBytesTimesAndReadOnly) {
-  plat::FileSystemPort().CreateDirectory(dir / "src");
-  plat::FileSystemPort().CreateDirectory(dir / "src/SUB");
+  platform::FileSystemPort().CreateDirectory(dir / "src");
+  platform::FileSystemPort().CreateDirectory(dir / "src/SUB");
   MakeFile("src/README.TXT", testing_support::SampleText(12345, 1));
   MakeFile("src/DATA.BIN", testing_support::RandomBytes(100000, 2));
   MakeFile("src/EMPTY.DAT", {});
   MakeFile("src/LOCKED.TXT", testing_support::SampleText(777, 3),
-           plat::kAttrReadOnly | plat::kAttrArchive);
+           platform::kAttrReadOnly | platform::kAttrArchive);
   MakeFile("src/SUB/NOTES.TXT", testing_support::SampleText(40000, 4));
 
   for (const char* method : {"fast", "good"}) {
@@ -57,7 +57,7 @@ TEST_F(PckTool, TreeRoundTripKeepsBytesTimesAndReadOnly) {
 }
 
 TEST_F(PckTool, ExtractSelectsWithPatternsAndExcludes) {
-  plat::FileSystemPort().CreateDirectory(dir / "src");
+  platform::FileSystemPort().CreateDirectory(dir / "src");
   MakeFile("src/A.DBF", testing_support::SampleText(100, 1));
   MakeFile("src/B.dbf", testing_support::SampleText(200, 2));
   MakeFile("src/C.TXT", testing_support::SampleText(300, 3));
@@ -77,7 +77,7 @@ TEST_F(PckTool, ExtractSelectsWithPatternsAndExcludes) {
 }
 
 TEST_F(PckTool, CreateLeavesOutThePackageItself) {
-  plat::FileSystemPort().CreateDirectory(dir / "pkg");
+  platform::FileSystemPort().CreateDirectory(dir / "pkg");
   MakeFile("pkg/ONE.TXT", testing_support::SampleText(500, 1));
   ASSERT_EQ(Pck("create " + P("pkg/SELF.PCK") + " -C " + P("pkg") + " " + Quote("*.*")).status, 0);
   // Again, now that SELF.PCK exists in the folder being packed.
@@ -172,12 +172,12 @@ TEST_F(PckTool, PasswordIsRequiredAndChecked) {
 // ---- volume sets in disk folders ------------------------------------------------------
 
 TEST_F(PckTool, VolumeSetSpreadsOverDiskFoldersAndExtractsBack) {
-  plat::FileSystemPort().CreateDirectory(dir / "src");
+  platform::FileSystemPort().CreateDirectory(dir / "src");
   MakeFile("src/BIG.BIN", testing_support::RandomBytes(30000, 1));
   MakeFile("src/TEXT.TXT", testing_support::SampleText(60000, 2));
   MakeFile("src/Z.BIN", testing_support::RandomBytes(5000, 3));
-  plat::FileSystemPort().CreateDirectory(dir / "media");
-  plat::FileSystemPort().CreateDirectory(dir / "media/DISK1");
+  platform::FileSystemPort().CreateDirectory(dir / "media");
+  platform::FileSystemPort().CreateDirectory(dir / "media/DISK1");
 
   Outcome r = Pck("create " + P("media/DISK1/APP.PCK") + " -C " + P("src") +
                   " --method fast --volume-size 16000 " + Quote("*.*"));
@@ -230,7 +230,7 @@ TEST_F(PckTool, VolumeSetSpreadsOverDiskFoldersAndExtractsBack) {
 
 TEST_F(PckTool, DiskFolderNamesAreRecognisedInAnyLetterCase) {
   MakeFile("DATA.BIN", testing_support::RandomBytes(9000, 4));
-  plat::FileSystemPort().CreateDirectory(dir / "disk7");
+  platform::FileSystemPort().CreateDirectory(dir / "disk7");
   Outcome r = Pck("create " + P("disk7/L.PCK") + " -C " + P("") +
                   " --method fast --volume-size 4000 DATA.BIN");
   ASSERT_EQ(r.status, 0) << r.err;
@@ -256,7 +256,7 @@ TEST_F(PckTool, MemberNamesOutsideTheTargetAreRefused) {
   for (const char* name : {"..\\evil", "SUB\\..\\..\\evil", "\\\\evil", "C:evil", "../evil"}) {
     SCOPED_TRACE(name);
     WritePackage("HOSTILE.PCK", {{name, data}});
-    plat::FileSystemPort().CreateDirectory(dir / "target");
+    platform::FileSystemPort().CreateDirectory(dir / "target");
     Outcome r = Pck("extract " + P("HOSTILE.PCK") + " -d " + P("target/inner"));
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(Contains(r.err, "HOSTILE.PCK")) << r.err;

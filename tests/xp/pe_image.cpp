@@ -38,13 +38,13 @@ class Reader {
     return bytes_.data() + offset;
   }
   uint16_t U16(std::size_t offset, const char* what) const {
-    return sys::le::Get16(At(offset, 2, what));
+    return platform::le::Get16(At(offset, 2, what));
   }
   uint32_t U32(std::size_t offset, const char* what) const {
-    return sys::le::Get32(At(offset, 4, what));
+    return platform::le::Get32(At(offset, 4, what));
   }
   uint64_t U64(std::size_t offset, const char* what) const {
-    return sys::le::Get64(At(offset, 8, what));
+    return platform::le::Get64(At(offset, 8, what));
   }
 
   // File offset of `length` bytes at an address of the loaded image; only section bytes

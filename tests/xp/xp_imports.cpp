@@ -8,7 +8,7 @@
 namespace xpcheck {
 namespace {
 
-std::string Upper(const std::string& name) { return sys::UpperAscii(name); }
+std::string Upper(const std::string& name) { return platform::UpperAscii(name); }
 
 // The lines of a list, comments and surrounding blanks removed, with their numbers.
 template <class Each>

@@ -41,7 +41,7 @@ constexpr std::size_t kPe = 0x40, kOptional = kPe + 24;
 Bytes BuildImage(const std::vector<Dll>& dlls, const Layout& layout = {}) {
   const std::size_t width = layout.plus ? 8 : 4;
   Bytes data((dlls.size() + 1) * 20, 0);
-  auto put32 = [&](std::size_t at, uint32_t v) { sys::le::Put32(&data[at], v); };
+  auto put32 = [&](std::size_t at, uint32_t v) { platform::le::Put32(&data[at], v); };
   for (std::size_t i = 0; i < dlls.size(); ++i) {
     const Dll& dll = dlls[i];
     const std::size_t table = data.size();
@@ -69,7 +69,7 @@ Bytes BuildImage(const std::vector<Dll>& dlls, const Layout& layout = {}) {
 
   Bytes image(kSectionFile, 0);
   auto field16 = [&](std::size_t at, uint16_t v) { image[at] = v & 0xFF, image[at + 1] = v >> 8; };
-  auto field32 = [&](std::size_t at, uint32_t v) { sys::le::Put32(&image[at], v); };
+  auto field32 = [&](std::size_t at, uint32_t v) { platform::le::Put32(&image[at], v); };
   image[0] = 'M', image[1] = 'Z';
   field32(0x3C, kPe);
   image[kPe] = 'P', image[kPe + 1] = 'E';
@@ -139,19 +139,23 @@ TEST(PeImage, RefusesMalformedImagesWithTheReason) {
   } cases[] = {
       {"empty file", [](Bytes& b) { b.clear(); }, "beyond the end of the file"},
       {"no MZ", [](Bytes& b) { b[0] = 'X'; }, "no MZ"},
-      {"PE header beyond the end", [](Bytes& b) { sys::le::Put32(&b[0x3C], 1u << 30); },
+      {"PE header beyond the end", [](Bytes& b) { platform::le::Put32(&b[0x3C], 1u << 30); },
        "PE signature"},
       {"no PE signature", [](Bytes& b) { b[kPe + 1] = 'X'; }, "no PE signature"},
       {"unknown magic", [](Bytes& b) { b[kOptional] = 0x77; }, "magic"},
       {"cut inside the section", [](Bytes& b) { b.resize(kSectionFile + 30); },
        "beyond the end of the file"},
       {"import directory outside the sections",
-       [](Bytes& b) { sys::le::Put32(&b[kOptional + 96 + 8], 0x9000); }, "outside"},
+       [](Bytes& b) { platform::le::Put32(&b[kOptional + 96 + 8], 0x9000); }, "outside"},
       {"section shorter than the import directory",
-       [&](Bytes& b) { sys::le::Put32(&b[section + 16], 10), sys::le::Put32(&b[section + 8], 10); },
+       [&](Bytes& b) {
+         platform::le::Put32(&b[section + 16], 10), platform::le::Put32(&b[section + 8], 10);
+       },
        "past the end of its section"},
       {"section too short for the DLL's name",
-       [&](Bytes& b) { sys::le::Put32(&b[section + 16], 70), sys::le::Put32(&b[section + 8], 70); },
+       [&](Bytes& b) {
+         platform::le::Put32(&b[section + 16], 70), platform::le::Put32(&b[section + 8], 70);
+       },
        "outside the image's sections"},
       {"DLL name without its end",
        [&](Bytes& b) { std::fill(b.begin() + firstName, b.end(), 'A'); }, "has no end"},

@@ -14,12 +14,12 @@
 #include "platform/text.h"
 #include "tools/pck/shown.h"
 
-namespace pcktool {
+namespace pck {
 namespace {
 
 int64_t FileSize(const std::string& path) {
-  auto f = plat::FileSystemPort().Open(path, plat::Access::Read, plat::Share::ReadWrite,
-                                       plat::Disposition::OpenExisting);
+  auto f = platform::FileSystemPort().Open(path, platform::Access::Read, platform::Share::ReadWrite,
+                                           platform::Disposition::OpenExisting);
   return f ? std::max<int64_t>(f->Size(), 0) : 0;
 }
 
@@ -35,22 +35,22 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 
 // Copies `from` into the new file `to` through the files port.
 void CopyFile(const std::string& from, const std::string& to) {
-  plat::FileSystem& files = plat::FileSystemPort();
-  auto in =
-      files.Open(from, plat::Access::Read, plat::Share::Read, plat::Disposition::OpenExisting);
-  if (!in) throw sys::EInOutError("Cannot open " + from, files.FailureReason());
-  auto out =
-      files.Open(to, plat::Access::Write, plat::Share::None, plat::Disposition::CreateAlways);
-  if (!out) throw sys::EInOutError("Cannot create " + to, files.FailureReason());
+  platform::FileSystem& files = platform::FileSystemPort();
+  auto in = files.Open(from, platform::Access::Read, platform::Share::Read,
+                       platform::Disposition::OpenExisting);
+  if (!in) throw platform::EInOutError("Cannot open " + from, files.FailureReason());
+  auto out = files.Open(to, platform::Access::Write, platform::Share::None,
+                        platform::Disposition::CreateAlways);
+  if (!out) throw platform::EInOutError("Cannot create " + to, files.FailureReason());
   std::vector<uint8_t> buffer(1 << 16);
   for (;;) {
     const int32_t n = in->Read(buffer.data(), static_cast<int32_t>(buffer.size()));
-    if (n < 0) throw sys::EInOutError("Cannot read " + from, in->FailureReason());
+    if (n < 0) throw platform::EInOutError("Cannot read " + from, in->FailureReason());
     if (n == 0) break;
     if (out->Write(buffer.data(), n) != n)
-      throw sys::EInOutError("Cannot write " + to, out->FailureReason());
+      throw platform::EInOutError("Cannot write " + to, out->FailureReason());
   }
-  if (!out->Close()) throw sys::EInOutError("Cannot close " + to, out->FailureReason());
+  if (!out->Close()) throw platform::EInOutError("Cannot close " + to, out->FailureReason());
 }
 
 std::unique_ptr<MemberSink> MakeSink(MemberMode mode, const std::string& staging) {
@@ -114,7 +114,7 @@ std::optional<DiskFolder> FindDiskFolder(const std::string& path) {
   const auto before = path.find_last_of("\\:", slash - 1);
   const std::size_t start = before == std::string::npos ? 0 : before + 1;
   const std::string folder = path.substr(start, slash - start);
-  if (folder.size() < 5 || !sys::SameFolded(folder.substr(0, 4), "DISK")) return std::nullopt;
+  if (folder.size() < 5 || !platform::SameFolded(folder.substr(0, 4), "DISK")) return std::nullopt;
   const std::string digits = folder.substr(4);
   if (digits.size() > 5 || !std::all_of(digits.begin(), digits.end(), IsDigit)) return std::nullopt;
   DiskFolder disk;
@@ -127,35 +127,35 @@ std::optional<DiskFolder> FindDiskFolder(const std::string& path) {
 }
 
 ArchivePack::ArchivePack(std::string shownName, MemberMode mode)
-    : pck::TPackLz(nullptr),
+    : pack::TPackLz(nullptr),
       shownName_(std::move(shownName)),
       mode_(mode),
       keepGoing_(mode == MemberMode::Verify) {
   RestoreMembers = mode != MemberMode::Peek;
   // A listing restores nothing, so there is nothing to check against the digests.
   VerifyDigests = mode != MemberMode::Peek;
-  OnPassword = [this](sys::TObject*, std::string& password) { HandlePassword(password); };
-  OnError = [this](sys::TObject*, const sys::Exception& e, const std::string&) {
-    if (dynamic_cast<const pck::EPackUnsafeName*>(&e)) refusals_.push_back(e.Message());
+  OnPassword = [this](platform::TObject*, std::string& password) { HandlePassword(password); };
+  OnError = [this](platform::TObject*, const platform::Exception& e, const std::string&) {
+    if (dynamic_cast<const pack::EPackUnsafeName*>(&e)) refusals_.push_back(e.Message());
     NoteMemberFailure(e);
   };
-  OnProgress = [this](sys::TObject*, const std::string& name, int32_t, bool&) {
+  OnProgress = [this](platform::TObject*, const std::string& name, int32_t, bool&) {
     if (!name.empty()) current_ = name;
     ReportBytes(0);
   };
-  OnFileProgress = [this](sys::TObject*, int32_t inSize, int32_t) { ReportBytes(inSize); };
-  OnList = [this](sys::TObject*, const std::string& name, int32_t size, uint16_t attr,
+  OnFileProgress = [this](platform::TObject*, int32_t inSize, int32_t) { ReportBytes(inSize); };
+  OnList = [this](platform::TObject*, const std::string& name, int32_t size, uint16_t attr,
                   int32_t time) {
     ++entriesSeen_;
     const auto digest = Digests().Members.find(entriesSeen_);
     members_.push_back({name, size, -1, "?", attr, time,
                         digest == Digests().Members.end() ? "" : digest->second.Hex()});
   };
-  OnOpen = [this](sys::TObject*, std::string&) {
+  OnOpen = [this](platform::TObject*, std::string&) {
     memberStart_ = BytesRead();
     copying_ = true;
   };
-  OnReadHeader = [this](sys::TObject*) {
+  OnReadHeader = [this](platform::TObject*) {
     entriesTotal_ = Version() == 2 ? EntryCount() : 0;
     firstVolumeNumber_ = Volume();
   };
@@ -171,18 +171,18 @@ int64_t ArchivePack::VolumeSetSize() const {
   int64_t total = FileSize(firstVolume_);
   if (!disk_) return total;
   // The continuation volumes carry the first volume's stamp; older ones do not count.
-  const auto first = pck::ReadVolumePrefix(firstVolume_);
+  const auto first = pack::ReadVolumePrefix(firstVolume_);
   if (!first) return total;
   for (int d = disk_->number + 1; d < disk_->number + 1000; ++d) {
     const std::string next = disk_->VolumePath(d);
-    const auto prefix = pck::ReadVolumePrefix(next);
+    const auto prefix = pack::ReadVolumePrefix(next);
     if (!prefix || prefix->Stamp != first->Stamp) break;
     total += FileSize(next);
   }
   return total;
 }
 
-bool ArchivePack::Run(pck::TPackMode mode) {
+bool ArchivePack::Run(pack::TPackMode mode) {
   SetPackFileName(firstVolume_);
   diskNumber_ = disk_ ? disk_->number : 0;
   failures_.clear();
@@ -201,7 +201,7 @@ bool ArchivePack::Run(pck::TPackMode mode) {
   total_ = VolumeSetSize() - Offset;
   // The sink is the files port while the package is read.
   const std::unique_ptr<MemberSink> sink = MakeSink(mode_, TempFile());
-  const plat::ScopedPort<plat::FileSystem> useSink(*sink);
+  const platform::ScopedPort<platform::FileSystem> useSink(*sink);
   sink_ = sink.get();
   const bool ok = Process(mode);
   sink_ = nullptr;
@@ -231,10 +231,10 @@ std::string ArchivePack::ShownCause(const std::string& text) const {
   const std::string name = ShownName(Entry().Name);
   std::vector<std::pair<std::string, std::string>> parts = {{Entry().Name, name}};
   if (sink_ && !sink_->TargetName().empty())
-    parts.push_back({pck::CombinePath(sink_->TargetRoot(), sink_->TargetName()),
-                     Shown(pck::CombinePath(sink_->TargetRoot(), std::string())) +
+    parts.push_back({pack::CombinePath(sink_->TargetRoot(), sink_->TargetName()),
+                     Shown(pack::CombinePath(sink_->TargetRoot(), std::string())) +
                          ShownName(sink_->TargetName())});
-  const bool writing = Mode() == pck::TPackMode::pmWrite;
+  const bool writing = Mode() == pack::TPackMode::pmWrite;
   // Reading, the staging file holds the member's stored bytes: a failure to restore
   // them is the member's.
   if (!writing) parts.push_back({TempFile(), name});
@@ -244,7 +244,7 @@ std::string ArchivePack::ShownCause(const std::string& text) const {
   if ((writing && text.find(StagingDirectory()) != std::string::npos) || (!writing && copying_))
     cause += std::string(writing ? "" : " while it was copied into the staging file") +
              "; the staging file is in the temporary folder " +
-             Shown(plat::TempFilesPort().Directory()) + " (TMPDIR)";
+             Shown(platform::TempFilesPort().Directory()) + " (TMPDIR)";
   return cause;
 }
 
@@ -259,7 +259,7 @@ std::string ArchivePack::FailureText() const {
   if (!failures_.empty()) return FailureLine(failures_.front());
   if (passwordNotNeeded_) return archive + "the package has no password (leave out -p)";
   std::string cause = !volumeError_.empty() ? volumeError_ : LastError();
-  if (cause.empty() || cause == sys::EAbort().Message())
+  if (cause.empty() || cause == platform::EAbort().Message())
     return archive + "not a package, or it cannot be read";
   // A cause that names the package names it as the user did, and needs no prefix.
   const std::string shownPath = Shown(firstVolume_);
@@ -269,13 +269,14 @@ std::string ArchivePack::FailureText() const {
 }
 
 void ArchivePack::NoteMemberFailure(const std::exception& e) {
-  const bool volume = dynamic_cast<const sys::EAbort*>(&e) && !volumeError_.empty();
-  failures_.push_back({Entry().Name, volume ? volumeError_ : ShownCause(sys::Describe(e))});
+  const bool volume = dynamic_cast<const platform::EAbort*>(&e) && !volumeError_.empty();
+  failures_.push_back({Entry().Name, volume ? volumeError_ : ShownCause(platform::Describe(e))});
 }
 
 std::string ArchivePack::NameKey(const std::string& name, bool fold) {
   std::string key;
-  for (const std::string& part : sys::PathComponents(name)) key += (key.empty() ? "" : "\\") + part;
+  for (const std::string& part : platform::PathComponents(name))
+    key += (key.empty() ? "" : "\\") + part;
   return fold ? PackageText().Upper(key) : key;
 }
 
@@ -285,7 +286,7 @@ std::vector<std::pair<std::size_t, std::size_t>> ArchivePack::RepeatedNames() co
   for (std::size_t i = 0; i < members_.size(); ++i) {
     // Only names that become files here can take another's place.
     const std::string& name = members_[i].name;
-    if (!pck::IsSafeMemberName(name) || !PackageText().ToSystem(name)) continue;
+    if (!pack::IsSafeMemberName(name) || !PackageText().ToSystem(name)) continue;
     const auto [at, fresh] = first.emplace(NameKey(name, kSystemFoldsCase), i);
     if (!fresh) repeated.push_back({i, at->second});
   }
@@ -305,13 +306,13 @@ void ArchivePack::ReportBytes(int64_t driverIn) {
   if (!OnBytes) return;
   // The member being worked on, with its number and the number of members when known.
   std::string label = ShownName(current_);
-  const int number = Mode() == pck::TPackMode::pmWrite ? membersDone_ + 1 : entriesSeen_;
+  const int number = Mode() == pack::TPackMode::pmWrite ? membersDone_ + 1 : entriesSeen_;
   const int count =
-      Mode() == pck::TPackMode::pmWrite ? static_cast<int>(List.size()) : entriesTotal_;
+      Mode() == pack::TPackMode::pmWrite ? static_cast<int>(List.size()) : entriesTotal_;
   if (!label.empty() && number > 0)
     label = "[" + std::to_string(number) + (count > 0 ? "/" + std::to_string(count) : "") + "] " +
             label;
-  if (Mode() == pck::TPackMode::pmWrite)
+  if (Mode() == pack::TPackMode::pmWrite)
     OnBytes(label, doneBefore_ + driverIn, total_);
   else if (driverIn > 0 && memberStart_ >= 0)
     // Restoring a member: the package bytes it came from count as they are decoded.
@@ -327,10 +328,10 @@ void ArchivePack::HandlePassword(std::string& password) {
   }
   protected_ = true;
   if (!password.empty() || probePassword) return;
-  if (auto typed = plat::ConsolePort().ReadSecret("Password for " + shownName_ + ": ")) {
+  if (auto typed = platform::ConsolePort().ReadSecret("Password for " + shownName_ + ": ")) {
     // Typed in the system's text, stored in the package's code page; one that the code
     // page cannot hold matches no stored password.
-    password = sys::ShortString(PackageText().ToPackage(*typed).value_or(*typed));
+    password = platform::ShortString(PackageText().ToPackage(*typed).value_or(*typed));
     return;
   }
   passwordRequired_ = true;
@@ -338,7 +339,7 @@ void ArchivePack::HandlePassword(std::string& password) {
 
 bool ArchivePack::NextVolume() {
   // Reading: the bytes of the volume just finished count as done.
-  if (Mode() != pck::TPackMode::pmWrite && PackFile)
+  if (Mode() != pack::TPackMode::pmWrite && PackFile)
     doneBefore_ += std::max<int64_t>(PackFile->Size(), 0) - (Volume() <= 1 ? Offset : 0);
   if (!disk_) {
     const bool moved = TPackLz::NextVolume();
@@ -355,13 +356,13 @@ bool ArchivePack::NextVolume() {
     ++diskNumber_;
     const std::string next = disk_->VolumePath(diskNumber_);
     SetPackFileName(next);
-    if (Mode() == pck::TPackMode::pmWrite) {
+    if (Mode() == pack::TPackMode::pmWrite) {
       if (CreateVolume()) return true;
       volumeError_ = "cannot create volume " + std::to_string(Volume()) + " " + Shown(next) +
                      (LastError().empty() ? "" : ": " + ShownCause(LastError()));
       return false;
     }
-    if (!plat::FileSystemPort().FileExists(next)) {
+    if (!platform::FileSystemPort().FileExists(next)) {
       volumeError_ = "volume " + std::to_string(Volume()) + " not found: " + Shown(next);
       return false;
     }
@@ -369,7 +370,7 @@ bool ArchivePack::NextVolume() {
     volumeError_ = ShownCause(LastError());
     return false;
   } catch (const std::exception& e) {
-    volumeError_ = ShownCause(sys::Describe(e));
+    volumeError_ = ShownCause(platform::Describe(e));
     return false;
   }
 }
@@ -377,7 +378,7 @@ bool ArchivePack::NextVolume() {
 bool ArchivePack::IsSelected() {
   // A listing shows a name the engine would refuse as it is stored, without looking
   // inside: the refusal belongs to extraction.
-  if (!RestoreMembers) return pck::IsSafeMemberName(Entry().Name);
+  if (!RestoreMembers) return pack::IsSafeMemberName(Entry().Name);
   if (!TPackLz::IsSelected()) return false;
   // A name that is no text of the code page can name no file here: refused, its data
   // skipped, and the run goes on with the next member.
@@ -394,44 +395,45 @@ void ArchivePack::BuildList() {
     return;
   }
   unstorable_.clear();
-  const plat::CodePage& text = PackageText();
+  const platform::CodePage& text = PackageText();
   if (text.Raw()) {
     // Names pass as they are; one that holds a `\` of the system's (a zero byte in the
     // files port's text) has no spelling in a package.
     TPackLz::BuildList();
     KeepEachFileOnce();
     std::erase_if(List, [this](const std::string& path) {
-      if (path.substr(sys::FolderPart(path).size()).find('\0') == std::string::npos) return false;
+      if (path.substr(platform::FolderPart(path).size()).find('\0') == std::string::npos)
+        return false;
       unstorable_.push_back({path, kHoldsSeparator});
       return true;
     });
     return;
   }
   List.clear();
-  const std::string base = pck::CombinePath(Directory(), std::string());
+  const std::string base = pack::CombinePath(Directory(), std::string());
   for (const std::string& pattern : Items) {
     // As the engine builds them: the directory in the system's text, the pattern's
     // folders and name in the package's code page.
-    const std::string full = sys::ShortString(pck::CombinePath(Directory(), pattern));
-    const std::string folder = sys::ShortString(sys::FolderPart(full));
+    const std::string full = platform::ShortString(pack::CombinePath(Directory(), pattern));
+    const std::string folder = platform::ShortString(platform::FolderPart(full));
     const std::string mask = full.substr(folder.size());
     std::string below = folder.compare(0, base.size(), base) == 0 ? folder.substr(base.size()) : "";
     const std::optional<std::string> systemBelow = text.ToSystem(below);
     if (!systemBelow) continue;  // not from the system's text: nothing there
     const std::string systemFolder = folder.substr(0, folder.size() - below.size()) + *systemBelow;
-    for (const plat::FoundFile& found :
-         plat::FileSystemPort().Find(systemFolder + "*", pck::kFindMask)) {
+    for (const platform::FoundFile& found :
+         platform::FileSystemPort().Find(systemFolder + "*", pack::kFindMask)) {
       std::string why;
       const std::optional<std::string> name = text.ToPackage(found.Name, &why);
       // A character the code page has not stands for one that matches only a wildcard.
       const std::string compared = name ? *name : text.ToPackageMarked(found.Name, '\0');
-      if (!sys::MatchWild(mask, compared)) continue;
-      const std::string candidate = pck::CombinePath(folder, compared);
+      if (!platform::MatchWild(mask, compared)) continue;
+      const std::string candidate = pack::CombinePath(folder, compared);
       bool excluded = false;
       for (std::size_t i = 0; i < Excludes.size() && !excluded; ++i)
-        excluded = pck::MatchFileName(pck::CombinePath(Directory(), Excludes[i]), candidate);
+        excluded = pack::MatchFileName(pack::CombinePath(Directory(), Excludes[i]), candidate);
       if (excluded) continue;
-      const std::string path = pck::CombinePath(systemFolder, found.Name);
+      const std::string path = pack::CombinePath(systemFolder, found.Name);
       if (found.Name.find('\0') != std::string::npos)
         unstorable_.push_back({path, kHoldsSeparator});
       else if (!name)
@@ -452,7 +454,7 @@ void ArchivePack::KeepEachFileOnce() {
 std::string ArchivePack::StoredName(const std::string& path) {
   std::string why;
   const std::optional<std::string> name = PackageText().ToPackage(TPackLz::StoredName(path), &why);
-  if (!name) throw pck::EPackUnsafeName(path + ": " + kNotInCodePage + PackageText().Name());
+  if (!name) throw pack::EPackUnsafeName(path + ": " + kNotInCodePage + PackageText().Name());
   return *name;
 }
 
@@ -483,27 +485,28 @@ void ArchivePack::OpenSource(const std::string& FileName) {
   // The driver measures its input through an open for writing, which a read-only file
   // refuses: such a file is compressed from a writable copy in the private staging
   // directory.
-  if (!plat::FileSystemPort().GetAttributes(FileName, attr) || !(attr & plat::kAttrReadOnly)) {
+  if (!platform::FileSystemPort().GetAttributes(FileName, attr) ||
+      !(attr & platform::kAttrReadOnly)) {
     TPackLz::OpenSource(FileName);
     return;
   }
   std::string copy;
-  plat::RemoveOnInterrupt guard;
+  platform::RemoveOnInterrupt guard;
   {
-    const plat::InterruptsHeld held;  // made and registered, or neither
-    copy = plat::TempFilesPort().CreateUnique(StagingDirectory(), "PCK");
-    guard = plat::RemoveOnInterrupt(copy);
+    const platform::InterruptsHeld held;  // made and registered, or neither
+    copy = platform::TempFilesPort().CreateUnique(StagingDirectory(), "PCK");
+    guard = platform::RemoveOnInterrupt(copy);
   }
   if (copy.empty())
-    throw pck::EPackException("Cannot create a staging file in " + StagingDirectory());
+    throw pack::EPackException("Cannot create a staging file in " + StagingDirectory());
   try {
     CopyFile(FileName, copy);
     TPackLz::OpenSource(copy);
   } catch (...) {
-    plat::FileSystemPort().Delete(copy);
+    platform::FileSystemPort().Delete(copy);
     throw;
   }
-  plat::FileSystemPort().Delete(copy);
+  platform::FileSystemPort().Delete(copy);
 }
 
 void ArchivePack::CloseSource() {
@@ -521,8 +524,8 @@ void ArchivePack::CloseTarget(const std::string& FileName) {
   // engine reports the failure of the copy, not this one.)
   if (MemberFile && MemberFile->Size() < Entry().Size) {
     MemberFile.reset();
-    plat::FileSystemPort().Delete(TempFile());
-    throw sys::EInOutError("the member's stored bytes did not all reach the staging file");
+    platform::FileSystemPort().Delete(TempFile());
+    throw platform::EInOutError("the member's stored bytes did not all reach the staging file");
   }
   copying_ = false;
   try {
@@ -551,4 +554,4 @@ void ArchivePack::CloseTarget(const std::string& FileName) {
                  -1, Entry().Size);
 }
 
-}  // namespace pcktool
+}  // namespace pck

@@ -35,7 +35,7 @@
 #include "pack/cpacklz.h"
 #include "tools/pck/member_sinks.h"
 
-namespace pcktool {
+namespace pck {
 
 // A package path whose folder is a disk folder "DISKn".
 struct DiskFolder {
@@ -51,7 +51,7 @@ std::optional<DiskFolder> FindDiskFolder(const std::string& path);
 
 enum class MemberMode { Restore, Verify, Peek };
 
-class ArchivePack : public pck::TPackLz {
+class ArchivePack : public pack::TPackLz {
  public:
   // `shownName` is the package as the user named it, for messages.
   ArchivePack(std::string shownName, MemberMode mode);
@@ -61,7 +61,7 @@ class ArchivePack : public pck::TPackLz {
   bool InDiskFolder() const { return disk_.has_value(); }
 
   // Reads (pmList / pmExtract) or writes the package from the first volume on.
-  bool Run(pck::TPackMode mode);
+  bool Run(pack::TPackMode mode);
   // Writes the package from the files of the list BuildList made (and RefusedFiles
   // checked): the folders are not searched again, so nothing found since goes in unchecked.
   bool Write();
@@ -122,7 +122,7 @@ class ArchivePack : public pck::TPackLz {
   bool NextVolume() override;
   // A set in disk folders is put in place only once it is complete.
   bool FirstVolumeStaysAtHand() const override {
-    return disk_.has_value() || pck::TPackLz::FirstVolumeStaysAtHand();
+    return disk_.has_value() || pack::TPackLz::FirstVolumeStaysAtHand();
   }
   bool IsSelected() override;
   void OpenSource(const std::string& FileName) override;
@@ -179,4 +179,4 @@ class ArchivePack : public pck::TPackLz {
   std::string sourcePath_;    // file being added
 };
 
-}  // namespace pcktool
+}  // namespace pck

@@ -26,13 +26,13 @@
 #include "tools/pck/progress.h"
 #include "tools/pck/shown.h"
 
-namespace pcktool {
+namespace pck {
 namespace {
 
-const std::map<std::string, pck::TPathOption> kPathOptions = {
-    {"none", pck::TPathOption::poNone},
-    {"relative", pck::TPathOption::poRelative},
-    {"full", pck::TPathOption::poFullPath}};
+const std::map<std::string, pack::TPathOption> kPathOptions = {
+    {"none", pack::TPathOption::poNone},
+    {"relative", pack::TPathOption::poRelative},
+    {"full", pack::TPathOption::poFullPath}};
 
 constexpr int64_t kMaxRawHeader = 65535;
 
@@ -41,7 +41,7 @@ struct ReadOptions {
   std::string directory = ".";
   std::vector<std::string> patterns, excludes;
   std::string password;
-  std::string codepage = plat::CodePage::Default();
+  std::string codepage = platform::CodePage::Default();
   int32_t offset = 0;
   bool wide = false;
   bool verbose = false;
@@ -52,11 +52,11 @@ struct CreateOptions {
   std::string directory = ".";
   std::vector<std::string> patterns, excludes, header;
   std::string password;
-  std::string codepage = plat::CodePage::Default();
-  lz::TCompressMode method = lz::TCompressMode::Good;
+  std::string codepage = platform::CodePage::Default();
+  compress::TCompressMode method = compress::TCompressMode::Good;
   int64_t volumeSize = 0;
   std::string rawHeader;
-  pck::TPathOption path = pck::TPathOption::poRelative;
+  pack::TPathOption path = pack::TPathOption::poRelative;
   bool verbose = false;
   bool noDigest = false;
 };
@@ -68,7 +68,7 @@ int UsageError(const std::string& text) {
 
 bool SamePath(const std::string& a, const std::string& b) {
 #ifdef _WIN32
-  return sys::SameFolded(a, b);
+  return platform::SameFolded(a, b);
 #else
   return a == b;
 #endif
@@ -79,16 +79,16 @@ bool SamePath(const std::string& a, const std::string& b) {
 // start from, however short the name was ("-d ab"), and a package in a disk folder
 // finds its siblings. False (reported) when the engine cannot hold it.
 bool EngineFullPath(const std::string& given, std::string& path) {
-  path = sys::WithBackslashes(
-      plat::FileSystemPort().FullPath(sys::WithBackslashes(plat::FromHostPath(given))));
-  if (path.size() <= sys::kShortStringMax) return true;
+  path = platform::WithBackslashes(platform::FileSystemPort().FullPath(
+      platform::WithBackslashes(platform::FromHostPath(given))));
+  if (path.size() <= platform::kShortStringMax) return true;
   ReportError(given + ": path longer than 255 characters");
   return false;
 }
 
 // A path the user named, as the engine takes it.
 std::string EnginePath(const std::string& given) {
-  return sys::WithBackslashes(plat::FromHostPath(given));
+  return platform::WithBackslashes(platform::FromHostPath(given));
 }
 
 // Text the user typed (patterns, header lines, a password) in the package's code page;
@@ -115,7 +115,7 @@ bool PackageTexts(const std::vector<std::string>& typed, std::vector<std::string
 // Patterns in the package's code page with the engine's separators.
 bool EnginePatterns(const std::vector<std::string>& typed, std::vector<std::string>& out) {
   if (!PackageTexts(typed, out, "pattern")) return false;
-  for (std::string& pattern : out) pattern = sys::WithBackslashes(pattern);
+  for (std::string& pattern : out) pattern = platform::WithBackslashes(pattern);
   return true;
 }
 
@@ -152,11 +152,11 @@ class Bar {
 bool PrepareRead(ArchivePack& pack, const ReadOptions& options) {
   std::string path;
   if (!EngineFullPath(options.archive, path)) return false;
-  if (plat::FileSystemPort().DirectoryExists(path)) {
+  if (platform::FileSystemPort().DirectoryExists(path)) {
     ReportError(options.archive + ": is a directory, not a package");
     return false;
   }
-  if (!plat::FileSystemPort().FileExists(path)) {
+  if (!platform::FileSystemPort().FileExists(path)) {
     ReportError(options.archive + ": no such file");
     return false;
   }
@@ -191,7 +191,7 @@ int RunList(const ReadOptions& options) {
   pack.OnBytes = [&bar](const std::string& m, int64_t done, int64_t total) {
     bar.Report(m, done, total);
   };
-  const bool ok = pack.Run(pck::TPackMode::pmExtract);
+  const bool ok = pack.Run(pack::TPackMode::pmExtract);
   bar.Finish();
   if (!ok) {
     ReportError(pack.FailureText());
@@ -210,7 +210,7 @@ int RunInfo(const ReadOptions& options) {
   ArchivePack pack(options.archive, MemberMode::Peek);
   if (!PrepareRead(pack, options)) return kExitData;
   pack.probePassword = options.password.empty();
-  const bool ok = pack.Run(pck::TPackMode::pmList);
+  const bool ok = pack.Run(pack::TPackMode::pmList);
   const bool locked = !ok && pack.Protected() && options.password.empty();
   if (!ok && !locked) {
     ReportError(pack.FailureText());
@@ -237,7 +237,7 @@ int RunInfo(const ReadOptions& options) {
     return kExitOk;
   }
   std::printf("Password:  %s\n", pack.Protected() ? "yes" : "no");
-  const pck::TPackageDigests& digests = pack.Digests();
+  const pack::TPackageDigests& digests = pack.Digests();
   if (!digests.Any())
     std::printf("Digests:   none\n");
   else
@@ -264,7 +264,7 @@ int RunTest(const ReadOptions& options) {
       bar.Finish();
       std::printf("    OK: %s\n", ShownName(member).c_str());
     };
-  const bool ok = pack.Run(pck::TPackMode::pmExtract);
+  const bool ok = pack.Run(pack::TPackMode::pmExtract);
   bar.Finish();
   if (!ok && pack.Failures().empty()) {
     ReportError(pack.FailureText());
@@ -305,11 +305,11 @@ int RunExtract(const ReadOptions& options) {
     pack.OnMemberDone = [&bar, &pack](const std::string& target, int64_t, int64_t) {
       bar.Finish();
       // A stored time that is no date-time is not set: the file keeps the time it got.
-      const bool timed = sys::IsValidDosTime(static_cast<uint32_t>(pack.Entry().Time));
+      const bool timed = platform::IsValidDosTime(static_cast<uint32_t>(pack.Entry().Time));
       std::printf("  extracted: %s%s\n", Shown(target).c_str(),
                   timed ? "" : " (its stored time is invalid; it keeps the time of extraction)");
     };
-  const bool ok = pack.Run(pck::TPackMode::pmExtract);
+  const bool ok = pack.Run(pack::TPackMode::pmExtract);
   bar.Finish();
   // A member under the name of an earlier one took its place: said, not a failure.
   for (const ArchivePack::Failure& f : pack.Replaced()) ReportError(pack.FailureLine(f));
@@ -333,9 +333,9 @@ void RemoveStaleVolumes(ArchivePack& pack, const std::string& first) {
   if (!disk) return;
   for (int d = disk->number + pack.Volume(); d < disk->number + 1000; ++d) {
     const std::string path = disk->VolumePath(d);
-    const auto prefix = pck::ReadVolumePrefix(path);
+    const auto prefix = pack::ReadVolumePrefix(path);
     if (!prefix || prefix->Volume < 2 || prefix->Stamp == pack.Stamp()) break;
-    plat::FileSystemPort().Delete(path);
+    platform::FileSystemPort().Delete(path);
   }
 }
 
@@ -344,14 +344,14 @@ void RemoveStaleVolumes(ArchivePack& pack, const std::string& first) {
 // one it replaces waits for the clock to move on.
 void WaitPastOldStamps(const std::string& first) {
   double latest = -1;
-  if (auto prefix = pck::ReadVolumePrefix(first)) latest = prefix->Stamp;
+  if (auto prefix = pack::ReadVolumePrefix(first)) latest = prefix->Stamp;
   if (const auto disk = FindDiskFolder(first))
     for (int d = disk->number + 1; d < disk->number + 1000; ++d) {
-      const auto prefix = pck::ReadVolumePrefix(disk->VolumePath(d));
+      const auto prefix = pack::ReadVolumePrefix(disk->VolumePath(d));
       if (!prefix) break;
       latest = std::max(latest, prefix->Stamp);
     }
-  for (int waited = 0; waited < 30 && plat::NowLocalStamp() <= latest; ++waited)
+  for (int waited = 0; waited < 30 && platform::NowLocalStamp() <= latest; ++waited)
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
 }
 
@@ -372,11 +372,12 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
                       "NAME.PCK (the next volumes go to DISK2, DISK3, ...)");
   std::vector<uint8_t> raw;
   if (!options.rawHeader.empty()) {
-    auto f = plat::FileSystemPort().Open(EnginePath(options.rawHeader), plat::Access::Read,
-                                         plat::Share::Read, plat::Disposition::OpenExisting);
+    auto f =
+        platform::FileSystemPort().Open(EnginePath(options.rawHeader), platform::Access::Read,
+                                        platform::Share::Read, platform::Disposition::OpenExisting);
     if (!f) {
-      ReportError(options.rawHeader + ": cannot open (" + plat::FileSystemPort().FailureReason() +
-                  ")");
+      ReportError(options.rawHeader + ": cannot open (" +
+                  platform::FileSystemPort().FailureReason() + ")");
       return kExitData;
     }
     const int64_t size = f->Size();
@@ -403,16 +404,16 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
   if (!raw.empty()) pack.SetRawHeader(raw);
 
   // The package never packs itself (or a volume of its own set).
-  const std::string self = plat::FileSystemPort().FullPath(path);
+  const std::string self = platform::FileSystemPort().FullPath(path);
   const auto disk = FindDiskFolder(path);
-  pack.OnPrepared = [&pack, self, disk](sys::TObject*) {
+  pack.OnPrepared = [&pack, self, disk](platform::TObject*) {
     std::vector<std::string> kept;
     for (const std::string& file : pack.List) {
-      const std::string full = plat::FileSystemPort().FullPath(file);
+      const std::string full = platform::FileSystemPort().FullPath(file);
       bool own = SamePath(full, self);
       if (disk && !own)
         for (int d = disk->number + 1; d < disk->number + 100 && !own; ++d)
-          own = SamePath(full, plat::FileSystemPort().FullPath(disk->VolumePath(d)));
+          own = SamePath(full, platform::FileSystemPort().FullPath(disk->VolumePath(d)));
       if (!own) kept.push_back(file);
     }
     pack.List = kept;
@@ -544,4 +545,4 @@ void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add) {
   add({x, [extract] { return RunExtract(*extract); }});
 }
 
-}  // namespace pcktool
+}  // namespace pck

@@ -12,31 +12,31 @@
 #include "tools/pck/progress.h"
 #include "tools/pck/shown.h"
 
-namespace pcktool {
+namespace pck {
 namespace {
 
 struct FileOptions {
   std::string input;
   std::string output;
-  lz::TCompressMode method = lz::TCompressMode::Good;
+  compress::TCompressMode method = compress::TCompressMode::Good;
 };
 
 int64_t SizeOf(const std::string& path) {
-  auto f = plat::FileSystemPort().Open(path, plat::Access::Read, plat::Share::ReadWrite,
-                                       plat::Disposition::OpenExisting);
+  auto f = platform::FileSystemPort().Open(path, platform::Access::Read, platform::Share::ReadWrite,
+                                           platform::Disposition::OpenExisting);
   return f ? f->Size() : 0;
 }
 
 int RunDriver(const FileOptions& options, bool compress) {
-  lz::Tlzrw1 driver(nullptr);
-  driver.InputFile = plat::FromHostPath(options.input);
-  driver.OutputFile = plat::FromHostPath(options.output);
+  compress::Tlzrw1 driver(nullptr);
+  driver.InputFile = platform::FromHostPath(options.input);
+  driver.OutputFile = platform::FromHostPath(options.output);
   driver.CompressMode = options.method;
   // Compressing reports input bytes taken, restoring reports compressed bytes read:
   // either way the bar follows the input file.
   ProgressBar bar(compress ? "compressing " + options.input : "restoring " + options.input,
                   SizeOf(driver.InputFile));
-  driver.OnProgress = [&bar](sys::TObject*, int32_t inSize, int32_t) { bar.Update(inSize); };
+  driver.OnProgress = [&bar](platform::TObject*, int32_t inSize, int32_t) { bar.Update(inSize); };
   try {
     if (compress)
       driver.Compress();
@@ -44,7 +44,7 @@ int RunDriver(const FileOptions& options, bool compress) {
       driver.Decompress();
   } catch (const std::exception& e) {
     bar.Finish();
-    ReportError(Shown(sys::Describe(e)));
+    ReportError(Shown(platform::Describe(e)));
     return kExitData;
   }
   return kExitOk;
@@ -70,4 +70,4 @@ void AddFileVerbs(CLI::App& app, std::function<void(Verb)> add) {
   add({decompress, [options] { return RunDriver(*options, false); }});
 }
 
-}  // namespace pcktool
+}  // namespace pck

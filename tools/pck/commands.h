@@ -12,7 +12,7 @@ namespace CLI {
 class App;
 }
 
-namespace pcktool {
+namespace pck {
 
 // Exit statuses: success, a data or archive error, a usage error.
 inline constexpr int kExitOk = 0;
@@ -20,10 +20,10 @@ inline constexpr int kExitData = 1;
 inline constexpr int kExitUsage = 2;
 
 // The names of the compression methods, as --method takes them.
-inline const std::map<std::string, lz::TCompressMode> kMethods = {
-    {"good", lz::TCompressMode::Good},
-    {"fast", lz::TCompressMode::Fast},
-    {"auto", lz::TCompressMode::Auto}};
+inline const std::map<std::string, compress::TCompressMode> kMethods = {
+    {"good", compress::TCompressMode::Good},
+    {"fast", compress::TCompressMode::Fast},
+    {"auto", compress::TCompressMode::Auto}};
 
 // A registered verb: after parsing, `run` is called when its subcommand was given.
 struct Verb {
@@ -41,4 +41,4 @@ void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add);
 // are shown already (Shown, ShownName).
 void ReportError(const std::string& text);
 
-}  // namespace pcktool
+}  // namespace pck

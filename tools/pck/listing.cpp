@@ -6,7 +6,7 @@
 #include "platform/dos_time.h"
 #include "tools/pck/shown.h"
 
-namespace pcktool {
+namespace pck {
 namespace {
 
 // Civil date of a count of days since 1 January 1970 (proleptic Gregorian).
@@ -43,8 +43,8 @@ std::string Ratio(int64_t stored, int64_t size) {
 }  // namespace
 
 std::string FormatDosTime(uint32_t dosTime) {
-  if (!sys::IsValidDosTime(dosTime)) return "(invalid)";
-  const sys::DosDateTime t = sys::SplitDosTime(dosTime);
+  if (!platform::IsValidDosTime(dosTime)) return "(invalid)";
+  const platform::DosDateTime t = platform::SplitDosTime(dosTime);
   char text[32];
   std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
                 t.minute, t.second);
@@ -130,4 +130,4 @@ void PrintListing(std::FILE* out, const std::vector<MemberInfo>& members, bool w
   }
 }
 
-}  // namespace pcktool
+}  // namespace pck

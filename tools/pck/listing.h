@@ -10,7 +10,7 @@
 
 #include "tools/pck/member_sinks.h"
 
-namespace pcktool {
+namespace pck {
 
 // "YYYY-MM-DD HH:MM:SS" of a DOS date-time (local time, 2-second steps); "(invalid)"
 // for one that is no date or time of day (month 13, 31 February, hour 25, ...).
@@ -28,4 +28,4 @@ std::string FormatAttr(uint16_t attr);
 void PrintListing(std::FILE* out, const std::vector<MemberInfo>& members, bool wide,
                   const std::map<std::size_t, std::string>& notes = {}, bool digests = false);
 
-}  // namespace pcktool
+}  // namespace pck

@@ -11,24 +11,24 @@
 #include "tools/pck/commands.h"
 #include "tools/pck/shown.h"
 
-namespace pcktool {
+namespace pck {
 
 // One line, whatever the text holds. An interrupted run says nothing more: it ends
 // with its own status.
 void ReportError(const std::string& text) {
-  if (plat::InterruptStatus() != 0) return;
+  if (platform::InterruptStatus() != 0) return;
   std::fprintf(stderr, "pck: %s\n", Printable(text).c_str());
 }
 
-}  // namespace pcktool
+}  // namespace pck
 
 int main(int argc, char** argv) {
-  using namespace pcktool;
+  using namespace pck;
 #ifndef _WIN32
   // Names and messages in the locale's encoding (--codepage converts to it).
   std::setlocale(LC_CTYPE, "");
 #endif
-  plat::InstallInterruptCleanup();
+  platform::InstallInterruptCleanup();
   CLI::App app{"pck - package and compressed-file tool", "pck"};
   // Options are -x and --long on every system: an argument that starts with `/` is a
   // path, also on Windows.
@@ -55,16 +55,16 @@ int main(int argc, char** argv) {
   }
 
   // What runs killed outright (SIGKILL, a power cut) left in the temporary folder.
-  pck::TCustomPackLz::RemoveAbandonedStaging();
+  pack::TCustomPackLz::RemoveAbandonedStaging();
   for (const Verb& verb : verbs) {
     if (!verb.command->parsed()) continue;
     int status = kExitData;
     try {
       status = verb.run();
     } catch (const std::exception& e) {
-      ReportError(Shown(sys::Describe(e)));
+      ReportError(Shown(platform::Describe(e)));
     }
-    const int interrupted = plat::InterruptStatus();
+    const int interrupted = platform::InterruptStatus();
     return interrupted != 0 ? interrupted : status;
   }
   return kExitUsage;

@@ -6,12 +6,12 @@
 #include "pack/lfiles.h"
 #include "platform/le_bytes.h"
 
-namespace pcktool {
+namespace pck {
 namespace {
 
 // An open file that takes every write, keeps up to `keep` of the first bytes in `kept`
 // (nothing when it is null) and forgets the rest.
-class DiscardFile final : public plat::File {
+class DiscardFile final : public platform::File {
  public:
   explicit DiscardFile(std::vector<uint8_t>* kept = nullptr, std::size_t keep = 0)
       : kept_(kept), keep_(keep) {
@@ -46,10 +46,10 @@ class DiscardFile final : public plat::File {
 // A member's new content that goes nowhere: the file forgets what it is given, and
 // putting it in place changes nothing. Named like the target, so that what the engine
 // does to it by name afterwards is taken and dropped too.
-class DiscardReplacement final : public plat::Replacement {
+class DiscardReplacement final : public platform::Replacement {
  public:
   explicit DiscardReplacement(std::string path) : path_(std::move(path)) {}
-  std::unique_ptr<plat::File> TakeFile() override { return std::make_unique<DiscardFile>(); }
+  std::unique_ptr<platform::File> TakeFile() override { return std::make_unique<DiscardFile>(); }
   const std::string& Path() const override { return path_; }
   bool Commit() override { return true; }
   std::string FailureReason() const override { return {}; }
@@ -60,17 +60,17 @@ class DiscardReplacement final : public plat::Replacement {
 
 }  // namespace
 
-std::unique_ptr<plat::Replacement> RestoreSink::CreateReplacement(const std::string& root,
-                                                                  const std::string& relative,
-                                                                  plat::Access access,
-                                                                  plat::Share share) {
+std::unique_ptr<platform::Replacement> RestoreSink::CreateReplacement(const std::string& root,
+                                                                      const std::string& relative,
+                                                                      platform::Access access,
+                                                                      platform::Share share) {
   NoteTarget(root, relative);
-  target_ = pck::CombinePath(root, relative);
+  target_ = pack::CombinePath(root, relative);
   system_.clear();
   reason_.clear();
   const std::optional<std::string> name = text_.ToSystem(relative, &reason_);
   if (!name) return nullptr;
-  system_ = pck::CombinePath(root, *name);
+  system_ = pack::CombinePath(root, *name);
   return ForwardingFiles::CreateReplacement(root, *name, access, share);
 }
 
@@ -78,8 +78,9 @@ std::string RestoreSink::SystemPath(const std::string& path) const {
   return !target_.empty() && path == target_ && !system_.empty() ? system_ : path;
 }
 
-std::unique_ptr<plat::File> RestoreSink::Open(const std::string& path, plat::Access access,
-                                              plat::Share share, plat::Disposition disposition) {
+std::unique_ptr<platform::File> RestoreSink::Open(const std::string& path, platform::Access access,
+                                                  platform::Share share,
+                                                  platform::Disposition disposition) {
   reason_.clear();
   return ForwardingFiles::Open(SystemPath(path), access, share, disposition);
 }
@@ -110,16 +111,18 @@ std::string RestoreSink::FailureReason() {
   return reason_.empty() ? ForwardingFiles::FailureReason() : reason_;
 }
 
-std::unique_ptr<plat::Replacement> VerifySink::CreateReplacement(const std::string& root,
-                                                                 const std::string& relative,
-                                                                 plat::Access, plat::Share) {
+std::unique_ptr<platform::Replacement> VerifySink::CreateReplacement(const std::string& root,
+                                                                     const std::string& relative,
+                                                                     platform::Access,
+                                                                     platform::Share) {
   NoteTarget(root, relative);
-  target_ = pck::CombinePath(root, relative);
+  target_ = pack::CombinePath(root, relative);
   return std::make_unique<DiscardReplacement>(target_);
 }
 
-std::unique_ptr<plat::File> VerifySink::Open(const std::string& path, plat::Access access,
-                                             plat::Share share, plat::Disposition disposition) {
+std::unique_ptr<platform::File> VerifySink::Open(const std::string& path, platform::Access access,
+                                                 platform::Share share,
+                                                 platform::Disposition disposition) {
   if (!target_.empty() && path == target_) return std::make_unique<DiscardFile>();
   return ForwardingFiles::Open(path, access, share, disposition);
 }
@@ -132,9 +135,10 @@ bool VerifySink::SetAttributes(const std::string& path, uint16_t attr) {
   return (!target_.empty() && path == target_) || ForwardingFiles::SetAttributes(path, attr);
 }
 
-std::unique_ptr<plat::File> PeekSink::Open(const std::string& path, plat::Access access,
-                                           plat::Share share, plat::Disposition disposition) {
-  if (path == staging_ && access != plat::Access::Read)
+std::unique_ptr<platform::File> PeekSink::Open(const std::string& path, platform::Access access,
+                                               platform::Share share,
+                                               platform::Disposition disposition) {
+  if (path == staging_ && access != platform::Access::Read)
     return std::make_unique<DiscardFile>(&kept_, kKeep);
   return ForwardingFiles::Open(path, access, share, disposition);
 }
@@ -151,8 +155,8 @@ void PeekSink::Learn(MemberInfo& info) {
     info.method = "fast";
   else if (std::memcmp(kept_.data(), "!HZL", 4) == 0)
     info.method = "good";
-  if (info.method != "?") info.size = static_cast<int32_t>(sys::le::Get32(kept_.data() + 4));
+  if (info.method != "?") info.size = static_cast<int32_t>(platform::le::Get32(kept_.data() + 4));
   kept_.clear();
 }
 
-}  // namespace pcktool
+}  // namespace pck

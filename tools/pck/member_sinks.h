@@ -1,7 +1,7 @@
 // Where the members read from a package go: extracted to files, restored to nowhere
 // (test), or looked at in their stored form only (list). A sink is a files port that
-// is installed (plat::ScopedPort) while the package is read, so the engine treats every member the
-// same way and the sink decides what becomes of the files it opens for it.
+// is installed (platform::ScopedPort) while the package is read, so the engine treats every member
+// the same way and the sink decides what becomes of the files it opens for it.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +12,7 @@
 #include "platform/codepage.h"
 #include "platform/forwarding_files.h"
 
-namespace pcktool {
+namespace pck {
 
 // What a listing learns about each member.
 struct MemberInfo {
@@ -25,7 +25,7 @@ struct MemberInfo {
   std::string digest;  // of its content, as the package gives it; empty when it gives none
 };
 
-class MemberSink : public plat::ForwardingFiles {
+class MemberSink : public platform::ForwardingFiles {
  public:
   // The engine restores members; false: it stops at their stored form.
   virtual bool Restores() const { return true; }
@@ -53,13 +53,14 @@ class MemberSink : public plat::ForwardingFiles {
 // every later call on that target is made on the converted path.
 class RestoreSink final : public MemberSink {
  public:
-  explicit RestoreSink(const plat::CodePage& text) : text_(text) {}
-  std::unique_ptr<plat::Replacement> CreateReplacement(const std::string& root,
-                                                       const std::string& relative,
-                                                       plat::Access access,
-                                                       plat::Share share) override;
-  std::unique_ptr<plat::File> Open(const std::string& path, plat::Access access, plat::Share share,
-                                   plat::Disposition disposition) override;
+  explicit RestoreSink(const platform::CodePage& text) : text_(text) {}
+  std::unique_ptr<platform::Replacement> CreateReplacement(const std::string& root,
+                                                           const std::string& relative,
+                                                           platform::Access access,
+                                                           platform::Share share) override;
+  std::unique_ptr<platform::File> Open(const std::string& path, platform::Access access,
+                                       platform::Share share,
+                                       platform::Disposition disposition) override;
   bool Delete(const std::string& path) override;
   bool FileExists(const std::string& path) override;
   bool GetAttributes(const std::string& path, uint16_t& attr) override;
@@ -69,7 +70,7 @@ class RestoreSink final : public MemberSink {
   std::string SystemPath(const std::string& path) const override;
 
  private:
-  const plat::CodePage& text_;
+  const platform::CodePage& text_;
   std::string target_, system_;  // the engine's path of the last target, and the system's
   std::string reason_;           // why the last target's name could not be converted
 };
@@ -79,12 +80,13 @@ class RestoreSink final : public MemberSink {
 // and dropped, so the driver restores and checks each member and nothing is written.
 class VerifySink final : public MemberSink {
  public:
-  std::unique_ptr<plat::Replacement> CreateReplacement(const std::string& root,
-                                                       const std::string& relative,
-                                                       plat::Access access,
-                                                       plat::Share share) override;
-  std::unique_ptr<plat::File> Open(const std::string& path, plat::Access access, plat::Share share,
-                                   plat::Disposition disposition) override;
+  std::unique_ptr<platform::Replacement> CreateReplacement(const std::string& root,
+                                                           const std::string& relative,
+                                                           platform::Access access,
+                                                           platform::Share share) override;
+  std::unique_ptr<platform::File> Open(const std::string& path, platform::Access access,
+                                       platform::Share share,
+                                       platform::Disposition disposition) override;
   bool Delete(const std::string& path) override;
   bool SetAttributes(const std::string& path, uint16_t attr) override;
 
@@ -100,8 +102,9 @@ class PeekSink final : public MemberSink {
   explicit PeekSink(std::string staging) : staging_(std::move(staging)) {}
   bool Restores() const override { return false; }
   void Learn(MemberInfo& info) override;
-  std::unique_ptr<plat::File> Open(const std::string& path, plat::Access access, plat::Share share,
-                                   plat::Disposition disposition) override;
+  std::unique_ptr<platform::File> Open(const std::string& path, platform::Access access,
+                                       platform::Share share,
+                                       platform::Disposition disposition) override;
   bool Delete(const std::string& path) override;
 
   static constexpr std::size_t kKeep = 8;
@@ -111,4 +114,4 @@ class PeekSink final : public MemberSink {
   std::vector<uint8_t> kept_;
 };
 
-}  // namespace pcktool
+}  // namespace pck

@@ -5,12 +5,12 @@
 #include "platform/system.h"
 #include "tools/pck/shown.h"
 
-namespace pcktool {
+namespace pck {
 
 ProgressBar::ProgressBar(std::string label, int64_t total, int64_t minimum)
     : label_(std::move(label)),
       total_(total),
-      active_(plat::ConsolePort().ErrorIsTerminal() && total >= minimum) {}
+      active_(platform::ConsolePort().ErrorIsTerminal() && total >= minimum) {}
 
 ProgressBar::~ProgressBar() { Finish(); }
 
@@ -55,4 +55,4 @@ void ProgressBar::Finish() {
   active_ = false;
 }
 
-}  // namespace pcktool
+}  // namespace pck

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace pcktool {
+namespace pck {
 
 class ProgressBar {
  public:
@@ -30,4 +30,4 @@ class ProgressBar {
   bool active_;
 };
 
-}  // namespace pcktool
+}  // namespace pck

@@ -7,37 +7,37 @@
 #include "platform/files.h"
 #include "platform/text.h"
 
-namespace pcktool {
+namespace pck {
 namespace {
 
-std::unique_ptr<plat::CodePage>& Chosen() {
-  static std::unique_ptr<plat::CodePage> page;
+std::unique_ptr<platform::CodePage>& Chosen() {
+  static std::unique_ptr<platform::CodePage> page;
   return page;
 }
 
 }  // namespace
 
-const plat::CodePage& PackageText() {
-  std::unique_ptr<plat::CodePage>& page = Chosen();
+const platform::CodePage& PackageText() {
+  std::unique_ptr<platform::CodePage>& page = Chosen();
   if (!page) {
     std::string error;
-    page = plat::CodePage::Open(plat::CodePage::Default(), error);
-    if (!page) page = plat::CodePage::Open("raw", error);  // names pass as they are
+    page = platform::CodePage::Open(platform::CodePage::Default(), error);
+    if (!page) page = platform::CodePage::Open("raw", error);  // names pass as they are
   }
   return *page;
 }
 
 bool UsePackageText(const std::string& name, std::string& error) {
-  auto page = plat::CodePage::Open(name, error);
+  auto page = platform::CodePage::Open(name, error);
   if (!page) return false;
   Chosen() = std::move(page);
   return true;
 }
 
-std::string ShownPath(std::string path) { return plat::ToHostPath(path); }
+std::string ShownPath(std::string path) { return platform::ToHostPath(path); }
 
 std::string Printable(const std::string& text) {
-  const plat::CodePage& page = PackageText();
+  const platform::CodePage& page = PackageText();
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
@@ -47,7 +47,7 @@ std::string Printable(const std::string& text) {
     if (length == 0 || (c >= 0x80 && c <= 0x9F)) {
       // No character, or one that terminals take as the start of a control sequence.
       for (std::size_t n = 0; n < std::max<std::size_t>(length, 1); ++n)
-        out += sys::HexEscape(static_cast<unsigned char>(text[i + n]));
+        out += platform::HexEscape(static_cast<unsigned char>(text[i + n]));
       i += std::max<std::size_t>(length, 1);
     } else if (c < 0x20 || c == 0x7F) {
       out += '^';
@@ -73,4 +73,4 @@ std::string ShownName(const std::string& text) {
   return ShownText(name);
 }
 
-}  // namespace pcktool
+}  // namespace pck

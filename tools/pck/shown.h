@@ -9,11 +9,11 @@
 
 #include "platform/codepage.h"
 
-namespace pcktool {
+namespace pck {
 
 // The code page of the packages this run reads and writes; the system's default until
 // UsePackageText chooses one.
-const plat::CodePage& PackageText();
+const platform::CodePage& PackageText();
 // Chooses it (--codepage); false with `error` for one that cannot be used.
 bool UsePackageText(const std::string& name, std::string& error);
 
@@ -36,4 +36,4 @@ std::string ShownText(const std::string& text);
 // What a message shows of a member name: ShownText with the system's separators.
 std::string ShownName(const std::string& text);
 
-}  // namespace pcktool
+}  // namespace pck
