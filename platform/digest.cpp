@@ -8,7 +8,7 @@
 namespace platform {
 
 struct TContentHash::State {
-  XXH3_state_t xxh;
+  XXH3_state_t Xxh;
 };
 
 namespace {
@@ -54,13 +54,13 @@ std::optional<TDigest128> TDigest128::FromHex(std::string_view hex) {
 TContentHash::TContentHash() : state_(std::make_unique<State>()) { Reset(); }
 TContentHash::~TContentHash() = default;
 
-void TContentHash::Reset() { XXH3_128bits_reset(&state_->xxh); }
+void TContentHash::Reset() { XXH3_128bits_reset(&state_->Xxh); }
 
 void TContentHash::Update(const void* data, std::size_t size) {
-  if (size > 0) XXH3_128bits_update(&state_->xxh, data, size);
+  if (size > 0) XXH3_128bits_update(&state_->Xxh, data, size);
 }
 
-TDigest128 TContentHash::Digest() const { return Canonical(XXH3_128bits_digest(&state_->xxh)); }
+TDigest128 TContentHash::Digest() const { return Canonical(XXH3_128bits_digest(&state_->Xxh)); }
 
 TDigest128 TContentHash::Of(const void* data, std::size_t size) {
   return Canonical(XXH3_128bits(data, size));

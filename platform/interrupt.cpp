@@ -23,9 +23,9 @@ constexpr int kSlots = 64;
 constexpr std::size_t kPathMax = 4096;
 
 struct Slot {
-  std::atomic<bool> used{false};
-  bool directory = false;
-  char path[kPathMax] = {};
+  std::atomic<bool> Used{false};
+  bool Directory = false;
+  char Path[kPathMax] = {};
 };
 
 Slot g_slots[kSlots];
@@ -41,10 +41,10 @@ RemoveOnInterrupt::RemoveOnInterrupt(const std::string& path, bool directory) {
   if (native.empty() || native.size() >= kPathMax) return;  // cannot be kept: not removed
   for (int i = 0; i < kSlots; ++i) {
     Slot& slot = g_slots[i];
-    if (slot.used.load()) continue;
-    std::memcpy(slot.path, native.c_str(), native.size() + 1);
-    slot.directory = directory;
-    slot.used.store(true);
+    if (slot.Used.load()) continue;
+    std::memcpy(slot.Path, native.c_str(), native.size() + 1);
+    slot.Directory = directory;
+    slot.Used.store(true);
     slot_ = i;
     return;
   }
@@ -63,7 +63,7 @@ RemoveOnInterrupt& RemoveOnInterrupt::operator=(RemoveOnInterrupt&& other) noexc
 
 void RemoveOnInterrupt::Release() {
   if (slot_ < 0) return;
-  g_slots[slot_].used.store(false);
+  g_slots[slot_].Used.store(false);
   slot_ = -1;
 }
 
@@ -80,7 +80,7 @@ void NoteInterrupt(int status) noexcept { g_status.store(status); }
 void RemoveRegistered() noexcept {
   for (const bool directories : {false, true})
     for (Slot& slot : g_slots)
-      if (slot.used.load() && slot.directory == directories) RemoveNow(slot.path, directories);
+      if (slot.Used.load() && slot.Directory == directories) RemoveNow(slot.Path, directories);
 }
 
 }  // namespace detail

@@ -72,13 +72,13 @@ std::string LocaleEncoding() {
 
 // The locale whose case rules upper-case the code page's letters (Unicode's).
 locale_t UnicodeLocale() {
-  static const locale_t locale = [] {
+  static const locale_t kLocale = [] {
     for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"})
       if (const locale_t l = ::newlocale(LC_CTYPE_MASK, name, static_cast<locale_t>(nullptr)))
         return l;
     return static_cast<locale_t>(nullptr);
   }();
-  return locale;
+  return kLocale;
 }
 
 class PosixCodePage final : public CodePage {

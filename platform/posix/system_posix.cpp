@@ -264,9 +264,9 @@ class TerminalDialogs final : public Dialogs {
   int Show(DialogKind kind, const std::string& caption, const std::string& text,
            Buttons buttons) override {
     struct Choice {
-      char key;
-      const char* label;
-      int id;
+      char Key;
+      const char* Label;
+      int Id;
     };
     std::vector<Choice> choices;
     switch (buttons) {
@@ -295,7 +295,7 @@ class TerminalDialogs final : public Dialogs {
     // The answer taken without a terminal: the one that gives up.
     const int fallback =
         choices.size() == 1
-            ? choices[0].id
+            ? choices[0].Id
             : (buttons == Buttons::AbortRetryIgnore || buttons == Buttons::AbortRetry
                    ? kIdAbort
                    : (buttons == Buttons::YesNo ? kIdNo : kIdCancel));
@@ -304,13 +304,13 @@ class TerminalDialogs final : public Dialogs {
     for (;;) {
       std::string prompt;
       for (const auto& c : choices)
-        prompt += std::string(prompt.empty() ? "" : ", ") + "[" + c.key + "]" + (c.label + 1);
+        prompt += std::string(prompt.empty() ? "" : ", ") + "[" + c.Key + "]" + (c.Label + 1);
       std::fprintf(stderr, "%s? ", prompt.c_str());
       std::string answer;
       if (!std::getline(std::cin, answer)) return fallback;
-      if (answer.empty() && choices.size() == 1) return choices[0].id;
+      if (answer.empty() && choices.size() == 1) return choices[0].Id;
       for (const auto& c : choices)
-        if (!answer.empty() && (answer[0] | 0x20) == c.key) return c.id;
+        if (!answer.empty() && (answer[0] | 0x20) == c.Key) return c.Id;
     }
   }
   void ProcessMessages() override {}
