@@ -19,6 +19,7 @@ namespace install {
 
 class TInstallItem;
 class TRunObserver;
+class InstallRecord;
 TRunObserver& NoObserver();
 
 using TInstallBefore = std::function<void(platform::TObject* Sender, int32_t TaskCount)>;
@@ -58,6 +59,10 @@ class TInstall : public platform::TComponent {
   // Who is told of the run as it goes (run_observer.h); nobody unless set. Not owned.
   TRunObserver& Observer() const;
   void SetObserver(TRunObserver* observer) { observer_ = observer; }
+  // The installation's record of itself (install_record.h), which the items' operations
+  // write their steps through; none unless set, and then nothing is recorded. Not owned.
+  InstallRecord* Record() const { return record_; }
+  void SetRecord(InstallRecord* record) { record_ = record; }
 
   // ---- paths (each at most 255 characters; longer values are cut) ----
   const std::string& SourceDir() const { return sourceDir_; }
@@ -100,6 +105,7 @@ class TInstall : public platform::TComponent {
   int32_t taskCount_ = 0;
   std::vector<ListedItem> items_;
   TRunObserver* observer_ = nullptr;
+  InstallRecord* record_ = nullptr;
 };
 
 inline TRunObserver& TInstall::Observer() const { return observer_ ? *observer_ : NoObserver(); }

@@ -14,6 +14,8 @@ TInstallItem::TInstallItem(platform::TComponent* AOwner) : platform::TComponent(
 
 TRunObserver& TInstallItem::Observer() const { return Engine ? Engine->Observer() : NoObserver(); }
 
+InstallRecord* TInstallItem::Record() const { return Engine ? Engine->Record() : nullptr; }
+
 bool TInstallItem::Execute(bool CountOnly) {
   Counting = CountOnly;
   bool Continue = false;

@@ -20,6 +20,8 @@ namespace install {
 
 class TInstall;
 class TRegistry;
+class InstallRecord;
+struct UninstallEntry;
 
 using TIBeforeExecute = std::function<void(platform::TObject* Sender, const std::string& GroupMsg,
                                            const std::string& ItemMsg)>;
@@ -83,6 +85,15 @@ class TInstallItem : public platform::TComponent {
   bool CreateGroup(const std::string& GroupName);
   bool CreateIcon(const std::string& Caption, const std::string& Dir, const std::string& FileName,
                   const std::string& IconFile = std::string());
+  // The installation's record of itself (item_record.cpp): the application folder made
+  // (its missing folders, each recorded), the record opened in it, the running program
+  // copied there as the uninstaller, the uninstall entry written. Each writes its steps
+  // through the engine's record; with none they do nothing, and the last two do nothing
+  // either while the record is not open (its opening was ignored).
+  bool MakeFolder(const std::string& folder);
+  bool OpenRecord(const std::string& path);
+  bool CopyUninstaller(const std::string& program, const std::string& copy);
+  bool RegisterUninstallEntry(const UninstallEntry& entry);
 
   // ---- published properties and events ----
   bool Critical = false;
@@ -120,9 +131,12 @@ class TInstallItem : public platform::TComponent {
                const std::function<TAttempt()>& prepare);
 
  private:
-  // A Program Manager operation: `command` in the frame, with its status and error texts.
+  // A Program Manager operation: `command` in the frame, with its status and error texts;
+  // `recordStep` records what a command handed over made, inside the attempt.
   bool SendToProgMan(const std::string& status, const std::string& command,
-                     const std::string& errorMsg);
+                     const std::string& errorMsg, const std::function<void()>& recordStep);
+  // The engine's record; none without an engine or a record.
+  InstallRecord* Record() const;
   // The retry loop: `attempt` until it succeeds or the user gives up or ignores it.
   bool RetryUntilSettled(const TAttempt& attempt, const std::string& errorMsg);
   // Reports the outcome to AfterExecute and to the run's observer.

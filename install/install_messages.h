@@ -1,5 +1,6 @@
-// Every text the install engine shows or reports, defined once. Texts with %s or %d
-// are filled by platform::Fmt.
+// Every text the install engine shows or reports, defined once: the engine's and its
+// operations', the installation's record of itself, and the uninstall's. Texts with %s
+// or %d are filled by platform::Fmt.
 #pragma once
 
 namespace install::msg {
@@ -30,5 +31,61 @@ inline constexpr const char* kCreateIconError = "Error while creating program ic
 inline constexpr const char* kCreateGroupCommand = "[CreateGroup(%s)]\r\n";
 inline constexpr const char* kAddItemCommand = "[AddItem(%s,%s,%s,,)]\r\n";
 inline constexpr const char* kDeleteGroupCommand = "[DeleteGroup(%s)]\r\n";
+
+// The installation's record of itself: the operations' status and error texts.
+inline constexpr const char* kCreatingFolder = "Creating folder %s";
+inline constexpr const char* kCreateFolderError = "Error while creating folder %s";
+inline constexpr const char* kOpeningRecord = "Opening the uninstall record %s";
+inline constexpr const char* kOpenRecordError = "Error while opening the uninstall record %s";
+inline constexpr const char* kCopyingUninstaller = "Copying the uninstaller to %s";
+inline constexpr const char* kCopyUninstallerError = "Error while copying the uninstaller to %s";
+inline constexpr const char* kRegisteringEntry = "Registering %s with the installed programs";
+inline constexpr const char* kRegisterEntryError =
+    "Error while registering %s with the installed programs";
+// The causes of their failures, and of the unpacking's record steps.
+inline constexpr const char* kCannotWriteRecord = "Cannot write the uninstall record %s";
+inline constexpr const char* kCannotCreateFolder = "Cannot create the folder %s";
+inline constexpr const char* kCannotCopyUninstaller = "Cannot copy the uninstaller to %s";
+inline constexpr const char* kCannotMakeEntry = "The uninstall entry %s cannot be made";
+inline constexpr const char* kCannotSetEntryValue = "The uninstall entry's value %s cannot be set";
+inline constexpr const char* kCannotKeepCopy = "Cannot keep a copy of %s before it is replaced";
+inline constexpr const char* kCannotRaiseCount = "Cannot raise the count of the shared file %s";
+// What the record keeps, for the log.
+inline constexpr const char* kNoteRecord = "uninstall record: %s";
+inline constexpr const char* kNoteUninstaller = "uninstaller: %s";
+inline constexpr const char* kNoteKeptCopy = "kept a copy of %s as %s (it is replaced)";
+inline constexpr const char* kNoteSharedCounted = "shared file %s counted: %s";
+
+// Uninstalling: what each step undone tells the log, and what it names when it fails
+// ("cannot <action>: <reason>").
+inline constexpr const char* kCannot = "cannot %s: %s";
+inline constexpr const char* kNoteEngineInUse =
+    "another product uses the database engine: its files, folder and values stay";
+inline constexpr const char* kNoteRemoved = "removed %s";
+inline constexpr const char* kActionRemove = "remove %s";
+inline constexpr const char* kNoteRemovedFolder = "removed folder %s";
+inline constexpr const char* kNoteKeptInUse = "kept %s: another product uses it";
+inline constexpr const char* kNoteKeptChanged = "kept because it was changed: %s";
+inline constexpr const char* kNoteCopyStays = "the copy of %s stays at %s: the file there was kept";
+inline constexpr const char* kActionPutBack = "put back %s as %s";
+inline constexpr const char* kNotePutBack = "put back %s from %s";
+inline constexpr const char* kSharedCountOf = "%s (its count)";
+inline constexpr const char* kActionLowerCount = "lower the count of %s";
+inline constexpr const char* kNoteStillCounted = "shared file %s still counted: %s";
+inline constexpr const char* kNoteCountedByNobody = "shared file %s counted by nobody now";
+inline constexpr const char* kActionRemoveValue = "remove the value %s";
+inline constexpr const char* kNoteRemovedValue = "removed the value %s";
+inline constexpr const char* kNoteKeyStays = "the key %s stays: something else is in it";
+inline constexpr const char* kActionRemoveKey = "remove the key %s";
+inline constexpr const char* kNoteRemovedKey = "removed the key %s";
+inline constexpr const char* kProgManGroup = "Program Manager group %s";
+inline constexpr const char* kActionRemoveThe = "remove the %s";
+inline constexpr const char* kNoteCommandHandedOver = "Program Manager command %s handed over";
+inline constexpr const char* kActionRemoveEntry = "remove the uninstall entry %s";
+inline constexpr const char* kNoteRemovedEntry = "removed the uninstall entry %s";
+inline constexpr const char* kNoteMovedAtRestart =
+    "removed %s (moved to %s, deleted at the next restart)";
+inline constexpr const char* kActionRemoveRecord = "remove the uninstall record %s";
+inline constexpr const char* kNoteRemovedRecord = "removed the uninstall record %s";
 
 }  // namespace install::msg

@@ -4,6 +4,7 @@
 #include "install/dbengine.h"
 #include "install/install_item.h"
 #include "install/install_messages.h"
+#include "install/install_record.h"
 #include "install/registry.h"
 #include "install/run_observer.h"
 
@@ -13,25 +14,32 @@ bool TInstallItem::WriteRegValue(platform::RegRoot RootKey, const std::string& K
                                  const std::string& ValueName, const TRegVariant& Value) {
   // One accessor for every attempt; each attempt opens the key again from the root.
   TRegistry reg;
-  reg.OnWrite = [this](const std::string& key, const std::string& name, platform::RegType type,
-                       const std::vector<uint8_t>& data, bool ok, const std::string& reason) {
+  InstallRecord* record = Record();
+  reg.OnWrite = [this, record](const std::string& key, const std::string& name,
+                               platform::RegType type, const std::vector<uint8_t>& data, bool ok,
+                               const std::string& reason) {
     Observer().RegistryValueWritten(key, name, type, data, ok, reason);
+    // The value written goes into the installation's record; `key` is the key's full name.
+    const std::size_t cut = key.find('\\');
+    platform::RegRoot root;
+    if (record && ok && cut != std::string::npos && platform::RootFromName(key.substr(0, cut), root))
+      record->ValueWritten(root, key.substr(cut + 1), name);
   };
   return Operate(msg::kUpdatingRegistry, msg::kRegistryError, [&]() -> TAttempt {
     return [&](std::string& cause) {
       reg.SetRootKey(RootKey);
-      // The keys on the way that are not there yet are made by the open below.
+      // The keys on the way that are not there yet are made by the open below; they are
+      // recorded before, outermost first (a key recorded and never made is no harm to
+      // the uninstall, a key made and never recorded would stay).
       const std::string path = KeyPath.rfind("\\", 0) == 0 ? KeyPath.substr(1) : KeyPath;
-      std::vector<std::string> missing;
-      for (std::size_t i = 0; i <= path.size(); ++i)
-        if ((i == path.size() || path[i] == '\\') && i > 0 &&
-            !platform::RegistryPort().Open(RootKey, path.substr(0, i)))
-          missing.push_back(path.substr(0, i));
+      if (record)
+        for (std::size_t i = 0; i <= path.size(); ++i)
+          if ((i == path.size() || path[i] == '\\') && i > 0 &&
+              !platform::RegistryPort().Open(RootKey, path.substr(0, i)))
+            record->KeyMade(RootKey, path.substr(0, i));
       // With no key open, KeyPath is taken from the root, with or without a leading
       // `\`. A key that cannot be opened shows as the write failing.
-      if (reg.OpenKey(KeyPath, true))
-        for (const std::string& made : missing)
-          Observer().KeyCreated(platform::RootName(RootKey), made);
+      reg.OpenKey(KeyPath, true);
       try {
         std::visit(
             [&](const auto& v) {

@@ -2,7 +2,7 @@
 #include "install/install.h"
 #include "install/install_item.h"
 #include "install/install_messages.h"
-#include "install/run_observer.h"
+#include "install/install_record.h"
 #include "pack/cpacklz.h"
 #include "platform/format.h"
 #include "platform/shortstring.h"
@@ -23,18 +23,23 @@ bool TInstallItem::Unpack(TPackClass Kind, const std::string& SourceDir,
                    pack->SetPackFileName(platform::ShortString(packName));
                    pack->SetDirectory(platform::ShortString(dir));
                    pack->OnProgress = OnUnpack;
-                   // What lands on the machine, for the installation's record.
-                   pack->OnFolderCreated = [this](platform::TObject*, const std::string& folder) {
-                     Observer().FolderCreated(folder);
-                   };
-                   pack->OnPlacing = [this](platform::TObject*, const std::string& path,
-                                            const platform::TDigest128& digest, int64_t size) {
-                     Observer().FilePlacing(path, digest, size);
-                   };
-                   pack->OnPlaced = [this](platform::TObject*, const std::string& path,
-                                           const platform::TDigest128& digest, int64_t size) {
-                     Observer().FilePlaced(path, digest, size);
-                   };
+                   // What lands on the machine goes into the installation's record, inside
+                   // the attempt: a copy that cannot be kept, or a step that cannot be
+                   // written, fails the member and with it the attempt.
+                   if (InstallRecord* record = Record()) {
+                     pack->OnFolderCreated = [record](platform::TObject*,
+                                                      const std::string& folder) {
+                       record->FolderMade(folder);
+                     };
+                     pack->OnPlacing = [record](platform::TObject*, const std::string& path,
+                                                const platform::TDigest128& digest, int64_t) {
+                       record->KeepCopy(path, digest);
+                     };
+                     pack->OnPlaced = [record](platform::TObject*, const std::string& path,
+                                               const platform::TDigest128& digest, int64_t size) {
+                       record->FilePlaced(path, digest, size);
+                     };
+                   }
                    return [&](std::string& cause) {
                      if (pack->Extract()) return true;
                      cause = packName + ": " + pack->LastError();

@@ -1,17 +1,19 @@
-// What a run of the install engine tells whoever keeps a record of it (the installation
-// log): each item as it starts and ends, each operation's status and outcome with the
-// cause of a failure beside the fixed message the user sees, each disk asked for, each
-// registry value written and each Program Manager command sent. The events add nothing
-// to what the items' own events (BeforeExecute, AfterExecute) mean; they run beside them.
+// What a run of the install engine tells whoever watches it (the installation log): each
+// item as it starts and ends, each operation's status and outcome with the cause of a
+// failure beside the fixed message the user sees, each disk asked for, each registry
+// value written, each Program Manager command sent, and what the installation's record
+// keeps. The events add nothing to what the items' own events (BeforeExecute,
+// AfterExecute) mean; they run beside them. An observer only watches: what the run does
+// is done by its operations, and what it records goes through its record
+// (install_record.h).
 //
-// The base class does nothing: it is the observer of a run that nobody records.
+// The base class does nothing: it is the observer of a run that nobody watches.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "platform/digest.h"
 #include "platform/registry.h"
 
 namespace install {
@@ -55,21 +57,10 @@ class TRunObserver {
   virtual void ProgManCommandSent(const std::string& /*command*/, bool /*handedOver*/,
                                   const std::string& /*cause*/) {}
 
-  // What the installation puts on the machine, as it is done (the uninstall record).
-  // A folder made for a package's member.
-  virtual void FolderCreated(const std::string& /*folder*/) {}
-  // A member's new content is about to replace whatever stands at `path`: an observer
-  // may keep a copy of it first, or raise to keep it from being replaced.
-  virtual void FilePlacing(const std::string& /*path*/, const platform::TDigest128& /*digest*/,
-                           int64_t /*size*/) {}
-  // A member's content is in place at `path`.
-  virtual void FilePlaced(const std::string& /*path*/, const platform::TDigest128& /*digest*/,
-                          int64_t /*size*/) {}
-  // A registry key that was not there, made for a value (`root` as RootName gives it).
-  virtual void KeyCreated(const std::string& /*root*/, const std::string& /*path*/) {}
-  // A Program Manager group, and a program item in the group made last, handed over.
-  virtual void GroupCreated(const std::string& /*name*/) {}
-  virtual void IconCreated(const std::string& /*caption*/, const std::string& /*programPath*/) {}
+  // Something worth a line of its own: what the installation's record keeps (a copy of
+  // a file being replaced, a shared file counted, the record and the uninstaller), what
+  // an uninstall removes and keeps and why.
+  virtual void Noted(const std::string& /*text*/) {}
 };
 
 // The observer of a run nobody records.

@@ -1,32 +1,128 @@
 #include "install/uninstall_record.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <optional>
 
+#include "install/install_messages.h"
 #include "platform/exceptions.h"
+#include "platform/format.h"
 
 namespace install {
 namespace {
 
-struct KindInfo {
-  TRecordKind kind;
-  const char* name;
-  std::size_t fields;
-};
+// The kinds' names, in the order of RecordStep's alternatives.
+constexpr std::array<const char*, std::variant_size_v<RecordStep>> kKindNames = {
+    "folder", "program", "entry", "key", "value", "backup", "file", "shared", "group", "icon"};
 
-constexpr std::array<KindInfo, 10> kKinds = {{
-    {TRecordKind::Folder, "folder", 1},
-    {TRecordKind::Program, "program", 1},
-    {TRecordKind::Entry, "entry", 1},
-    {TRecordKind::Key, "key", 2},
-    {TRecordKind::Value, "value", 4},
-    {TRecordKind::Backup, "backup", 2},
-    {TRecordKind::File, "file", 3},
-    {TRecordKind::Shared, "shared", 1},
-    {TRecordKind::Group, "group", 1},
-    {TRecordKind::Icon, "icon", 3},
-}};
+// ---- the fields of each kind, as text and back ---------------------------------------
+
+std::string RootText(platform::RegRoot root) { return platform::RootName(root); }
+
+std::vector<std::string> FieldsOf(const FolderStep& s) { return {s.Path}; }
+std::vector<std::string> FieldsOf(const ProgramStep& s) { return {s.Path}; }
+std::vector<std::string> FieldsOf(const EntryStep& s) { return {s.Key}; }
+std::vector<std::string> FieldsOf(const KeyStep& s) { return {RootText(s.Root), s.Path}; }
+std::vector<std::string> FieldsOf(const ValueStep& s) {
+  return {RootText(s.Root), s.Key, s.Name, s.Existed ? "1" : "0"};
+}
+std::vector<std::string> FieldsOf(const BackupStep& s) { return {s.Path, s.Copy}; }
+std::vector<std::string> FieldsOf(const FileStep& s) {
+  return {s.Path, std::to_string(s.Size), s.Digest.Hex()};
+}
+std::vector<std::string> FieldsOf(const SharedStep& s) { return {s.Path}; }
+std::vector<std::string> FieldsOf(const GroupStep& s) { return {s.Name}; }
+std::vector<std::string> FieldsOf(const IconStep& s) { return {s.Group, s.Caption, s.Path}; }
+
+// A field's text as its type: false (with what it is not in `problem`) when it is not.
+bool ReadRoot(const std::string& text, platform::RegRoot& root, std::string& problem) {
+  if (platform::RootFromName(text, root)) return true;
+  problem = "a registry root that is not one of the roots";
+  return false;
+}
+
+// A size as the writer writes it: decimal digits, no sign, no leading zero, at most
+// what a 64-bit number holds.
+bool ReadSize(const std::string& text, int64_t& size, std::string& problem) {
+  problem = "a size that is not a number";
+  if (text.empty() || text.size() > 19 || (text.size() > 1 && text[0] == '0')) return false;
+  uint64_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+  }
+  if (value > static_cast<uint64_t>(INT64_MAX)) return false;
+  size = static_cast<int64_t>(value);
+  return true;
+}
+
+bool ReadDigest(const std::string& text, platform::TDigest128& digest, std::string& problem) {
+  const auto read = platform::TDigest128::FromHex(text);
+  if (!read) {
+    problem = "a digest that is not 32 hexadecimal digits";
+    return false;
+  }
+  digest = *read;
+  return true;
+}
+
+bool ReadFlag(const std::string& text, bool& flag, std::string& problem) {
+  if (text != "0" && text != "1") {
+    problem = "a flag that is neither 0 nor 1";
+    return false;
+  }
+  flag = text == "1";
+  return true;
+}
+
+// The step of kind `kind` with fields `f` (as many as the kind takes).
+std::optional<RecordStep> StepOf(std::size_t kind, const std::vector<std::string>& f,
+                                 std::string& problem) {
+  switch (kind) {
+    case 0:
+      return FolderStep{f[0]};
+    case 1:
+      return ProgramStep{f[0]};
+    case 2:
+      return EntryStep{f[0]};
+    case 3: {
+      KeyStep s{.Path = f[1]};
+      if (!ReadRoot(f[0], s.Root, problem)) return std::nullopt;
+      return s;
+    }
+    case 4: {
+      ValueStep s{.Key = f[1], .Name = f[2]};
+      if (!ReadRoot(f[0], s.Root, problem) || !ReadFlag(f[3], s.Existed, problem))
+        return std::nullopt;
+      return s;
+    }
+    case 5:
+      return BackupStep{f[0], f[1]};
+    case 6: {
+      FileStep s{.Path = f[0]};
+      if (!ReadSize(f[1], s.Size, problem) || !ReadDigest(f[2], s.Digest, problem))
+        return std::nullopt;
+      return s;
+    }
+    case 7:
+      return SharedStep{f[0]};
+    case 8:
+      return GroupStep{f[0]};
+    case 9:
+      return IconStep{f[0], f[1], f[2]};
+    default:
+      return std::nullopt;
+  }
+}
+
+// The number of fields each kind takes, as its step writes them.
+std::size_t FieldCount(std::size_t kind) {
+  static const std::array<std::size_t, std::variant_size_v<RecordStep>> counts = {
+      1, 1, 1, 2, 4, 2, 3, 1, 1, 3};
+  return counts[kind];
+}
+
+// ---- lines ----------------------------------------------------------------------------
 
 std::string Escape(const std::string& field) {
   std::string out;
@@ -93,8 +189,8 @@ std::string ReadAll(platform::File& file) {
   return bytes;
 }
 
-// The record as the writer would write `lines` anew, and the last line's check.
-std::string Render(const std::vector<TRecordLine>& lines, std::string& check) {
+// The record as the writer writes `steps` anew, and the last line's check.
+std::string Render(const std::vector<RecordStep>& steps, std::string& check) {
   std::string out;
   check.clear();
   const auto put = [&](const std::string& text) {
@@ -102,34 +198,31 @@ std::string Render(const std::vector<TRecordLine>& lines, std::string& check) {
     out += text + "\t" + check + "\r\n";
   };
   put(HeaderText());
-  for (const TRecordLine& line : lines) {
-    std::string text = RecordKindName(line.Kind);
-    for (const std::string& f : line.Fields) text += "\t" + Escape(f);
-    put(text);
-  }
+  for (const RecordStep& step : steps) put(RecordLineText(step));
   return out;
+}
+
+[[noreturn]] void CannotWrite(const std::string& path, const std::string& reason) {
+  throw platform::EInOutError(platform::Fmt(msg::kCannotWriteRecord, path), reason);
 }
 
 }  // namespace
 
-const char* RecordKindName(TRecordKind kind) {
-  for (const KindInfo& k : kKinds)
-    if (k.kind == kind) return k.name;
-  return "?";
+const char* RecordKindName(const RecordStep& step) { return kKindNames[step.index()]; }
+
+std::string RecordLineText(const RecordStep& step) {
+  std::string text = RecordKindName(step);
+  for (const std::string& f : std::visit([](const auto& s) { return FieldsOf(s); }, step))
+    text += "\t" + Escape(f);
+  return text;
 }
 
-std::size_t RecordKindFields(TRecordKind kind) {
-  for (const KindInfo& k : kKinds)
-    if (k.kind == kind) return k.fields;
-  return 0;
-}
-
-TUninstallRecord ParseUninstallRecord(const std::string& bytes) {
-  TUninstallRecord record;
-  record.State = TRecordState::Valid;
+UninstallRecord ParseUninstallRecord(const std::string& bytes) {
+  UninstallRecord record;
+  record.State = RecordState::Valid;
   const auto damaged = [&](std::size_t number, const std::string& what) {
-    record.State = TRecordState::Damaged;
-    record.Lines.clear();
+    record.State = RecordState::Damaged;
+    record.Steps.clear();
     record.Problem = "line " + std::to_string(number) + ": " + what;
     return record;
   };
@@ -160,59 +253,69 @@ TUninstallRecord ParseUninstallRecord(const std::string& bytes) {
       if (text != HeaderText()) return damaged(1, "not a record of this format and version");
       continue;
     }
-    std::vector<std::string> parts = SplitTabs(text);
-    const auto kind = std::find_if(kKinds.begin(), kKinds.end(),
-                                   [&](const KindInfo& k) { return parts[0] == k.name; });
-    if (kind == kKinds.end() || parts.size() != kind->fields + 1)
+    const std::vector<std::string> parts = SplitTabs(text);
+    std::size_t kind = 0;
+    while (kind < kKindNames.size() && parts[0] != kKindNames[kind]) ++kind;
+    if (kind == kKindNames.size() || parts.size() != FieldCount(kind) + 1)
       return damaged(number, "an unknown step");
-    TRecordLine entry{kind->kind, {}};
+    std::vector<std::string> fields;
     for (std::size_t i = 1; i < parts.size(); ++i) {
       std::string field;
       if (!Unescape(parts[i], field)) return damaged(number, "a field that cannot be read");
-      entry.Fields.push_back(field);
+      fields.push_back(std::move(field));
     }
-    record.Lines.push_back(std::move(entry));
+    std::string problem;
+    std::optional<RecordStep> step = StepOf(kind, fields, problem);
+    if (!step) return damaged(number, problem);
+    record.Steps.push_back(std::move(*step));
   }
   if (number == 0 || (number == 1 && record.CutShort)) return damaged(1, "the record is empty");
   return record;
 }
 
-TUninstallRecord ReadUninstallRecord(const std::string& path) {
+UninstallRecord ReadUninstallRecord(const std::string& path) {
   auto file = platform::FileSystemPort().Open(path, platform::Access::Read, platform::Share::Read,
                                               platform::Disposition::OpenExisting);
   if (!file) {
-    TUninstallRecord missing;
+    UninstallRecord missing;
     missing.Problem = path + ": " + platform::FileSystemPort().FailureReason();
     return missing;
   }
   return ParseUninstallRecord(ReadAll(*file));
 }
 
-TUninstallRecordWriter::TUninstallRecordWriter(const std::string& path) : path_(path) {
+RecordWriter::RecordWriter(const std::string& path) : path_(path) {
   platform::FileSystem& files = platform::FileSystemPort();
-  TUninstallRecord earlier;
+  UninstallRecord earlier;
   if (files.FileExists(path)) {
     earlier = ReadUninstallRecord(path);
-    if (earlier.State == TRecordState::Damaged) {
+    if (earlier.State == RecordState::Damaged) {
       // Never acted on, and never built upon: kept aside for whoever looks into it.
       files.Rename(path, path + ".BAD");
-      earlier = TUninstallRecord();
+      earlier = UninstallRecord();
     }
   }
-  if (earlier.State == TRecordState::Valid && !earlier.CutShort) {
+  steps_ = std::move(earlier.Steps);
+  if (earlier.State == RecordState::Valid && !earlier.CutShort) {
     file_ = files.Open(path, platform::Access::Write, platform::Share::Read,
                        platform::Disposition::OpenAlways);
     const int64_t size = file_ ? file_->Size() : -1;
-    if (!file_ || size < 0 || !file_->Seek(size))
-      throw platform::EInOutError("Cannot write the uninstall record " + path,
-                                  files.FailureReason());
-    Render(earlier.Lines, check_);
+    if (!file_ || size < 0 || !file_->Seek(size)) CannotWrite(path, files.FailureReason());
+    Render(steps_, check_);
     return;
   }
-  // New, or continued without the line a crash cut short: written whole beside it and
-  // put in its place, then continued.
-  const std::string fresh = Render(earlier.Lines, check_);
-  const std::string beside = path + ".NEW";
+  // New, or continued without the line a crash cut short.
+  WriteWhole();
+}
+
+RecordWriter::~RecordWriter() = default;
+
+void RecordWriter::WriteWhole() {
+  platform::FileSystem& files = platform::FileSystemPort();
+  file_.reset();
+  // Written whole beside it and put in its place, then continued.
+  const std::string fresh = Render(steps_, check_);
+  const std::string beside = path_ + ".NEW";
   {
     auto out = files.Open(beside, platform::Access::Write, platform::Share::None,
                           platform::Disposition::CreateAlways);
@@ -220,33 +323,39 @@ TUninstallRecordWriter::TUninstallRecordWriter(const std::string& path) : path_(
         out->Write(fresh.data(), static_cast<int32_t>(fresh.size())) !=
             static_cast<int32_t>(fresh.size()) ||
         !out->Flush() || !out->Close())
-      throw platform::EInOutError("Cannot write the uninstall record " + path,
-                                  files.FailureReason());
+      CannotWrite(path_, files.FailureReason());
   }
-  if (!files.Rename(beside, path))
-    throw platform::EInOutError("Cannot write the uninstall record " + path, files.FailureReason());
-  file_ = files.Open(path, platform::Access::Write, platform::Share::Read,
+  if (!files.Rename(beside, path_)) CannotWrite(path_, files.FailureReason());
+  file_ = files.Open(path_, platform::Access::Write, platform::Share::Read,
                      platform::Disposition::OpenAlways);
   if (!file_ || !file_->Seek(static_cast<int64_t>(fresh.size())))
-    throw platform::EInOutError("Cannot write the uninstall record " + path, files.FailureReason());
+    CannotWrite(path_, files.FailureReason());
 }
 
-TUninstallRecordWriter::~TUninstallRecordWriter() = default;
-
-void TUninstallRecordWriter::Add(TRecordKind kind, const std::vector<std::string>& fields) {
-  std::string text = RecordKindName(kind);
-  for (const std::string& f : fields) text += "\t" + Escape(f);
+void RecordWriter::Add(const RecordStep& step) {
+  if (broken_) {
+    // What the failed write left is replaced by the whole record, this step with it.
+    steps_.push_back(step);
+    try {
+      WriteWhole();
+    } catch (...) {
+      steps_.pop_back();
+      throw;
+    }
+    broken_ = false;
+    return;
+  }
+  const std::string text = RecordLineText(step);
   const std::string check = Check(check_, text);
-  Write(text + "\t" + check + "\r\n");
+  const std::string line = text + "\t" + check + "\r\n";
+  if (file_->Write(line.data(), static_cast<int32_t>(line.size())) !=
+          static_cast<int32_t>(line.size()) ||
+      !file_->Flush()) {
+    broken_ = true;
+    CannotWrite(path_, file_->FailureReason());
+  }
+  steps_.push_back(step);
   check_ = check;
-}
-
-void TUninstallRecordWriter::Write(const std::string& text) {
-  if (file_->Write(text.data(), static_cast<int32_t>(text.size())) !=
-          static_cast<int32_t>(text.size()) ||
-      !file_->Flush())
-    throw platform::EInOutError("Cannot write the uninstall record " + path_,
-                                file_->FailureReason());
 }
 
 }  // namespace install

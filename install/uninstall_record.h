@@ -1,4 +1,4 @@
-// The uninstall record: what an installation did, one line per step, appended as each
+// The uninstall record: what an installation did, one step per line, appended as each
 // step is done and written through at once, so that a run that is canceled, fails or
 // crashes still leaves the record of what it did before. Lines of text in the system's
 // 8-bit code page, CR LF:
@@ -12,30 +12,39 @@
 // byte but TAB, CR, LF and `%`, which are written %09, %0D, %0A, %25.
 //
 // Reading: a line whose check does not match, followed by further lines, means the record
-// was damaged, and it is never acted on; a last line that is cut short or does not match is
-// what a crash left while writing it, and the lines before it stand.
+// was damaged, and it is never acted on; so is a step of an unknown kind, with another
+// number of fields, or with a field that does not read as its type (a size that is not a
+// decimal number, a digest that is not 32 hex digits, `existed` that is not 0 or 1, a
+// registry root that is not one of the roots' names). A last line that is cut short or
+// does not match is what a crash left while writing it, and the lines before it stand.
 //
-// The kinds, in the order an installation writes them:
-//   folder   <path>                       a folder the installation created
-//   program  <path>                       the uninstaller copied into the application folder
-//   entry    <key>                        the uninstall entry (HKEY_LOCAL_MACHINE\<key>)
-//   key      <root> <path>                a registry key the installation created
-//   value    <root> <key> <name> <existed>  a value written; existed: 1 when its key was
-//                                         there before the installation
-//   backup   <path> <copy>                the file at <path> was kept at <copy> before
-//                                         the installation replaced it
-//   file     <path> <size> <digest>       a file written: its size and content digest
-//   shared   <path>                       a shared file whose count was raised
-//   group    <name>                       a Program Manager group created
-//   icon     <group> <caption> <path>     a program item created in it
+// The kinds, in the order an installation writes them; what each means, who writes it
+// and how it is undone is in its step's header:
+//   folder   <path>                         step_folder.h
+//   program  <path>                         step_program.h
+//   entry    <key>                          step_entry.h
+//   key      <root> <path>                  step_registry.h
+//   value    <root> <key> <name> <existed>  step_registry.h
+//   backup   <path> <copy>                  step_files.h
+//   file     <path> <size> <digest>         step_files.h
+//   shared   <path>                         step_shared.h
+//   group    <name>                         step_progman.h
+//   icon     <group> <caption> <path>       step_progman.h
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <variant>
 #include <vector>
 
-#include "platform/digest.h"
+#include "install/step_entry.h"
+#include "install/step_files.h"
+#include "install/step_folder.h"
+#include "install/step_program.h"
+#include "install/step_progman.h"
+#include "install/step_registry.h"
+#include "install/step_shared.h"
 #include "platform/files.h"
 
 namespace install {
@@ -43,52 +52,57 @@ namespace install {
 inline constexpr const char* kRecordFormat = "QEN2005-UNINSTALL";
 inline constexpr int kRecordVersion = 1;
 
-enum class TRecordKind { Folder, Program, Entry, Key, Value, Backup, File, Shared, Group, Icon };
+// One step of the record, in the order of the kinds above.
+using RecordStep = std::variant<FolderStep, ProgramStep, EntryStep, KeyStep, ValueStep, BackupStep,
+                                FileStep, SharedStep, GroupStep, IconStep>;
 
-struct TRecordLine {
-  TRecordKind Kind;
-  std::vector<std::string> Fields;
-  friend bool operator==(const TRecordLine&, const TRecordLine&) = default;
-};
+// The kind's name as the record writes it ("folder", "value", ...).
+const char* RecordKindName(const RecordStep& step);
+// A step's line as the record holds it, without its check: the kind and the fields,
+// escaped, between TABs.
+std::string RecordLineText(const RecordStep& step);
 
-// The name of a kind as the record writes it, and the number of fields it takes.
-const char* RecordKindName(TRecordKind kind);
-std::size_t RecordKindFields(TRecordKind kind);
-
-// Appends lines to a record, each written through to the file before Add returns.
-class TUninstallRecordWriter {
+// Appends steps to a record, each written through to the file before Add returns.
+class RecordWriter {
  public:
   // Opens the record at `path`: a valid one is continued, a missing one (or one too
   // damaged to act on, which is set aside as <path>.BAD) started anew. Raises
   // platform::EInOutError naming the file when it cannot be written.
-  explicit TUninstallRecordWriter(const std::string& path);
-  ~TUninstallRecordWriter();
-  TUninstallRecordWriter(const TUninstallRecordWriter&) = delete;
-  TUninstallRecordWriter& operator=(const TUninstallRecordWriter&) = delete;
+  explicit RecordWriter(const std::string& path);
+  ~RecordWriter();
+  RecordWriter(const RecordWriter&) = delete;
+  RecordWriter& operator=(const RecordWriter&) = delete;
 
-  // Appends one line; raises platform::EInOutError when it cannot be written.
-  void Add(TRecordKind kind, const std::vector<std::string>& fields);
+  // Appends one step; raises platform::EInOutError when it cannot be written. After a
+  // write that failed, the next Add writes the whole record anew beside it and puts it in
+  // its place, so that the half line the failure may have left never lies between two
+  // whole ones.
+  void Add(const RecordStep& step);
   const std::string& Path() const { return path_; }
 
  private:
-  void Write(const std::string& text);
+  // Writes every step (and the header) to <path>.NEW, puts it in the record's place and
+  // opens it for appending.
+  void WriteWhole();
   std::string path_;
   std::unique_ptr<platform::File> file_;
-  std::string check_;  // the check of the last line written
+  std::vector<RecordStep> steps_;  // every step the record holds
+  std::string check_;              // the check of the last line written
+  bool broken_ = false;            // the last write failed
 };
 
-enum class TRecordState { Valid, Missing, Damaged };
+enum class RecordState { Valid, Missing, Damaged };
 
-struct TUninstallRecord {
-  TRecordState State = TRecordState::Missing;
-  std::vector<TRecordLine> Lines;  // in the order they were written
-  bool CutShort = false;           // a last line a crash left half written was dropped
-  std::string Problem;             // why it is damaged: which line and what
+struct UninstallRecord {
+  RecordState State = RecordState::Missing;
+  std::vector<RecordStep> Steps;  // in the order they were written
+  bool CutShort = false;          // a last line a crash left half written was dropped
+  std::string Problem;            // why it is damaged: which line and what
 };
 
 // Reads the record at `path`.
-TUninstallRecord ReadUninstallRecord(const std::string& path);
+UninstallRecord ReadUninstallRecord(const std::string& path);
 // The same, from the record's bytes.
-TUninstallRecord ParseUninstallRecord(const std::string& bytes);
+UninstallRecord ParseUninstallRecord(const std::string& bytes);
 
 }  // namespace install

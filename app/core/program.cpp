@@ -5,10 +5,10 @@
 #include <optional>
 
 #include "app/core/install_log.h"
-#include "app/core/install_recorder.h"
 #include "app/core/run_dialogs.h"
 #include "app/core/run_log.h"
 #include "app/core/uninstall.h"
+#include "install/install_record.h"
 #include "platform/component.h"
 #include "platform/exceptions.h"
 #include "platform/shell.h"
@@ -60,7 +60,11 @@ int RunInstaller(const TInstallOptions& options, TWindowRunner& window,
   } catch (const std::exception& e) {
     return StartFailed(observer, e);
   }
-  const auto install = [&] { return RunInstallation(*engine, observer); };
+  // The installation's record of itself, in the folders the start-up chose; the script's
+  // record item opens it, and the operations write their steps through it.
+  install::InstallRecord record(host->TargetText(), host->DbapiText(), observer);
+  engine->SetRecord(&record);
+  const auto install = [&] { return RunInstallation(*engine, script, observer); };
   return options.Silent ? install() : window.Run(install);
 }
 
@@ -83,11 +87,8 @@ int RunProgram(const std::vector<std::string>& args, TWindowRunner& window) {
   TInstallerObserver nobody;
   std::optional<TRunLog> log;
   if (logFile) log.emplace(*logFile);
-  TInstallerObserver& logged = log ? *log : nobody;
-  // Everything the run reports goes to the log, and an installation's steps to its
-  // uninstall record as well (RunInstaller adds it).
-  TObservers observer;
-  observer.Add(logged);
+  // Everything the run reports goes to the log.
+  TInstallerObserver& observer = log ? *log : nobody;
 
   // Every message box of the run goes through here. A silent run (/S) shows none: each
   // gets the fixed answer of a silent run. Either way each is logged with its answer.
@@ -104,15 +105,8 @@ int RunProgram(const std::vector<std::string>& args, TWindowRunner& window) {
   }
   if (logFailure) return StartFailed(observer, *logFailure);
   observer.ProgramStarted(args);
-  std::optional<TInstallRecorder> recorder;  // lives as long as the observers
-  int code = 0;
-  if (options.Uninstall) {
-    code = RunUninstaller(options, window, observer);
-  } else {
-    recorder.emplace(logged, platform::SystemFoldersPort().ProgramPath());
-    observer.Add(*recorder);
-    code = RunInstaller(options, window, observer);
-  }
+  const int code = options.Uninstall ? RunUninstaller(options, window, observer)
+                                     : RunInstaller(options, window, observer);
   observer.Finished(code);
   return code;
 }

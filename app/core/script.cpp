@@ -1,6 +1,9 @@
 #include "app/core/script.h"
 
 #include "app/core/run_log.h"
+#include "install/install_record.h"
+#include "platform/shell.h"
+#include "platform/text.h"
 
 namespace app {
 namespace {
@@ -16,9 +19,23 @@ install::TInstallItem& NewItem(platform::TComponent& owner, const char* name, in
 
 }  // namespace
 
+install::UninstallEntry ProductEntry(const std::string& folder) {
+  const std::string uninstaller =
+      platform::Quoted(install::JoinPath(folder, kUninstallerName)) + " /UNINSTALL";
+  return {.Key = kUninstallEntryKey,
+          .DisplayName = kDisplayName,
+          .UninstallString = uninstaller,
+          .QuietUninstallString = uninstaller + " /S",
+          .InstallLocation = folder,
+          .DisplayIcon = install::JoinPath(folder, "QEN2005.EXE"),
+          .Publisher = kPublisher,
+          .DisplayVersion = kDisplayVersion};
+}
+
 TInstallScript::TInstallScript(platform::TComponent& owner, install::TInstall& engine,
                                TScriptHost& host, TInstallerObserver& observer)
-    : InstallItemLD(NewItem(owner, "InstallItemLD", 1, "LD.PCK")),
+    : InstallItemRecord(NewItem(owner, "InstallItemRecord", 0, "")),
+      InstallItemLD(NewItem(owner, "InstallItemLD", 1, "LD.PCK")),
       InstallItemDBAPI(NewItem(owner, "InstallItemDBAPI", 1, "DBAPI.PCK")),
       InstallItemHELP(NewItem(owner, "InstallItemHELP", 1, "HELP.PCK")),
       InstallItemBD(NewItem(owner, "InstallItemBD", 1, "BD.PCK")),
@@ -28,6 +45,10 @@ TInstallScript::TInstallScript(platform::TComponent& owner, install::TInstall& e
       engine_(engine),
       host_(host),
       observer_(observer) {
+  // The record's item moves no gauge; each of its steps only after the one before.
+  InstallItemRecord.OnExecute = [this](platform::TObject*, bool& Continue) {
+    Continue = RecordInstallation(InstallItemRecord);
+  };
   Unpacking(InstallItemDBAPI, "DBAPI.PCK", &TScriptHost::DbapiText, 10);
   Unpacking(InstallItemLD, "LD.PCK", &TScriptHost::DbapiText, 10,
             &TInstallScript::ConfigureDatabaseEngine);
@@ -49,9 +70,26 @@ TInstallScript::TInstallScript(platform::TComponent& owner, install::TInstall& e
 // The run order.
 void TInstallScript::Register() {
   for (install::TInstallItem* item :
-       {&InstallItemDBAPI, &InstallItemLD, &InstallItemHELP, &InstallItemBD, &InstallItemAPP,
+       {&InstallItemRecord, &InstallItemDBAPI, &InstallItemLD, &InstallItemHELP, &InstallItemBD, &InstallItemAPP,
         &InstallItemDBSQL32, &InstallItemGrupoIcons})
     engine_.AddItem(*item);
+}
+
+bool TInstallScript::RecordInstallation(install::TInstallItem& item) {
+  // Without a record nothing is recorded, and nothing made for it.
+  if (!engine_.Record()) return true;
+  const std::string folder = host_.TargetText();
+  recordedFolder_ = folder;
+  return item.MakeFolder(folder) && item.OpenRecord(install::JoinPath(folder, kRecordName)) &&
+         item.CopyUninstaller(platform::SystemFoldersPort().ProgramPath(),
+                              install::JoinPath(folder, kUninstallerName)) &&
+         item.RegisterUninstallEntry(ProductEntry(folder));
+}
+
+void TInstallScript::RunEnded() {
+  const install::InstallRecord* record = engine_.Record();
+  if (record && record->IsOpen())
+    InstallItemRecord.RegisterUninstallEntry(ProductEntry(recordedFolder_));
 }
 
 void TInstallScript::AdvanceGauge(int32_t step) {

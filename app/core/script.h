@@ -1,7 +1,12 @@
 // The installation script: seven install items, the order they run in, and the
 // handlers that unpack the six packages, configure the database engine, advance the
-// gauge and create the Program Manager group with its three icons. The script reads
-// its destination folders and the gauge through its host, the installer window.
+// gauge and create the Program Manager group with its three icons. Before them runs the
+// script's own item for the installation's record of itself: the application folder
+// made, the uninstall record opened in it, the uninstaller copied there and the
+// uninstall entry written (each an operation in plain view; with no record given to
+// the engine it does nothing), and once the run has ended the entry is written again
+// with the size of what was installed. The script reads its destination folders and the
+// gauge through its host, the installer window.
 #pragma once
 
 #include <array>
@@ -10,9 +15,23 @@
 
 #include "install/install.h"
 #include "install/install_item.h"
+#include "install/step_entry.h"
 #include "platform/component.h"
 
 namespace app {
+
+// The product as the system's list of installed programs shows it: its entry, below
+// HKEY_LOCAL_MACHINE, and its values; the record and the uninstaller in its folder.
+inline constexpr const char* kUninstallEntryKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QEN2005";
+inline constexpr const char* kRecordName = "UNINSTAL.DAT";
+inline constexpr const char* kUninstallerName = "Uninstall.exe";
+inline constexpr const char* kDisplayName = "QEN 2005";
+inline constexpr const char* kPublisher = "Instituto Tavo";
+inline constexpr const char* kDisplayVersion = "2005";
+
+// The uninstall entry of the product installed in `folder`.
+install::UninstallEntry ProductEntry(const std::string& folder);
 
 class TInstallerObserver;
 
@@ -34,9 +53,13 @@ class TInstallScript {
   TInstallScript(platform::TComponent& owner, install::TInstall& engine, TScriptHost& host,
                  TInstallerObserver& observer);
 
-  // Registers the items with the engine in their run order.
+  // Registers the items with the engine in their run order: the record's item first.
   void Register();
+  // Once the run has ended, completed, canceled or failed: the uninstall entry written
+  // again, with the size of what was installed (when the run's record was opened).
+  void RunEnded();
 
+  install::TInstallItem& InstallItemRecord;
   install::TInstallItem& InstallItemLD;
   install::TInstallItem& InstallItemDBAPI;
   install::TInstallItem& InstallItemHELP;
@@ -53,11 +76,13 @@ class TInstallScript {
   void Unpacking(install::TInstallItem& item, const char* package,
                  std::string (TScriptHost::*target)(), int32_t step, Operations more = nullptr);
   bool ConfigureDatabaseEngine(install::TInstallItem& item);
+  bool RecordInstallation(install::TInstallItem& item);
   void AdvanceGauge(int32_t step);
 
   install::TInstall& engine_;
   TScriptHost& host_;
   TInstallerObserver& observer_;
+  std::string recordedFolder_;  // the application folder the record's item used
 };
 
 }  // namespace app

@@ -41,7 +41,8 @@ bool StartUp(install::TInstall& engine, TInstallScript& script, TSessionHost& ho
   return proceed;
 }
 
-int RunInstallation(install::TInstall& engine, TInstallerObserver& observer) {
+int RunInstallation(install::TInstall& engine, TInstallScript& script,
+                    TInstallerObserver& observer) {
   observer.InstallationStarting();
   bool completed = false;
   try {
@@ -51,6 +52,8 @@ int RunInstallation(install::TInstall& engine, TInstallerObserver& observer) {
     observer.RunFailed(platform::Describe(e));
     platform::DialogsPort().Show(platform::DialogKind::Error, "", e.what(), platform::Buttons::Ok);
   }
+  // Also after a run that was canceled or failed: what it did do is registered.
+  script.RunEnded();
   const int code = completed ? kExitCompleted : kExitCanceled;
   observer.InstallationEnded(code);
   return code;

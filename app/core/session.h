@@ -60,7 +60,9 @@ bool StartUp(install::TInstall& engine, TInstallScript& script, TSessionHost& ho
              const TInstallOptions& options, TInstallerObserver& observer);
 
 // The run the install button starts: the engine's Execute, with whatever no operation
-// caught shown as an error and counted as a failure. Returns the exit code.
-int RunInstallation(install::TInstall& engine, TInstallerObserver& observer);
+// caught shown as an error and counted as a failure, and then the script's end of the
+// run (the uninstall entry's final values). Returns the exit code.
+int RunInstallation(install::TInstall& engine, TInstallScript& script,
+                    TInstallerObserver& observer);
 
 }  // namespace app

@@ -1,6 +1,6 @@
 #include "app/core/uninstall.h"
 
-#include "app/core/install_recorder.h"
+#include "app/core/script.h"
 #include "install/uninstall_record.h"
 #include "install/uninstaller.h"
 #include "platform/files.h"
@@ -11,12 +11,6 @@
 
 namespace app {
 namespace {
-
-constexpr const char* kRecordMissing = "The uninstall record %s is missing: nothing was removed.";
-constexpr const char* kRecordDamaged =
-    "The uninstall record %s is damaged (%s): nothing was removed.";
-constexpr const char* kRemoved = "QEN 2005 was removed.";
-constexpr const char* kNotRemoved = "QEN 2005 could not be removed completely.";
 
 std::string Lines(const std::string& title, const std::vector<std::string>& items) {
   if (items.empty()) return {};
@@ -32,7 +26,7 @@ std::string CopyToTemp(const std::string& program, std::string& reason) {
   const std::string dir = temp.Directory();
   const std::string reserved = dir.empty() ? std::string() : temp.CreateUnique(dir, "QUN");
   if (reserved.empty()) {
-    reason = "no file can be made in the temporary folder " + dir;
+    reason = platform::Fmt(kNoTempFile, dir);
     return {};
   }
   const std::string copy = reserved + ".EXE";
@@ -41,70 +35,41 @@ std::string CopyToTemp(const std::string& program, std::string& reason) {
   return made ? copy : std::string();
 }
 
-// Removes a file that may be in use as a running program: deleted, or where the system
-// keeps a running program's file (Windows), renamed into the temporary folder and
-// deleted at the next restart.
-bool RemoveProgramFile(const std::string& path, std::string& how) {
-  platform::FileSystem& files = platform::FileSystemPort();
-  if (!files.FileExists(path) || files.Delete(path)) {
-    how = "removed " + path;
-    return true;
-  }
-  platform::TempFiles& temp = platform::TempFilesPort();
-  const std::string dir = temp.Directory();
-  const std::string reserved = dir.empty() ? std::string() : temp.CreateUnique(dir, "QUN");
-  if (reserved.empty() || !files.Rename(path, reserved)) {
-    how = "cannot remove " + path + ": " + files.FailureReason();
-    return false;
-  }
-  platform::ShellPort().DeleteAtRestart(reserved);
-  how = "removed " + path + " (moved to " + reserved + ", deleted at the next restart)";
-  return true;
+// The first step of a kind in the record.
+template <class Step>
+const Step* FirstStep(const install::UninstallRecord& record) {
+  for (const install::RecordStep& step : record.Steps)
+    if (const auto* found = std::get_if<Step>(&step)) return found;
+  return nullptr;
 }
 
 // The folder the record names as the application's (the folder of its uninstaller, or
 // of the record itself).
-std::string ApplicationFolder(const install::TUninstallRecord& record, const std::string& path) {
-  for (const install::TRecordLine& line : record.Lines)
-    if (line.Kind == install::TRecordKind::Program) return platform::FolderPart(line.Fields[0]);
-  return platform::FolderPart(path);
+std::string ApplicationFolder(const install::UninstallRecord& record, const std::string& path) {
+  const auto* program = FirstStep<install::ProgramStep>(record);
+  return platform::FolderPart(program ? program->Path : path);
 }
 
 // The steps undone, the record and the uninstaller removed, the final message.
-int Uninstall(const install::TUninstallRecord& record, const std::string& recordPath,
+int Uninstall(const install::UninstallRecord& record, const std::string& recordPath,
               TInstallerObserver& observer, TSessionHost* host) {
-  install::TUninstaller uninstaller(record.Lines);
+  install::TUninstaller uninstaller(record.Steps);
   uninstaller.OnNote = [&observer](const std::string& text) { observer.Noted(text); };
   uninstaller.OnProgress = [&observer, host](int done, int total) {
     const int32_t percent = total > 0 ? static_cast<int32_t>(int64_t{done} * 100 / total) : 100;
     if (host) host->SetGaugeProgress(percent);
     observer.GaugeMoved(percent);
   };
-  install::TUninstallOutcome outcome = uninstaller.Run();
-
+  uninstaller.Run();
   // The record and the uninstaller were in use until now.
-  std::string how;
-  for (const install::TRecordLine& line : record.Lines)
-    if (line.Kind == install::TRecordKind::Program) {
-      (RemoveProgramFile(line.Fields[0], how) ? outcome.Removed : outcome.Failed)
-          .push_back(line.Fields[0]);
-      observer.Noted(how);
-    }
-  if (platform::FileSystemPort().Delete(recordPath)) {
-    observer.Noted("removed the uninstall record " + recordPath);
-  } else {
-    outcome.Failed.push_back(recordPath + ": " + platform::FileSystemPort().FailureReason());
-    observer.Noted("cannot remove the uninstall record " + recordPath + ": " +
-                   platform::FileSystemPort().FailureReason());
-  }
-  uninstaller.RemoveEmptyFolders();
+  const install::TUninstallOutcome outcome = uninstaller.Finish(recordPath);
 
   const bool complete = outcome.Failed.empty();
   std::string text = complete ? kRemoved : kNotRemoved;
-  text += Lines("Kept because they were changed:", outcome.Changed);
-  text += Lines("Kept because another program uses them:", outcome.InUse);
-  text += Lines("Put back as they were before the installation:", outcome.Restored);
-  text += Lines("Could not be removed:", outcome.Failed);
+  text += Lines(kKeptChanged, outcome.Changed);
+  text += Lines(kKeptInUse, outcome.InUse);
+  text += Lines(kPutBack, outcome.Restored);
+  text += Lines(kCouldNotRemove, outcome.Failed);
   platform::DialogsPort().Show(
       complete ? platform::DialogKind::Information : platform::DialogKind::Error, "", text,
       platform::Buttons::Ok);
@@ -119,18 +84,17 @@ int RunUninstaller(const TInstallOptions& options, TWindowRunner& window,
   const bool isCopy = !options.RecordPath.empty();
   const std::string recordPath =
       isCopy ? options.RecordPath : platform::FolderPart(program) + kRecordName;
-  const install::TUninstallRecord record = install::ReadUninstallRecord(recordPath);
-  if (record.State != install::TRecordState::Valid) {
-    const std::string text = record.State == install::TRecordState::Missing
+  const install::UninstallRecord record = install::ReadUninstallRecord(recordPath);
+  if (record.State != install::RecordState::Valid) {
+    const std::string text = record.State == install::RecordState::Missing
                                  ? platform::Fmt(kRecordMissing, recordPath)
                                  : platform::Fmt(kRecordDamaged, recordPath, record.Problem);
     observer.StartUpFailed(text);
     platform::DialogsPort().Show(platform::DialogKind::Error, "", text, platform::Buttons::Ok);
     return kExitStartFailed;
   }
-  observer.Noted("uninstall record: " + recordPath + ", " + std::to_string(record.Lines.size()) +
-                 " steps" +
-                 (record.CutShort ? " (its last step, cut short by a crash, left out)" : ""));
+  observer.Noted(platform::Fmt(kNoteRecordRead, recordPath, record.Steps.size(),
+                               record.CutShort ? kNoteCutShort : ""));
 
   if (!isCopy) {
     // The work is done by a copy in the temporary folder, so that this program, in the
@@ -142,22 +106,21 @@ int RunUninstaller(const TInstallOptions& options, TWindowRunner& window,
           platform::Quoted(copy) + " /UNINSTALL " + platform::Quoted("/RECORD=" + recordPath) +
           (options.Silent ? " /S" : "") +
           (options.LogPath.empty() ? "" : " " + platform::Quoted("/LOG=" + options.LogPath));
-      observer.Noted("running the uninstaller from a copy: " + command);
+      observer.Noted(platform::Fmt(kNoteRunningCopy, command));
       const int code = platform::ShellPort().RunAndWait(command);
       if (!platform::FileSystemPort().Delete(copy)) platform::ShellPort().DeleteAtRestart(copy);
       if (code >= 0) {
-        observer.Noted("the copy ended with exit code " + std::to_string(code));
+        observer.Noted(platform::Fmt(kNoteCopyEnded, code));
         return code;
       }
-      reason = "it could not be started";
+      reason = kCopyNotStarted;
     }
-    observer.Noted("the uninstaller works from where it is: no copy in the temporary folder (" +
-                   reason + ")");
+    observer.Noted(platform::Fmt(kNoteNoCopy, reason));
   }
 
   if (platform::DialogsPort().Show(platform::DialogKind::Confirmation, "", kConfirmRemove,
                                    platform::Buttons::YesNo) != platform::kIdYes) {
-    observer.Noted("nothing removed: the removal was declined");
+    observer.Noted(kNoteDeclined);
     return kExitCanceled;
   }
   if (options.Silent) return Uninstall(record, recordPath, observer, nullptr);
@@ -168,11 +131,8 @@ int RunUninstaller(const TInstallOptions& options, TWindowRunner& window,
   };
   TSessionHost& host = window.Open();
   host.SetTargetText(shown(ApplicationFolder(record, recordPath)));
-  for (const install::TRecordLine& line : record.Lines)
-    if (line.Kind == install::TRecordKind::Shared) {
-      host.SetDbapiText(shown(platform::FolderPart(line.Fields[0])));
-      break;
-    }
+  if (const auto* shared = FirstStep<install::SharedStep>(record))
+    host.SetDbapiText(shown(platform::FolderPart(shared->Path)));
   return window.RunNow(kUninstallCaption,
                        [&] { return Uninstall(record, recordPath, observer, &host); });
 }

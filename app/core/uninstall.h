@@ -9,22 +9,18 @@
 // it deletes the copy once it has ended).
 //
 // The work: one question ("Remove QEN 2005 and all of its components?"; under /S none),
-// the installer's window with its gauge while the steps run (install/uninstaller.h), the
-// record and the uninstaller removed, the application folder too when it is empty, and a
-// final message naming what was kept. Exit codes: 0 removed (also when changed files were
+// the installer's window with its gauge while the steps are undone (install/uninstaller.h),
+// the uninstaller, the record and the folders that are empty then removed, and a final
+// message naming what was kept. Exit codes: 0 removed (also when changed files were
 // kept), 1 canceled or not everything could be removed, 3 the record missing or damaged.
 #pragma once
 
 #include "app/core/installer_observer.h"
 #include "app/core/options.h"
 #include "app/core/program.h"
+#include "app/core/uninstall_messages.h"
 
 namespace app {
-
-inline constexpr const char* kConfirmRemove = "Remove QEN 2005 and all of its components?";
-inline constexpr const char* kUninstallCaption =
-    "Remo\xe7\xe3o do m\xf3"
-    "dulo quarvel";
 
 int RunUninstaller(const TInstallOptions& options, TWindowRunner& window,
                    TInstallerObserver& observer);

@@ -8,8 +8,9 @@
 
 #include <filesystem>
 
-#include "app/core/install_recorder.h"
-#include "install/shared_files.h"
+#include "app/core/script.h"
+#include "install/step_shared.h"
+#include "install/uninstall_record.h"
 #include "platform/text.h"
 #include "program_fixture.h"
 
@@ -234,7 +235,7 @@ TEST_F(Lifetime, AfterAnUninstallTheInstallerRunsAgain) {
   EXPECT_TRUE(fs::exists("C:/QEN2005/APP.DAT"));
   // A second record, not one that grew from the first.
   EXPECT_EQ(install::ReadUninstallRecord("C:/QEN2005/UNINSTAL.DAT").State,
-            install::TRecordState::Valid);
+            install::RecordState::Valid);
 }
 
 TEST_F(Lifetime, WithoutARecordNothingIsTouched) {

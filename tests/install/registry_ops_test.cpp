@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "install/install_record.h"
 #include "install/registry.h"
 #include "install/run_observer.h"
 #include "install_test_util.h"
+#include "support/test_files.h"
 
 namespace installtest {
 namespace {
@@ -104,21 +106,31 @@ TEST_F(RegistryOps, KeysAreCreatedWithTheirParentsFromTheRootWithOrWithoutABacks
   EXPECT_EQ(creates, (std::vector<std::string>{"create Software\\A\\B", "create Software\\A\\C"}));
 }
 
-// The keys a write makes are told to the run's observer, outermost first, once.
-TEST_F(RegistryOps, TheKeysAWriteMakesAreTold) {
-  struct Keys : install::TRunObserver {
-    std::vector<std::string> made;
-    void KeyCreated(const std::string& root, const std::string& path) override {
-      made.push_back(root + "\\" + path);
-    }
-  } keys;
-  Engine().SetObserver(&keys);
-  registry_.AddKey("SOFTWARE");
+// The keys a write makes go into the run's record, outermost first, once; each value
+// written with whether its key was there before; a value refused is not recorded.
+TEST_F(RegistryOps, TheKeysAWriteMakesAndTheValuesItWritesAreRecorded) {
+  testing_support::ScratchDir dir;
+  install::InstallRecord record("C:\\QEN2005", "C:\\ODE", install::NoObserver());
+  record.Open(dir / "UNINSTAL.DAT");
+  Engine().SetRecord(&record);
+  registry_.AddKey("SOFTWARE\\OLD");
   EXPECT_TRUE(item_.WriteRegString(RegRoot::LocalMachine, "SOFTWARE\\N\\M", "v", "1"));
-  EXPECT_TRUE(item_.WriteRegString(RegRoot::LocalMachine, "SOFTWARE\\N\\M", "w", "2"));
-  EXPECT_EQ(keys.made, (std::vector<std::string>{"HKEY_LOCAL_MACHINE\\SOFTWARE\\N",
-                                                 "HKEY_LOCAL_MACHINE\\SOFTWARE\\N\\M"}));
-  Engine().SetObserver(nullptr);
+  EXPECT_TRUE(item_.WriteRegString(RegRoot::LocalMachine, "\\SOFTWARE\\N\\M", "w", "2"));
+  EXPECT_TRUE(item_.WriteRegString(RegRoot::LocalMachine, "SOFTWARE\\OLD", "x", "3"));
+  registry_.FailSets("y", 1);
+  dialogs_.Answer(platform::kIdIgnore);
+  EXPECT_TRUE(item_.WriteRegString(RegRoot::LocalMachine, "SOFTWARE\\OLD", "y", "4"));
+  Engine().SetRecord(nullptr);
+  using install::KeyStep;
+  using install::ValueStep;
+  EXPECT_EQ(install::ReadUninstallRecord(dir / "UNINSTAL.DAT").Steps,
+            (std::vector<install::RecordStep>{
+                KeyStep{RegRoot::LocalMachine, "SOFTWARE\\N"},
+                KeyStep{RegRoot::LocalMachine, "SOFTWARE\\N\\M"},
+                ValueStep{RegRoot::LocalMachine, "SOFTWARE\\N\\M", "v", false},
+                ValueStep{RegRoot::LocalMachine, "SOFTWARE\\N\\M", "w", false},
+                ValueStep{RegRoot::LocalMachine, "SOFTWARE\\OLD", "x", true},
+            }));
 }
 
 TEST_F(RegistryOps, TheEngineAndTabulaSettingsAreWrittenInOrder) {
