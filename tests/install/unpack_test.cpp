@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "install/install_record.h"
+#include "install/run_observer.h"
+#include "install/step_shared.h"
 #include "install_test_util.h"
 #include "pack/cpacklz.h"
 #include "platform/system.h"
@@ -104,6 +107,40 @@ TEST_F(Unpack, ADamagedPackageIsIgnoredOrAborted) {
   dialogs_.Answer(platform::kIdAbort);
   EXPECT_FALSE(item_.UnpackLz("DISK1\\", "APP.PCK", "OUT"));
   EXPECT_EQ(outcomes_.back(), "3 Error while decompressing DISK1\\APP.PCK to OUT");
+}
+
+// The unpacking writes its steps through the engine's record inside its attempt: a copy
+// of a file being replaced that cannot be kept, or a shared file whose count cannot be
+// raised, fails the attempt like any failure, with Abort, Retry and Ignore.
+TEST_F(Unpack, ARecordStepThatCannotBeDoneFailsTheAttempt) {
+  install::InstallRecord record("OUT", "ODE", install::NoObserver());
+  record.Open("UNINSTAL.DAT");
+  Engine().SetRecord(&record);
+  std::filesystem::create_directories("OUT/BACKUP/LEIAME.TXT");  // where its copy would go
+  WriteFileBytes("OUT/LEIAME.TXT", {'o', 'l', 'd'});
+  dialogs_.Answer(platform::kIdRetry);
+  dialogs_.Answer(platform::kIdAbort);
+  EXPECT_FALSE(item_.UnpackLz("DISK1\\", "APP.PCK", "OUT"));
+  EXPECT_EQ(Texts(), std::vector<std::string>(2, "Error while decompressing DISK1\\APP.PCK to OUT"));
+  EXPECT_EQ(dialogs_.shown[0].buttons, platform::Buttons::AbortRetryIgnore);
+  EXPECT_NE(item_.ErrorCause.find("Cannot keep a copy of OUT\\LEIAME.TXT before it is replaced"),
+            std::string::npos)
+      << item_.ErrorCause;
+  EXPECT_EQ(ReadFileBytes("OUT/LEIAME.TXT"), (Bytes{'o', 'l', 'd'}));  // not replaced
+
+  registry_.Deny(install::kSharedDllsKey);
+  dialogs_.Answer(platform::kIdIgnore);
+  EXPECT_TRUE(item_.UnpackLz("DISK1\\", "APP.PCK", "ODE"));
+  EXPECT_NE(item_.ErrorCause.find("Cannot raise the count of the shared file ODE\\"),
+            std::string::npos)
+      << item_.ErrorCause;
+  Engine().SetRecord(nullptr);
+  // Recorded: what landed, and no count that was not raised.
+  std::vector<std::string> kinds;
+  for (const auto& step : install::ReadUninstallRecord("UNINSTAL.DAT").Steps)
+    kinds.push_back(install::RecordKindName(step));
+  EXPECT_EQ(std::count(kinds.begin(), kinds.end(), "shared"), 0);
+  EXPECT_GE(std::count(kinds.begin(), kinds.end(), "file"), 2);
 }
 
 TEST_F(Unpack, TheProgressHandlerIsHandedToThePackageEngine) {
