@@ -41,6 +41,10 @@ struct Scenario {
 };
 
 const std::string kDecompressError = "Error while decompressing ";
+const std::string kOpenRecordError =
+    "Error while opening the uninstall record C:\\QEN2005\\UNINSTAL.DAT";
+// A folder where the uninstall record goes: the record cannot be written.
+void RecordInTheWay(Program&) { fs::create_directories("C:/QEN2005/UNINSTAL.DAT"); }
 
 void DamageAll(Program&) {
   for (const auto& [disk, name] : kMediumPackages) DamagePackage(std::string(disk) + "/" + name);
@@ -58,18 +62,6 @@ const Scenario kScenarios[] = {
      .loggedSilent = {"message (Information): " + kCompleted + " -> OK (by /S)"},
      .present = {"C:/QEN2005/HELP.DAT", "C:/QEN2005/BD.DAT", "C:/QEN2005/APP.DAT",
                  kEngineFiles + "DBSQL32.DAT"}},
-    {.name = "AbortOnADamagedPackageEndsTheRun",
-     .prepare = [](Program&) { DamagePackage("DISK1/LD.PCK"); },
-     .answers = {platform::kIdAbort, platform::kIdOk},
-     .exitCode = app::kExitCanceled,
-     .boxes = {kLdError, kCanceled},
-     .logged = {"  failed: " + kLdError + " (.\\DISK1\\LD.PCK: ", "gauge 40",
-                "item InstallItemLD failed: the run ends",
-                "result: installation canceled (exit code 1)"},
-     .loggedSilent = {"message (Error): " + kLdError + " -> Abort (by /S)"},
-     // The application folder holds only the record of what was done.
-     .present = {kEngineFiles + "DBAPI.DAT", "C:/QEN2005/UNINSTAL.DAT"},
-     .absent = {"C:/QEN2005/HELP.DAT"}},
     {.name = "IgnoreOnEveryErrorRunsEveryItem",
      .args = {"/IGNOREERRORS"},
      .prepare = DamageAll,
@@ -142,6 +134,31 @@ const Scenario kScenarios[] = {
                     ": Failed to set data for 'DLLPATH' (the value is refused (test)))"},
      .loggedSilent = {"-> Ignore (by /S)"},
      .present = {"C:/QEN2005/APP.DAT"}},
+    // The record's steps are operations like any other: a record that cannot be opened
+    // ends the run when given up (under /S at once), and is ignored with /IGNOREERRORS;
+    // then the installation goes on unrecorded, without an uninstaller or an entry.
+    {.name = "ARecordThatCannotBeOpenedEndsTheRun",
+     .prepare = RecordInTheWay,
+     .answers = {platform::kIdAbort, platform::kIdOk},
+     .exitCode = app::kExitCanceled,
+     .boxes = {kOpenRecordError, kCanceled},
+     .logged = {"item InstallItemRecord \"\"", "  Creating folder C:\\QEN2005",
+                "  Opening the uninstall record C:\\QEN2005\\UNINSTAL.DAT",
+                "  attempt failed: " + kOpenRecordError +
+                    " (Cannot write the uninstall record C:\\QEN2005\\UNINSTAL.DAT",
+                "item InstallItemRecord failed: the run ends",
+                "result: installation canceled (exit code 1)"},
+     .loggedSilent = {"message (Error): " + kOpenRecordError + " -> Abort (by /S)"},
+     .absent = {kEngineFiles + "DBAPI.DAT", "C:/QEN2005/Uninstall.exe"}},
+    {.name = "ARecordThatCannotBeOpenedIsIgnoredWithIgnoreErrors",
+     .args = {"/IGNOREERRORS"},
+     .prepare = RecordInTheWay,
+     .answers = {platform::kIdIgnore},
+     .boxes = {kOpenRecordError, kCompleted},
+     .logged = {"item InstallItemRecord succeeded", "result: installation completed (exit code 0)"},
+     .loggedSilent = {"message (Error): " + kOpenRecordError + " -> Ignore (by /S)"},
+     .present = {"C:/QEN2005/APP.DAT", kEngineFiles + "DBAPI.DAT"},
+     .absent = {"C:/QEN2005/Uninstall.exe"}},
     {.name = "NoProgramManagerIsNamedAsTheCause",
      .args = {"/IGNOREERRORS"},
      .prepare = [](Program& p) { p.progman_.answering.clear(); },

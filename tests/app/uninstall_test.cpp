@@ -3,6 +3,8 @@
 // wait" runs the program again with the copy's command line). One table of scenarios:
 // what was installed, what happened to the machine meanwhile, how the uninstall was
 // answered, and what is left afterwards, in the folders, the registry and Program Manager.
+// The scenarios the run under Wine has too come from their shared table
+// (support/removal_scenarios.h); those only a native run can set up are in a table here.
 #ifndef _WIN32
 #include "app/core/uninstall.h"
 
@@ -13,6 +15,7 @@
 #include "install/uninstall_record.h"
 #include "platform/text.h"
 #include "program_fixture.h"
+#include "support/removal_scenarios.h"
 
 namespace apptest {
 namespace {
@@ -46,7 +49,7 @@ std::vector<std::string> Arguments(const std::string& line) {
   return args;
 }
 
-class Lifetime : public Program {
+class Lifetime : public Program, public testing_support::RemovalMachine {
  public:  // the scenarios look at it
   using EngineTest::dialogs_;
   using Program::Log;
@@ -75,7 +78,111 @@ class Lifetime : public Program {
   std::string EntryText(const std::string& name) const {
     return registry_.Text(app::kUninstallEntryKey, name);
   }
+  // The installation, silent, and what it registered.
+  void InstallAndCheckTheEntry(int exitCode) {
+    dialogs_.fallback = platform::kIdOk;
+    ASSERT_EQ(Run({"/S"}), exitCode) << Log();
+    EXPECT_EQ(EntryText("DisplayName"), "QEN 2005");
+    EXPECT_EQ(EntryText("UninstallString"), "\"" + kUninstaller + "\" /UNINSTALL");
+    EXPECT_EQ(EntryText("QuietUninstallString"), "\"" + kUninstaller + "\" /UNINSTALL /S");
+    EXPECT_EQ(EntryText("Publisher"), "Instituto Tavo");
+    EXPECT_TRUE(fs::exists("C:/QEN2005/Uninstall.exe"));
+  }
+
+
+ public:
+  // ---- the shared scenarios' machine ----
+  void HideDiskTwo() override { fs::remove("DISK2/APP.PCK"); }
+  void ChangeTable() override {
+    testing_support::WriteFileBytes("C:/QEN2005/BD.DAT", {'m', 'i', 'n', 'e'});
+  }
+  void CountEngineElsewhere() override {
+    std::string reason;
+    for (const std::string& f : kEngineFiles) {
+      const std::string path = kEngineDirUpper + "\\" + f;
+      install::SetSharedCount(path, install::SharedCount(path) + 1, reason);
+    }
+  }
+  void DamageRecord() override { testing_support::FlipMiddleBit("C:/QEN2005/UNINSTAL.DAT"); }
+  void ExpectNothingLeft() override {
+    EXPECT_TRUE(fs::is_empty("C:")) << "left on C:";
+    EXPECT_EQ(registry_.Text("SOFTWARE\\Ondrel\\Database Engine", "DLLPATH"), "<absent>");
+    EXPECT_FALSE(registry_.HasKey("SOFTWARE\\Ondrel"));
+    EXPECT_FALSE(registry_.HasKey(app::kUninstallEntryKey));
+    for (const std::string& f : kEngineFiles)
+      EXPECT_EQ(install::SharedCount(kEngineDirUpper + "\\" + f), 0u) << f;
+    const std::vector<std::string> commands = progman_.Commands();
+    if (std::find(commands.begin(), commands.end(), "[CreateGroup(TAVO)]\r\n") != commands.end())
+      EXPECT_EQ(commands.back(), "[DeleteGroup(TAVO)]\r\n");
+    EXPECT_TRUE(Log().find("removed the uninstall entry") != std::string::npos);
+  }
+  void ExpectOnlyTheChangedTable() override {
+    EXPECT_EQ(testing_support::ReadFileBytes("C:/QEN2005/BD.DAT"),
+              (testing_support::Bytes{'m', 'i', 'n', 'e'}));
+    std::vector<std::string> left;
+    for (const auto& e : fs::recursive_directory_iterator("C:/QEN2005"))
+      left.push_back(e.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"BD.DAT"});
+    EXPECT_FALSE(fs::exists(kEngineFolder));
+    EXPECT_FALSE(registry_.HasKey(app::kUninstallEntryKey));
+    EXPECT_NE(Log().find("kept because it was changed: C:\\QEN2005\\BD.DAT"), std::string::npos);
+  }
+  void ExpectTheEngineKept() override {
+    for (const std::string& f : kEngineFiles) {
+      EXPECT_TRUE(fs::exists(kEngineFolder + "/" + f)) << f;
+      EXPECT_EQ(install::SharedCount(kEngineDirUpper + "\\" + f), 1u) << f;
+    }
+    EXPECT_EQ(registry_.Text("SOFTWARE\\Ondrel\\Database Engine", "DLLPATH"), kEngineDir);
+    EXPECT_FALSE(fs::exists("C:/QEN2005"));
+    EXPECT_FALSE(registry_.HasKey(app::kUninstallEntryKey));
+    EXPECT_EQ(progman_.Commands().back(), "[DeleteGroup(TAVO)]\r\n");
+  }
+  void ExpectStillInstalled() override {
+    EXPECT_TRUE(fs::exists("C:/QEN2005/APP.DAT"));
+    EXPECT_TRUE(fs::exists(kEngineFolder + "/DBAPI.DAT"));
+    EXPECT_TRUE(registry_.HasKey(app::kUninstallEntryKey));
+    EXPECT_EQ(copies_, 0);
+    EXPECT_NE(Log().find("is damaged"), std::string::npos);
+  }
+  void ExpectItInstallsAgain() override {
+    EXPECT_EQ(Run({"/S"}), app::kExitCompleted) << Log();
+    EXPECT_TRUE(fs::exists("C:/QEN2005/APP.DAT"));
+    // A second record, not one that grew from the first.
+    const install::UninstallRecord record = install::ReadUninstallRecord("C:/QEN2005/UNINSTAL.DAT");
+    EXPECT_EQ(record.State, install::RecordState::Valid);
+    EXPECT_EQ(std::count_if(record.Steps.begin(), record.Steps.end(),
+                            [](const install::RecordStep& step) {
+                              return std::holds_alternative<install::ProgramStep>(step);
+                            }),
+              1);
+  }
 };
+
+// ---- the scenarios the run under Wine has too ------------------------------------------
+
+class SharedRemoval : public Lifetime,
+                      public ::testing::WithParamInterface<testing_support::RemovalScenario> {};
+
+TEST_P(SharedRemoval, EndsAsExpected) {
+  const testing_support::RemovalScenario& s = GetParam();
+  testing_support::MakeChange(*this, s.beforeInstall);
+  InstallAndCheckTheEntry(s.installed);
+  testing_support::MakeChange(*this, s.beforeUninstall);
+  dialogs_.shown.clear();
+  EXPECT_EQ(Uninstall(true), s.exitCode) << Log();
+  EXPECT_TRUE(dialogs_.shown.empty());
+  if (s.exitCode != app::kExitStartFailed) {
+    EXPECT_EQ(copies_, 1) << "run from a copy of itself";
+  }
+  testing_support::ExpectLeft(*this, s);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SharedRemoval, ::testing::ValuesIn(testing_support::kRemovalScenarios),
+                         [](const ::testing::TestParamInfo<testing_support::RemovalScenario>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// ---- the scenarios only a native run sets up -------------------------------------------
 
 struct Scenario {
   const char* name;
@@ -88,59 +195,7 @@ struct Scenario {
   std::function<void(Lifetime&)> check = {};
 };
 
-void NothingLeft(Lifetime&) { EXPECT_TRUE(fs::is_empty("C:")) << "left on C:"; }
-
 const Scenario kScenarios[] = {
-    {.name = "EverythingGoesAndANewInstallationIsAllowed",
-     .check =
-         [](Lifetime& t) {
-           NothingLeft(t);
-           EXPECT_EQ(t.registry_.Text("SOFTWARE\\Ondrel\\Database Engine", "DLLPATH"), "<absent>");
-           EXPECT_FALSE(t.registry_.HasKey("SOFTWARE\\Ondrel"));
-           EXPECT_FALSE(t.registry_.HasKey(app::kUninstallEntryKey));
-           EXPECT_EQ(install::SharedCount(kSharedPath), 0u);
-           EXPECT_EQ(t.progman_.Commands().back(), "[DeleteGroup(TAVO)]\r\n");
-           EXPECT_TRUE(Lifetime::Log().find("removed the uninstall entry") != std::string::npos);
-         }},
-    {.name = "AChangedTableIsKeptWithItsChanges",
-     .beforeUninstall =
-         [](Lifetime&) {
-           testing_support::WriteFileBytes("C:/QEN2005/BD.DAT", {'m', 'i', 'n', 'e'});
-         },
-     .check =
-         [](Lifetime&) {
-           EXPECT_EQ(testing_support::ReadFileBytes("C:/QEN2005/BD.DAT"),
-                     (testing_support::Bytes{'m', 'i', 'n', 'e'}));
-           std::vector<std::string> left;
-           for (const auto& e : fs::recursive_directory_iterator("C:/QEN2005"))
-             left.push_back(e.path().filename().string());
-           EXPECT_EQ(left, std::vector<std::string>{"BD.DAT"});
-           EXPECT_FALSE(fs::exists(kEngineFolder));
-           EXPECT_NE(Lifetime::Log().find("kept because it was changed: C:\\QEN2005\\BD.DAT"),
-                     std::string::npos);
-         }},
-    {.name = "EngineFilesAnotherProductCountsStay",
-     .beforeUninstall =
-         [](Lifetime&) {
-           std::string reason;
-           for (const std::string& f : kEngineFiles)
-             install::SetSharedCount(kEngineDirUpper + "\\" + f, 2, reason);
-         },
-     .check =
-         [](Lifetime& t) {
-           for (const std::string& f : kEngineFiles) {
-             EXPECT_TRUE(fs::exists(kEngineFolder + "/" + f)) << f;
-             EXPECT_EQ(install::SharedCount(kEngineDirUpper + "\\" + f), 1u) << f;
-           }
-           EXPECT_EQ(t.registry_.Text("SOFTWARE\\Ondrel\\Database Engine", "DLLPATH"), kEngineDir);
-           EXPECT_FALSE(fs::exists("C:/QEN2005"));
-           EXPECT_FALSE(t.registry_.HasKey(app::kUninstallEntryKey));
-           EXPECT_EQ(t.progman_.Commands().back(), "[DeleteGroup(TAVO)]\r\n");
-         }},
-    {.name = "AnInstallationCanceledAtDiskTwoIsUndone",
-     .beforeInstall = [](Lifetime&) { fs::remove("DISK2/APP.PCK"); },
-     .installed = app::kExitCanceled,
-     .check = NothingLeft},
     {.name = "AFileTheInstallationReplacedIsPutBack",
      .beforeInstall =
          [](Lifetime&) {
@@ -157,24 +212,12 @@ const Scenario kScenarios[] = {
                      std::string::npos);
            EXPECT_NE(Lifetime::Log().find("put back C:\\QEN2005\\HELP.DAT"), std::string::npos);
          }},
-    {.name = "ADamagedRecordChangesNothing",
-     .beforeUninstall =
-         [](Lifetime&) { testing_support::FlipMiddleBit("C:/QEN2005/UNINSTAL.DAT"); },
-     .exitCode = app::kExitStartFailed,
-     .check =
-         [](Lifetime& t) {
-           EXPECT_TRUE(fs::exists("C:/QEN2005/APP.DAT"));
-           EXPECT_TRUE(fs::exists(kEngineFolder + "/DBAPI.DAT"));
-           EXPECT_TRUE(t.registry_.HasKey(app::kUninstallEntryKey));
-           EXPECT_EQ(t.copies_, 0);
-           EXPECT_NE(Lifetime::Log().find("is damaged"), std::string::npos);
-         }},
     {.name = "TheWindowAsksOnceAndEndsWithAMessage",
      .silent = false,
      .answers = {platform::kIdYes, platform::kIdOk},
      .check =
          [](Lifetime& t) {
-           NothingLeft(t);
+           t.ExpectNothingLeft();
            EXPECT_EQ(t.window_.caption, app::kUninstallCaption);
            EXPECT_EQ(t.window_.TargetText(), "C:\\QEN2005");
            EXPECT_EQ(t.window_.DbapiText(), kEngineDirUpper);
@@ -202,14 +245,7 @@ class LifetimeScenario : public Lifetime, public ::testing::WithParamInterface<S
 TEST_P(LifetimeScenario, EndsAsExpected) {
   const Scenario& s = GetParam();
   if (s.beforeInstall) s.beforeInstall(*this);
-  dialogs_.fallback = platform::kIdOk;
-  ASSERT_EQ(Run({"/S"}), s.installed) << Log();
-  // What the installation registered.
-  EXPECT_EQ(EntryText("DisplayName"), "QEN 2005");
-  EXPECT_EQ(EntryText("UninstallString"), "\"" + kUninstaller + "\" /UNINSTALL");
-  EXPECT_EQ(EntryText("QuietUninstallString"), "\"" + kUninstaller + "\" /UNINSTALL /S");
-  EXPECT_EQ(EntryText("Publisher"), "Instituto Tavo");
-  EXPECT_TRUE(fs::exists("C:/QEN2005/Uninstall.exe"));
+  InstallAndCheckTheEntry(s.installed);
   if (s.beforeUninstall) s.beforeUninstall(*this);
   dialogs_.shown.clear();
   for (const int answer : s.answers) dialogs_.Answer(answer);
@@ -227,16 +263,6 @@ INSTANTIATE_TEST_SUITE_P(Table, LifetimeScenario, ::testing::ValuesIn(kScenarios
                          [](const ::testing::TestParamInfo<Scenario>& info) {
                            return std::string(info.param.name);
                          });
-
-TEST_F(Lifetime, AfterAnUninstallTheInstallerRunsAgain) {
-  ASSERT_EQ(Run({"/S"}), app::kExitCompleted);
-  ASSERT_EQ(Uninstall(true), app::kExitCompleted) << Log();
-  EXPECT_EQ(Run({"/S"}), app::kExitCompleted) << Log();
-  EXPECT_TRUE(fs::exists("C:/QEN2005/APP.DAT"));
-  // A second record, not one that grew from the first.
-  EXPECT_EQ(install::ReadUninstallRecord("C:/QEN2005/UNINSTAL.DAT").State,
-            install::RecordState::Valid);
-}
 
 TEST_F(Lifetime, WithoutARecordNothingIsTouched) {
   FixedFolders elsewhere("D:\\Uninstall.exe", "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM");

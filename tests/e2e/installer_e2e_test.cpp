@@ -167,8 +167,10 @@ TEST_F(Installer, AbortOnADamagedPackageStopsTheRun) {
   EXPECT_EQ(end.text, kCanceled);
   Answer(end, IDOK);
   EXPECT_TRUE(PieShows(Gauge(), 40));
-  // Items 3 to 7 did not run: the application folder holds only the record of the rest.
+  // Items 3 to 7 did not run: the application folder holds only the record of the rest,
+  // the engine's folder what the first package put there.
   ExpectOnlyTheRecord("C:\\QEN2005");
+  EXPECT_TRUE(fs::exists(DefaultEngineFolder()));
   EXPECT_EQ(QueryText(kEngineKey, "DLLPATH"), "<absent>");
   EXPECT_FALSE(fs::exists(ProgramsFolder() + "\\TAVO"));
   EXPECT_EQ(Exit(), 1);

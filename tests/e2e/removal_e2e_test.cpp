@@ -1,15 +1,17 @@
 // The installation's whole life under Wine, driven as a person or a script would: the
 // real Install.exe installs from a copy of the medium, Wine's own list of installed
 // programs ("uninstaller --list", a client nobody here wrote) shows the entry, and the
-// entry's QuietUninstallString removes it again. One table of scenarios: what happened
-// to the machine between the two, and what must be left afterwards. The interactive
-// uninstall (its question, its gauge, its final message) is driven through its window.
+// entry's QuietUninstallString removes it again. The scenarios are those of the native
+// lifetime table, from their shared table (support/removal_scenarios.h): what happened to
+// the machine before and between the two, and what must be left afterwards. The
+// interactive uninstall (its question, its gauge, its final message) is driven through
+// its window.
 #ifdef _WIN32
 #include <filesystem>
-#include <functional>
 
 #include "e2e/installer_session.h"
 #include "platform/text.h"
+#include "support/removal_scenarios.h"
 #include "support/win32_registry.h"
 
 namespace e2e {
@@ -70,102 +72,83 @@ class Removal : public InstallerSession {
   bool StartMenuGroup() { return fs::exists(ProgramsFolder() + "\\TAVO"); }
 };
 
-struct Scenario {
-  const char* name;
-  std::function<void(Removal&)> beforeInstall = {};
-  int installed = 0;
-  std::function<void(Removal&)> beforeUninstall = {};
-  int exitCode = 0;
-  std::function<void(Removal&)> check = {};
-};
-
+// Everything the installation put on the machine is gone.
 void EverythingGone(Removal& t) {
   EXPECT_FALSE(fs::exists("C:\\QEN2005"));
   EXPECT_FALSE(fs::exists(DefaultEngineFolder()));
   EXPECT_EQ(QueryText(kEngineKey, "DLLPATH"), "<absent>");
   for (const std::string& f : t.EngineFiles()) EXPECT_EQ(Count(f), 0u) << f;
   EXPECT_EQ(QueryText(kEntry, "DisplayName"), "<absent>");
+  EXPECT_EQ(t.InstalledPrograms().find("QEN 2005"), std::string::npos);
   EXPECT_TRUE(WaitUntil([&] { return !t.StartMenuGroup(); }, 20s)) << "the TAVO group";
 }
 
-const Scenario kScenarios[] = {
-    {.name = "EverythingGoesAndTheInstallerRunsAgain",
-     .check =
-         [](Removal& t) {
-           EverythingGone(t);
-           EXPECT_EQ(t.InstalledPrograms().find("QEN 2005"), std::string::npos);
-           EXPECT_EQ(t.InstallSilently(), 0);
-           EXPECT_TRUE(fs::exists("C:\\QEN2005\\QEN2005.EXE"));
-         }},
-    {.name = "AChangedTableIsKept",
-     .beforeUninstall =
-         [](Removal&) {
-           testing_support::WriteFileBytes(kTable, {'m', 'i', 'n', 'e'});
-         },
-     .check =
-         [](Removal&) {
-           EXPECT_EQ(testing_support::ReadFileBytes(kTable),
-                     (testing_support::Bytes{'m', 'i', 'n', 'e'}));
-           std::vector<std::string> left;
-           for (const auto& [name, info] : FilesBelow("C:\\QEN2005")) left.push_back(name);
-           EXPECT_EQ(left, std::vector<std::string>{"DADOS\\CLIENTES.DAT"});
-           EXPECT_FALSE(fs::exists(DefaultEngineFolder()));
-           EXPECT_EQ(QueryText(kEntry, "DisplayName"), "<absent>");
-         }},
-    {.name = "AnotherProductKeepsTheEngine",
-     .beforeUninstall =
-         [](Removal& t) {
-           for (const std::string& f : t.EngineFiles()) SetCount(f, Count(f) + 1);
-         },
-     .check =
-         [](Removal& t) {
-           for (const std::string& f : t.EngineFiles()) {
-             EXPECT_TRUE(fs::exists(f)) << f;
-             EXPECT_EQ(Count(f), 1u) << f;
-           }
-           EXPECT_NE(QueryText(kEngineKey, "DLLPATH"), "<absent>");
-           EXPECT_FALSE(fs::exists("C:\\QEN2005"));
-           EXPECT_EQ(QueryText(kEntry, "DisplayName"), "<absent>");
-           EXPECT_TRUE(WaitUntil([&] { return !t.StartMenuGroup(); }, 20s));
-         }},
-    {.name = "ARunCanceledAtDiskTwoIsUndone",
-     .beforeInstall = [](Removal& t) { fs::rename(t.Disk2(), t.medium_ + "LATER"); },
-     .installed = 1,
-     .check =
-         [](Removal& t) {
-           fs::rename(t.medium_ + "LATER", t.Disk2());  // for the list of the engine's files
-           EverythingGone(t);
-         }},
-    {.name = "ADamagedRecordChangesNothing",
-     .beforeUninstall =
-         [](Removal&) { testing_support::FlipMiddleBit("C:\\QEN2005\\UNINSTAL.DAT"); },
-     .exitCode = 3,
-     .check =
-         [](Removal& t) {
-           t.ExpectInstalled("C:\\QEN2005", DefaultEngineFolder());
-           EXPECT_EQ(QueryText(kEntry, "DisplayName"), "QEN 2005");
-         }},
+// The shared scenarios' machine: this Wine prefix.
+class RemovalScenario : public Removal,
+                        public testing_support::RemovalMachine,
+                        public ::testing::WithParamInterface<testing_support::RemovalScenario> {
+ public:
+  void HideDiskTwo() override {
+    fs::rename(Disk2(), medium_ + "LATER");
+    hidden_ = true;
+  }
+  void ChangeTable() override { testing_support::WriteFileBytes(kTable, {'m', 'i', 'n', 'e'}); }
+  void CountEngineElsewhere() override {
+    for (const std::string& f : EngineFiles()) SetCount(f, Count(f) + 1);
+  }
+  void DamageRecord() override { testing_support::FlipMiddleBit("C:\\QEN2005\\UNINSTAL.DAT"); }
+  void ExpectNothingLeft() override {
+    if (hidden_) fs::rename(medium_ + "LATER", Disk2());  // for the list of the engine's files
+    hidden_ = false;
+    EverythingGone(*this);
+  }
+  void ExpectOnlyTheChangedTable() override {
+    EXPECT_EQ(testing_support::ReadFileBytes(kTable), (testing_support::Bytes{'m', 'i', 'n', 'e'}));
+    std::vector<std::string> left;
+    for (const auto& [name, info] : FilesBelow("C:\\QEN2005")) left.push_back(name);
+    EXPECT_EQ(left, std::vector<std::string>{"DADOS\\CLIENTES.DAT"});
+    EXPECT_FALSE(fs::exists(DefaultEngineFolder()));
+    EXPECT_EQ(QueryText(kEntry, "DisplayName"), "<absent>");
+  }
+  void ExpectTheEngineKept() override {
+    for (const std::string& f : EngineFiles()) {
+      EXPECT_TRUE(fs::exists(f)) << f;
+      EXPECT_EQ(Count(f), 1u) << f;
+    }
+    EXPECT_NE(QueryText(kEngineKey, "DLLPATH"), "<absent>");
+    EXPECT_FALSE(fs::exists("C:\\QEN2005"));
+    EXPECT_EQ(QueryText(kEntry, "DisplayName"), "<absent>");
+    EXPECT_TRUE(WaitUntil([&] { return !StartMenuGroup(); }, 20s));
+  }
+  void ExpectStillInstalled() override {
+    ExpectInstalled("C:\\QEN2005", DefaultEngineFolder());
+    EXPECT_EQ(QueryText(kEntry, "DisplayName"), "QEN 2005");
+  }
+  void ExpectItInstallsAgain() override {
+    EXPECT_EQ(InstallSilently(), 0);
+    EXPECT_TRUE(fs::exists("C:\\QEN2005\\QEN2005.EXE"));
+  }
+
+ private:
+  bool hidden_ = false;
 };
 
-void PrintTo(const Scenario& s, std::ostream* os) { *os << s.name; }
-
-class RemovalScenario : public Removal, public ::testing::WithParamInterface<Scenario> {};
-
 TEST_P(RemovalScenario, EndsAsExpected) {
-  const Scenario& s = GetParam();
-  if (s.beforeInstall) s.beforeInstall(*this);
+  const testing_support::RemovalScenario& s = GetParam();
+  testing_support::MakeChange(*this, s.beforeInstall);
   ASSERT_EQ(InstallSilently(), s.installed);
   // Registered, for Wine's own list of installed programs too.
   EXPECT_NE(InstalledPrograms().find("QEN 2005"), std::string::npos) << InstalledPrograms();
   const std::string quiet = QueryText(kEntry, "QuietUninstallString");
   EXPECT_EQ(quiet, "\"C:\\QEN2005\\Uninstall.exe\" /UNINSTALL /S");
-  if (s.beforeUninstall) s.beforeUninstall(*this);
+  testing_support::MakeChange(*this, s.beforeUninstall);
   EXPECT_EQ(RunLine(quiet), s.exitCode);
-  s.check(*this);
+  testing_support::ExpectLeft(*this, s);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, RemovalScenario, ::testing::ValuesIn(kScenarios),
-                         [](const ::testing::TestParamInfo<Scenario>& info) {
+INSTANTIATE_TEST_SUITE_P(Table, RemovalScenario,
+                         ::testing::ValuesIn(testing_support::kRemovalScenarios),
+                         [](const ::testing::TestParamInfo<testing_support::RemovalScenario>& info) {
                            return std::string(info.param.name);
                          });
 
