@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (std::holds_alternative<install::FileStep>(step))  // the digest, last, in lower case
       for (std::size_t i = line.rfind('\t'); i < line.size(); ++i)
         line[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(line[i])));
-    if (install::RecordLineText(step) != line) Fail("a step written otherwise than it was read", line);
+    if (install::RecordLineText(step) != line)
+      Fail("a step written otherwise than it was read", line);
     at = end + 2;
   }
 

@@ -39,7 +39,8 @@ bool TInstallItem::CreateIcon(const std::string& Caption, const std::string& Dir
   return SendToProgMan(platform::Fmt(msg::kCreatingIcon, programPath),
                        platform::Fmt(msg::kAddItemCommand, programPath, Caption, iconPath),
                        platform::Fmt(msg::kCreateIconError, programPath), [&] {
-                         if (InstallRecord* record = Record()) record->IconMade(Caption, programPath);
+                         if (InstallRecord* record = Record())
+                           record->IconMade(Caption, programPath);
                        });
 }
 

@@ -22,7 +22,8 @@ bool TInstallItem::WriteRegValue(platform::RegRoot RootKey, const std::string& K
     // The value written goes into the installation's record; `key` is the key's full name.
     const std::size_t cut = key.find('\\');
     platform::RegRoot root;
-    if (record && ok && cut != std::string::npos && platform::RootFromName(key.substr(0, cut), root))
+    if (record && ok && cut != std::string::npos &&
+        platform::RootFromName(key.substr(0, cut), root))
       record->ValueWritten(root, key.substr(cut + 1), name);
   };
   return Operate(msg::kUpdatingRegistry, msg::kRegistryError, [&]() -> TAttempt {

@@ -17,35 +17,33 @@ bool TInstallItem::Unpack(TPackClass Kind, const std::string& SourceDir,
   // One package engine for every attempt, owned by the item and released after the
   // outcome has been reported.
   std::unique_ptr<pack::TCustomPack> pack;
-  return Operate(platform::Fmt(msg::kDecompressing, packName, dir),
-                 platform::Fmt(msg::kDecompressError, packName, dir), [&]() -> TAttempt {
-                   pack = Kind(this);
-                   pack->SetPackFileName(platform::ShortString(packName));
-                   pack->SetDirectory(platform::ShortString(dir));
-                   pack->OnProgress = OnUnpack;
-                   // What lands on the machine goes into the installation's record, inside
-                   // the attempt: a copy that cannot be kept, or a step that cannot be
-                   // written, fails the member and with it the attempt.
-                   if (InstallRecord* record = Record()) {
-                     pack->OnFolderCreated = [record](platform::TObject*,
-                                                      const std::string& folder) {
-                       record->FolderMade(folder);
-                     };
-                     pack->OnPlacing = [record](platform::TObject*, const std::string& path,
-                                                const platform::TDigest128& digest, int64_t) {
-                       record->KeepCopy(path, digest);
-                     };
-                     pack->OnPlaced = [record](platform::TObject*, const std::string& path,
-                                               const platform::TDigest128& digest, int64_t size) {
-                       record->FilePlaced(path, digest, size);
-                     };
-                   }
-                   return [&](std::string& cause) {
-                     if (pack->Extract()) return true;
-                     cause = packName + ": " + pack->LastError();
-                     return false;
-                   };
-                 });
+  return Operate(
+      platform::Fmt(msg::kDecompressing, packName, dir),
+      platform::Fmt(msg::kDecompressError, packName, dir), [&]() -> TAttempt {
+        pack = Kind(this);
+        pack->SetPackFileName(platform::ShortString(packName));
+        pack->SetDirectory(platform::ShortString(dir));
+        pack->OnProgress = OnUnpack;
+        // What lands on the machine goes into the installation's record, inside
+        // the attempt: a copy that cannot be kept, or a step that cannot be
+        // written, fails the member and with it the attempt.
+        if (InstallRecord* record = Record()) {
+          pack->OnFolderCreated = [record](platform::TObject*, const std::string& folder) {
+            record->FolderMade(folder);
+          };
+          pack->OnPlacing = [record](platform::TObject*, const std::string& path,
+                                     const platform::TDigest128& digest,
+                                     int64_t) { record->KeepCopy(path, digest); };
+          pack->OnPlaced = [record](platform::TObject*, const std::string& path,
+                                    const platform::TDigest128& digest,
+                                    int64_t size) { record->FilePlaced(path, digest, size); };
+        }
+        return [&](std::string& cause) {
+          if (pack->Extract()) return true;
+          cause = packName + ": " + pack->LastError();
+          return false;
+        };
+      });
 }
 
 bool TInstallItem::UnpackLz(const std::string& SourceDir, const std::string& FileName,

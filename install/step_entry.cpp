@@ -39,9 +39,9 @@ void InstallRecord::WriteEntry(const UninstallEntry& entry) {
     throw ERegistryException(platform::Fmt(msg::kCannotMakeEntry, full), registry.FailureReason());
   const auto text = [](const std::string& value) { return platform::ZeroTerminated(value); };
   const struct {
-    const char* name;
-    platform::RegType type;
-    std::vector<uint8_t> data;
+    const char* Name;
+    platform::RegType Type;
+    std::vector<uint8_t> Data;
   } values[] = {
       {"DisplayName", platform::RegType::Sz, text(entry.DisplayName)},
       {"UninstallString", platform::RegType::Sz, text(entry.UninstallString)},
@@ -57,11 +57,11 @@ void InstallRecord::WriteEntry(const UninstallEntry& entry) {
   };
   std::string failed, reason;
   for (const auto& v : values) {
-    const bool ok = key->Set(v.name, v.type, v.data);
+    const bool ok = key->Set(v.Name, v.Type, v.Data);
     const std::string why = ok ? std::string() : key->FailureReason();
-    observer_.RegistryValueWritten(full, v.name, v.type, v.data, ok, why);
+    observer_.RegistryValueWritten(full, v.Name, v.Type, v.Data, ok, why);
     if (!ok && failed.empty()) {
-      failed = v.name;
+      failed = v.Name;
       reason = why;
     }
   }

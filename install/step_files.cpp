@@ -25,7 +25,8 @@ std::string BackupPathFor(const std::string& path, const std::string& target,
     while (!folder.empty() && platform::IsSeparator(folder.back())) folder.pop_back();
     base = folder + ".BACKUP\\";
   } else {
-    if (!PathBelow(path, target, relative)) relative = path.substr(platform::FolderPart(path).size());
+    if (!PathBelow(path, target, relative))
+      relative = path.substr(platform::FolderPart(path).size());
     base = WithSeparator(target) + "BACKUP\\";
   }
   std::string copy = base + relative;

@@ -22,8 +22,8 @@ void Undo(const GroupStep& step, UndoContext& context) {
   std::string cause;
   if (ProgManExecute(command, cause) != 0)
     return context.Failed(what, platform::Fmt(msg::kActionRemoveThe, what), cause);
-  context.Removed(what, platform::Fmt(msg::kNoteCommandHandedOver,
-                                      command.substr(0, command.size() - 2)));
+  context.Removed(
+      what, platform::Fmt(msg::kNoteCommandHandedOver, command.substr(0, command.size() - 2)));
 }
 
 void Undo(const IconStep&, UndoContext&) {}  // goes with its group

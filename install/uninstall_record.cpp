@@ -116,11 +116,8 @@ std::optional<RecordStep> StepOf(std::size_t kind, const std::vector<std::string
 }
 
 // The number of fields each kind takes, as its step writes them.
-std::size_t FieldCount(std::size_t kind) {
-  static const std::array<std::size_t, std::variant_size_v<RecordStep>> counts = {
-      1, 1, 1, 2, 4, 2, 3, 1, 1, 3};
-  return counts[kind];
-}
+constexpr std::array<std::size_t, std::variant_size_v<RecordStep>> kFieldCounts = {1, 1, 1, 2, 4,
+                                                                                   2, 3, 1, 1, 3};
 
 // ---- lines ----------------------------------------------------------------------------
 
@@ -256,7 +253,7 @@ UninstallRecord ParseUninstallRecord(const std::string& bytes) {
     const std::vector<std::string> parts = SplitTabs(text);
     std::size_t kind = 0;
     while (kind < kKindNames.size() && parts[0] != kKindNames[kind]) ++kind;
-    if (kind == kKindNames.size() || parts.size() != FieldCount(kind) + 1)
+    if (kind == kKindNames.size() || parts.size() != kFieldCounts[kind] + 1)
       return damaged(number, "an unknown step");
     std::vector<std::string> fields;
     for (std::size_t i = 1; i < parts.size(); ++i) {

@@ -29,7 +29,7 @@ TUninstallOutcome TUninstaller::Run() {
   const EntryStep* entry = nullptr;
   for (auto step = steps_.rbegin(); step != steps_.rend(); ++step) {
     if (const auto* e = std::get_if<EntryStep>(&*step))
-      entry = e;  // goes last
+      entry = e;                                           // goes last
     else if (!std::holds_alternative<ProgramStep>(*step))  // in use: goes in Finish
       std::visit([this](const auto& s) { Undo(s, context_); }, *step);
     if (OnProgress) OnProgress(++done, total);

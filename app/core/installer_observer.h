@@ -46,5 +46,4 @@ class TInstallerObserver : public install::TRunObserver {
   virtual void Finished(int /*exitCode*/) {}
 };
 
-
 }  // namespace app

@@ -70,8 +70,8 @@ TInstallScript::TInstallScript(platform::TComponent& owner, install::TInstall& e
 // The run order.
 void TInstallScript::Register() {
   for (install::TInstallItem* item :
-       {&InstallItemRecord, &InstallItemDBAPI, &InstallItemLD, &InstallItemHELP, &InstallItemBD, &InstallItemAPP,
-        &InstallItemDBSQL32, &InstallItemGrupoIcons})
+       {&InstallItemRecord, &InstallItemDBAPI, &InstallItemLD, &InstallItemHELP, &InstallItemBD,
+        &InstallItemAPP, &InstallItemDBSQL32, &InstallItemGrupoIcons})
     engine_.AddItem(*item);
 }
 

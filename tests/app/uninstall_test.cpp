@@ -89,7 +89,6 @@ class Lifetime : public Program, public testing_support::RemovalMachine {
     EXPECT_TRUE(fs::exists("C:/QEN2005/Uninstall.exe"));
   }
 
-
  public:
   // ---- the shared scenarios' machine ----
   void HideDiskTwo() override { fs::remove("DISK2/APP.PCK"); }
@@ -177,10 +176,11 @@ TEST_P(SharedRemoval, EndsAsExpected) {
   testing_support::ExpectLeft(*this, s);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, SharedRemoval, ::testing::ValuesIn(testing_support::kRemovalScenarios),
-                         [](const ::testing::TestParamInfo<testing_support::RemovalScenario>& info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Table, SharedRemoval, ::testing::ValuesIn(testing_support::kRemovalScenarios),
+    [](const ::testing::TestParamInfo<testing_support::RemovalScenario>& info) {
+      return std::string(info.param.name);
+    });
 
 // ---- the scenarios only a native run sets up -------------------------------------------
 

@@ -146,11 +146,11 @@ TEST_P(RemovalScenario, EndsAsExpected) {
   testing_support::ExpectLeft(*this, s);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, RemovalScenario,
-                         ::testing::ValuesIn(testing_support::kRemovalScenarios),
-                         [](const ::testing::TestParamInfo<testing_support::RemovalScenario>& info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Table, RemovalScenario, ::testing::ValuesIn(testing_support::kRemovalScenarios),
+    [](const ::testing::TestParamInfo<testing_support::RemovalScenario>& info) {
+      return std::string(info.param.name);
+    });
 
 TEST_F(Removal, TheWindowAsksOnceShowsTheGaugeAndEndsWithAMessage) {
   ASSERT_EQ(InstallSilently(), 0);

@@ -89,9 +89,9 @@ class RecordSteps : public EngineTest {
 
 struct StepCase {
   const char* name;
-  std::function<void(RecordSteps&)> before = {};  // the machine before the step
-  std::function<void(RecordSteps&)> doing;        // the step, and what it did at once
-  std::vector<std::string> recorded;              // the kinds of the steps recorded
+  std::function<void(RecordSteps&)> before = {};   // the machine before the step
+  std::function<void(RecordSteps&)> doing;         // the step, and what it did at once
+  std::vector<std::string> recorded;               // the kinds of the steps recorded
   std::function<void(RecordSteps&)> between = {};  // the machine before the uninstall
   std::function<void(RecordSteps&, const install::TUninstallOutcome&)> undone;
 };
@@ -120,7 +120,10 @@ const StepCase kCases[] = {
            EXPECT_TRUE(o.Failed.empty());
          }},
     {.name = "TheUninstallerCopyGoes",
-     .before = [](RecordSteps&) { WriteFileBytes("INSTALL.EXE", {'M', 'Z'}); },
+     .before =
+         [](RecordSteps&) {
+           WriteFileBytes("INSTALL.EXE", {'M', 'Z'});
+         },
      .doing =
          [](RecordSteps& t) {
            t.record_.CopyProgram("INSTALL.EXE", "C:\\QEN2005\\Uninstall.exe");
@@ -137,7 +140,10 @@ const StepCase kCases[] = {
            EXPECT_TRUE(t.progman_.atRestart.empty());
          }},
     {.name = "ARunningUninstallerIsMovedAwayAndDeletedAtTheNextRestart",
-     .before = [](RecordSteps&) { WriteFileBytes("INSTALL.EXE", {'M', 'Z'}); },
+     .before =
+         [](RecordSteps&) {
+           WriteFileBytes("INSTALL.EXE", {'M', 'Z'});
+         },
      .doing = [](RecordSteps& t) { t.record_.CopyProgram("INSTALL.EXE", "C:\\QEN2005\\U.EXE"); },
      .recorded = {"program"},
      .between = [](RecordSteps& t) { t.refused_.emplace("C:\\QEN2005\\U.EXE"); },
@@ -175,7 +181,8 @@ const StepCase kCases[] = {
      .before = [](RecordSteps& t) { t.registry_.AddKey("SOFTWARE\\OLD"); },
      .doing =
          [](RecordSteps& t) {
-           EXPECT_TRUE(t.item_.WriteRegString(RegRoot::LocalMachine, "SOFTWARE\\NEW\\SUB", "a", "1"));
+           EXPECT_TRUE(
+               t.item_.WriteRegString(RegRoot::LocalMachine, "SOFTWARE\\NEW\\SUB", "a", "1"));
            EXPECT_TRUE(t.item_.WriteRegString(RegRoot::LocalMachine, "SOFTWARE\\OLD", "b", "2"));
          },
      .recorded = {"key", "key", "value", "value"},
@@ -374,7 +381,8 @@ TEST_F(RecordSteps, TheRecordsOperationsRunInTheFrameAndRecordInOrder) {
                                               "Opening the uninstall record C:\\APP\\UNINSTAL.DAT",
                                               "Copying the uninstaller to C:\\APP\\Uninstall.exe",
                                               "Registering E with the installed programs"}));
-  EXPECT_EQ(Texts(), std::vector<std::string>{"Error while registering E with the installed programs"});
+  EXPECT_EQ(Texts(),
+            std::vector<std::string>{"Error while registering E with the installed programs"});
   EXPECT_TRUE(notes_.Has("uninstall record: C:\\APP\\UNINSTAL.DAT"));
   EXPECT_EQ(registry_.Text("SOFTWARE\\E", "Publisher"), "");
   Engine().SetRecord(&record_);

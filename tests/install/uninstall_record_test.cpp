@@ -28,9 +28,7 @@ void Put(const std::string& path, const std::string& text) {
   WriteFileBytes(path, testing_support::Bytes(text.begin(), text.end()));
 }
 
-platform::TDigest128 Digest(const std::string& hex) {
-  return *platform::TDigest128::FromHex(hex);
-}
+platform::TDigest128 Digest(const std::string& hex) { return *platform::TDigest128::FromHex(hex); }
 
 const std::vector<RecordStep> kSteps = {
     install::FolderStep{"C:\\QEN2005"},
@@ -101,7 +99,8 @@ class HalfWrites : public platform::ForwardingFiles {
  private:
   class File : public platform::File {
    public:
-    File(std::unique_ptr<platform::File> real, bool& armed) : real_(std::move(real)), armed_(armed) {}
+    File(std::unique_ptr<platform::File> real, bool& armed)
+        : real_(std::move(real)), armed_(armed) {}
     int32_t Read(void* buf, int32_t count) override { return real_->Read(buf, count); }
     int32_t Write(const void* buf, int32_t count) override {
       if (!armed_) return real_->Write(buf, count);
@@ -166,7 +165,8 @@ TEST_F(UninstallRecord, AnEarlierRecordReadsToItsStepsAndIsWrittenAgainByteForBy
   EXPECT_EQ(Text(path_), kEarlierRecord);
   // Each kind's name, as the record writes it.
   std::string names;
-  for (const RecordStep& step : kEarlierSteps) names += std::string(install::RecordKindName(step)) + " ";
+  for (const RecordStep& step : kEarlierSteps)
+    names += std::string(install::RecordKindName(step)) + " ";
   EXPECT_EQ(names, "folder program entry key value backup file shared group icon ");
 }
 
@@ -203,9 +203,9 @@ TEST_F(UninstallRecord, AFieldThatDoesNotReadAsItsTypeMakesTheRecordDamaged) {
     EXPECT_EQ(record.Problem, "line 3: " + c.problem) << c.line;
   }
   // The largest size there is, both cases of hex digits and both flags read.
-  const install::UninstallRecord good = install::ParseUninstallRecord(Chained(
-      {header, file + "9223372036854775807\t" + std::string(16, 'A') + std::string(16, 'f'),
-       file + "0\t" + digest, value + "1", value + "0"}));
+  const install::UninstallRecord good = install::ParseUninstallRecord(
+      Chained({header, file + "9223372036854775807\t" + std::string(16, 'A') + std::string(16, 'f'),
+               file + "0\t" + digest, value + "1", value + "0"}));
   ASSERT_EQ(good.State, RecordState::Valid) << good.Problem;
   ASSERT_EQ(good.Steps.size(), 4u);
   EXPECT_EQ(std::get<install::FileStep>(good.Steps[0]).Size, INT64_MAX);

@@ -121,7 +121,8 @@ TEST_F(Unpack, ARecordStepThatCannotBeDoneFailsTheAttempt) {
   dialogs_.Answer(platform::kIdRetry);
   dialogs_.Answer(platform::kIdAbort);
   EXPECT_FALSE(item_.UnpackLz("DISK1\\", "APP.PCK", "OUT"));
-  EXPECT_EQ(Texts(), std::vector<std::string>(2, "Error while decompressing DISK1\\APP.PCK to OUT"));
+  EXPECT_EQ(Texts(),
+            std::vector<std::string>(2, "Error while decompressing DISK1\\APP.PCK to OUT"));
   EXPECT_EQ(dialogs_.shown[0].buttons, platform::Buttons::AbortRetryIgnore);
   EXPECT_NE(item_.ErrorCause.find("Cannot keep a copy of OUT\\LEIAME.TXT before it is replaced"),
             std::string::npos)
