@@ -30,7 +30,7 @@ struct BackupStep {
 struct FileStep {
   std::string Path;
   int64_t Size = 0;
-  platform::TDigest128 Digest;
+  platform::TDigest128 Digest{};
   friend bool operator==(const FileStep&, const FileStep&) = default;
 };
 

@@ -86,12 +86,15 @@ std::optional<RecordStep> StepOf(std::size_t kind, const std::vector<std::string
     case 2:
       return EntryStep{f[0]};
     case 3: {
-      KeyStep s{.Path = f[1]};
+      KeyStep s;
+      s.Path = f[1];
       if (!ReadRoot(f[0], s.Root, problem)) return std::nullopt;
       return s;
     }
     case 4: {
-      ValueStep s{.Key = f[1], .Name = f[2]};
+      ValueStep s;
+      s.Key = f[1];
+      s.Name = f[2];
       if (!ReadRoot(f[0], s.Root, problem) || !ReadFlag(f[3], s.Existed, problem))
         return std::nullopt;
       return s;
@@ -99,7 +102,8 @@ std::optional<RecordStep> StepOf(std::size_t kind, const std::vector<std::string
     case 5:
       return BackupStep{f[0], f[1]};
     case 6: {
-      FileStep s{.Path = f[0]};
+      FileStep s;
+      s.Path = f[0];
       if (!ReadSize(f[1], s.Size, problem) || !ReadDigest(f[2], s.Digest, problem))
         return std::nullopt;
       return s;
@@ -209,8 +213,10 @@ const char* RecordKindName(const RecordStep& step) { return kKindNames[step.inde
 
 std::string RecordLineText(const RecordStep& step) {
   std::string text = RecordKindName(step);
-  for (const std::string& f : std::visit([](const auto& s) { return FieldsOf(s); }, step))
-    text += "\t" + Escape(f);
+  for (const std::string& f : std::visit([](const auto& s) { return FieldsOf(s); }, step)) {
+    text += '\t';
+    text += Escape(f);
+  }
   return text;
 }
 
@@ -271,8 +277,10 @@ UninstallRecord ParseUninstallRecord(const std::string& bytes) {
 }
 
 UninstallRecord ReadUninstallRecord(const std::string& path) {
-  auto file = platform::FileSystemPort().Open(path, platform::Access::Read, platform::Share::Read,
-                                              platform::Disposition::OpenExisting);
+  // Also while an installation is writing it.
+  auto file =
+      platform::FileSystemPort().Open(path, platform::Access::Read, platform::Share::ReadWrite,
+                                      platform::Disposition::OpenExisting);
   if (!file) {
     UninstallRecord missing;
     missing.Problem = path + ": " + platform::FileSystemPort().FailureReason();

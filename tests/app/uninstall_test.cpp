@@ -111,8 +111,9 @@ class Lifetime : public Program, public testing_support::RemovalMachine {
     for (const std::string& f : kEngineFiles)
       EXPECT_EQ(install::SharedCount(kEngineDirUpper + "\\" + f), 0u) << f;
     const std::vector<std::string> commands = progman_.Commands();
-    if (std::find(commands.begin(), commands.end(), "[CreateGroup(TAVO)]\r\n") != commands.end())
+    if (std::find(commands.begin(), commands.end(), "[CreateGroup(TAVO)]\r\n") != commands.end()) {
       EXPECT_EQ(commands.back(), "[DeleteGroup(TAVO)]\r\n");
+    }
     EXPECT_TRUE(Log().find("removed the uninstall entry") != std::string::npos);
   }
   void ExpectOnlyTheChangedTable() override {

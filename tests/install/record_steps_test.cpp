@@ -1,8 +1,9 @@
 // Each step of the installation's record, done and undone at the install layer: the
 // step done through the record the engine is given (or the operation that writes it),
 // what the record holds then, what happens to the machine meanwhile, and what the
-// uninstaller leaves. Real files in a scratch folder made current ("C:" stands for the
-// drive), the registry, Program Manager and the shell replaced by doubles. Then the
+// uninstaller leaves. Real files in a scratch folder made current (the application
+// folder QEN2005 and the engine's ODE in it), the registry, Program Manager and the shell
+// replaced by doubles. Then the
 // record's own operations in their frame, and an engine without a record.
 #include <filesystem>
 #include <functional>
@@ -26,8 +27,15 @@ using testing_support::ReadFileBytes;
 using testing_support::WriteFileBytes;
 
 const Bytes kOld = {'o', 'l', 'd'}, kNew = {'n', 'e', 'w'}, kMine = {'m', 'i', 'n', 'e'};
-const std::string kRecordPath = "C:\\QEN2005\\UNINSTAL.DAT";
-const std::string kEngineFile = "C:\\ODE\\DBAPI.DAT";
+const std::string kRecordPath = "QEN2005\\UNINSTAL.DAT";
+const std::string kEngineFile = "ODE\\DBAPI.DAT";
+
+install::UninstallEntry Entry(const std::string& key, const std::string& name) {
+  install::UninstallEntry entry;
+  entry.Key = key;
+  entry.DisplayName = name;
+  return entry;
+}
 
 platform::TDigest128 DigestOf(const Bytes& bytes) {
   return platform::TContentHash::Of(bytes.data(), bytes.size());
@@ -63,21 +71,22 @@ class RecordSteps : public EngineTest {
   using EngineTest::registry_;
   testing_support::ScratchCurrentDir here_;
   Notes notes_;
-  install::InstallRecord record_{"C:\\QEN2005", "C:\\ODE", notes_};
+  std::optional<install::InstallRecord> record_;  // closed before the uninstall
   install::TInstallItem& item_ = AddItem();
   std::optional<RefusedDelete> refused_;
 
   void SetUp() override {
-    fs::create_directories("C:/QEN2005");
-    fs::create_directories("C:/ODE");
-    record_.Open(kRecordPath);
-    Engine().SetRecord(&record_);
+    fs::create_directories("QEN2005");
+    fs::create_directories("ODE");
+    record_.emplace("QEN2005", "ODE", notes_);
+    record_->Open(kRecordPath);
+    Engine().SetRecord(&*record_);
   }
   // A member's content put in place at `path` as the unpacking does it.
   void Place(const std::string& path, const Bytes& content) {
-    record_.KeepCopy(path, DigestOf(content));
+    record_->KeepCopy(path, DigestOf(content));
     WriteFileBytes(platform::ToHostPath(path), content);
-    record_.FilePlaced(path, DigestOf(content), static_cast<int64_t>(content.size()));
+    record_->FilePlaced(path, DigestOf(content), static_cast<int64_t>(content.size()));
   }
   std::vector<std::string> Kinds() const {
     std::vector<std::string> kinds;
@@ -102,20 +111,20 @@ bool Holds(const std::vector<std::string>& list, const std::string& item) {
 
 const StepCase kCases[] = {
     {.name = "FoldersMadeGoOnceEmpty",
-     .doing = [](RecordSteps& t) { t.record_.MakeFolders("C:\\QEN2005\\DADOS\\SUB"); },
+     .doing = [](RecordSteps& t) { t.record_->MakeFolders("QEN2005\\DADOS\\SUB"); },
      .recorded = {"folder", "folder"},
      .undone =
          [](RecordSteps&, const install::TUninstallOutcome& o) {
-           EXPECT_FALSE(fs::exists("C:/QEN2005/DADOS"));
-           EXPECT_TRUE(Holds(o.Removed, "C:\\QEN2005\\DADOS\\SUB"));
+           EXPECT_FALSE(fs::exists("QEN2005/DADOS"));
+           EXPECT_TRUE(Holds(o.Removed, "QEN2005\\DADOS\\SUB"));
          }},
     {.name = "AFolderThatHoldsWhatWasKeptStays",
-     .doing = [](RecordSteps& t) { t.record_.MakeFolders("C:\\QEN2005\\DADOS"); },
+     .doing = [](RecordSteps& t) { t.record_->MakeFolders("QEN2005\\DADOS"); },
      .recorded = {"folder"},
-     .between = [](RecordSteps&) { WriteFileBytes("C:/QEN2005/DADOS/MINE.DAT", kMine); },
+     .between = [](RecordSteps&) { WriteFileBytes("QEN2005/DADOS/MINE.DAT", kMine); },
      .undone =
          [](RecordSteps&, const install::TUninstallOutcome& o) {
-           EXPECT_TRUE(fs::exists("C:/QEN2005/DADOS/MINE.DAT"));
+           EXPECT_TRUE(fs::exists("QEN2005/DADOS/MINE.DAT"));
            EXPECT_TRUE(o.Removed.empty());
            EXPECT_TRUE(o.Failed.empty());
          }},
@@ -126,17 +135,17 @@ const StepCase kCases[] = {
          },
      .doing =
          [](RecordSteps& t) {
-           t.record_.CopyProgram("INSTALL.EXE", "C:\\QEN2005\\Uninstall.exe");
-           EXPECT_EQ(ReadFileBytes("C:/QEN2005/Uninstall.exe"), (Bytes{'M', 'Z'}));
-           EXPECT_TRUE(t.notes_.Has("uninstaller: C:\\QEN2005\\Uninstall.exe"));
+           t.record_->CopyProgram("INSTALL.EXE", "QEN2005\\Uninstall.exe");
+           EXPECT_EQ(ReadFileBytes("QEN2005/Uninstall.exe"), (Bytes{'M', 'Z'}));
+           EXPECT_TRUE(t.notes_.Has("uninstaller: QEN2005\\Uninstall.exe"));
            // Run from there already, the program is not copied onto itself.
-           t.record_.CopyProgram("C:\\QEN2005\\Uninstall.exe", "C:\\QEN2005\\Uninstall.exe");
+           t.record_->CopyProgram("QEN2005\\Uninstall.exe", "QEN2005\\Uninstall.exe");
          },
      .recorded = {"program"},
      .undone =
          [](RecordSteps& t, const install::TUninstallOutcome& o) {
-           EXPECT_FALSE(fs::exists("C:/QEN2005/Uninstall.exe"));
-           EXPECT_TRUE(Holds(o.Removed, "C:\\QEN2005\\Uninstall.exe"));
+           EXPECT_FALSE(fs::exists("QEN2005/Uninstall.exe"));
+           EXPECT_TRUE(Holds(o.Removed, "QEN2005\\Uninstall.exe"));
            EXPECT_TRUE(t.progman_.atRestart.empty());
          }},
     {.name = "ARunningUninstallerIsMovedAwayAndDeletedAtTheNextRestart",
@@ -144,13 +153,13 @@ const StepCase kCases[] = {
          [](RecordSteps&) {
            WriteFileBytes("INSTALL.EXE", {'M', 'Z'});
          },
-     .doing = [](RecordSteps& t) { t.record_.CopyProgram("INSTALL.EXE", "C:\\QEN2005\\U.EXE"); },
+     .doing = [](RecordSteps& t) { t.record_->CopyProgram("INSTALL.EXE", "QEN2005\\U.EXE"); },
      .recorded = {"program"},
-     .between = [](RecordSteps& t) { t.refused_.emplace("C:\\QEN2005\\U.EXE"); },
+     .between = [](RecordSteps& t) { t.refused_.emplace("QEN2005\\U.EXE"); },
      .undone =
          [](RecordSteps& t, const install::TUninstallOutcome& o) {
            t.refused_.reset();
-           EXPECT_FALSE(fs::exists("C:/QEN2005/U.EXE"));
+           EXPECT_FALSE(fs::exists("QEN2005/U.EXE"));
            EXPECT_TRUE(o.Failed.empty());
            ASSERT_EQ(t.progman_.atRestart.size(), 1u);
            const std::string moved = t.progman_.atRestart[0];
@@ -160,20 +169,20 @@ const StepCase kCases[] = {
     {.name = "TheEntryGoesWithTheSizeOfWhatWasInstalled",
      .doing =
          [](RecordSteps& t) {
-           t.Place("C:\\QEN2005\\A.DAT", Bytes(3000, 'a'));
-           t.record_.WriteEntry({.Key = "SOFTWARE\\Uninstall\\TEST", .DisplayName = "Test"});
+           t.Place("QEN2005\\A.DAT", Bytes(3000, 'a'));
+           t.record_->WriteEntry(Entry("SOFTWARE\\Uninstall\\TEST", "Test"));
            EXPECT_EQ(t.registry_.Text("SOFTWARE\\Uninstall\\TEST", "DisplayName"), "Test");
            const auto* size = t.registry_.Find("SOFTWARE\\Uninstall\\TEST", "EstimatedSize");
            ASSERT_NE(size, nullptr);
            EXPECT_EQ(size->Data, (std::vector<uint8_t>{3, 0, 0, 0}));  // KB, rounded up
            // Written again, it is recorded once.
-           t.record_.WriteEntry({.Key = "SOFTWARE\\Uninstall\\TEST", .DisplayName = "Test"});
+           t.record_->WriteEntry(Entry("SOFTWARE\\Uninstall\\TEST", "Test"));
          },
      .recorded = {"file", "entry"},
      .undone =
          [](RecordSteps& t, const install::TUninstallOutcome& o) {
            EXPECT_FALSE(t.registry_.HasKey("SOFTWARE\\Uninstall\\TEST"));
-           EXPECT_FALSE(fs::exists("C:/QEN2005/A.DAT"));
+           EXPECT_FALSE(fs::exists("QEN2005/A.DAT"));
            // The entry goes last.
            EXPECT_EQ(o.Removed.back(), "HKEY_LOCAL_MACHINE\\SOFTWARE\\Uninstall\\TEST");
          }},
@@ -203,9 +212,10 @@ const StepCase kCases[] = {
          },
      .doing =
          [](RecordSteps& t) {
-           t.record_.Add(install::ValueStep{RegRoot::LocalMachine, "SOFTWARE\\MADE", "v", false});
-           t.record_.Add(install::ValueStep{RegRoot::LocalMachine, "SOFTWARE\\THERE", "v", true});
-           t.record_.Add(install::ValueStep{RegRoot::LocalMachine, "SOFTWARE\\SHARED", "v", false});
+           t.record_->Add(install::ValueStep{RegRoot::LocalMachine, "SOFTWARE\\MADE", "v", false});
+           t.record_->Add(install::ValueStep{RegRoot::LocalMachine, "SOFTWARE\\THERE", "v", true});
+           t.record_->Add(
+               install::ValueStep{RegRoot::LocalMachine, "SOFTWARE\\SHARED", "v", false});
          },
      .recorded = {"value", "value", "value"},
      .undone =
@@ -217,44 +227,44 @@ const StepCase kCases[] = {
            EXPECT_TRUE(Holds(o.Removed, "HKEY_LOCAL_MACHINE\\SOFTWARE\\MADE"));
          }},
     {.name = "AReplacedFileIsKeptAndPutBack",
-     .before = [](RecordSteps&) { WriteFileBytes("C:/QEN2005/A.DAT", kOld); },
+     .before = [](RecordSteps&) { WriteFileBytes("QEN2005/A.DAT", kOld); },
      .doing =
          [](RecordSteps& t) {
-           t.Place("C:\\QEN2005\\A.DAT", kNew);
-           EXPECT_EQ(ReadFileBytes("C:/QEN2005/BACKUP/A.DAT"), kOld);
+           t.Place("QEN2005\\A.DAT", kNew);
+           EXPECT_EQ(ReadFileBytes("QEN2005/BACKUP/A.DAT"), kOld);
            EXPECT_TRUE(t.notes_.Has(
-               "kept a copy of C:\\QEN2005\\A.DAT as C:\\QEN2005\\BACKUP\\A.DAT (it is replaced)"));
+               "kept a copy of QEN2005\\A.DAT as QEN2005\\BACKUP\\A.DAT (it is replaced)"));
            // The same content again needs no copy.
-           t.Place("C:\\QEN2005\\A.DAT", kNew);
+           t.Place("QEN2005\\A.DAT", kNew);
          },
      .recorded = {"folder", "backup", "file", "file"},
      .undone =
          [](RecordSteps&, const install::TUninstallOutcome& o) {
-           EXPECT_EQ(ReadFileBytes("C:/QEN2005/A.DAT"), kOld);
-           EXPECT_FALSE(fs::exists("C:/QEN2005/BACKUP"));
-           EXPECT_EQ(o.Restored, std::vector<std::string>{"C:\\QEN2005\\A.DAT"});
+           EXPECT_EQ(ReadFileBytes("QEN2005/A.DAT"), kOld);
+           EXPECT_FALSE(fs::exists("QEN2005/BACKUP"));
+           EXPECT_EQ(o.Restored, std::vector<std::string>{"QEN2005\\A.DAT"});
          }},
     {.name = "AFileTheUserChangedIsKeptAndSoIsTheCopy",
-     .before = [](RecordSteps&) { WriteFileBytes("C:/QEN2005/A.DAT", kOld); },
-     .doing = [](RecordSteps& t) { t.Place("C:\\QEN2005\\A.DAT", kNew); },
+     .before = [](RecordSteps&) { WriteFileBytes("QEN2005/A.DAT", kOld); },
+     .doing = [](RecordSteps& t) { t.Place("QEN2005\\A.DAT", kNew); },
      .recorded = {"folder", "backup", "file"},
-     .between = [](RecordSteps&) { WriteFileBytes("C:/QEN2005/A.DAT", kMine); },
+     .between = [](RecordSteps&) { WriteFileBytes("QEN2005/A.DAT", kMine); },
      .undone =
          [](RecordSteps& t, const install::TUninstallOutcome& o) {
-           EXPECT_EQ(ReadFileBytes("C:/QEN2005/A.DAT"), kMine);
-           EXPECT_EQ(ReadFileBytes("C:/QEN2005/BACKUP/A.DAT"), kOld);
-           EXPECT_EQ(o.Changed, std::vector<std::string>{"C:\\QEN2005\\A.DAT"});
+           EXPECT_EQ(ReadFileBytes("QEN2005/A.DAT"), kMine);
+           EXPECT_EQ(ReadFileBytes("QEN2005/BACKUP/A.DAT"), kOld);
+           EXPECT_EQ(o.Changed, std::vector<std::string>{"QEN2005\\A.DAT"});
            EXPECT_TRUE(o.Restored.empty());
            (void)t;
          }},
     {.name = "AnEngineFileIsSharedAndGoesWithItsCount",
-     .before = [](RecordSteps&) { WriteFileBytes("C:/ODE/DBAPI.DAT", kOld); },
+     .before = [](RecordSteps&) { WriteFileBytes("ODE/DBAPI.DAT", kOld); },
      .doing =
          [](RecordSteps& t) {
            t.Place(kEngineFile, kNew);
            t.Place(kEngineFile, kNew);  // counted once per run
            EXPECT_EQ(install::SharedCount(kEngineFile), 1u);
-           EXPECT_EQ(ReadFileBytes("C:/ODE.BACKUP/DBAPI.DAT"), kOld);  // beside the engine's
+           EXPECT_EQ(ReadFileBytes("ODE.BACKUP/DBAPI.DAT"), kOld);  // beside the engine's
            EXPECT_TRUE(t.notes_.Has("shared file " + kEngineFile + " counted: 1"));
          },
      .recorded = {"folder", "backup", "file", "shared", "file"},
@@ -262,8 +272,8 @@ const StepCase kCases[] = {
          [](RecordSteps& t, const install::TUninstallOutcome& o) {
            EXPECT_EQ(install::SharedCount(kEngineFile), 0u);
            EXPECT_EQ(t.registry_.Find(install::kSharedDllsKey, kEngineFile), nullptr);
-           EXPECT_EQ(ReadFileBytes("C:/ODE/DBAPI.DAT"), kOld);
-           EXPECT_FALSE(fs::exists("C:/ODE.BACKUP"));
+           EXPECT_EQ(ReadFileBytes("ODE/DBAPI.DAT"), kOld);
+           EXPECT_FALSE(fs::exists("ODE.BACKUP"));
            EXPECT_FALSE(o.EngineKept);
          }},
     {.name = "WhileAnotherProductCountsTheEngineItsFilesAndValuesStay",
@@ -271,8 +281,8 @@ const StepCase kCases[] = {
      .doing =
          [](RecordSteps& t) {
            t.Place(kEngineFile, kNew);
-           EXPECT_TRUE(t.item_.WriteRegString(RegRoot::LocalMachine, "SOFTWARE\\Ondrel", "DLLPATH",
-                                              "C:\\ODE"));
+           EXPECT_TRUE(
+               t.item_.WriteRegString(RegRoot::LocalMachine, "SOFTWARE\\Ondrel", "DLLPATH", "ODE"));
          },
      .recorded = {"file", "shared", "key", "value"},
      .between =
@@ -284,18 +294,18 @@ const StepCase kCases[] = {
          [](RecordSteps& t, const install::TUninstallOutcome& o) {
            EXPECT_TRUE(o.EngineKept);
            EXPECT_EQ(o.InUse, std::vector<std::string>{kEngineFile});
-           EXPECT_EQ(ReadFileBytes("C:/ODE/DBAPI.DAT"), kNew);
+           EXPECT_EQ(ReadFileBytes("ODE/DBAPI.DAT"), kNew);
            EXPECT_EQ(install::SharedCount(kEngineFile), 1u);
-           EXPECT_EQ(t.registry_.Text("SOFTWARE\\Ondrel", "DLLPATH"), "C:\\ODE");
+           EXPECT_EQ(t.registry_.Text("SOFTWARE\\Ondrel", "DLLPATH"), "ODE");
          }},
     {.name = "TheGroupGoesWithItsIcons",
      .doing =
          [](RecordSteps& t) {
            EXPECT_TRUE(t.item_.CreateGroup("TAVO"));
-           EXPECT_TRUE(t.item_.CreateIcon("QEN 2005", "C:\\QEN2005", "QEN2005.EXE"));
+           EXPECT_TRUE(t.item_.CreateIcon("QEN 2005", "QEN2005", "QEN2005.EXE"));
            const auto steps = install::ReadUninstallRecord(kRecordPath).Steps;
            EXPECT_EQ(std::get<install::IconStep>(steps.back()),
-                     (install::IconStep{"TAVO", "QEN 2005", "C:\\QEN2005\\QEN2005.EXE"}));
+                     (install::IconStep{"TAVO", "QEN 2005", "QEN2005\\QEN2005.EXE"}));
          },
      .recorded = {"group", "icon"},
      .undone =
@@ -322,10 +332,13 @@ TEST_P(RecordStepCase, IsDoneAndUndone) {
   c.doing(*this);
   EXPECT_EQ(Kinds(), c.recorded);
   if (c.between) c.between(*this);
+  // The installation has ended: its record is closed.
+  Engine().SetRecord(nullptr);
+  record_.reset();
   install::TUninstaller uninstaller(install::ReadUninstallRecord(kRecordPath).Steps);
   uninstaller.Run();
   const install::TUninstallOutcome outcome = uninstaller.Finish(kRecordPath);
-  EXPECT_FALSE(fs::exists("C:/QEN2005/UNINSTAL.DAT"));
+  EXPECT_FALSE(fs::exists("QEN2005/UNINSTAL.DAT"));
   c.undone(*this, outcome);
 }
 
@@ -339,69 +352,69 @@ INSTANTIATE_TEST_SUITE_P(Table, RecordStepCase, ::testing::ValuesIn(kCases),
 // ---- the record's own operations, in the operation frame ------------------------------
 
 TEST_F(RecordSteps, ARecordThatCannotBeOpenedIsAFailureToRetryOrIgnore) {
-  install::InstallRecord record("C:\\APP", "C:\\ODE", notes_);
+  install::InstallRecord record("APP", "ODE", notes_);
   Engine().SetRecord(&record);
-  fs::create_directories("C:/APP/UNINSTAL.DAT");  // a folder where the record goes
+  fs::create_directories("APP/UNINSTAL.DAT");  // a folder where the record goes
   dialogs_.Answer(platform::kIdRetry);
   dialogs_.Answer(platform::kIdIgnore);
-  EXPECT_TRUE(item_.MakeFolder("C:\\APP\\SUB"));
-  EXPECT_TRUE(item_.OpenRecord("C:\\APP\\UNINSTAL.DAT"));
+  EXPECT_TRUE(item_.MakeFolder("APP\\SUB"));
+  EXPECT_TRUE(item_.OpenRecord("APP\\UNINSTAL.DAT"));
   EXPECT_EQ(Texts(), (std::vector<std::string>{
-                         "Error while opening the uninstall record C:\\APP\\UNINSTAL.DAT",
-                         "Error while opening the uninstall record C:\\APP\\UNINSTAL.DAT"}));
+                         "Error while opening the uninstall record APP\\UNINSTAL.DAT",
+                         "Error while opening the uninstall record APP\\UNINSTAL.DAT"}));
   EXPECT_EQ(dialogs_.shown[0].buttons, platform::Buttons::AbortRetryIgnore);
-  EXPECT_NE(item_.ErrorCause.find("Cannot write the uninstall record C:\\APP\\UNINSTAL.DAT"),
+  EXPECT_NE(item_.ErrorCause.find("Cannot write the uninstall record APP\\UNINSTAL.DAT"),
             std::string::npos)
       << item_.ErrorCause;
   // Ignored, the installation goes on unrecorded: no uninstaller, no entry.
   WriteFileBytes("INSTALL.EXE", {'M', 'Z'});
-  EXPECT_TRUE(item_.CopyUninstaller("INSTALL.EXE", "C:\\APP\\Uninstall.exe"));
-  EXPECT_TRUE(item_.RegisterUninstallEntry({.Key = "SOFTWARE\\E", .DisplayName = "E"}));
-  EXPECT_FALSE(fs::exists("C:/APP/Uninstall.exe"));
+  EXPECT_TRUE(item_.CopyUninstaller("INSTALL.EXE", "APP\\Uninstall.exe"));
+  EXPECT_TRUE(item_.RegisterUninstallEntry(Entry("SOFTWARE\\E", "E")));
+  EXPECT_FALSE(fs::exists("APP/Uninstall.exe"));
   EXPECT_FALSE(registry_.HasKey("SOFTWARE\\E"));
   EXPECT_EQ(dialogs_.shown.size(), 2u);
-  Engine().SetRecord(&record_);
+  Engine().SetRecord(&*record_);
 }
 
 TEST_F(RecordSteps, TheRecordsOperationsRunInTheFrameAndRecordInOrder) {
-  install::InstallRecord record("C:\\APP", "C:\\ODE", notes_);
+  install::InstallRecord record("APP", "ODE", notes_);
   Engine().SetRecord(&record);
   std::vector<std::string> status;
   item_.BeforeExecute = [&](platform::TObject*, const std::string&, const std::string& msg) {
     status.push_back(msg);
   };
   WriteFileBytes("INSTALL.EXE", {'M', 'Z'});
-  EXPECT_TRUE(item_.MakeFolder("C:\\APP"));  // before the record is open: it waits
-  EXPECT_TRUE(item_.OpenRecord("C:\\APP\\UNINSTAL.DAT"));
-  EXPECT_TRUE(item_.CopyUninstaller("INSTALL.EXE", "C:\\APP\\Uninstall.exe"));
+  EXPECT_TRUE(item_.MakeFolder("APP"));  // before the record is open: it waits
+  EXPECT_TRUE(item_.OpenRecord("APP\\UNINSTAL.DAT"));
+  EXPECT_TRUE(item_.CopyUninstaller("INSTALL.EXE", "APP\\Uninstall.exe"));
   registry_.FailSets("Publisher", 1);  // refused once: retried
   dialogs_.Answer(platform::kIdRetry);
-  EXPECT_TRUE(item_.RegisterUninstallEntry({.Key = "SOFTWARE\\E", .DisplayName = "E"}));
-  EXPECT_EQ(status, (std::vector<std::string>{"Creating folder C:\\APP",
-                                              "Opening the uninstall record C:\\APP\\UNINSTAL.DAT",
-                                              "Copying the uninstaller to C:\\APP\\Uninstall.exe",
+  EXPECT_TRUE(item_.RegisterUninstallEntry(Entry("SOFTWARE\\E", "E")));
+  EXPECT_EQ(status, (std::vector<std::string>{"Creating folder APP",
+                                              "Opening the uninstall record APP\\UNINSTAL.DAT",
+                                              "Copying the uninstaller to APP\\Uninstall.exe",
                                               "Registering E with the installed programs"}));
   EXPECT_EQ(Texts(),
             std::vector<std::string>{"Error while registering E with the installed programs"});
-  EXPECT_TRUE(notes_.Has("uninstall record: C:\\APP\\UNINSTAL.DAT"));
+  EXPECT_TRUE(notes_.Has("uninstall record: APP\\UNINSTAL.DAT"));
   EXPECT_EQ(registry_.Text("SOFTWARE\\E", "Publisher"), "");
-  Engine().SetRecord(&record_);
-  EXPECT_EQ(install::ReadUninstallRecord("C:\\APP\\UNINSTAL.DAT").Steps,
-            (std::vector<install::RecordStep>{install::FolderStep{"C:\\APP"},
-                                              install::ProgramStep{"C:\\APP\\Uninstall.exe"},
+  Engine().SetRecord(&*record_);
+  EXPECT_EQ(install::ReadUninstallRecord("APP\\UNINSTAL.DAT").Steps,
+            (std::vector<install::RecordStep>{install::FolderStep{"APP"},
+                                              install::ProgramStep{"APP\\Uninstall.exe"},
                                               install::EntryStep{"SOFTWARE\\E"}}));
 }
 
 TEST_F(RecordSteps, WithoutARecordNothingIsRecordedMadeOrCounted) {
   Engine().SetRecord(nullptr);
   item_.OnExecute = [this](platform::TObject*, bool& Continue) {
-    Continue = item_.MakeFolder("C:\\NONE") && item_.OpenRecord("C:\\NONE\\UNINSTAL.DAT") &&
-               item_.CopyUninstaller("INSTALL.EXE", "C:\\NONE\\Uninstall.exe") &&
-               item_.RegisterUninstallEntry({.Key = "SOFTWARE\\E"});
+    Continue = item_.MakeFolder("NONE") && item_.OpenRecord("NONE\\UNINSTAL.DAT") &&
+               item_.CopyUninstaller("INSTALL.EXE", "NONE\\Uninstall.exe") &&
+               item_.RegisterUninstallEntry(Entry("SOFTWARE\\E", "E"));
   };
   EXPECT_EQ(Engine().TaskCount(), 0);
   EXPECT_TRUE(item_.Execute(false));
-  EXPECT_FALSE(fs::exists("C:/NONE"));
+  EXPECT_FALSE(fs::exists("NONE"));
   EXPECT_FALSE(registry_.HasKey("SOFTWARE\\E"));
   // The registry, Program Manager and a package's files record nothing either.
   EXPECT_TRUE(item_.WriteRegString(RegRoot::LocalMachine, "SOFTWARE\\N", "v", "1"));
