@@ -2,10 +2,9 @@
 // each operation's status and outcome with its cause, disks asked for, registry values,
 // Program Manager commands, what the installation's record keeps) and the program's own
 // (the folders found and chosen, the gauge, each message box with its answer and who gave
-// it, start-up failures, the start and end of the installation, what an uninstall removes
-// and keeps, the result). TInstallerObserver does nothing with them: it is the observer of
-// a run that nobody watches. Observers only watch: nothing the
-// run does depends on them.
+// it, start-up failures, what an uninstall removes and keeps, the result).
+// TInstallerObserver does nothing with them: it is the observer of a run that nobody
+// watches. Observers only watch: nothing the run does depends on them.
 #pragma once
 
 #include <cstdint>
@@ -37,9 +36,6 @@ class TInstallerObserver : public install::TRunObserver {
                                int /*answer*/, bool /*silent*/) {}
   // The program could not start (the registry could not be read, the window not made).
   virtual void StartUpFailed(const std::string& /*cause*/) {}
-  // The installation begins (the install button, or /S) and has ended, with its exit code.
-  virtual void InstallationStarting() {}
-  virtual void InstallationEnded(int /*exitCode*/) {}
   // A failure no operation caught ended the run.
   virtual void RunFailed(const std::string& /*cause*/) {}
   // The program ends with this exit code.

@@ -43,7 +43,6 @@ bool StartUp(install::TInstall& engine, TInstallScript& script, TSessionHost& ho
 
 int RunInstallation(install::TInstall& engine, TInstallScript& script,
                     TInstallerObserver& observer) {
-  observer.InstallationStarting();
   bool completed = false;
   try {
     completed = engine.Execute();
@@ -54,9 +53,7 @@ int RunInstallation(install::TInstall& engine, TInstallScript& script,
   }
   // Also after a run that was canceled or failed: what it did do is registered.
   script.RunEnded();
-  const int code = completed ? kExitCompleted : kExitCanceled;
-  observer.InstallationEnded(code);
-  return code;
+  return completed ? kExitCompleted : kExitCanceled;
 }
 
 }  // namespace app
