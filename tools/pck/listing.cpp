@@ -95,27 +95,27 @@ void PrintListing(std::FILE* out, const std::vector<MemberInfo>& members, bool w
     std::fprintf(out, "%s  %s  %s  %s\n", rule12.c_str(), rule19.c_str(), "----", "----");
   for (std::size_t i = 0; i < members.size(); ++i) {
     const MemberInfo& m = members[i];
-    const std::string length = m.size >= 0 ? Commas(m.size) : "?";
-    if (m.size >= 0)
-      size += m.size;
+    const std::string length = m.Size >= 0 ? Commas(m.Size) : "?";
+    if (m.Size >= 0)
+      size += m.Size;
     else
       sizeKnown = false;
-    stored += m.stored;
-    const std::string when = FormatDosTime(static_cast<uint32_t>(m.time));
+    stored += m.Stored;
+    const std::string when = FormatDosTime(static_cast<uint32_t>(m.Time));
     const auto note = notes.find(i);
-    const std::string name = ShownText(m.name) + (note == notes.end() ? "" : "  " + note->second);
+    const std::string name = ShownText(m.Name) + (note == notes.end() ? "" : "  " + note->second);
     if (wide) {
-      const std::string ratio = Ratio(m.stored, m.size);
+      const std::string ratio = Ratio(m.Stored, m.Size);
       std::fprintf(out, "%12s %12s %5s %-6s %-19s %-4s  %s\n", length.c_str(),
-                   Commas(m.stored).c_str(), ratio.c_str(), m.method.c_str(), when.c_str(),
-                   FormatAttr(m.attr).c_str(), name.c_str());
+                   Commas(m.Stored).c_str(), ratio.c_str(), m.Method.c_str(), when.c_str(),
+                   FormatAttr(m.Attr).c_str(), name.c_str());
     } else {
       std::fprintf(out, "%12s  %-19s  %-4s  %s\n", length.c_str(), when.c_str(),
-                   FormatAttr(m.attr).c_str(), name.c_str());
+                   FormatAttr(m.Attr).c_str(), name.c_str());
     }
     if (digests)
       std::fprintf(out, "%12s  %s\n", "",
-                   m.digest.empty() ? "(no digest)" : ("xxh3-128 " + m.digest).c_str());
+                   m.Digest.empty() ? "(no digest)" : ("xxh3-128 " + m.Digest).c_str());
   }
   const std::string total = Commas(size) + (sizeKnown ? "" : "+");
   const std::string files =
