@@ -87,7 +87,7 @@ void TCustomPack::ReadHeader() {
     const uint16_t rawLength = platform::le::Get16(length.data());
     // The block must be there before memory is taken for it.
     if (rawLength > io::SizeOf(file) - io::PositionOf(file))
-      throw EPackCorrupt({msg::kRawHeaderTooLong});
+      throw EPackCorrupt(platform::Naming(msg::kRawHeaderTooLong));
     std::vector<uint8_t> block(rawLength);
     io::ReadExact(file, block.data(), rawLength);
     rawHeader_ = std::move(block);
@@ -95,7 +95,7 @@ void TCustomPack::ReadHeader() {
     std::array<uint8_t, 8> fixed{};
     io::ReadExact(file, fixed.data(), 8);
     const int32_t count = static_cast<int32_t>(platform::le::Get32(&fixed[0]));
-    if (count < 0) throw EPackCorrupt({msg::Fmt(msg::kNegativeEntryCount, count)});
+    if (count < 0) throw EPackCorrupt(platform::Naming(msg::Fmt(msg::kNegativeEntryCount, count)));
     entryCount_ = count;
     reserved_ = platform::le::Get32(&fixed[4]);
     storedPassword_ = ReadShortString(file);

@@ -25,7 +25,7 @@ struct NamedMessage {
 
 // The message `format` (already filled but for one "%s") with `name` in place of its
 // "%s"; a format without one names nothing.
-inline NamedMessage Naming(std::string_view format, std::string name,
+inline NamedMessage Naming(std::string_view format, std::string name = {},
                            NamedMessage::Names what = NamedMessage::Names::Path) {
   // The last "%s": text filled in before it may hold one, what follows is fixed text.
   const std::size_t at = format.rfind("%s");

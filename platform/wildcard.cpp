@@ -78,7 +78,6 @@ bool MatchWild(std::string_view pattern, std::string_view name) {
   return p == pattern.size();
 }
 
-
 int ExtensionPos(const std::string& path) {
   for (std::size_t i = path.size(); i > 0; --i) {
     const char c = path[i - 1];

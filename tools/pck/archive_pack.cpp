@@ -214,9 +214,9 @@ std::vector<ShownFailure> ArchivePack::RefusedFiles() {
   return refused;
 }
 
-void ArchivePack::OpenSource(const std::string& FileName) {
-  run_->Source = FileName;
-  TPackLz::OpenSource(FileName);
+void ArchivePack::OpenSource(const std::string& fileName) {
+  run_->Source = fileName;
+  TPackLz::OpenSource(fileName);
 }
 
 void ArchivePack::CloseSource() {
@@ -228,7 +228,7 @@ void ArchivePack::CloseSource() {
   if (OnMemberDone) OnMemberDone(run_->Source, size, stored);
 }
 
-void ArchivePack::CloseTarget(const std::string& FileName) {
+void ArchivePack::CloseTarget(const std::string& fileName) {
   ArchiveRun& run = *run_;
   // Nothing is restored from a part of a member's stored bytes.
   if (MemberFile && MemberFile->Size() < Entry().Size) {
@@ -237,7 +237,7 @@ void ArchivePack::CloseTarget(const std::string& FileName) {
     throw platform::EInOutError(msg::kStagingShort);
   }
   try {
-    TPackLz::CloseTarget(FileName);
+    TPackLz::CloseTarget(fileName);
   } catch (const std::exception& e) {
     // A test reports the member and goes on with the next one.
     if (mode_ != MemberMode::Verify) throw;
@@ -254,7 +254,7 @@ void ArchivePack::CloseTarget(const std::string& FileName) {
       run.Replaced.push_back({Entry().Name, msg::Fmt(msg::kReplaces, ShownName(*earlier))});
   // Restored to a file: that file (in the system's text); otherwise the member.
   if (OnMemberDone)
-    OnMemberDone(mode_ == MemberMode::Restore ? sink_->SystemPath(FileName) : Entry().Name, -1,
+    OnMemberDone(mode_ == MemberMode::Restore ? sink_->SystemPath(fileName) : Entry().Name, -1,
                  Entry().Size);
 }
 

@@ -112,9 +112,9 @@ class ArchivePack : public pack::TPackLz {
     return disk_.has_value() || pack::TPackLz::FirstVolumeStaysAtHand();
   }
   bool IsSelected() override;
-  void OpenSource(const std::string& FileName) override;
+  void OpenSource(const std::string& fileName) override;
   void CloseSource() override;
-  void CloseTarget(const std::string& FileName) override;
+  void CloseTarget(const std::string& fileName) override;
 
  private:
   ArchiveRun& StartRun(int64_t total, int64_t offset);

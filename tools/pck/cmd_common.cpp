@@ -50,8 +50,8 @@ bool PackageTexts(const std::vector<std::string>& typed, std::vector<std::string
       if (std::string_view(what) == msg::kPassword)
         ReportError(msg::Fmt(msg::kSecretNotInCodePage, what, PackageText().Name()));
       else
-        ReportError(msg::Fmt(msg::kTextNotInCodePage, what, Printable(text),
-                             PackageText().Name(), Printable(why)));
+        ReportError(msg::Fmt(msg::kTextNotInCodePage, what, Printable(text), PackageText().Name(),
+                             Printable(why)));
       return false;
     }
     out.push_back(*converted);

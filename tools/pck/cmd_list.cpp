@@ -74,11 +74,13 @@ int RunInfo(const ReadOptions& options) {
   if (!digests.Any())
     Print(msg::kInfoNoDigests);
   else
-    Print(msg::Fmt(msg::kInfoDigests, static_cast<int>(digests.Members.size()), entries,
-                   digests.Directory ? msg::kYes
-                                     : (digests.DirectoryLine ? msg::kNotRecorded : msg::kNo)));
-  Print(msg::Fmt(msg::kInfoHeader, static_cast<int>(pack.Header.size()), Plural(pack.Header.size())));
-  for (const std::string& line : pack.Header) Print(msg::Fmt(msg::kInfoHeaderLine, ShownText(line)));
+    Print(msg::Fmt(
+        msg::kInfoDigests, static_cast<int>(digests.Members.size()), entries,
+        digests.Directory ? msg::kYes : (digests.DirectoryLine ? msg::kNotRecorded : msg::kNo)));
+  Print(
+      msg::Fmt(msg::kInfoHeader, static_cast<int>(pack.Header.size()), Plural(pack.Header.size())));
+  for (const std::string& line : pack.Header)
+    Print(msg::Fmt(msg::kInfoHeaderLine, ShownText(line)));
   return kExitOk;
 }
 

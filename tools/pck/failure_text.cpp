@@ -47,8 +47,8 @@ std::string Cause(const pack::PackFailure& failure, const FailureContext& contex
   if (failure.File != FailedFile::Staging) return cause;
   // The staging file (writing), and a member's bytes on their way into it (reading), are
   // in the temporary folder: a full or unwritable one is there for the user to mend.
-  const bool filling = failure.Kind == FailureKind::WriteFailed ||
-                       failure.Kind == FailureKind::OpenFailed;
+  const bool filling =
+      failure.Kind == FailureKind::WriteFailed || failure.Kind == FailureKind::OpenFailed;
   if (!context.Writing && !filling) return cause;
   if (!context.Writing) cause += msg::kWhileCopiedToStaging;
   return cause + msg::Fmt(msg::kStagingIsIn, Shown(platform::TempFilesPort().Directory()));

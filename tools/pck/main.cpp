@@ -57,10 +57,10 @@ int main(int argc, char** argv) {
   // What runs killed outright (SIGKILL, a power cut) left in the temporary folder.
   pack::TCustomPackLz::RemoveAbandonedStaging();
   for (const Verb& verb : verbs) {
-    if (!verb.command->parsed()) continue;
+    if (!verb.Command->parsed()) continue;
     int status = kExitData;
     try {
-      status = verb.run();
+      status = verb.Run();
     } catch (const std::exception& e) {
       ReportError(Shown(platform::Describe(e)));
     }

@@ -49,7 +49,8 @@ FilesToPack FindFilesToPack(const platform::CodePage& text, const std::string& d
       const std::string candidate = platform::CombinePath(folder, compared);
       bool excluded = false;
       for (std::size_t i = 0; i < excludes.size() && !excluded; ++i)
-        excluded = platform::MatchFileName(platform::CombinePath(directory, excludes[i]), candidate);
+        excluded =
+            platform::MatchFileName(platform::CombinePath(directory, excludes[i]), candidate);
       if (excluded) continue;
       const std::string path = platform::CombinePath(systemFolder, found.Name);
       if (found.Name.find('\0') != std::string::npos)

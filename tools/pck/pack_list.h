@@ -14,7 +14,7 @@
 namespace pck {
 
 struct FilesToPack {
-  std::vector<std::string> List;    // the files to pack, each once, in the order found
+  std::vector<std::string> List;         // the files to pack, each once, in the order found
   std::vector<ShownFailure> Unstorable;  // files found whose names no package can hold
 };
 

@@ -22,7 +22,8 @@ inline constexpr const char* kVolumeNotFound = "volume %d not found: %s";
 inline constexpr const char* kCannotCreateVolume = "cannot create volume %d %s";
 // The staging file, in the temporary folder, where the user can mend what is wrong.
 inline constexpr const char* kWhileCopiedToStaging = " while it was copied into the staging file";
-inline constexpr const char* kStagingIsIn = "; the staging file is in the temporary folder %s (TMPDIR)";
+inline constexpr const char* kStagingIsIn =
+    "; the staging file is in the temporary folder %s (TMPDIR)";
 inline constexpr const char* kStagingShort =
     "the member's stored bytes did not all reach the staging file";
 
@@ -51,7 +52,8 @@ inline constexpr const char* kIsDirectory = "%s: is a directory, not a package";
 inline constexpr const char* kNoSuchFile = "%s: no such file";
 inline constexpr const char* kBadTargetDirectory = "%s: not a usable target directory";
 inline constexpr const char* kNoMemberMatches = "%s: no member matches";
-inline constexpr const char* kRawHeaderAlone = "--raw-header cannot be combined with --header or -p";
+inline constexpr const char* kRawHeaderAlone =
+    "--raw-header cannot be combined with --header or -p";
 inline constexpr const char* kVolumeSizeNeedsDisk =
     "%s: --volume-size needs the package in a disk folder, as in DISK1/NAME.PCK (the next "
     "volumes go to DISK2, DISK3, ...)";

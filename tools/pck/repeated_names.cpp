@@ -9,7 +9,8 @@ namespace pck {
 
 std::string NameKey(const std::string& name, bool fold) {
   std::string key;
-  for (const std::string& part : platform::PathComponents(name)) key = platform::JoinPath(key, part);
+  for (const std::string& part : platform::PathComponents(name))
+    key = platform::JoinPath(key, part);
   return fold ? PackageText().Upper(key) : key;
 }
 
