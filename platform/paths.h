@@ -19,20 +19,7 @@
 
 namespace platform {
 
-inline std::string JoinPath(const std::string& dir, const std::string& name) {
-  if (dir.empty()) return name;
-  if (dir.back() == '\\') return dir + name;
-  return dir + "\\" + name;
-}
-
-inline std::string CombinePath(const std::string& dir, const std::string& name) {
-  std::string out = dir;
-  if (!out.empty() && out.back() != '\\') out += '\\';
-  if (!name.empty() && name.front() == '\\')
-    out.append(name, 1, std::string::npos);
-  else
-    out += name;
-  return out;
-}
+std::string JoinPath(const std::string& dir, const std::string& name);
+std::string CombinePath(const std::string& dir, const std::string& name);
 
 }  // namespace platform

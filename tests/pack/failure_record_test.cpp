@@ -28,13 +28,13 @@ struct Case {
   // writes a package instead of extracting one.
   std::function<bool(const ScratchDir& dir, pack::TCustomPack& pack)> prepare;
   FailureKind kind;
-  std::string member;         // the record's member
-  std::string path;           // the record's path, relative to the scratch directory
-  FailedFile file;            // which file that is
-  Names names;                // what the message names
-  bool reason;                // the system gave a reason
-  std::string lastError;      // "{dir}" stands for the scratch directory's path
-  bool compressed = false;    // the compressed engine (staging file, driver)
+  std::string member;       // the record's member
+  std::string path;         // the record's path, relative to the scratch directory
+  FailedFile file;          // which file that is
+  Names names;              // what the message names
+  bool reason;              // the system gave a reason
+  std::string lastError;    // "{dir}" stands for the scratch directory's path
+  bool compressed = false;  // the compressed engine (staging file, driver)
 };
 
 // The scratch directory, with its separator.
@@ -105,7 +105,9 @@ const Case kCases[] = {
        Bytes other = data;
        other[7] ^= 1;
        Bytes package = Prefix("PCK11", 40000.5, 1);
-       Append(package, V2Header(2, "", {pack::MemberDigestLine(1, platform::TContentHash::Of(other.data(), other.size()))}));
+       Append(package, V2Header(2, "",
+                                {pack::MemberDigestLine(
+                                    1, platform::TContentHash::Of(other.data(), other.size()))}));
        Append(package, Member("D.TXT", data));
        Append(package, Member("E.TXT", {'e'}));
        return Use(dir, pack, package);
@@ -194,13 +196,18 @@ TEST_P(FailureRecord, SaysWhatWentWrongAndLastErrorReadsAsBefore) {
   EXPECT_EQ(f.Path, path);
   EXPECT_EQ(f.File, c.file);
   EXPECT_EQ(f.Message.What, c.names);
-  if (c.names == Names::Path) EXPECT_EQ(f.Message.Name, path);
-  if (c.names == Names::Member && !c.member.empty()) EXPECT_EQ(f.Message.Name, c.member);
+  if (c.names == Names::Path) {
+    EXPECT_EQ(f.Message.Name, path);
+  }
+  if (c.names == Names::Member && !c.member.empty()) {
+    EXPECT_EQ(f.Message.Name, c.member);
+  }
   EXPECT_EQ(!f.Reason.empty(), c.reason) << f.Reason;
   // The text: exactly, or up to what the system words its own way on each machine.
   std::string expected = Filled(c.lastError, In(dir));
-  if (c.path == "(staging)") expected = Filled(c.lastError, In(dir)).replace(
-      std::string(c.lastError).find("(staging)"), 9, staging);
+  if (c.path == "(staging)")
+    expected = Filled(c.lastError, In(dir))
+                   .replace(std::string(c.lastError).find("(staging)"), 9, staging);
   const std::string lastError = pack->LastError();
   if (c.reason)
     EXPECT_EQ(lastError.rfind(expected, 0), 0u) << lastError;

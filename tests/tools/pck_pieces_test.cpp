@@ -8,13 +8,13 @@
 
 #include "pack/pack_failure.h"
 #include "pack/volume_prefix.h"
+#include "platform/text.h"
 #include "support/test_files.h"
 #include "tools/pck/byte_progress.h"
 #include "tools/pck/disk_folders.h"
 #include "tools/pck/failure_text.h"
 #include "tools/pck/pack_list.h"
 #include "tools/pck/repeated_names.h"
-#include "platform/text.h"
 #include "tools/pck/shown.h"
 
 namespace {
@@ -36,9 +36,9 @@ TEST(DiskFolders, AreDiskAndANumberFrom1To99999AndTheSetGoesOnBesideThem) {
   EXPECT_EQ(disk->VolumePath(8), "C:\\MEDIA\\disk8\\APP.PCK");
   EXPECT_TRUE(pck::FindDiskFolder("DISK1\\A.PCK"));
   EXPECT_TRUE(pck::FindDiskFolder("C:DISK99999\\A.PCK"));
-  for (const char* path : {"C:\\DISK0\\A.PCK", "C:\\DISK123456\\A.PCK", "C:\\DISK\\A.PCK",
-                           "C:\\DISKA\\A.PCK", "C:\\DISK1\\", "C:\\MEDIA\\A.PCK", "A.PCK",
-                           "\\A.PCK", "C:\\DISK-1\\A.PCK"})
+  for (const char* path :
+       {"C:\\DISK0\\A.PCK", "C:\\DISK123456\\A.PCK", "C:\\DISK\\A.PCK", "C:\\DISKA\\A.PCK",
+        "C:\\DISK1\\", "C:\\MEDIA\\A.PCK", "A.PCK", "\\A.PCK", "C:\\DISK-1\\A.PCK"})
     EXPECT_FALSE(pck::FindDiskFolder(path)) << path;
 }
 
@@ -105,7 +105,7 @@ TEST(ByteProgress, CountsTheSetWithoutWhatLiesBeforeThePackage) {
   // A member counts its package bytes as the driver takes them, never more than stored.
   EXPECT_EQ(progress.Restoring(50, 100), 310);
   EXPECT_EQ(progress.Restoring(5000, 100), 360);
-  progress.VolumeDone(540, 1);  // 500 bytes of the set
+  progress.VolumeDone(540, 1);            // 500 bytes of the set
   EXPECT_EQ(progress.Read(100, 2), 600);  // the next volume has no offset
   progress.VolumeDone(100, 2);
   EXPECT_EQ(progress.Read(0, 3), 600);
@@ -165,9 +165,8 @@ TEST_F(PackList, TwoFilesOfOneNameWithoutLetterCaseAreRefused) {
   const pck::FilesToPack files = pck::FindFilesToPack(pck::PackageText(), Base(), {"A*.*"}, {});
   ASSERT_EQ(files.List.size(), 3u);
   const auto refused = pck::SameOrUnstorableNames(
-      files.List, pck::PackageText(), [&](const std::string& path) {
-        return *pck::PackageText().ToPackage(Bare(path));
-      });
+      files.List, pck::PackageText(),
+      [&](const std::string& path) { return *pck::PackageText().ToPackage(Bare(path)); });
   ASSERT_EQ(refused.size(), 1u);
   EXPECT_NE(refused[0].Cause.find("in the package, where letter case does not count"),
             std::string::npos)
@@ -176,8 +175,8 @@ TEST_F(PackList, TwoFilesOfOneNameWithoutLetterCaseAreRefused) {
 #endif
 
 TEST(PackListRaw, TheRawCodePageKeepsEachFileOnceAndNoBackslashInAName) {
-  const pck::FilesToPack files = pck::KeepStorable(
-      {"D\\A.TXT", "D\\B.TXT", "D\\A.TXT", std::string("D\\C") + '\0' + "D.TXT"});
+  const pck::FilesToPack files =
+      pck::KeepStorable({"D\\A.TXT", "D\\B.TXT", "D\\A.TXT", std::string("D\\C") + '\0' + "D.TXT"});
   EXPECT_EQ(files.List, (std::vector<std::string>{"D\\A.TXT", "D\\B.TXT"}));
   ASSERT_EQ(files.Unstorable.size(), 1u);
   EXPECT_EQ(files.Unstorable[0].Cause, "the name holds \\, which a package takes as a separator");
@@ -212,23 +211,28 @@ TEST(FailureText, NamesAreShownAsTheUserKnowsThem) {
                             reading),
             "Lzrw1 : SUB" + sep + "A.TXT : NOT A COMPRESSED FILE !");
   // A target: its folder as the system writes it, its member's name.
-  EXPECT_EQ(pck::ShownCause(Failure(FailureKind::OpenFailed,
-                                    platform::Naming("Cannot create file %s", "C:\\OUT\\SUB\\A.TXT"),
-                                    FailedFile::Target, "SUB\\A.TXT", "is a directory"),
-                            reading),
-            "Cannot create file " + pck::Shown("C:\\OUT\\") + "SUB" + sep + "A.TXT (is a directory)");
+  EXPECT_EQ(
+      pck::ShownCause(Failure(FailureKind::OpenFailed,
+                              platform::Naming("Cannot create file %s", "C:\\OUT\\SUB\\A.TXT"),
+                              FailedFile::Target, "SUB\\A.TXT", "is a directory"),
+                      reading),
+      "Cannot create file " + pck::Shown("C:\\OUT\\") + "SUB" + sep + "A.TXT (is a directory)");
   // A member's name from the message in the locale's text, its control characters escaped.
   EXPECT_EQ(pck::ShownCause(Failure(FailureKind::RefusedName,
                                     platform::Naming("Member name holds a control character: %s",
-                                                     "a\x1B" "b", Names::Member),
-                                    FailedFile::None, "a\x1B" "b"),
+                                                     "a\x1B"
+                                                     "b",
+                                                     Names::Member),
+                                    FailedFile::None,
+                                    "a\x1B"
+                                    "b"),
                             reading),
             "Member name holds a control character: a^[b");
 }
 
 TEST(FailureText, TheStagingFileIsSaidToBeInTheTemporaryFolderWhenItCouldNotBeFilled) {
-  const auto staging = Failure(FailureKind::WriteFailed, platform::Naming("Write error"), FailedFile::Staging,
-                               "DATA.BIN", "file too large");
+  const auto staging = Failure(FailureKind::WriteFailed, platform::Naming("Write error"),
+                               FailedFile::Staging, "DATA.BIN", "file too large");
   const std::string reading = pck::ShownCause(staging, {false, "", ""});
   EXPECT_EQ(reading.rfind("Write error (file too large) while it was copied into the staging "
                           "file; the staging file is in the temporary folder ",
@@ -237,9 +241,9 @@ TEST(FailureText, TheStagingFileIsSaidToBeInTheTemporaryFolderWhenItCouldNotBeFi
       << reading;
   EXPECT_EQ(reading.substr(reading.size() - 9), " (TMPDIR)");
   // Writing, the driver's failure to write it names it, and where it is.
-  const auto writing =
-      Failure(FailureKind::Compressed, platform::Naming("Lzrw1 : ERROR WRITING TO %s !", "/t/PCK1/PCK2"),
-              FailedFile::Staging);
+  const auto writing = Failure(FailureKind::Compressed,
+                               platform::Naming("Lzrw1 : ERROR WRITING TO %s !", "/t/PCK1/PCK2"),
+                               FailedFile::Staging);
   EXPECT_NE(pck::ShownCause(writing, {true, "", ""}).find("/t/PCK1/PCK2 !; the staging file is in"),
             std::string::npos);
   // The driver failing on a member's stored bytes is no fault of the folder.
@@ -250,22 +254,24 @@ TEST(FailureText, TheStagingFileIsSaidToBeInTheTemporaryFolderWhenItCouldNotBeFi
 
 TEST(FailureText, ARunsLineNamesThePackageAsTheUserDid) {
   const pck::FailureContext context{false, "", ""};
-  const auto notPackage = Failure(FailureKind::NotAPackage,
-                                  platform::Naming("%s is not a package", "C:\\W\\P.PCK"),
-                                  FailedFile::Package);
+  const auto notPackage =
+      Failure(FailureKind::NotAPackage, platform::Naming("%s is not a package", "C:\\W\\P.PCK"),
+              FailedFile::Package);
   EXPECT_EQ(pck::RunFailureLine("w/P.PCK", "C:\\W\\P.PCK", notPackage, context),
             "w/P.PCK is not a package");
   // Another volume is named as a path, after the package.
   EXPECT_EQ(pck::RunFailureLine("w/P.PCK", "C:\\W\\Q.PCK", notPackage, context),
             "w/P.PCK: " + pck::Shown("C:\\W\\P.PCK") + " is not a package");
-  EXPECT_EQ(pck::RunFailureLine("P.PCK", "", Failure(FailureKind::Password, platform::Naming("Invalid Password"),
-                                                     FailedFile::None),
+  EXPECT_EQ(pck::RunFailureLine("P.PCK", "",
+                                Failure(FailureKind::Password, platform::Naming("Invalid Password"),
+                                        FailedFile::None),
                                 context),
             "P.PCK: Invalid Password");
   EXPECT_EQ(pck::RunFailureLine("P.PCK", "", pack::PackFailure(), context),
             "P.PCK: not a package, or it cannot be read");
-  EXPECT_EQ(pck::RunFailureLine("P.PCK", "", Failure(FailureKind::Aborted, platform::Naming("Operation aborted"),
-                                                     FailedFile::None),
+  EXPECT_EQ(pck::RunFailureLine("P.PCK", "",
+                                Failure(FailureKind::Aborted, platform::Naming("Operation aborted"),
+                                        FailedFile::None),
                                 context),
             "P.PCK: not a package, or it cannot be read");
 }
