@@ -114,8 +114,7 @@ void VerbBar::Report(const std::string& member, int64_t done, int64_t total) {
 void AddCodePageOption(CLI::App* cmd, std::string& codepage) {
 #ifndef _WIN32
   cmd->add_option("--codepage", codepage,
-                  "Code page of the names in the package: CP1252 (the default), another "
-                  "single-byte one such as CP850 or CP1251, or raw (bytes as they are)");
+                  msg::kHelpCodePage);
 #else
   (void)cmd;
   (void)codepage;
@@ -123,8 +122,8 @@ void AddCodePageOption(CLI::App* cmd, std::string& codepage) {
 }
 
 void AddArchiveOption(CLI::App* cmd, ReadOptions& options) {
-  cmd->add_option("ARCHIVE", options.Archive, "Package file (.PCK)")->required();
-  cmd->add_option("--offset", options.Offset, "Byte position of the package in its file")
+  cmd->add_option("ARCHIVE", options.Archive, msg::kHelpArchive)->required();
+  cmd->add_option("--offset", options.Offset, msg::kHelpOffset)
       ->check(CLI::Range(0, std::numeric_limits<int32_t>::max()));
   AddCodePageOption(cmd, options.Codepage);
 }
@@ -132,65 +131,65 @@ void AddArchiveOption(CLI::App* cmd, ReadOptions& options) {
 void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add) {
   // create
   auto create = std::make_shared<CreateOptions>();
-  CLI::App* c = app.add_subcommand("create", "Create a package from files");
-  c->add_option("ARCHIVE", create->Archive, "Package file to write")->required();
-  c->add_option("PATTERN", create->Patterns, "Wildcard patterns of the files to add")->required();
-  c->add_option("-C,--directory", create->Directory, "Base directory of the patterns");
-  c->add_option("-x,--exclude", create->Excludes, "Wildcard pattern of files to leave out");
+  CLI::App* c = app.add_subcommand("create", msg::kHelpCreate);
+  c->add_option("ARCHIVE", create->Archive, msg::kHelpCreateArchive)->required();
+  c->add_option("PATTERN", create->Patterns, msg::kHelpCreatePatterns)->required();
+  c->add_option("-C,--directory", create->Directory, msg::kHelpCreateDirectory);
+  c->add_option("-x,--exclude", create->Excludes, msg::kHelpCreateExclude);
   CLI::Option* createPassword =
-      c->add_option("-p,--password", create->Password, "Password stored in the package");
-  c->add_option("--method,-m", create->Method, "good (LZH), fast (LZRW1/KH) or auto")
+      c->add_option("-p,--password", create->Password, msg::kHelpCreatePassword);
+  c->add_option("--method,-m", create->Method, msg::kHelpMethod)
       ->transform(CLI::CheckedTransformer(kMethods, CLI::ignore_case))
       ->default_str("good");
-  c->add_option("--header", create->Header, "A header line (repeatable)");
+  c->add_option("--header", create->Header, msg::kHelpHeader);
   c->add_option("--volume-size", create->VolumeSize,
-                "Largest volume in bytes; volumes go to sibling DISKn folders")
+                msg::kHelpVolumeSize)
       ->check(CLI::Range(int64_t{1}, int64_t{std::numeric_limits<int32_t>::max()}));
   c->add_option("--raw-header", create->RawHeader,
-                "Write a PCK10 package whose raw header block is this file's bytes");
-  c->add_option("--path", create->Path, "Names stored: none, relative or full")
+                msg::kHelpRawHeader);
+  c->add_option("--path", create->Path, msg::kHelpPath)
       ->transform(CLI::CheckedTransformer(kPathOptions, CLI::ignore_case))
       ->default_str("relative");
-  c->add_flag("-v,--verbose", create->Verbose, "One line per member added");
+  c->add_flag("-v,--verbose", create->Verbose, msg::kHelpCreateVerbose);
   c->add_flag("--no-digest", create->NoDigest,
-              "Store no digests: the package exactly as the format alone makes it");
+              msg::kHelpNoDigest);
   AddCodePageOption(c, create->Codepage);
   add({c, [create, createPassword] { return RunCreate(*create, createPassword->count() > 0); }});
 
   // list
   auto list = std::make_shared<ReadOptions>();
-  CLI::App* l = app.add_subcommand("list", "List the members of a package");
+  CLI::App* l = app.add_subcommand("list", msg::kHelpList);
   AddArchiveOption(l, *list);
-  l->add_option("-p,--password", list->Password, "Password of the package");
-  l->add_flag("-l,--long", list->Wide, "Also the stored size, ratio and method");
+  l->add_option("-p,--password", list->Password, msg::kHelpPassword);
+  l->add_flag("-l,--long", list->Wide, msg::kHelpLong);
   l->add_flag("-v,--verbose", list->Verbose,
-              "Also each member's digest, and marks on members that repeat an earlier name");
+              msg::kHelpListVerbose);
   add({l, [list] { return RunList(*list); }});
 
   // info
   auto info = std::make_shared<ReadOptions>();
-  CLI::App* i = app.add_subcommand("info", "Show the header of a package");
+  CLI::App* i = app.add_subcommand("info", msg::kHelpInfo);
   AddArchiveOption(i, *info);
-  i->add_option("-p,--password", info->Password, "Password of the package");
+  i->add_option("-p,--password", info->Password, msg::kHelpPassword);
   add({i, [info] { return RunInfo(*info); }});
 
   // test
   auto test = std::make_shared<ReadOptions>();
-  CLI::App* t = app.add_subcommand("test", "Restore every member to nowhere, checking it");
+  CLI::App* t = app.add_subcommand("test", msg::kHelpTest);
   AddArchiveOption(t, *test);
-  t->add_option("-p,--password", test->Password, "Password of the package");
-  t->add_flag("-v,--verbose", test->Verbose, "One line per member tested");
+  t->add_option("-p,--password", test->Password, msg::kHelpPassword);
+  t->add_flag("-v,--verbose", test->Verbose, msg::kHelpTestVerbose);
   add({t, [test] { return RunTest(*test); }});
 
   // extract
   auto extract = std::make_shared<ReadOptions>();
-  CLI::App* x = app.add_subcommand("extract", "Extract members of a package");
+  CLI::App* x = app.add_subcommand("extract", msg::kHelpExtract);
   AddArchiveOption(x, *extract);
-  x->add_option("PATTERN", extract->Patterns, "Wildcard patterns of the members to extract");
-  x->add_option("-d,--directory", extract->Directory, "Target directory (default: .)");
-  x->add_option("-x,--exclude", extract->Excludes, "Wildcard pattern of members to leave out");
-  x->add_option("-p,--password", extract->Password, "Password of the package");
-  x->add_flag("-v,--verbose", extract->Verbose, "One line per member extracted");
+  x->add_option("PATTERN", extract->Patterns, msg::kHelpExtractPatterns);
+  x->add_option("-d,--directory", extract->Directory, msg::kHelpExtractDirectory);
+  x->add_option("-x,--exclude", extract->Excludes, msg::kHelpExtractExclude);
+  x->add_option("-p,--password", extract->Password, msg::kHelpPassword);
+  x->add_flag("-v,--verbose", extract->Verbose, msg::kHelpExtractVerbose);
   add({x, [extract] { return RunExtract(*extract); }});
 }
 

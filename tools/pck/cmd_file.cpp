@@ -51,18 +51,18 @@ int RunDriver(const FileOptions& options, bool compress) {
 void AddFileVerbs(CLI::App& app, std::function<void(Verb)> add) {
   auto options = std::make_shared<FileOptions>();
 
-  CLI::App* compress = app.add_subcommand("compress", "Compress one file into a compressed file");
-  compress->add_option("--method,-m", options->Method, "good (LZH), fast (LZRW1/KH) or auto")
+  CLI::App* compress = app.add_subcommand("compress", msg::kHelpCompress);
+  compress->add_option("--method,-m", options->Method, msg::kHelpMethod)
       ->transform(CLI::CheckedTransformer(kMethods, CLI::ignore_case))
       ->default_str("good");
-  compress->add_option("INPUT", options->Input, "File to compress")->required();
-  compress->add_option("OUTPUT", options->Output, "Compressed file to write")->required();
+  compress->add_option("INPUT", options->Input, msg::kHelpCompressInput)->required();
+  compress->add_option("OUTPUT", options->Output, msg::kHelpCompressOutput)->required();
   add({compress, [options] { return RunDriver(*options, true); }});
 
   CLI::App* decompress =
-      app.add_subcommand("decompress", "Restore a compressed file (method read from its header)");
-  decompress->add_option("INPUT", options->Input, "Compressed file")->required();
-  decompress->add_option("OUTPUT", options->Output, "File to restore into")->required();
+      app.add_subcommand("decompress", msg::kHelpDecompress);
+  decompress->add_option("INPUT", options->Input, msg::kHelpDecompressInput)->required();
+  decompress->add_option("OUTPUT", options->Output, msg::kHelpDecompressOutput)->required();
   add({decompress, [options] { return RunDriver(*options, false); }});
 }
 

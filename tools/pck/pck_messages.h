@@ -87,6 +87,21 @@ inline constexpr const char* kNotReadToEnd = "; the package could not be read to
 inline constexpr const char* kCreated = "%s: %d member%s in %d volume%s\n";
 inline constexpr const char* kPlural = "s";
 
+// ---- list -----------------------------------------------------------------------------
+inline constexpr const char* kColumnLength = "Length";
+inline constexpr const char* kColumnStored = "Stored";
+inline constexpr const char* kColumnRatio = "Ratio";
+inline constexpr const char* kColumnMethod = "Method";
+inline constexpr const char* kColumnDateTime = "Date Time";
+inline constexpr const char* kColumnAttr = "Attr";
+inline constexpr const char* kColumnName = "Name";
+inline constexpr const char* kNoDigest = "(no digest)";
+inline constexpr const char* kDigest = "xxh3-128 %s";
+inline constexpr const char* kOneFile = "%lld file";
+inline constexpr const char* kFiles = "%lld files";
+inline constexpr const char* kInvalidTime = "(invalid)";
+inline constexpr const char* kInvalidStamp = "(invalid stamp)";
+
 // ---- info -----------------------------------------------------------------------------
 inline constexpr const char* kInfoArchive = "Archive:   %s\n";
 inline constexpr const char* kInfoFormat = "Format:    %s (version %d)\n";
@@ -105,5 +120,46 @@ inline constexpr const char* kInfoNoDigests = "Digests:   none\n";
 inline constexpr const char* kInfoDigests = "Digests:   %d of %d members, directory %s\n";
 inline constexpr const char* kInfoHeader = "Header:    %d line%s\n";
 inline constexpr const char* kInfoHeaderLine = "  %s\n";
+
+// ---- the command line's help ---------------------------------------------------------
+inline constexpr const char* kHelpCodePage =
+    "Code page of the names in the package: CP1252 (the default), another single-byte one such as CP850 or CP1251, or raw (bytes as they are)";
+inline constexpr const char* kHelpArchive = "Package file (.PCK)";
+inline constexpr const char* kHelpOffset = "Byte position of the package in its file";
+inline constexpr const char* kHelpCreate = "Create a package from files";
+inline constexpr const char* kHelpCreateArchive = "Package file to write";
+inline constexpr const char* kHelpCreatePatterns = "Wildcard patterns of the files to add";
+inline constexpr const char* kHelpCreateDirectory = "Base directory of the patterns";
+inline constexpr const char* kHelpCreateExclude = "Wildcard pattern of files to leave out";
+inline constexpr const char* kHelpCreatePassword = "Password stored in the package";
+inline constexpr const char* kHelpMethod = "good (LZH), fast (LZRW1/KH) or auto";
+inline constexpr const char* kHelpHeader = "A header line (repeatable)";
+inline constexpr const char* kHelpVolumeSize = "Largest volume in bytes; volumes go to sibling DISKn folders";
+inline constexpr const char* kHelpRawHeader =
+    "Write a PCK10 package whose raw header block is this file's bytes";
+inline constexpr const char* kHelpPath = "Names stored: none, relative or full";
+inline constexpr const char* kHelpCreateVerbose = "One line per member added";
+inline constexpr const char* kHelpNoDigest =
+    "Store no digests: the package exactly as the format alone makes it";
+inline constexpr const char* kHelpList = "List the members of a package";
+inline constexpr const char* kHelpPassword = "Password of the package";
+inline constexpr const char* kHelpLong = "Also the stored size, ratio and method";
+inline constexpr const char* kHelpListVerbose =
+    "Also each member's digest, and marks on members that repeat an earlier name";
+inline constexpr const char* kHelpInfo = "Show the header of a package";
+inline constexpr const char* kHelpTest = "Restore every member to nowhere, checking it";
+inline constexpr const char* kHelpTestVerbose = "One line per member tested";
+inline constexpr const char* kHelpExtract = "Extract members of a package";
+inline constexpr const char* kHelpExtractPatterns = "Wildcard patterns of the members to extract";
+inline constexpr const char* kHelpExtractDirectory = "Target directory (default: .)";
+inline constexpr const char* kHelpExtractExclude = "Wildcard pattern of members to leave out";
+inline constexpr const char* kHelpExtractVerbose = "One line per member extracted";
+inline constexpr const char* kHelpCompress = "Compress one file into a compressed file";
+inline constexpr const char* kHelpCompressInput = "File to compress";
+inline constexpr const char* kHelpCompressOutput = "Compressed file to write";
+inline constexpr const char* kHelpDecompress = "Restore a compressed file (method read from its header)";
+inline constexpr const char* kHelpDecompressInput = "Compressed file";
+inline constexpr const char* kHelpDecompressOutput = "File to restore into";
+inline constexpr const char* kHelpTool = "pck - package and compressed-file tool";
 
 }  // namespace pck::msg
