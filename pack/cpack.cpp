@@ -185,10 +185,10 @@ PackFailure TCustomPack::CaughtFailure() const noexcept {
       return FailureOf(e);
     }
   } catch (...) {
-    // Not one of ours (a handler's own exception): the run ends all the same.
+    // Not one of ours (a handler's own exception): the run ends all the same, given up.
   }
   PackFailure failure;
-  failure.Kind = FailureKind::Other;
+  failure.Kind = FailureKind::Aborted;
   failure.Message.Before = msg::kAborted;
   return failure;
 }

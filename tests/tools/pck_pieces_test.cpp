@@ -246,6 +246,12 @@ TEST(FailureText, TheStagingFileIsSaidToBeInTheTemporaryFolderWhenItCouldNotBeFi
                                FailedFile::Staging);
   EXPECT_NE(pck::ShownCause(writing, {true, "", ""}).find("/t/PCK1/PCK2 !; the staging file is in"),
             std::string::npos);
+  // Reading the package while a member's bytes go to the staging file: the package's
+  // failure, not the folder's.
+  EXPECT_EQ(pck::ShownCause(Failure(FailureKind::ReadFailed, platform::Naming("Read error"),
+                                    FailedFile::None, "DATA.BIN", "input/output error"),
+                            {false, "", ""}),
+            "Read error (input/output error)");
   // The driver failing on a member's stored bytes is no fault of the folder.
   auto restoring = writing;
   restoring.Member = "DATA.BIN";

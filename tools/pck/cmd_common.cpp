@@ -113,8 +113,7 @@ void VerbBar::Report(const std::string& member, int64_t done, int64_t total) {
 
 void AddCodePageOption(CLI::App* cmd, std::string& codepage) {
 #ifndef _WIN32
-  cmd->add_option("--codepage", codepage,
-                  msg::kHelpCodePage);
+  cmd->add_option("--codepage", codepage, msg::kHelpCodePage);
 #else
   (void)cmd;
   (void)codepage;
@@ -142,17 +141,14 @@ void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add) {
       ->transform(CLI::CheckedTransformer(kMethods, CLI::ignore_case))
       ->default_str("good");
   c->add_option("--header", create->Header, msg::kHelpHeader);
-  c->add_option("--volume-size", create->VolumeSize,
-                msg::kHelpVolumeSize)
+  c->add_option("--volume-size", create->VolumeSize, msg::kHelpVolumeSize)
       ->check(CLI::Range(int64_t{1}, int64_t{std::numeric_limits<int32_t>::max()}));
-  c->add_option("--raw-header", create->RawHeader,
-                msg::kHelpRawHeader);
+  c->add_option("--raw-header", create->RawHeader, msg::kHelpRawHeader);
   c->add_option("--path", create->Path, msg::kHelpPath)
       ->transform(CLI::CheckedTransformer(kPathOptions, CLI::ignore_case))
       ->default_str("relative");
   c->add_flag("-v,--verbose", create->Verbose, msg::kHelpCreateVerbose);
-  c->add_flag("--no-digest", create->NoDigest,
-              msg::kHelpNoDigest);
+  c->add_flag("--no-digest", create->NoDigest, msg::kHelpNoDigest);
   AddCodePageOption(c, create->Codepage);
   add({c, [create, createPassword] { return RunCreate(*create, createPassword->count() > 0); }});
 
@@ -162,8 +158,7 @@ void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add) {
   AddArchiveOption(l, *list);
   l->add_option("-p,--password", list->Password, msg::kHelpPassword);
   l->add_flag("-l,--long", list->Wide, msg::kHelpLong);
-  l->add_flag("-v,--verbose", list->Verbose,
-              msg::kHelpListVerbose);
+  l->add_flag("-v,--verbose", list->Verbose, msg::kHelpListVerbose);
   add({l, [list] { return RunList(*list); }});
 
   // info

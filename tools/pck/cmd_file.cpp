@@ -59,8 +59,7 @@ void AddFileVerbs(CLI::App& app, std::function<void(Verb)> add) {
   compress->add_option("OUTPUT", options->Output, msg::kHelpCompressOutput)->required();
   add({compress, [options] { return RunDriver(*options, true); }});
 
-  CLI::App* decompress =
-      app.add_subcommand("decompress", msg::kHelpDecompress);
+  CLI::App* decompress = app.add_subcommand("decompress", msg::kHelpDecompress);
   decompress->add_option("INPUT", options->Input, msg::kHelpDecompressInput)->required();
   decompress->add_option("OUTPUT", options->Output, msg::kHelpDecompressOutput)->required();
   add({decompress, [options] { return RunDriver(*options, false); }});

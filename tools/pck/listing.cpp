@@ -121,8 +121,8 @@ void PrintListing(std::FILE* out, const std::vector<MemberInfo>& members, bool w
                    m.Digest.empty() ? msg::kNoDigest : msg::Fmt(msg::kDigest, m.Digest).c_str());
   }
   const std::string total = Commas(size) + (sizeKnown ? "" : "+");
-  const std::string files =
-      msg::Fmt(members.size() == 1 ? msg::kOneFile : msg::kFiles, static_cast<long long>(members.size()));
+  const std::string files = msg::Fmt(members.size() == 1 ? msg::kOneFile : msg::kFiles,
+                                     static_cast<long long>(members.size()));
   if (wide) {
     std::fprintf(out, "%s %s %34s  %s\n", rule12.c_str(), rule12.c_str(), "", "-------");
     std::fprintf(out, "%12s %12s %34s  %s\n", total.c_str(), Commas(stored).c_str(), "",

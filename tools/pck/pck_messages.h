@@ -123,7 +123,8 @@ inline constexpr const char* kInfoHeaderLine = "  %s\n";
 
 // ---- the command line's help ---------------------------------------------------------
 inline constexpr const char* kHelpCodePage =
-    "Code page of the names in the package: CP1252 (the default), another single-byte one such as CP850 or CP1251, or raw (bytes as they are)";
+    "Code page of the names in the package: CP1252 (the default), another single-byte one such as "
+    "CP850 or CP1251, or raw (bytes as they are)";
 inline constexpr const char* kHelpArchive = "Package file (.PCK)";
 inline constexpr const char* kHelpOffset = "Byte position of the package in its file";
 inline constexpr const char* kHelpCreate = "Create a package from files";
@@ -134,7 +135,8 @@ inline constexpr const char* kHelpCreateExclude = "Wildcard pattern of files to 
 inline constexpr const char* kHelpCreatePassword = "Password stored in the package";
 inline constexpr const char* kHelpMethod = "good (LZH), fast (LZRW1/KH) or auto";
 inline constexpr const char* kHelpHeader = "A header line (repeatable)";
-inline constexpr const char* kHelpVolumeSize = "Largest volume in bytes; volumes go to sibling DISKn folders";
+inline constexpr const char* kHelpVolumeSize =
+    "Largest volume in bytes; volumes go to sibling DISKn folders";
 inline constexpr const char* kHelpRawHeader =
     "Write a PCK10 package whose raw header block is this file's bytes";
 inline constexpr const char* kHelpPath = "Names stored: none, relative or full";
@@ -157,7 +159,8 @@ inline constexpr const char* kHelpExtractVerbose = "One line per member extracte
 inline constexpr const char* kHelpCompress = "Compress one file into a compressed file";
 inline constexpr const char* kHelpCompressInput = "File to compress";
 inline constexpr const char* kHelpCompressOutput = "Compressed file to write";
-inline constexpr const char* kHelpDecompress = "Restore a compressed file (method read from its header)";
+inline constexpr const char* kHelpDecompress =
+    "Restore a compressed file (method read from its header)";
 inline constexpr const char* kHelpDecompressInput = "Compressed file";
 inline constexpr const char* kHelpDecompressOutput = "File to restore into";
 inline constexpr const char* kHelpTool = "pck - package and compressed-file tool";
