@@ -110,7 +110,7 @@ FileHandle CreateBesideTarget(const std::string& root, const std::string& relati
   for (int attempt = 0; attempt < 100; ++attempt, seed = seed * 1103515245u + 12345u) {
     char name[16];
     std::snprintf(name, sizeof name, "PCK%06lX.TMP", static_cast<unsigned long>(seed & 0xFFFFFF));
-    newPath = folder + name;
+    newPath = platform::JoinPath(folder, name);
     // CREATE_NEW fails rather than follow a link that appeared meanwhile.
     FileHandle h(::CreateFileA(newPath.c_str(), access, share, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -31,9 +31,9 @@ TEST(DigestOfFile, IsTheDigestOfTheContentFromWhereTheFileStands) {
   ASSERT_TRUE(whole);
   EXPECT_EQ(*whole, platform::TContentHash::Of(content.data(), content.size()));
 
-  auto file = platform::FileSystemPort().Open(dir / "F.BIN", platform::Access::Read,
-                                              platform::Share::Read,
-                                              platform::Disposition::OpenExisting);
+  auto file =
+      platform::FileSystemPort().Open(dir / "F.BIN", platform::Access::Read, platform::Share::Read,
+                                      platform::Disposition::OpenExisting);
   ASSERT_TRUE(file);
   ASSERT_TRUE(file->Seek(1000));
   const auto rest = platform::DigestOfFile(*file);
