@@ -27,7 +27,7 @@ TableMemory CurrentTableMemory();
 // Everything one run works on.
 struct CodecTables {
   HuffmanModel Model;
-  Dictionary Window;   // its window serves the decoder too
+  Dictionary Window;   // the encoder's; its window serves the decoder too
   PrefixTable Prefix;  // decoder only
 };
 
