@@ -7,6 +7,7 @@
 #include <limits>
 #include <new>
 
+#include "compress/lzh_codec.h"
 #include "compress/messages.h"
 #include "platform/files.h"
 #include "platform/le_bytes.h"
@@ -80,26 +81,35 @@ struct Tlzrw1::Operation {
     CheckWrite(count == 0 ? 0 : output->Write(data, count), count);
   }
 
-  // The read procedure the LZH codec pulls its input through.
+  // The read procedure the LZH codec pulls its input through. The codec asks for one
+  // byte at a time: from a chunk at hand that byte is copied without a call.
   void GetBytes(uint8_t* Buf, uint16_t ByteCount, uint16_t& Actual) {
-    if (inNext >= inValid) {
-      const int32_t n = input->Read(in.get(), kChunk);
-      if (n < 0) Fail(msg::kLzhReadError, driver.InputFile, msg::kBang, input->FailureReason());
-      platform::ProcessMessages();
-      InSize += n;
-      Progress();
-      inValid = n;
-      inNext = 0;
-      if (n == 0) {
-        Actual = 0;
-        ++endOfInputAnswers;
-        return;
-      }
+    if (inNext >= inValid && !Refill()) {
+      Actual = 0;
+      ++endOfInputAnswers;
+      return;
+    }
+    if (ByteCount == 1) {
+      *Buf = in[static_cast<std::size_t>(inNext++)];
+      Actual = 1;
+      return;
     }
     const int32_t served = std::min<int32_t>(ByteCount, inValid - inNext);
     std::memcpy(Buf, in.get() + inNext, static_cast<size_t>(served));
     inNext += served;
     Actual = static_cast<uint16_t>(served);
+  }
+
+  // Reads the next chunk of the input; false at its end.
+  [[gnu::noinline]] bool Refill() {
+    const int32_t n = input->Read(in.get(), kChunk);
+    if (n < 0) Fail(msg::kLzhReadError, driver.InputFile, msg::kBang, input->FailureReason());
+    platform::ProcessMessages();
+    InSize += n;
+    Progress();
+    inValid = n;
+    inNext = 0;
+    return n != 0;
   }
 
   // The write procedure the LZH codec pushes its output through; ByteCount 0 flushes.
@@ -111,7 +121,10 @@ struct Tlzrw1::Operation {
       Progress();
       if (ByteCount == 0) return;
     }
-    std::memcpy(out.get() + outWaiting, Buf, ByteCount);
+    if (ByteCount == 1)
+      out[static_cast<std::size_t>(outWaiting)] = *Buf;
+    else
+      std::memcpy(out.get() + outWaiting, Buf, ByteCount);
     outWaiting += ByteCount;
     Actual = ByteCount;
   }
@@ -280,7 +293,7 @@ void Tlzrw1::CompressLzh(Operation& op) {
     op.PutBytes(Buf, ByteCount, Actual);
   };
   int32_t bytes = 0;
-  lzh_->Encode(bytes, get, put);
+  lzh_->EncodeWith(bytes, get, put);
   op.Flush();
 }
 
@@ -330,7 +343,7 @@ void Tlzrw1::DecompressLzh(Operation& op) {
   auto put = [&op](uint8_t* Buf, uint16_t ByteCount, uint16_t& Actual) {
     op.PutBytes(Buf, ByteCount, Actual);
   };
-  lzh_->Decode(expected, get, put);
+  lzh_->DecodeWith(expected, get, put);
   op.Flush();
   if (op.OutSize != expected) Fail(msg::kLzhSizes);
   // The decoder stopped with compressed input left beyond the byte it reads past the
