@@ -38,6 +38,14 @@ class Tlzh {
   // code stream GetBytes delivers, passing them to PutBytes. Count <= 0 does nothing.
   void Decode(int32_t Count, TByteCallback GetBytes, TByteCallback PutBytes);
 
+  // Encode and Decode on the caller's own callables, called directly rather than through
+  // TByteCallback: the same calls, in the same order, and the same bits
+  // (compress/lzh_codec.h, which defines them).
+  template <class Get, class Put>
+  void EncodeWith(int32_t& bytes, Get& getBytes, Put& putBytes);
+  template <class Get, class Put>
+  void DecodeWith(int32_t count, Get& getBytes, Put& putBytes);
+
   // The tables of a run are obtained when it starts and released on every way out
   // of it; they are local to the run, so the object itself holds no state.
 };

@@ -1,5 +1,6 @@
 // Bit output and input of the LZH codec. Bits travel most significant first; every
-// byte crosses a callback on its own.
+// byte crosses a callback on its own. The callback is any callable taking (Buf,
+// ByteCount, Actual): TByteCallback, or the driver's own procedure, called directly.
 #pragma once
 
 #include <cstdint>
@@ -8,9 +9,10 @@
 
 namespace compress::lzh {
 
+template <class PutFn = TByteCallback>
 class BitWriter {
  public:
-  explicit BitWriter(TByteCallback put) : put_(put) {}
+  explicit BitWriter(PutFn put) : put_(put) {}
 
   // Appends the low `count` bits of `bits` (count <= 32). Every byte completed is
   // passed on before this returns.
@@ -43,7 +45,7 @@ class BitWriter {
     put_(&byte, 1, actual);
   }
 
-  TByteCallback put_;
+  PutFn put_;
   uint64_t acc_ = 0;      // the pending bits are its low `pending_` bits
   unsigned pending_ = 0;  // always below 8 between calls
 };
@@ -55,9 +57,10 @@ class BitWriter {
 // callback sees the same calls between the same outputs, and a reader that has used
 // the final bit of a stream has asked for exactly one byte beyond it. A call that
 // delivers no byte counts as a zero byte.
+template <class GetFn = TByteCallback>
 class CodeReader {
  public:
-  explicit CodeReader(TByteCallback get) : get_(get) {}
+  explicit CodeReader(GetFn get) : get_(get) {}
 
   // Asks for bytes until at least n bits (n <= 56) are at hand.
   void Need(unsigned n) {
@@ -91,7 +94,7 @@ class CodeReader {
     len_ += 8;
   }
 
-  TByteCallback get_;
+  GetFn get_;
   uint64_t buf_ = 0;  // the bits at hand, left-aligned
   unsigned len_ = 0;
 };

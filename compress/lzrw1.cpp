@@ -7,6 +7,7 @@
 #include <limits>
 #include <new>
 
+#include "compress/lzh_codec.h"
 #include "compress/messages.h"
 #include "platform/files.h"
 #include "platform/le_bytes.h"
@@ -23,25 +24,19 @@ constexpr int64_t kAdviseMinimum = 3 * Tlzrw1::kChunk;  // 98304
   throw ELzrw1Exception(message, std::move(reason));
 }
 
+// A message that names a file: the prefix, the path and the suffix.
+[[noreturn]] void Fail(const char* prefix, const std::string& path, const char* suffix,
+                       std::string reason = {}) {
+  throw ELzrw1Exception(
+      platform::NamedMessage{prefix, path, suffix, platform::NamedMessage::Names::Path},
+      std::move(reason));
+}
+
 std::unique_ptr<uint8_t[]> AllocBuffer(const char* failure) {
   // Value-initialised: the block coder may look at the slack after the data.
   std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[Tlzrw1::kBufferSize]());
   if (!buffer) Fail(failure);
   return buffer;
-}
-
-// Size of InputFile, taken by opening it for reading and writing with full sharing:
-// a missing, read-only or exclusively held file fails here.
-int32_t ProbeSize(const std::string& path) {
-  auto probe =
-      platform::FileSystemPort().Open(path, platform::Access::ReadWrite, platform::Share::ReadWrite,
-                                      platform::Disposition::OpenExisting);
-  const int64_t size = probe ? probe->Size() : -1;
-  // The header holds a signed 32-bit size; a larger file cannot be described.
-  if (size < 0 || size > std::numeric_limits<int32_t>::max())
-    Fail(msg::kCannotObtainSize + path,
-         probe ? std::string() : platform::FileSystemPort().FailureReason());
-  return static_cast<int32_t>(size);
 }
 
 int32_t Percent(int64_t part, int64_t whole) {
@@ -74,38 +69,47 @@ struct Tlzrw1::Operation {
   }
   void CheckRead(int32_t got, int32_t expected) {
     if (got != expected)
-      Fail(msg::kReadingFrom + driver.InputFile + msg::kBang, input->FailureReason());
+      Fail(msg::kReadingFrom, driver.InputFile, msg::kBang, input->FailureReason());
     platform::ProcessMessages();
   }
   void CheckWrite(int32_t got, int32_t expected) {
     if (got != expected)
-      Fail(msg::kWritingTo + driver.OutputFile + msg::kBang, output->FailureReason());
+      Fail(msg::kWritingTo, driver.OutputFile, msg::kBang, output->FailureReason());
     platform::ProcessMessages();
   }
   void Write(const void* data, int32_t count) {
     CheckWrite(count == 0 ? 0 : output->Write(data, count), count);
   }
 
-  // The read procedure the LZH codec pulls its input through.
+  // The read procedure the LZH codec pulls its input through. The codec asks for one
+  // byte at a time: from a chunk at hand that byte is copied without a call.
   void GetBytes(uint8_t* Buf, uint16_t ByteCount, uint16_t& Actual) {
-    if (inNext >= inValid) {
-      const int32_t n = input->Read(in.get(), kChunk);
-      if (n < 0) Fail(msg::kLzhReadError + driver.InputFile + msg::kBang, input->FailureReason());
-      platform::ProcessMessages();
-      InSize += n;
-      Progress();
-      inValid = n;
-      inNext = 0;
-      if (n == 0) {
-        Actual = 0;
-        ++endOfInputAnswers;
-        return;
-      }
+    if (inNext >= inValid && !Refill()) {
+      Actual = 0;
+      ++endOfInputAnswers;
+      return;
+    }
+    if (ByteCount == 1) {
+      *Buf = in[static_cast<std::size_t>(inNext++)];
+      Actual = 1;
+      return;
     }
     const int32_t served = std::min<int32_t>(ByteCount, inValid - inNext);
     std::memcpy(Buf, in.get() + inNext, static_cast<size_t>(served));
     inNext += served;
     Actual = static_cast<uint16_t>(served);
+  }
+
+  // Reads the next chunk of the input; false at its end.
+  [[gnu::noinline]] bool Refill() {
+    const int32_t n = input->Read(in.get(), kChunk);
+    if (n < 0) Fail(msg::kLzhReadError, driver.InputFile, msg::kBang, input->FailureReason());
+    platform::ProcessMessages();
+    InSize += n;
+    Progress();
+    inValid = n;
+    inNext = 0;
+    return n != 0;
   }
 
   // The write procedure the LZH codec pushes its output through; ByteCount 0 flushes.
@@ -117,7 +121,10 @@ struct Tlzrw1::Operation {
       Progress();
       if (ByteCount == 0) return;
     }
-    std::memcpy(out.get() + outWaiting, Buf, ByteCount);
+    if (ByteCount == 1)
+      out[static_cast<std::size_t>(outWaiting)] = *Buf;
+    else
+      std::memcpy(out.get() + outWaiting, Buf, ByteCount);
     outWaiting += ByteCount;
     Actual = ByteCount;
   }
@@ -131,21 +138,18 @@ struct Tlzrw1::Operation {
   // existing file. The output cannot be created while the input is held, so naming
   // the same file twice fails here and leaves the input intact.
   void OpenFiles(const char* inputPrefix) {
-    input =
-        platform::FileSystemPort().Open(driver.InputFile, platform::Access::Read,
-                                        platform::Share::None, platform::Disposition::OpenExisting);
-    if (!input)
-      Fail(inputPrefix + driver.InputFile + msg::kInputSuffix,
-           platform::FileSystemPort().FailureReason());
+    platform::FileSystem& files = driver.Port();
+    input = files.Open(driver.InputFile, platform::Access::Read, platform::Share::None,
+                       platform::Disposition::OpenExisting);
+    if (!input) Fail(inputPrefix, driver.InputFile, msg::kInputSuffix, files.FailureReason());
     if (driver.ReadInputThrough) input = driver.ReadInputThrough(std::move(input));
-    output = driver.CreateOutput ? driver.CreateOutput(driver.OutputFile)
-                                 : platform::FileSystemPort().Open(
-                                       driver.OutputFile, platform::Access::ReadWrite,
-                                       platform::Share::None, platform::Disposition::CreateAlways);
+    output = driver.CreateOutput
+                 ? driver.CreateOutput(driver.OutputFile)
+                 : files.Open(driver.OutputFile, platform::Access::ReadWrite, platform::Share::None,
+                              platform::Disposition::CreateAlways);
     if (!output) {
       input.reset();
-      Fail(msg::kOutputPrefix + driver.OutputFile + msg::kOutputSuffix,
-           platform::FileSystemPort().FailureReason());
+      Fail(msg::kOutputPrefix, driver.OutputFile, msg::kOutputSuffix, files.FailureReason());
     }
   }
 
@@ -163,7 +167,7 @@ struct Tlzrw1::Operation {
       body();
     } catch (...) {
       output.reset();
-      if (!driver.CreateOutput) platform::FileSystemPort().Delete(driver.OutputFile);
+      if (!driver.CreateOutput) driver.Port().Delete(driver.OutputFile);
       throw;
     }
   }
@@ -177,11 +181,23 @@ Tlzrw1::~Tlzrw1() {
   kh_.reset();
 }
 
+// Size of InputFile, taken by opening it for reading with full sharing: a missing file,
+// one that is not a regular file or one held exclusively fails here.
+int32_t Tlzrw1::ProbeSize() {
+  auto probe = Port().Open(InputFile, platform::Access::Read, platform::Share::ReadWrite,
+                           platform::Disposition::OpenExisting);
+  const int64_t size = probe ? probe->Size() : -1;
+  // The header holds a signed 32-bit size; a larger file cannot be described.
+  if (size < 0 || size > std::numeric_limits<int32_t>::max())
+    Fail(msg::kCannotObtainSize, InputFile, "", probe ? std::string() : Port().FailureReason());
+  return static_cast<int32_t>(size);
+}
+
 int32_t Tlzrw1::Compress() {
   const TCompressMode method = CompressMode == TCompressMode::Auto ? Advise() : CompressMode;
   Operation op(*this, msg::kNoMemoryCompress);
   const bool fast = method == TCompressMode::Fast;
-  const int32_t size = ProbeSize(InputFile);
+  const int32_t size = ProbeSize();
   op.OpenFiles(msg::kCompressInputPrefix);
   op.Guarded([&] {
     op.Write(fast ? kSigKh : kSigLzh, 4);
@@ -197,7 +213,7 @@ int32_t Tlzrw1::Compress() {
       CompressLzh(op);
     // The header promised the size the input had before; a file that grew or shrank
     // meanwhile would restore to something else or fail later.
-    if (op.InSize != size) Fail(msg::kSizeChangedPrefix + InputFile + msg::kSizeChangedSuffix);
+    if (op.InSize != size) Fail(msg::kSizeChangedPrefix, InputFile, msg::kSizeChangedSuffix);
   });
   op.Finish();
   if (OnFinished) OnFinished(this, Percent(op.OutSize, op.InSize));
@@ -212,7 +228,7 @@ int32_t Tlzrw1::Decompress() {
     op.CheckRead(op.input->Read(sig, 4), 4);
     const bool kh = std::memcmp(sig, kSigKh, 4) == 0;
     if (!kh && std::memcmp(sig, kSigLzh, 4) != 0)
-      Fail(msg::kNotCompressedPrefix + InputFile + msg::kNotCompressedSuffix);
+      Fail(msg::kNotCompressedPrefix, InputFile, msg::kNotCompressedSuffix);
     op.InSize = 4;
     op.OutSize = 0;
     if (kh)
@@ -228,11 +244,10 @@ int32_t Tlzrw1::Decompress() {
 TCompressMode Tlzrw1::Advise() {
   auto in = AllocBuffer(msg::kNoMemoryCompress);
   auto out = AllocBuffer(msg::kNoMemoryCompress);
-  const int64_t size = ProbeSize(InputFile);
-  auto input =
-      platform::FileSystemPort().Open(InputFile, platform::Access::Read, platform::Share::None,
-                                      platform::Disposition::OpenExisting);
-  if (!input) Fail(msg::kCompressInputPrefix + InputFile + msg::kInputSuffix);
+  const int64_t size = ProbeSize();
+  auto input = Port().Open(InputFile, platform::Access::Read, platform::Share::None,
+                           platform::Disposition::OpenExisting);
+  if (!input) Fail(msg::kCompressInputPrefix, InputFile, msg::kInputSuffix);
   if (size < kAdviseMinimum) {
     CompressMode = TCompressMode::Good;
     return TCompressMode::Good;
@@ -243,7 +258,7 @@ TCompressMode Tlzrw1::Advise() {
   for (const int64_t at : {size / 3, size * 2 / 3}) {
     const int64_t position = at / kChunk * kChunk;
     const int32_t n = input->Seek(position) ? input->Read(in.get(), kChunk) : -1;
-    if (n < 0) Fail(msg::kKhReadError + InputFile + msg::kBang, input->FailureReason());
+    if (n < 0) Fail(msg::kKhReadError, InputFile, msg::kBang, input->FailureReason());
     platform::ProcessMessages();
     read += n;
     packed += kh_->CompressBlock(in.get(), out.get(), static_cast<uint16_t>(n));
@@ -255,7 +270,7 @@ void Tlzrw1::CompressKh(Operation& op) {
   for (;;) {
     const int32_t n = op.input->Read(op.in.get(), kChunk);
     if (n == 0) break;
-    if (n < 0) Fail(msg::kKhReadError + InputFile + msg::kBang, op.input->FailureReason());
+    if (n < 0) Fail(msg::kKhReadError, InputFile, msg::kBang, op.input->FailureReason());
     platform::ProcessMessages();
     op.InSize += n;
     const uint16_t length = kh_->CompressBlock(op.in.get(), op.out.get(), static_cast<uint16_t>(n));
@@ -278,7 +293,7 @@ void Tlzrw1::CompressLzh(Operation& op) {
     op.PutBytes(Buf, ByteCount, Actual);
   };
   int32_t bytes = 0;
-  lzh_->Encode(bytes, get, put);
+  lzh_->EncodeWith(bytes, get, put);
   op.Flush();
 }
 
@@ -328,7 +343,7 @@ void Tlzrw1::DecompressLzh(Operation& op) {
   auto put = [&op](uint8_t* Buf, uint16_t ByteCount, uint16_t& Actual) {
     op.PutBytes(Buf, ByteCount, Actual);
   };
-  lzh_->Decode(expected, get, put);
+  lzh_->DecodeWith(expected, get, put);
   op.Flush();
   if (op.OutSize != expected) Fail(msg::kLzhSizes);
   // The decoder stopped with compressed input left beyond the byte it reads past the

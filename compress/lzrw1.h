@@ -13,7 +13,8 @@
 // do not match" message and leave no output.
 //
 // Compress takes only a regular file as input (the size probe refuses anything else),
-// and fails when the input changes size while it is compressed. Failures that the
+// opened for reading only (a file the user may read but not write is compressed like
+// any other), and fails when the input changes size while it is compressed. Failures that the
 // files port could explain carry the system's reason (platform::Exception::Reason) beside
 // the fixed message. While an output is being written, an interrupted run removes it.
 #pragma once
@@ -51,10 +52,14 @@ class Tlzrw1 : public platform::TComponent {
 
   std::string InputFile;
   std::string OutputFile;
+  // The files port the driver opens, probes and deletes its files through; null: the
+  // one in use (platform::FileSystemPort()). The package engine hands it the port it
+  // works on for members' targets and staging.
+  platform::FileSystem* Files = nullptr;
   TCompressMode CompressMode = TCompressMode::Good;
   TLZRWOnProgress OnProgress;
   TLZRWOnFinished OnFinished;
-  // Creates OutputFile; empty: the files port's Open, replacing an existing file, which
+  // Creates OutputFile; empty: the files port's (Files) Open, replacing an existing file, which
   // a failure deletes again. Null when it cannot, with the files port's FailureReason
   // telling why. The package engine sets it so that a member is restored into a new file
   // of its own beside the target; what it gives is then the engine's to remove on
@@ -75,6 +80,9 @@ class Tlzrw1 : public platform::TComponent {
 
  private:
   struct Operation;  // buffers, files and counters of one Compress or Decompress
+
+  platform::FileSystem& Port() const { return Files ? *Files : platform::FileSystemPort(); }
+  int32_t ProbeSize();
 
   void CompressKh(Operation& op);
   void CompressLzh(Operation& op);

@@ -61,12 +61,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     pack.SetDirectory(".");
     const bool ok = pack.Run(pack::TPackMode::pmExtract);
     if (ok) {
-      if (pack.Members().size() != pack.List.size()) Fail("members listed", pack.FailureText());
+      if (pack.LastRun().Members.size() != pack.List.size())
+        Fail("members listed", pack.FailureText());
       std::FILE* out = std::fopen("/dev/null", "w");
-      pck::PrintListing(out, pack.Members(), true);
+      pck::PrintListing(out, pack.LastRun().Members, true);
       std::fclose(out);
-      for (const pck::MemberInfo& m : pack.Members())
-        if (HasControl(pck::Printable(m.name))) Fail("name shown raw");
+      for (const pck::MemberInfo& m : pack.LastRun().Members)
+        if (HasControl(pck::Printable(m.Name))) Fail("name shown raw");
     } else {
       const std::string text = pack.FailureText();
       if (text.empty() || HasControl(text)) Fail("failure text", text);

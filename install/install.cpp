@@ -14,12 +14,6 @@
 
 namespace install {
 
-std::string JoinPath(const std::string& dir, const std::string& name) {
-  if (dir.empty()) return name;
-  if (dir.back() == '\\') return dir + name;
-  return dir + "\\" + name;
-}
-
 TInstall::TInstall(platform::TComponent* AOwner) : platform::TComponent(AOwner) { DiscoverPaths(); }
 
 TInstall::~TInstall() { ShowProgMan(platform::kSwRestore); }

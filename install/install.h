@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/component.h"
+#include "platform/paths.h"
 
 namespace install {
 
@@ -26,8 +27,9 @@ using TInstallBefore = std::function<void(platform::TObject* Sender, int32_t Tas
 using TInstallAfter = std::function<void(platform::TObject* Sender, bool Success)>;
 
 // dir and name with one `\` between them, unless dir is empty (name alone) or already
-// ends with `\`. Nothing else: a leading `\` of name stays, case is kept.
-std::string JoinPath(const std::string& dir, const std::string& name);
+// ends with `\`; a leading `\` of name stays (platform/paths.h, beside the package
+// engine's CombinePath).
+using platform::JoinPath;
 
 class TInstall : public platform::TComponent {
  public:

@@ -40,7 +40,9 @@ bool TInstallItem::Unpack(TPackClass Kind, const std::string& SourceDir,
         }
         return [&](std::string& cause) {
           if (pack->Extract()) return true;
-          cause = packName + ": " + pack->LastError();
+          // The package, then the engine's record: the member, the message and the
+          // system's reason.
+          cause = packName + ": " + pack->Failure().Text();
           return false;
         };
       });

@@ -1,10 +1,12 @@
 // TCustomPack: construction, properties, the Process run and its shared pieces.
 #include "pack/cpack.h"
 
+#include "compress/lzrw1.h"
 #include "pack/lfiles.h"
 #include "pack/pack_io.h"
 #include "pack/pack_messages.h"
 #include "platform/files.h"
+#include "platform/interrupt.h"
 #include "platform/shortstring.h"
 #include "platform/system.h"
 
@@ -36,9 +38,16 @@ int32_t PercentOf(int64_t part, int64_t whole) {
 }  // namespace
 
 // ---- exceptions ------------------------------------------------------------------
-EPackFileName::EPackFileName() : EPackException(msg::kMissingPackFileName) {}
-EPackPassword::EPackPassword() : EPackException(msg::kInvalidPassword) {}
-EPackReadError::EPackReadError() : EPackException(msg::kErrorReadingData) {}
+EPackFileName::EPackFileName()
+    : EPackException(FailureKind::NoPackage, msg::kMissingPackFileName) {}
+EPackPassword::EPackPassword() : EPackException(FailureKind::Password, msg::kInvalidPassword) {}
+EPackReadError::EPackReadError()
+    : EPackException(FailureKind::ReadFailed, msg::kErrorReadingData) {}
+
+std::string PackFailure::Text() const {
+  if (Member.empty() || Kind == FailureKind::RefusedName) return Described();
+  return msg::Fmt(msg::kMemberFailed, Member, Described());
+}
 
 // ---- construction ----------------------------------------------------------------
 TCustomPack::TCustomPack(platform::TComponent* AOwner)
@@ -69,7 +78,7 @@ bool TCustomPack::Extract() { return Process(TPackMode::pmExtract); }
 
 bool TCustomPack::Process(TPackMode Mode) {
   ResetState();
-  lastError_.clear();
+  SetFailure({}, true);
   mode_ = Mode;
   const bool reading = mode_ == TPackMode::pmList || mode_ == TPackMode::pmExtract;
   io::ErrorModeScope errorMode;
@@ -88,20 +97,18 @@ bool TCustomPack::Process(TPackMode Mode) {
       if (!ReportProgress()) throw platform::EAbort();
     }
     if (reading) VerifyDirectory();
-    if (!refusal_.empty()) {
-      NoteMessage(refusal_);
-      throw platform::EAbort();
-    }
+    // The package was read to its end; the first member that failed ends the run.
+    if (memberFailure_.Failed()) throw EPackFailed(memberFailure_);
     if (reading) DoPrepared();
     ignored = false;
     if (OnProgress) OnProgress(this, std::string(), 100, ignored);
     ClosePack();
   } catch (...) {
     PackFile.reset();  // the run's failure is the one reported, not a close error
-    NoteFailure();
+    SetFailure(CaughtFailure());
     return false;
   }
-  lastError_.clear();
+  SetFailure({});
   return true;
 }
 
@@ -112,7 +119,8 @@ void TCustomPack::ResetState() {
   List.clear();
   entry_->Clear();
   version_ = 0;
-  refusal_.clear();
+  target_.clear();
+  source_.clear();
   digests_ = TPackageDigests();
   directoryHash_.Reset();
   position_ = 0;
@@ -126,7 +134,6 @@ bool TCustomPack::ReportProgress() {
     if (PackFile) percent = PercentOf(io::PositionOf(*PackFile), io::SizeOf(*PackFile));
     OnProgress(this, entry_->Name, percent, cancel);
   }
-  if (cancel) NoteMessage(msg::kAborted);
   return !cancel;
 }
 
@@ -157,22 +164,84 @@ bool TCustomPack::Recorded(const std::function<void()>& step) noexcept {
     return true;
   } catch (...) {
     PackFile.reset();
-    NoteFailure();
+    SetFailure(CaughtFailure());
     return false;
   }
 }
 
-void TCustomPack::NoteFailure() noexcept {
+void TCustomPack::SetFailure(PackFailure failure, bool newRun) {
+  if (newRun) memberFailure_ = PackFailure();
+  if (failure.LetsRunGoOn() && !memberFailure_.Failed()) memberFailure_ = failure;
+  failure_ = std::move(failure);
+}
+
+PackFailure TCustomPack::CaughtFailure() const noexcept {
   try {
-    throw;
-  } catch (const platform::EAbort&) {
-    if (lastError_.empty()) lastError_ = msg::kAborted;
-  } catch (const std::exception& e) {
-    lastError_ = platform::Describe(e);
+    try {
+      throw;
+    } catch (const EPackFailed& e) {
+      return e.Failure();
+    } catch (const std::exception& e) {
+      return FailureOf(e);
+    }
   } catch (...) {
-    // Not one of ours (a handler's own exception): the run ends all the same.
-    lastError_ = msg::kAborted;
+    // Not one of ours (a handler's own exception): the run ends all the same, given up.
   }
+  PackFailure failure;
+  failure.Kind = FailureKind::Aborted;
+  failure.Message.Before = msg::kAborted;
+  return failure;
+}
+
+PackFailure TCustomPack::FailureOf(const std::exception& e) const {
+  PackFailure failure;
+  const auto* own = dynamic_cast<const platform::Exception*>(&e);
+  if (!own) {
+    failure.Kind = FailureKind::Other;
+    failure.Message.Before = e.what();
+    return failure;
+  }
+  failure.Message = own->Parts();
+  failure.Reason = own->Reason();
+  failure.Path = own->Path();
+  if (const auto* ours = dynamic_cast<const EPackException*>(own)) {
+    failure.Kind = ours->Kind();
+  } else if (dynamic_cast<const platform::EAbort*>(own)) {
+    failure.Kind =
+        platform::InterruptStatus() != 0 ? FailureKind::Interrupted : FailureKind::Aborted;
+  } else if (const auto* io = dynamic_cast<const platform::EInOutError*>(own)) {
+    using Step = platform::EInOutError::Step;
+    const Step step = io->IoStep();
+    failure.Kind = step == Step::Open    ? FailureKind::OpenFailed
+                   : step == Step::Read  ? FailureKind::ReadFailed
+                   : step == Step::Write ? FailureKind::WriteFailed
+                                         : FailureKind::Other;
+  } else if (dynamic_cast<const compress::ELzrw1Exception*>(own)) {
+    failure.Kind = FailureKind::Compressed;
+  } else {
+    failure.Kind = FailureKind::Other;
+  }
+  if (!failure.Path.empty()) failure.File = FileRole(failure.Path);
+  return failure;
+}
+
+FailedFile TCustomPack::FileRole(const std::string& path) const {
+  if (path == packFileName_) return FailedFile::Package;
+  for (const PendingVolume& volume : pending_)
+    if (path == volume.temp || path == volume.path) return FailedFile::Package;
+  if (!target_.empty() && (path == target_ || (Target && path == Target->Path())))
+    return FailedFile::Target;
+  if (!source_.empty() && path == source_) return FailedFile::Source;
+  return FailedFile::Other;
+}
+
+std::string TCustomPack::MemberFilePath() const { return Target ? Target->Path() : target_; }
+
+void TCustomPack::VolumeFailed() const {
+  if (failure_.Failed()) throw EPackFailed(failure_);
+  // A descendant's NextVolume that said nothing.
+  throw EPackException(FailureKind::VolumeMissing,
+                       msg::Fmt(msg::kVolumeUnavailable, static_cast<int>(volume_)));
 }
 
 }  // namespace pack

@@ -8,6 +8,13 @@
 // overridable OpenSource/CloseSource/OpenTarget/CloseTarget, which the compressed
 // engine replaces.
 //
+// Every failure is recorded in one PackFailure (pack_failure.h): its kind, the member,
+// the file, the system's reason and the fixed message; LastError is its text.
+//
+// Members' targets and the staging file are made through the files port Files() (by
+// default the one in use, platform::FileSystemPort()); packages and volumes through the
+// one in use.
+//
 // Hostile input: Extract, Process and WritePackage never raise. A package that is
 // truncated or lies about its counts or sizes ends the run with False. A member whose
 // name the member-name rule refuses (member_name.h: outside the target directory, a
@@ -28,6 +35,7 @@
 #include <vector>
 
 #include "pack/member_digests.h"
+#include "pack/pack_failure.h"
 #include "pack/volume_prefix.h"
 #include "platform/component.h"
 #include "platform/exceptions.h"
@@ -37,9 +45,19 @@
 namespace pack {
 
 // ---- exceptions ------------------------------------------------------------------
+// A failure of the package engine, with the kind it is recorded under.
 class EPackException : public platform::Exception {
  public:
-  using Exception::Exception;
+  explicit EPackException(std::string message, std::string reason = {})
+      : Exception(std::move(message), std::move(reason)) {}
+  EPackException(FailureKind kind, std::string message, std::string reason = {})
+      : Exception(std::move(message), std::move(reason)), kind_(kind) {}
+  EPackException(FailureKind kind, platform::NamedMessage message, std::string reason = {})
+      : Exception(std::move(message), std::move(reason)), kind_(kind) {}
+  FailureKind Kind() const { return kind_; }
+
+ private:
+  FailureKind kind_ = FailureKind::Other;
 };
 class EPackFileName : public EPackException {  // "Missing PackFileName"
  public:
@@ -56,17 +74,32 @@ class EPackReadError : public EPackException {  // "Error reading data"
 // A member refused before extraction: its name (member_name.h) or its target path.
 class EPackUnsafeName : public EPackException {
  public:
-  using EPackException::EPackException;
+  explicit EPackUnsafeName(platform::NamedMessage message)
+      : EPackException(FailureKind::RefusedName, std::move(message)) {}
 };
 // An entry record or header that breaks the format (a negative size, for one).
 class EPackCorrupt : public EPackException {
  public:
-  using EPackException::EPackException;
+  explicit EPackCorrupt(platform::NamedMessage message)
+      : EPackException(FailureKind::Corrupt, std::move(message)) {}
 };
 // Content, or the directory, that does not match the digest the package carries.
 class EPackDigest : public EPackException {
  public:
-  using EPackException::EPackException;
+  explicit EPackDigest(std::string message, std::string reason = {})
+      : EPackException(FailureKind::DigestMismatch, std::move(message), std::move(reason)) {}
+};
+// A failure that was recorded where it came (a volume that could not be had) on its way
+// to the run's entry point, which records it as it is, naming the member it ended.
+class EPackFailed : public EPackException {
+ public:
+  explicit EPackFailed(PackFailure failure)
+      : EPackException(failure.Kind, failure.Message, failure.Reason),
+        failure_(std::move(failure)) {}
+  const PackFailure& Failure() const { return failure_; }
+
+ private:
+  PackFailure failure_;
 };
 
 // ---- types -----------------------------------------------------------------------
@@ -198,9 +231,17 @@ class TCustomPack : public platform::TComponent {
   const std::string& StoredPassword() const { return storedPassword_; }
   TPackMode Mode() const { return mode_; }
   const TEntry& Entry() const { return *entry_; }
-  // The message of the failure that ended the last operation with False (empty after
-  // success).
-  const std::string& LastError() const { return lastError_; }
+  // The failure that ended the last operation with False (none after success): its
+  // kind, member, file, reason and message.
+  const PackFailure& Failure() const { return failure_; }
+  // Its text (empty after success): the message with the reason, after "member NAME: "
+  // when a member's failure ended the run.
+  std::string LastError() const { return failure_.Text(); }
+  // The files port members' targets and the staging file are made through: the one set
+  // (SetFiles), or else the one in use (platform::FileSystemPort()).
+  platform::FileSystem& Files() const { return files_ ? *files_ : platform::FileSystemPort(); }
+  // Sets it; null goes back to the one in use. It must outlive the operations it serves.
+  void SetFiles(platform::FileSystem* files) { files_ = files; }
   // The digests of the package read last (ReadHeader).
   const TPackageDigests& Digests() const { return digests_; }
   // The package written last has too many members for member digest lines.
@@ -221,6 +262,20 @@ class TCustomPack : public platform::TComponent {
   // writing, the volumes written so far are put in place first (CommitVolumes), as the
   // disk that holds them is about to be taken out.
   virtual bool NextVolume();
+
+  // ---- failures ----
+  // The one place the failure state is written. `failure` becomes the run's (an empty
+  // record clears it); the first of a member that lets the run go on is kept apart as
+  // well, and ends the run when it is over. `newRun` forgets that one too.
+  void SetFailure(PackFailure failure, bool newRun = false);
+  // The record of a failure: its kind, the file it names and which file that is
+  // (FileRole), the reason and the message; no member.
+  PackFailure FailureOf(const std::exception& e) const;
+  // Which of the engine's files `path` is.
+  virtual FailedFile FileRole(const std::string& path) const;
+  // The file a member's bytes are written to while they are copied out of the package:
+  // the new content (here) or the staging file (the compressed engine).
+  virtual std::string MemberFilePath() const;
 
   // ---- pieces for descendants and writers ----
   // OpenVolume, CreateVolume and NextVolume answer False for a failure, recorded as the
@@ -297,15 +352,21 @@ class TCustomPack : public platform::TComponent {
   uint32_t reserved_ = 0;
   std::string directory_, packFileName_, password_, storedPassword_;
   TPackMode mode_ = TPackMode::pmWrite;
-  std::string lastError_;
+  platform::FileSystem* files_ = nullptr;
+  // The run's failure, and the first failure of a member that let it go on.
+  PackFailure failure_, memberFailure_;
+  // The member target being made, and the source being packed (FileRole).
+  std::string target_, source_;
 
-  // Failure bookkeeping: called inside a catch, keeps the exception's message (an
-  // EAbort, which only follows a failure already described, keeps the earlier one).
-  void NoteFailure() noexcept;
+  // Called inside a catch: the record of what was caught (an EPackFailed's own).
+  PackFailure CaughtFailure() const noexcept;
   // Runs `step`: true when it succeeded; a failure closes the package file, is recorded
   // and answers False. The Boolean steps are built on it.
   bool Recorded(const std::function<void()>& step) noexcept;
-  void NoteMessage(std::string text) { lastError_ = std::move(text); }
+  // A volume that NextVolume could not give: its failure, recorded, travels up.
+  [[noreturn]] void VolumeFailed() const;
+  // Writing: a volume CreateVolume or NextVolume could not make, likewise.
+  [[noreturn]] void VolumeNotCreated() const;
   // WritePackage without its catch.
   void WriteBody();
   // Copies `count` bytes from MemberFile to PackFile through Buffer.
@@ -313,9 +374,6 @@ class TCustomPack : public platform::TComponent {
   // Refuses the current entry before anything is opened for it when its name or its
   // target path cannot be extracted: OnError, the failure noted. True when refused.
   bool RefuseMember();
-  // The first failure of a member that did not end the run (a refused name, content
-  // that does not match its digest); a run with one ends with False.
-  std::string refusal_;
   // Digests: those of the package being read, the hash of the member being restored and
   // whether it saw the content from start to end, the position of the current entry, the
   // hash of the directory read so far.

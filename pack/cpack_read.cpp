@@ -4,6 +4,7 @@
 #include "pack/member_name.h"
 #include "pack/pack_io.h"
 #include "pack/pack_messages.h"
+#include "platform/digest.h"
 #include "platform/files.h"
 #include "platform/le_bytes.h"
 #include "platform/shortstring.h"
@@ -32,8 +33,13 @@ bool AtEnd(platform::File& file) { return io::PositionOf(file) >= io::SizeOf(fil
 
 void TCustomPack::OpenPackRead() {
   if (packFileName_.empty()) throw EPackFileName();
-  PackFile = io::Open(packFileName_, platform::Access::Read, platform::Share::Read,
-                      platform::Disposition::OpenExisting, msg::kCannotOpen);
+  PackFile =
+      platform::FileSystemPort().Open(packFileName_, platform::Access::Read, platform::Share::Read,
+                                      platform::Disposition::OpenExisting);
+  if (!PackFile)
+    throw EPackException(volume_ <= 1 ? FailureKind::NoPackage : FailureKind::VolumeMissing,
+                         platform::Naming(msg::kCannotOpen, packFileName_),
+                         platform::FileSystemPort().FailureReason());
   if (volume_ == 0 && Offset > 0) io::SeekTo(*PackFile, Offset);
 }
 
@@ -54,7 +60,8 @@ void TCustomPack::EnterVolume() {
   const bool whole = io::ReadSome(*PackFile, prefix.data(), kPrefixSize) == kPrefixSize;
   const TVolumePrefix found = TVolumePrefix::Parse(prefix.data());
   if (!whole || found.Version == 0)
-    throw EPackException(msg::Fmt(msg::kNotAPackage, packFileName_));
+    throw EPackException(FailureKind::NotAPackage,
+                         platform::Naming(msg::kNotAPackage, packFileName_));
   if (volume_ == 0) {
     signature_ = found.Signature;
     stamp_ = found.Stamp;
@@ -64,7 +71,10 @@ void TCustomPack::EnterVolume() {
   } else if (found.Stamp == stamp_ && found.Volume == volume_) {
     version_ = found.Version;
   } else {
-    throw EPackException(msg::Fmt(msg::kWrongVolume, packFileName_, static_cast<int>(volume_)));
+    throw EPackException(
+        FailureKind::WrongVolume,
+        platform::Naming(msg::Fmt(msg::kWrongVolume, "%s", static_cast<int>(volume_)),
+                         packFileName_));
   }
 }
 
@@ -77,7 +87,7 @@ void TCustomPack::ReadHeader() {
     const uint16_t rawLength = platform::le::Get16(length.data());
     // The block must be there before memory is taken for it.
     if (rawLength > io::SizeOf(file) - io::PositionOf(file))
-      throw EPackCorrupt(msg::kRawHeaderTooLong);
+      throw EPackCorrupt(platform::Naming(msg::kRawHeaderTooLong));
     std::vector<uint8_t> block(rawLength);
     io::ReadExact(file, block.data(), rawLength);
     rawHeader_ = std::move(block);
@@ -85,7 +95,7 @@ void TCustomPack::ReadHeader() {
     std::array<uint8_t, 8> fixed{};
     io::ReadExact(file, fixed.data(), 8);
     const int32_t count = static_cast<int32_t>(platform::le::Get32(&fixed[0]));
-    if (count < 0) throw EPackCorrupt(msg::Fmt(msg::kNegativeEntryCount, count));
+    if (count < 0) throw EPackCorrupt(platform::Naming(msg::Fmt(msg::kNegativeEntryCount, count)));
     entryCount_ = count;
     reserved_ = platform::le::Get32(&fixed[4]);
     storedPassword_ = ReadShortString(file);
@@ -120,7 +130,8 @@ bool TCustomPack::ReadNextEntry() {
   const std::vector<uint8_t> record = entry_->Record();
   directoryHash_.Update(record.data(), record.size());
   if (entry_->Size < 0)
-    throw EPackCorrupt(msg::Fmt(msg::kNegativeSize, entry_->Size, entry_->Name));
+    throw EPackCorrupt(platform::Naming(msg::Fmt(msg::kNegativeSize, entry_->Size, "%s"),
+                                        entry_->Name, platform::NamedMessage::Names::Member));
   List.push_back(entry_->Name);
   if (OnList) OnList(this, entry_->Name, entry_->Size, entry_->Attr, entry_->Time);
   return true;
@@ -129,25 +140,30 @@ bool TCustomPack::ReadNextEntry() {
 bool TCustomPack::RefuseMember() {
   const std::string joined = CombinePath(directory_, entry_->Name);
   const NameFault fault = CheckMemberName(entry_->Name);
-  std::string refusal;
+  PackFailure refusal;
   if (fault != NameFault::None)
-    refusal = NameFaultMessage(fault, entry_->Name);
-  else if (joined.size() > platform::kShortStringMax)
-    refusal = msg::Fmt(msg::kTargetTooLong, entry_->Name);  // cut, it could name another file
-  if (refusal.empty()) return false;
-  if (refusal_.empty()) refusal_ = refusal;
-  NoteMessage(refusal);
-  if (OnError) OnError(this, EPackUnsafeName(refusal), platform::ShortString(joined));
+    refusal.Message = NameFaultNaming(fault, entry_->Name);
+  else if (joined.size() > platform::kShortStringMax)  // cut, it could name another file
+    refusal.Message =
+        platform::Naming(msg::kTargetTooLong, entry_->Name, platform::NamedMessage::Names::Member);
+  else
+    return false;
+  refusal.Kind = FailureKind::RefusedName;
+  refusal.Member = entry_->Name;
+  SetFailure(refusal);
+  if (OnError) OnError(this, EPackUnsafeName(refusal.Message), platform::ShortString(joined));
   return true;
 }
 
 void TCustomPack::ExtractMember() {
   std::string target = platform::ShortString(CombinePath(directory_, entry_->Name));
+  target_ = target;
   bool opened = false;
   try {
     if (OnOpen) {
       OnOpen(this, target);
       target = platform::ShortString(target);
+      target_ = target;
     }
     OpenTarget(target);
     opened = true;
@@ -163,28 +179,33 @@ void TCustomPack::ExtractMember() {
     opened = false;  // from here on CloseTarget finishes the member, or fails it
     CloseTarget(target);
     if (OnClose) OnClose(this, target);
+    target_.clear();
   } catch (const EPackDigest& e) {
     // Restored, but not what the package says: never put in place. The package itself
     // reads on, so the run goes on with the next member.
     MemberFile.reset();  // closed first: an open file cannot be deleted everywhere
     Target.reset();
     SetMemberBack(e, target);
+    target_.clear();
+    return;
   } catch (const std::exception& e) {
+    // The run's cause names the member; the record is made before the new content goes,
+    // while the files it names are still known.
+    PackFailure failure = CaughtFailure();
+    failure.Member = entry_->Name;
     // Whatever the new content got to is removed (once closed); the target stays as it was.
     MemberFile.reset();
     Target.reset();
     if (opened) AbandonTarget(target);
-    // The member's failure, named, for whoever watches the run; then the run's.
+    SetFailure(failure);
+    // The member's failure, named, for whoever watches the run.
     if (OnError) {
       if (const auto* own = dynamic_cast<const platform::Exception*>(&e))
         OnError(this, *own, target);  // as it is, not a copy: handlers tell the kinds apart
       else
         OnError(this, platform::Exception(e.what()), target);
     }
-    // The run's cause names the member.
-    NoteFailure();
-    NoteMessage(msg::Fmt(msg::kMemberFailed, entry_->Name, lastError_));
-    throw platform::EAbort();
+    throw EPackFailed(failure);
   }
 }
 
@@ -198,21 +219,22 @@ void TCustomPack::AbandonTarget(std::string& target) noexcept {
 }
 
 void TCustomPack::SetMemberBack(const platform::Exception& e, std::string& target) {
-  const std::string failure = msg::Fmt(msg::kMemberFailed, entry_->Name, platform::Describe(e));
-  if (refusal_.empty()) refusal_ = failure;
-  NoteMessage(failure);
+  PackFailure failure = FailureOf(e);
+  failure.Member = entry_->Name;
+  SetFailure(failure);
   if (OnError) OnError(this, e, target);
 }
 
 platform::TDigest128 TCustomPack::ContentDigest() {
   if (contentStreamed_) return contentHash_.Digest();
   // Its writer went back and forth: the content is read back to be hashed.
-  platform::TContentHash again;
-  auto file = io::Open(Target->Path(), platform::Access::Read, platform::Share::Read,
+  auto file = io::Open(Files(), Target->Path(), platform::Access::Read, platform::Share::Read,
                        platform::Disposition::OpenExisting, msg::kCannotOpen);
-  for (int32_t n; (n = io::ReadSome(*file, Buffer.data(), kBufferSize)) > 0;)
-    again.Update(Buffer.data(), static_cast<std::size_t>(n));
-  return again.Digest();
+  const std::optional<platform::TDigest128> digest = platform::DigestOfFile(*file);
+  if (!digest)
+    throw platform::EInOutError(platform::EInOutError::Step::Read, msg::kReadFailed,
+                                file->FailureReason(), Target->Path());
+  return *digest;
 }
 
 void TCustomPack::VerifyContent() {
@@ -231,12 +253,14 @@ void TCustomPack::VerifyDirectory() {
 }
 
 void TCustomPack::PlaceTarget(const std::string& FileName) {
-  SetFileDateAttr(Target->Path(), entry_->Time, entry_->Attr);
+  SetFileDateAttr(Target->Path(), entry_->Time, entry_->Attr, Files());
   const platform::TDigest128 digest =
       (OnPlacing || OnPlaced) ? ContentDigest() : platform::TDigest128{};
   if (OnPlacing) OnPlacing(this, FileName, digest, contentBytes_);
   if (!Target->Commit())
-    throw platform::EInOutError(msg::Fmt(msg::kCannotReplace, FileName), Target->FailureReason());
+    throw platform::EInOutError(platform::EInOutError::Step::Write,
+                                platform::Naming(msg::kCannotReplace, FileName),
+                                Target->FailureReason());
   Target.reset();
   if (OnPlaced) OnPlaced(this, FileName, digest, contentBytes_);
 }
@@ -246,23 +270,24 @@ void TCustomPack::ReadData(uint8_t* Buf, int32_t N) {
   int32_t got = io::ReadSome(*PackFile, Buf, N);
   while (got < N) {
     if (!AtEnd(*PackFile)) throw EPackReadError();
-    if (!NextVolume()) throw platform::EAbort();  // NextVolume recorded why
+    if (!NextVolume()) VolumeFailed();
     got += io::ReadSome(*PackFile, Buf + got, N - got);
   }
 }
 
 void TCustomPack::WriteTarget(const uint8_t* Buf, int32_t N) {
   // The final partial block is written even when it is empty.
-  if (MemberFile->Write(Buf, N) != N) io::FailWrite(*MemberFile);
+  if (MemberFile->Write(Buf, N) != N) io::FailWrite(*MemberFile, MemberFilePath());
 }
 
 void TCustomPack::SkipData(int64_t N) {
   int64_t size = io::SizeOf(*PackFile);
   int64_t position = io::PositionOf(*PackFile);
   while (size < position + N) {
-    if (size < position) throw platform::EInOutError(msg::kSeekFailed);
+    if (size < position)
+      throw platform::EInOutError(platform::EInOutError::Step::Read, msg::kSeekFailed);
     N -= size - position;
-    if (!NextVolume()) throw platform::EAbort();  // NextVolume recorded why
+    if (!NextVolume()) VolumeFailed();
     size = io::SizeOf(*PackFile);
     position = io::PositionOf(*PackFile);
   }
@@ -274,20 +299,20 @@ bool TCustomPack::NextVolume() {
   return Recorded([this] {
     ClosePack();
     if (mode_ == TPackMode::pmWrite) CommitVolumes();
-    if (volume_ == 0xFFFF) throw EPackException(msg::kTooManyVolumes);
+    if (volume_ == 0xFFFF) throw EPackException(FailureKind::VolumeMissing, msg::kTooManyVolumes);
     ++volume_;
     for (;;) {
       if (!IsRemovableDrive(packFileName_, mode_ != TPackMode::pmWrite))
-        throw EPackException(msg::Fmt(msg::kVolumeUnavailable, static_cast<int>(volume_)));
+        throw EPackException(FailureKind::VolumeMissing,
+                             msg::Fmt(msg::kVolumeUnavailable, static_cast<int>(volume_)));
       const int answer = platform::DialogsPort().Show(
           platform::DialogKind::Information, msg::kInformation,
           msg::Fmt(msg::kInsertNextDisk, static_cast<int>(volume_)), platform::Buttons::OkCancel);
-      if (answer != platform::kIdOk) {
-        NoteMessage(msg::Fmt(msg::kDiskNotInserted, static_cast<int>(volume_)));
-        throw platform::EAbort();  // given up: the message stays
-      }
+      if (answer != platform::kIdOk)
+        throw EPackException(FailureKind::DiskNotInserted,
+                             msg::Fmt(msg::kDiskNotInserted, static_cast<int>(volume_)));
       if (mode_ == TPackMode::pmWrite ? CreateVolume() : OpenVolume()) {
-        lastError_.clear();  // earlier attempts at this volume no longer matter
+        SetFailure({});  // earlier attempts at this volume no longer matter
         return;
       }
     }
@@ -300,16 +325,19 @@ void TCustomPack::PrepareTarget(const std::string& FileName, platform::Access ac
                      FileName.compare(0, base.size(), base) == 0;
   const std::string root = below ? directory_ : platform::FolderPart(FileName);
   // The folders of the target's path that are not there yet, outermost first.
+  platform::FileSystem& files = Files();
   const std::vector<std::string> missing =
-      OnFolderCreated ? MissingFolders(platform::FolderPart(FileName)) : std::vector<std::string>();
-  CreateDirectories(root);  // an empty root raises "Unable to create directory"
-  Target = platform::FileSystemPort().CreateReplacement(
-      root, FileName.substr(below ? base.size() : root.size()), access, platform::Share::None);
+      OnFolderCreated ? MissingFolders(platform::FolderPart(FileName), files)
+                      : std::vector<std::string>();
+  CreateDirectories(root, files);  // an empty root raises "Unable to create directory"
+  Target = files.CreateReplacement(root, FileName.substr(below ? base.size() : root.size()), access,
+                                   platform::Share::None);
   if (!Target)
-    throw platform::EInOutError(msg::Fmt(msg::kCannotCreate, FileName),
-                                platform::FileSystemPort().FailureReason());
+    throw platform::EInOutError(platform::EInOutError::Step::Open,
+                                platform::Naming(msg::kCannotCreate, FileName),
+                                files.FailureReason());
   for (const std::string& made : missing)
-    if (platform::FileSystemPort().DirectoryExists(made)) OnFolderCreated(this, made);
+    if (files.DirectoryExists(made)) OnFolderCreated(this, made);
 }
 
 std::unique_ptr<platform::File> TCustomPack::TakeTargetFile() {

@@ -8,6 +8,7 @@
 #include "pack/lfiles.h"
 #include "pack/pack_io.h"
 #include "pack/pack_messages.h"
+#include "platform/digest.h"
 #include "platform/files.h"
 #include "platform/le_bytes.h"
 #include "platform/shortstring.h"
@@ -32,7 +33,7 @@ void TCustomPack::OpenPackWrite() {
   if (platform::FileSystemPort().GetAttributes(packFileName_, attr) &&
       (attr & (platform::kAttrDirectory | platform::kAttrReadOnly)))
     throw platform::EInOutError(
-        msg::Fmt(msg::kCannotCreate, packFileName_),
+        platform::EInOutError::Step::Open, platform::Naming(msg::kCannotCreate, packFileName_),
         (attr & platform::kAttrDirectory) ? platform::kReasonDirectory : msg::kReadOnlyFile);
   // Written beside the volume under a new name of its own and put in its place when
   // complete (CommitVolumes), so that a run that fails leaves the older file as it was.
@@ -58,7 +59,8 @@ std::unique_ptr<platform::File> TCustomPack::CreateBeside(const std::string& pat
       break;  // not a clash of names: the reason stands
     seed = seed * 1103515245u + 12345u;
   }
-  throw platform::EInOutError(msg::Fmt(msg::kCannotCreate, path),
+  throw platform::EInOutError(platform::EInOutError::Step::Open,
+                              platform::Naming(msg::kCannotCreate, path),
                               platform::FileSystemPort().FailureReason());
 }
 
@@ -66,7 +68,8 @@ void TCustomPack::CommitVolumes() {
   while (!pending_.empty()) {
     PendingVolume& next = pending_.front();
     if (!platform::FileSystemPort().Rename(next.temp, next.path))
-      throw platform::EInOutError(msg::Fmt(msg::kCannotReplace, next.path),
+      throw platform::EInOutError(platform::EInOutError::Step::Write,
+                                  platform::Naming(msg::kCannotReplace, next.path),
                                   platform::FileSystemPort().FailureReason());
     pending_.erase(pending_.begin());
   }
@@ -98,7 +101,12 @@ bool TCustomPack::CreateVolume() {
   };
   if (volume_ > 1 && platform::FileSystemPort().FileExists(packFileName_) &&
       (IsSameVolume() || holds())) {
-    NoteMessage(msg::Fmt(msg::kDiskNotChanged, packFileName_));
+    PackFailure failure;
+    failure.Kind = FailureKind::WrongVolume;
+    failure.Path = packFileName_;
+    failure.File = FailedFile::Package;
+    failure.Message = platform::Naming(msg::kDiskNotChanged, packFileName_);
+    SetFailure(failure);
     return false;
   }
   return Recorded([&] {
@@ -129,13 +137,15 @@ bool TCustomPack::IsSameVolume() {
 std::vector<uint8_t> TCustomPack::HeaderBlock(uint8_t version) const {
   std::vector<uint8_t> block;
   if (version == 1) {
-    if (rawHeader_.size() > 0xFFFF) throw EPackException(msg::kRawHeaderTooBig);
+    if (rawHeader_.size() > 0xFFFF)
+      throw EPackException(FailureKind::Unstorable, msg::kRawHeaderTooBig);
     block.reserve(2 + rawHeader_.size());
     platform::le::Put16(block, static_cast<uint16_t>(rawHeader_.size()));
     for (const uint8_t b : rawHeader_) block.push_back(b);
     return block;
   }
-  if (Header.size() > 0xFFFF) throw EPackException(msg::kTooManyHeaderLines);
+  if (Header.size() > 0xFFFF)
+    throw EPackException(FailureKind::Unstorable, msg::kTooManyHeaderLines);
   platform::le::Put32(block, static_cast<uint32_t>(entryCount_));
   platform::le::Put32(block, reserved_);
   // The password is stored scrambled: every byte complemented.
@@ -180,12 +190,13 @@ std::unique_ptr<platform::File> TCustomPack::SourceFile(std::unique_ptr<platform
 platform::TDigest128 TCustomPack::SourceDigest(const std::string& path) {
   if (sourceStreamed_) return sourceHash_.Digest();
   // Read back and forth: read again from start to end.
-  platform::TContentHash again;
   auto file = io::Open(path, platform::Access::Read, platform::Share::Read,
                        platform::Disposition::OpenExisting, msg::kCannotOpen);
-  for (int32_t n; (n = io::ReadSome(*file, Buffer.data(), kBufferSize)) > 0;)
-    again.Update(Buffer.data(), static_cast<std::size_t>(n));
-  return again.Digest();
+  const std::optional<platform::TDigest128> digest = platform::DigestOfFile(*file);
+  if (!digest)
+    throw platform::EInOutError(platform::EInOutError::Step::Read, msg::kReadFailed,
+                                file->FailureReason(), path);
+  return *digest;
 }
 
 void TCustomPack::CloseSource() { MemberFile.reset(); }

@@ -24,6 +24,8 @@
 namespace pack {
 namespace {
 
+constexpr auto kNamesMember = platform::NamedMessage::Names::Member;
+
 constexpr uint16_t kStoredAttr = platform::kAttrReadOnly | platform::kAttrHidden |
                                  platform::kAttrSystem | platform::kAttrArchive;
 
@@ -71,22 +73,31 @@ std::string TCustomPack::StoredName(const std::string& path) {
 }
 
 bool TCustomPack::WritePackage() {
-  lastError_.clear();
+  SetFailure({}, true);
   mode_ = TPackMode::pmWrite;
   io::ErrorModeScope errorMode;
   // Every failure of the run ends here, its cause recorded once; the pieces below throw.
   try {
     WriteBody();
-    lastError_.clear();
+    SetFailure({});
     return true;
   } catch (...) {
-    NoteFailure();
+    SetFailure(CaughtFailure());
     AbandonSource();
     PackFile.reset();
     // Volumes not yet in place go; the files they were to replace stay as they were.
     DiscardVolumes();
     return false;
   }
+}
+
+void TCustomPack::VolumeNotCreated() const {
+  if (failure_.Failed()) throw EPackFailed(failure_);
+  throw EPackException(
+      FailureKind::OpenFailed,
+      platform::Naming(
+          msg::Fmt(msg::kVolumeNotCreated, static_cast<int>(std::max<uint16_t>(volume_, 1)), "%s"),
+          packFileName_));
 }
 
 void TCustomPack::AbandonSource() noexcept {
@@ -110,7 +121,7 @@ void TCustomPack::WriteBody() {
     std::erase_if(
         List, [&](const std::string& p) { return platform::FileSystemPort().FullPath(p) == self; });
   if (List.size() > static_cast<std::size_t>(std::numeric_limits<int32_t>::max()))
-    throw EPackException(msg::kTooManyEntries);
+    throw EPackException(FailureKind::Unstorable, msg::kTooManyEntries);
   entryCount_ = static_cast<int32_t>(List.size());
 
   // Digests of the members' content and the directory go into header lines of a version 2
@@ -126,14 +137,18 @@ void TCustomPack::WriteBody() {
   for (const std::string& path : List) {
     Member m{path, StoredName(path), 0};
     if (m.name.size() > platform::kShortStringMax)
-      throw EPackException(msg::Fmt(msg::kNameTooLong, m.name));
+      throw EPackException(FailureKind::Unstorable,
+                           platform::Naming(msg::kNameTooLong, m.name, kNamesMember));
     if (const NameFault fault = CheckMemberName(m.name); fault != NameFault::None)
-      throw EPackException(msg::Fmt(msg::kUnsafeStoredName, path, m.name, NameFaultReason(fault)));
+      throw EPackException(
+          FailureKind::Unstorable,
+          platform::Naming(msg::Fmt(msg::kUnsafeStoredName, path, "%s", NameFaultReason(fault)),
+                           m.name, kNamesMember));
     auto source = io::Open(path, platform::Access::Read, platform::Share::Read,
                            platform::Disposition::OpenExisting, msg::kCannotOpen);
     m.size = io::SizeOf(*source);
     if (m.size > std::numeric_limits<int32_t>::max())
-      throw EPackException(msg::Fmt(msg::kFileTooLarge, path));
+      throw EPackException(FailureKind::Unstorable, platform::Naming(msg::kFileTooLarge, path));
     if (firstPass) {
       auto hashed = SourceFile(std::move(source));
       for (int32_t got; (got = io::ReadSome(*hashed, Buffer.data(), kBufferSize)) > 0;) {
@@ -160,12 +175,11 @@ void TCustomPack::WriteBody() {
     const int64_t largest = n > 0 ? *std::max_element(need.begin() + 1, need.end()) : 0;
     if (kPrefixSize + headerBlock + need[0] > VolumeSize ||
         (n > 0 && VolumeSize - kPrefixSize < 1 + largest))
-      throw EPackException(msg::Fmt(msg::kVolumeSizeTooSmall, static_cast<long long>(VolumeSize)));
+      throw EPackException(FailureKind::Unstorable,
+                           msg::Fmt(msg::kVolumeSizeTooSmall, static_cast<long long>(VolumeSize)));
   }
 
-  if (!CreateVolume())
-    throw EPackException(lastError_.empty() ? msg::Fmt(msg::kVolumeNotCreated, 1, packFileName_)
-                                            : lastError_);
+  if (!CreateVolume()) VolumeNotCreated();
   auto used = [&] {
     return io::PositionOf(*PackFile) - (volume_ == 1 ? static_cast<int64_t>(Offset) : 0);
   };
@@ -174,7 +188,8 @@ void TCustomPack::WriteBody() {
   // the end of the volume file counts (version 1, or a volume that continues).
   auto checkNoOlderData = [&] {
     if (volume_ == 1 && Offset > 0 && io::SizeOf(*PackFile) > io::PositionOf(*PackFile))
-      throw EPackException(msg::Fmt(msg::kOlderDataAfter, packFileName_));
+      throw EPackException(FailureKind::Unstorable,
+                           platform::Naming(msg::kOlderDataAfter, packFileName_));
   };
 
   std::map<int32_t, platform::TDigest128> learnt;  // by position, 0 for the directory
@@ -183,26 +198,26 @@ void TCustomPack::WriteBody() {
     bool cancel = false;
     if (OnProgress)
       OnProgress(this, m.name, static_cast<int32_t>(static_cast<int64_t>(i) * 100 / n), cancel);
-    if (cancel) {
-      NoteMessage(msg::kAborted);
-      throw platform::EAbort();
-    }
+    if (cancel) throw platform::EAbort();
     sourceStreamed_ = false;  // until a source read through SourceFile says otherwise
+    source_ = m.path;
     OpenSource(m.path);
     const int64_t size = io::SizeOf(*MemberFile);
     if (size > std::numeric_limits<int32_t>::max())
-      throw EPackException(msg::Fmt(msg::kFileTooLarge, m.path));
+      throw EPackException(FailureKind::Unstorable, platform::Naming(msg::kFileTooLarge, m.path));
     uint32_t time = 0;
     uint16_t attr = 0;
     if (!platform::FileSystemPort().GetDosTime(m.path, time) ||
         !platform::FileSystemPort().GetAttributes(m.path, attr))
-      throw platform::EInOutError(msg::Fmt(msg::kCannotOpen, m.path));
+      throw platform::EInOutError(platform::EInOutError::Step::Open,
+                                  platform::Naming(msg::kCannotOpen, m.path));
     entry_->Size = static_cast<int32_t>(size);
     entry_->Attr = attr & kStoredAttr;
     entry_->Time = static_cast<int32_t>(time);
     entry_->Name = m.name;
     if (VolumeSize > 0 && entry_->RecordSize() > VolumeSize - used())
-      throw EPackException(msg::Fmt(msg::kCannotCut, m.name));
+      throw EPackException(FailureKind::Unstorable,
+                           platform::Naming(msg::kCannotCut, m.name, kNamesMember));
     entry_->WriteTo(*PackFile);
     const std::vector<uint8_t> record = entry_->Record();
     directoryHash_.Update(record.data(), record.size());
@@ -214,21 +229,21 @@ void TCustomPack::WriteBody() {
         break;
       }
       const int64_t cut = std::min(remaining - 1, VolumeSize - used());
-      if (cut < 1) throw EPackException(msg::Fmt(msg::kCannotCut, m.name));
+      if (cut < 1)
+        throw EPackException(FailureKind::Unstorable,
+                             platform::Naming(msg::kCannotCut, m.name, kNamesMember));
       CopyToPack(cut);
       remaining -= cut;
       checkNoOlderData();
-      if (!NextVolume())
-        throw EPackException(lastError_.empty() ? msg::Fmt(msg::kVolumeNotCreated,
-                                                           static_cast<int>(volume_), packFileName_)
-                                                : lastError_);
+      if (!NextVolume()) VolumeNotCreated();
     }
     const auto at = static_cast<int32_t>(i + 1);
     if (firstPass || digestsAt_.count(at)) {
       const platform::TDigest128 digest = SourceDigest(m.path);
       // A digest taken in the first pass must still be the content's.
       if (firstPass && digest != taken[i])
-        throw EPackException(msg::Fmt(msg::kSourceChanged, m.path));
+        throw EPackException(FailureKind::SourceChanged,
+                             platform::Naming(msg::kSourceChanged, m.path));
       if (digestsAt_.count(at)) learnt[at] = digest;
     }
     CloseSource();

@@ -52,20 +52,24 @@ void TCustomPackLz::MakeStagingFile() {
   stagingDir_ = temp.empty()
                     ? std::string()
                     : platform::TempFilesPort().CreatePrivateDirectory(temp, kStagingPrefix);
-  if (stagingDir_.empty()) throw EPackException(msg::Fmt(msg::kNoStagingDirectory, temp));
+  if (stagingDir_.empty())
+    throw EPackException(FailureKind::OpenFailed, platform::Naming(msg::kNoStagingDirectory, temp));
   dirGuard_ = platform::RemoveOnInterrupt(stagingDir_, true);
   tempFile_ = platform::TempFilesPort().CreateUnique(stagingDir_, kStagingPrefix);
   if (tempFile_.empty() || tempFile_.size() > kStagingPathMax) {
-    const std::string message = tempFile_.empty() ? msg::Fmt(msg::kNoStagingFile, stagingDir_)
-                                                  : msg::Fmt(msg::kStagingPathTooLong, tempFile_);
+    platform::NamedMessage message = tempFile_.empty()
+                                         ? platform::Naming(msg::kNoStagingFile, stagingDir_)
+                                         : platform::Naming(msg::kStagingPathTooLong, tempFile_);
     RemoveStagingFile();
-    throw EPackException(message);
+    throw EPackException(FailureKind::OpenFailed, std::move(message));
   }
   fileGuard_ = platform::RemoveOnInterrupt(tempFile_);
 }
 
 void TCustomPackLz::RemoveStagingFile() {
-  if (!tempFile_.empty()) platform::FileSystemPort().Delete(tempFile_);  // a missing file is fine
+  // Through the port in use, not Files(): a port handed in may be gone with its owner by
+  // the time the engine goes. A missing file is fine.
+  if (!tempFile_.empty()) platform::FileSystemPort().Delete(tempFile_);
   if (!stagingDir_.empty()) platform::TempFilesPort().RemovePrivateDirectory(stagingDir_);
   fileGuard_.Release();
   dirGuard_.Release();
@@ -77,14 +81,23 @@ int TCustomPackLz::RemoveAbandonedStaging() {
 }
 
 std::unique_ptr<platform::File> TCustomPackLz::CreateStaging(platform::Access access) {
-  platform::FileSystemPort().Delete(tempFile_);  // what a failed member left
-  return platform::FileSystemPort().Open(tempFile_, access, platform::Share::None,
-                                         platform::Disposition::CreatePrivate);
+  Files().Delete(tempFile_);  // what a failed member left
+  return Files().Open(tempFile_, access, platform::Share::None,
+                      platform::Disposition::CreatePrivate);
 }
+
+FailedFile TCustomPackLz::FileRole(const std::string& path) const {
+  if (path == tempFile_ || (!stagingDir_.empty() && path.rfind(stagingDir_, 0) == 0))
+    return FailedFile::Staging;
+  return TCustomPack::FileRole(path);
+}
+
+std::string TCustomPackLz::MemberFilePath() const { return tempFile_; }
 
 void TCustomPackLz::CompressFile(const std::string& Source, const std::string& Dest) {
   driver_->InputFile = Source;
   driver_->OutputFile = Dest;
+  driver_->Files = &Files();
   driver_->CompressMode = CompressMode;
   RelayProgress();
   driver_->CreateOutput = nullptr;
@@ -102,6 +115,7 @@ void TCustomPackLz::DecompressFile(const std::string& Source, const std::string&
 void TCustomPackLz::Restore(const std::string& Source, const std::string& Dest, bool member) {
   driver_->InputFile = Source;
   driver_->OutputFile = Dest;
+  driver_->Files = &Files();
   RelayProgress();
   driver_->CreateOutput = nullptr;
   if (member) driver_->CreateOutput = [this](const std::string&) { return TakeTargetFile(); };
@@ -128,7 +142,7 @@ void TCustomPackLz::OpenSource(const std::string& FileName) {
     ~Unhook() { driver.ReadInputThrough = nullptr; }
   } unhook{*driver_};
   CompressFile(FileName, tempFile_);
-  MemberFile = io::Open(tempFile_, platform::Access::Read, platform::Share::Read,
+  MemberFile = io::Open(Files(), tempFile_, platform::Access::Read, platform::Share::Read,
                         platform::Disposition::OpenExisting, msg::kCannotOpen);
 }
 
@@ -137,14 +151,15 @@ void TCustomPackLz::CloseSource() {
     MemberFile->Close();
     MemberFile.reset();
   }
-  platform::FileSystemPort().Delete(tempFile_);
+  Files().Delete(tempFile_);
 }
 
 void TCustomPackLz::OpenTarget(const std::string& /*FileName*/) {
   MemberFile = CreateStaging(platform::Access::Write);
   if (!MemberFile)
-    throw platform::EInOutError(msg::Fmt(msg::kCannotCreate, tempFile_),
-                                platform::FileSystemPort().FailureReason());
+    throw platform::EInOutError(platform::EInOutError::Step::Open,
+                                platform::Naming(msg::kCannotCreate, tempFile_),
+                                Files().FailureReason());
 }
 
 void TCustomPackLz::CloseTarget(const std::string& FileName) {
@@ -153,7 +168,7 @@ void TCustomPackLz::CloseTarget(const std::string& FileName) {
     io::CloseFile(*staging, tempFile_);
   }
   if (!RestoreMembers) {
-    platform::FileSystemPort().Delete(tempFile_);
+    Files().Delete(tempFile_);
     return;
   }
   // The driver restores into a new file beside the target (below Directory, its
@@ -163,7 +178,7 @@ void TCustomPackLz::CloseTarget(const std::string& FileName) {
   Restore(tempFile_, FileName, true);
   VerifyContent();
   PlaceTarget(FileName);
-  platform::FileSystemPort().Delete(tempFile_);
+  Files().Delete(tempFile_);
 }
 
 }  // namespace pack

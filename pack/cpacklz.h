@@ -4,6 +4,8 @@
 // compressed form of each source file; read packages have each member's stored bytes
 // copied into the staging file, which the compressed-file driver then restores to the
 // real target.
+// The staging file is made through the files port Files(), as members' targets are; so
+// is what the compressed-file driver opens.
 // TPackLz is the component the installer and the pck tool create.
 #pragma once
 
@@ -55,6 +57,9 @@ class TCustomPackLz : public TCustomPack {
   void CloseSource() override;
   void OpenTarget(const std::string& FileName) override;
   void CloseTarget(const std::string& FileName) override;
+  // The staging file, and whatever lies in its directory, is the staging file.
+  FailedFile FileRole(const std::string& path) const override;
+  std::string MemberFilePath() const override;
 
  private:
   void RelayProgress();

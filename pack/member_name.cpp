@@ -88,22 +88,32 @@ const char* NameFaultReason(NameFault fault) {
   return "";
 }
 
-std::string NameFaultMessage(NameFault fault, const std::string& name) {
+platform::NamedMessage NameFaultNaming(NameFault fault, const std::string& name) {
+  const char* format = "%s";
   switch (fault) {
     case NameFault::None:
       break;
     case NameFault::ControlCharacter:
-      return msg::Fmt(msg::kControlInName, name);
+      format = msg::kControlInName;
+      break;
     case NameFault::LeavesTarget:
-      return msg::Fmt(msg::kUnsafeName, name);
+      format = msg::kUnsafeName;
+      break;
     case NameFault::ReservedDevice:
-      return msg::Fmt(msg::kReservedName, name);
+      format = msg::kReservedName;
+      break;
     case NameFault::TrailingDotOrBlank:
-      return msg::Fmt(msg::kTrailingDotName, name);
+      format = msg::kTrailingDotName;
+      break;
     case NameFault::NoFileName:
-      return msg::Fmt(msg::kNoFileName, name);
+      format = msg::kNoFileName;
+      break;
   }
-  return name;
+  return platform::Naming(format, name, platform::NamedMessage::Names::Member);
+}
+
+std::string NameFaultMessage(NameFault fault, const std::string& name) {
+  return NameFaultNaming(fault, name).Text();
 }
 
 }  // namespace pack

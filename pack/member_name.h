@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "platform/exceptions.h"
+
 namespace pack {
 
 enum class NameFault {
@@ -36,8 +38,10 @@ inline bool IsSafeMemberName(const std::string& name) {
   return CheckMemberName(name) == NameFault::None;
 }
 
-// The refusal of member `name` for `fault`, one line naming the member and the reason.
+// The refusal of member `name` for `fault`, one line naming the member and the reason;
+// and the same in its parts, the member's name apart.
 std::string NameFaultMessage(NameFault fault, const std::string& name);
+platform::NamedMessage NameFaultNaming(NameFault fault, const std::string& name);
 // The reason alone: "reserved device name", "ends in a dot or blank", ...
 const char* NameFaultReason(NameFault fault);
 

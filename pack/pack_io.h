@@ -12,7 +12,11 @@
 
 namespace pack::io {
 
-// Opens a file through the files port; null becomes EInOutError `message` naming path.
+// Opens a file through `files` (or the files port in use); null becomes EInOutError
+// `message` (its "%s" the path) with the port's reason.
+std::unique_ptr<platform::File> Open(platform::FileSystem& files, const std::string& path,
+                                     platform::Access access, platform::Share share,
+                                     platform::Disposition disposition, const char* message);
 std::unique_ptr<platform::File> Open(const std::string& path, platform::Access access,
                                      platform::Share share, platform::Disposition disposition,
                                      const char* message);
@@ -22,8 +26,9 @@ void ReadExact(platform::File& file, void* buf, int32_t count);
 int32_t ReadSome(platform::File& file, void* buf, int32_t count);
 // Writes exactly `count` bytes or raises EInOutError.
 void WriteExact(platform::File& file, const void* buf, int32_t count);
-// Raises the EInOutError of a write to `file` that fell short, with the system's reason.
-[[noreturn]] void FailWrite(platform::File& file);
+// Raises the EInOutError of a write to `file` (the file `path`, when known) that fell
+// short, with the system's reason.
+[[noreturn]] void FailWrite(platform::File& file, const std::string& path = {});
 void SeekTo(platform::File& file, int64_t position);
 int64_t PositionOf(platform::File& file);
 int64_t SizeOf(platform::File& file);

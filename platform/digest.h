@@ -49,8 +49,14 @@ class TContentHash {
 
 namespace platform {
 
-// The digest of a file's content, read through the files port; nothing when it cannot
-// be read.
-std::optional<TDigest128> DigestOfFile(const std::string& path);
+class File;
+class FileSystem;
+
+// Every loop that hashes a file's content is one of these two. The digest of what is
+// left of an open file, read from where it stands to its end; nothing when a read fails.
+std::optional<TDigest128> DigestOfFile(File& file);
+// The digest of a file's content, read through `files` (the files port in use when
+// null); nothing when it cannot be opened or read.
+std::optional<TDigest128> DigestOfFile(const std::string& path, FileSystem* files = nullptr);
 
 }  // namespace platform

@@ -40,17 +40,21 @@ bool CopyFileTo(const std::string& from, const std::string& to, std::string& rea
 
 namespace platform {
 
-std::optional<TDigest128> DigestOfFile(const std::string& path) {
-  auto file = platform::FileSystemPort().Open(path, platform::Access::Read, platform::Share::Read,
-                                              platform::Disposition::OpenExisting);
-  if (!file) return std::nullopt;
+std::optional<TDigest128> DigestOfFile(File& file) {
   TContentHash hash;
   char buffer[65536];
-  for (int32_t n; (n = file->Read(buffer, sizeof buffer)) != 0;) {
+  for (int32_t n; (n = file.Read(buffer, sizeof buffer)) != 0;) {
     if (n < 0) return std::nullopt;
     hash.Update(buffer, static_cast<std::size_t>(n));
   }
   return hash.Digest();
+}
+
+std::optional<TDigest128> DigestOfFile(const std::string& path, FileSystem* files) {
+  auto file = (files ? *files : FileSystemPort())
+                  .Open(path, Access::Read, Share::Read, Disposition::OpenExisting);
+  if (!file) return std::nullopt;
+  return DigestOfFile(*file);
 }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 // A files port that passes every call on to the port that was in use when it was made.
-// Whoever wants it in use installs it (platform::ScopedPort).
+// Whoever wants it in use installs it (platform::ScopedPort), or hands it to the code that
+// works through it (the package engine takes one for its targets and staging file).
 // Derived classes override only the calls they change: a sink for output nobody keeps,
 // a test double whose reads or writes fail.
 #pragma once

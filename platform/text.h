@@ -75,32 +75,6 @@ inline bool SameFolded(std::string_view a, std::string_view b) {
   return true;
 }
 
-// `name` matches the file-search pattern `pattern` the way a directory search does:
-// `*` any run of characters, `?` exactly one, letters compared with a..z taken as A..Z;
-// "*.*" matches every name.
-inline bool MatchWild(std::string_view pattern, std::string_view name) {
-  if (pattern == "*.*") return true;
-  std::size_t p = 0, s = 0;
-  std::size_t star = std::string_view::npos, resume = 0;
-  while (s < name.size()) {
-    if (p < pattern.size() && pattern[p] == '*') {
-      star = p++;
-      resume = s;
-    } else if (p < pattern.size() &&
-               (pattern[p] == '?' || UpperAscii(pattern[p]) == UpperAscii(name[s]))) {
-      ++p;
-      ++s;
-    } else if (star != std::string_view::npos) {
-      p = star + 1;
-      s = ++resume;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
-}
-
 // The text that zero-terminated bytes hold: up to the first zero byte, or all of them.
 inline std::string TextBeforeZero(const std::vector<uint8_t>& bytes) {
   return std::string(bytes.begin(), std::find(bytes.begin(), bytes.end(), uint8_t{0}));

@@ -31,6 +31,7 @@
 #include "platform/posix/path_posix.h"
 #include "platform/posix/target_posix.h"
 #include "platform/text.h"
+#include "platform/wildcard.h"
 
 namespace platform {
 namespace {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "platform/win32/error_win32.h"
 
@@ -100,18 +101,16 @@ FileHandle CreateBesideTarget(const std::string& root, const std::string& relati
   }
   std::string folder = root;
   for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
-    if (!folder.empty() && !platform::IsSeparator(folder.back())) folder += '\\';
-    folder += parts[i];
+    folder = platform::JoinPath(folder, parts[i]);
     if (!EnsureDirectory(folder, reason)) return FileHandle();
   }
-  if (!folder.empty() && !platform::IsSeparator(folder.back())) folder += '\\';
-  targetPath = folder + parts.back();
+  targetPath = platform::JoinPath(folder, parts.back());
   if (!PlaceTakesAFile(targetPath, reason)) return FileHandle();
   DWORD seed = ::GetTickCount() ^ ::GetCurrentProcessId();
   for (int attempt = 0; attempt < 100; ++attempt, seed = seed * 1103515245u + 12345u) {
     char name[16];
     std::snprintf(name, sizeof name, "PCK%06lX.TMP", static_cast<unsigned long>(seed & 0xFFFFFF));
-    newPath = folder + name;
+    newPath = platform::JoinPath(folder, name);
     // CREATE_NEW fails rather than follow a link that appeared meanwhile.
     FileHandle h(::CreateFileA(newPath.c_str(), access, share, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -26,7 +26,7 @@ std::string FailureOf(const std::function<void()>& operation) {
   return "(no failure)";
 }
 
-TEST_F(DriverTest, MissingOrReadOnlyInputCannotBeSized) {
+TEST_F(DriverTest, MissingInputCannotBeSizedAndReadOnlyInputIsCompressed) {
   driver.InputFile = Path("missing.dat");
   driver.OutputFile = Path("out.lz");
   EXPECT_EQ(FailureOf([&] { driver.Compress(); }),
@@ -35,12 +35,20 @@ TEST_F(DriverTest, MissingOrReadOnlyInputCannotBeSized) {
             "Lzrw1 : Cannot obtain size of " + Path("missing.dat"));
   EXPECT_FALSE(PathExists(Path("out.lz")));
 
-  WriteFileBytes(Path("ro.dat"), SampleText(100));
+  // A file the user may read but not write is read like any other, and stays as it was.
+  const Bytes content = SampleText(100);
+  WriteFileBytes(Path("ro.dat"), content);
   ASSERT_TRUE(platform::FileSystemPort().SetAttributes(Path("ro.dat"), platform::kAttrReadOnly));
   driver.InputFile = Path("ro.dat");
-  EXPECT_EQ(FailureOf([&] { driver.Compress(); }),
-            "Lzrw1 : Cannot obtain size of " + Path("ro.dat"));
-  EXPECT_FALSE(PathExists(Path("out.lz")));
+  EXPECT_EQ(FailureOf([&] { driver.Compress(); }), "(no failure)");
+  driver.InputFile = Path("out.lz");
+  driver.OutputFile = Path("back.dat");
+  EXPECT_EQ(FailureOf([&] { driver.Decompress(); }), "(no failure)");
+  EXPECT_EQ(ReadFileBytes(Path("back.dat")), content);
+  uint16_t attr = 0;
+  ASSERT_TRUE(platform::FileSystemPort().GetAttributes(Path("ro.dat"), attr));
+  EXPECT_TRUE(attr & platform::kAttrReadOnly);
+  platform::FileSystemPort().SetAttributes(Path("ro.dat"), 0);  // the scratch folder goes
 }
 
 TEST_F(DriverTest, InputHeldOpenBySomeoneElseIsNotFound) {

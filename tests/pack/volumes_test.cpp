@@ -221,7 +221,7 @@ TEST_F(VolumeTest, CancelledPromptFailsTheMemberAfterOnError) {
   EXPECT_FALSE(pack.Extract());
   ASSERT_EQ(ui.shown.size(), 1u);
   EXPECT_EQ(ui.shown[0].text, "Please, insert next disk [2]");
-  EXPECT_EQ(pack.log.back(), "Error \\A.DBF Operation aborted");
+  EXPECT_EQ(pack.log.back(), "Error \\A.DBF Disk 2 was not inserted");
   EXPECT_EQ(pack.LastError(), "member A.DBF: Disk 2 was not inserted");
 }
 

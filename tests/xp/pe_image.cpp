@@ -19,7 +19,8 @@ constexpr std::size_t kCoffSize = 20, kCoffSections = 2, kCoffOptionalSize = 16;
 constexpr std::size_t kOptSubsystemMajor = 48, kOptSubsystemMinor = 50, kOptSubsystem = 68;
 constexpr std::size_t kOptDirCount32 = 92, kOptDirs32 = 96;
 constexpr std::size_t kOptDirCount64 = 108, kOptDirs64 = 112;
-constexpr std::size_t kDirImport = 1, kDirDelayImport = 13;
+constexpr std::size_t kDirImport = 1, kDirResource = 2, kDirDelayImport = 13;
+constexpr std::size_t kMaxResources = 4096;
 constexpr std::size_t kSectionSize = 40, kSecVirtualSize = 8, kSecAddress = 12, kSecRawSize = 16,
                       kSecRawPointer = 20;
 constexpr std::size_t kDescriptorSize = 20, kDescLookup = 0, kDescName = 12, kDescThunks = 16;
@@ -128,8 +129,19 @@ std::vector<PeImport> ReadThunks(const Reader& r, uint32_t rva, bool plus) {
 
 }  // namespace
 
-PeImage ReadPeImage(const std::vector<uint8_t>& bytes) {
-  Reader r(bytes);
+namespace {
+
+// The headers every reading needs: the image's fields, its sections in the reader, and
+// the address of each data directory.
+struct Headers {
+  PeImage image;
+  std::vector<uint32_t> directories;
+  uint32_t Directory(std::size_t index) const {
+    return index < directories.size() ? directories[index] : 0;
+  }
+};
+
+Headers ReadHeaders(Reader& r) {
   const uint8_t* mz = r.At(0, 2, "the DOS header");
   if (mz[0] != 'M' || mz[1] != 'Z') throw std::runtime_error("not a Windows program (no MZ)");
   const std::size_t pe = r.U32(kDosNewHeader, "the DOS header");
@@ -137,7 +149,8 @@ PeImage ReadPeImage(const std::vector<uint8_t>& bytes) {
   if (sig[0] != 'P' || sig[1] != 'E' || sig[2] != 0 || sig[3] != 0)
     throw std::runtime_error("not a PE image (no PE signature)");
   const std::size_t coff = pe + 4;
-  PeImage image;
+  Headers headers;
+  PeImage& image = headers.image;
   image.machine = r.U16(coff, "the file header");
   const std::size_t sectionCount = r.U16(coff + kCoffSections, "the file header");
   const std::size_t optional = coff + kCoffSize;
@@ -156,9 +169,8 @@ PeImage ReadPeImage(const std::vector<uint8_t>& bytes) {
   image.subsystem = r.U16(optional + kOptSubsystem, "the optional header");
   const std::size_t dirCount = std::min<std::size_t>(
       r.U32(optional + dirCountAt, "the optional header"), (optionalSize - dirsAt) / 8);
-  auto directory = [&](std::size_t index) -> uint32_t {
-    return index < dirCount ? r.U32(optional + dirsAt + 8 * index, "a data directory") : 0;
-  };
+  for (std::size_t i = 0; i < dirCount; ++i)
+    headers.directories.push_back(r.U32(optional + dirsAt + 8 * i, "a data directory"));
 
   const std::size_t table = optional + optionalSize;
   for (std::size_t i = 0; i < sectionCount; ++i) {
@@ -168,16 +180,101 @@ PeImage ReadPeImage(const std::vector<uint8_t>& bytes) {
         {r.U32(s + kSecAddress, "a section"), r.U32(s + kSecVirtualSize, "a section"),
          r.U32(s + kSecRawPointer, "a section"), r.U32(s + kSecRawSize, "a section")});
   }
+  return headers;
+}
 
-  image.delayImports = directory(kDirDelayImport) != 0;
-  uint32_t descriptor = directory(kDirImport);
+// The UTF-16 name of a resource directory entry, at `offset` from the directory's start;
+// characters beyond Latin-1 become '?'.
+std::string ResourceName(const Reader& r, std::size_t base, uint32_t offset) {
+  const std::size_t at = base + offset;
+  const std::size_t length = r.U16(at, "a resource name");
+  std::string name;
+  for (std::size_t i = 0; i < length; ++i) {
+    const uint16_t c = r.U16(at + 2 + 2 * i, "a resource name");
+    name += c < 0x100 ? static_cast<char>(c) : '?';
+  }
+  return name;
+}
+
+}  // namespace
+
+std::vector<PeResource> ReadPeResources(const std::vector<uint8_t>& bytes) {
+  Reader r(bytes);
+  const Headers headers = ReadHeaders(r);
+  std::vector<PeResource> resources;
+  const uint32_t root = headers.Directory(kDirResource);
+  if (root == 0) return resources;
+  const std::size_t base = r.Offset(root, 16, "the resource directory");
+  // Entries of the directory at `offset` from the root: (id or name, child offset).
+  struct Entry {
+    uint32_t id;
+    std::string name;
+    uint32_t child;
+  };
+  const auto entries = [&](uint32_t offset) {
+    const std::size_t at = base + offset;
+    const std::size_t count = std::size_t{r.U16(at + 12, "a resource directory")} +
+                              r.U16(at + 14, "a resource directory");
+    if (count > kMaxResources) throw std::runtime_error("a resource directory is too long");
+    std::vector<Entry> list;
+    for (std::size_t i = 0; i < count; ++i) {
+      const uint32_t key = r.U32(at + 16 + 8 * i, "a resource directory entry");
+      const uint32_t child = r.U32(at + 20 + 8 * i, "a resource directory entry");
+      Entry e{key, {}, child};
+      if (key & 0x80000000u) {
+        e.id = 0;
+        e.name = ResourceName(r, base, key & 0x7FFFFFFFu);
+      }
+      list.push_back(std::move(e));
+    }
+    return list;
+  };
+  // Three levels: type, name, language; a subdirectory has its top bit set, a leaf not.
+  const auto subdirectory = [](const Entry& e, const char* what) {
+    if (!(e.child & 0x80000000u))
+      throw std::runtime_error(std::string("a resource ") + what + " entry is not a directory");
+    const uint32_t offset = e.child & 0x7FFFFFFFu;
+    if (offset == 0) throw std::runtime_error("a resource directory refers back to the root");
+    return offset;
+  };
+  for (const Entry& type : entries(0)) {
+    for (const Entry& name : entries(subdirectory(type, "type"))) {
+      for (const Entry& language : entries(subdirectory(name, "name"))) {
+        if (language.child & 0x80000000u)
+          throw std::runtime_error("a resource language entry is a directory");
+        const std::size_t leaf = base + language.child;
+        const uint32_t dataRva = r.U32(leaf, "a resource data entry");
+        const uint32_t size = r.U32(leaf + 4, "a resource data entry");
+        if (resources.size() == kMaxResources) throw std::runtime_error("too many resources");
+        PeResource resource;
+        resource.type = type.id;
+        resource.typeName = type.name;
+        resource.id = name.id;
+        resource.name = name.name;
+        resource.language = language.id;
+        const uint8_t* data =
+            r.At(r.Offset(dataRva, size, "a resource's data"), size, "a resource's data");
+        resource.data.assign(data, data + size);
+        resources.push_back(std::move(resource));
+      }
+    }
+  }
+  return resources;
+}
+
+PeImage ReadPeImage(const std::vector<uint8_t>& bytes) {
+  Reader r(bytes);
+  Headers headers = ReadHeaders(r);
+  PeImage& image = headers.image;
+  image.delayImports = headers.Directory(kDirDelayImport) != 0;
+  uint32_t descriptor = headers.Directory(kDirImport);
   if (descriptor == 0) return image;
   for (;; descriptor += kDescriptorSize) {
     const std::size_t at = r.Offset(descriptor, kDescriptorSize, "an import descriptor");
     const uint32_t lookup = r.U32(at + kDescLookup, "an import descriptor");
     const uint32_t name = r.U32(at + kDescName, "an import descriptor");
     const uint32_t thunks = r.U32(at + kDescThunks, "an import descriptor");
-    if (name == 0 && thunks == 0) return image;
+    if (name == 0 && thunks == 0) return std::move(image);
     if (image.dlls.size() == kMaxDlls) throw std::runtime_error("the import directory has no end");
     PeDll dll;
     dll.name = r.Name(name, "an imported DLL's name");

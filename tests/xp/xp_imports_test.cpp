@@ -14,6 +14,7 @@
 
 #include "platform/le_bytes.h"
 #include "xp/pe_image.h"
+#include "xp/test_images.h"
 
 namespace xpcheck {
 namespace {
@@ -32,10 +33,6 @@ struct Layout {
   bool lookupTable = true;  // false: only the address table, as some linkers write
   bool delayImports = false;
 };
-
-constexpr uint32_t kSectionRva = 0x1000;
-constexpr std::size_t kSectionFile = 0x200;
-constexpr std::size_t kPe = 0x40, kOptional = kPe + 24;
 
 // A minimal image: headers, one section holding the import directory of `dlls`.
 Bytes BuildImage(const std::vector<Dll>& dlls, const Layout& layout = {}) {
@@ -66,34 +63,12 @@ Bytes BuildImage(const std::vector<Dll>& dlls, const Layout& layout = {}) {
       entry += width;
     }
   }
-
-  Bytes image(kSectionFile, 0);
-  auto field16 = [&](std::size_t at, uint16_t v) { image[at] = v & 0xFF, image[at + 1] = v >> 8; };
-  auto field32 = [&](std::size_t at, uint32_t v) { platform::le::Put32(&image[at], v); };
-  image[0] = 'M', image[1] = 'Z';
-  field32(0x3C, kPe);
-  image[kPe] = 'P', image[kPe + 1] = 'E';
-  const uint16_t optionalSize = layout.plus ? 240 : 224;
-  field16(kPe + 4, layout.plus ? kMachineAmd64 : kMachineI386);
-  field16(kPe + 6, 1);
-  field16(kPe + 20, optionalSize);
-  field16(kOptional, layout.plus ? 0x20b : 0x10b);
-  field16(kOptional + 48, layout.subsystemMajor);
-  field16(kOptional + 50, layout.subsystemMinor);
-  field16(kOptional + 68, 2);
-  const std::size_t dirs = kOptional + (layout.plus ? 112 : 96);
-  field32(dirs - 4, 16);
-  field32(dirs + 8, kSectionRva);
-  field32(dirs + 12, static_cast<uint32_t>((dlls.size() + 1) * 20));
-  if (layout.delayImports) field32(dirs + 13 * 8, kSectionRva);
-  const std::size_t section = kOptional + optionalSize;
-  std::copy_n(".idata", 6, image.begin() + section);
-  field32(section + 8, static_cast<uint32_t>(data.size()));
-  field32(section + 12, kSectionRva);
-  field32(section + 16, static_cast<uint32_t>(data.size()));
-  field32(section + 20, kSectionFile);
-  image.insert(image.end(), data.begin(), data.end());
-  return image;
+  return ImageWithSection(data, {.plus = layout.plus,
+                                 .subsystemMajor = layout.subsystemMajor,
+                                 .subsystemMinor = layout.subsystemMinor,
+                                 .directory = 1,
+                                 .directorySize = static_cast<uint32_t>((dlls.size() + 1) * 20),
+                                 .delayImports = layout.delayImports});
 }
 
 const std::vector<Dll> kSample = {{"KERNEL32.dll", {"GetTickCount", "Sleep"}, {17}},

@@ -9,6 +9,8 @@
 #include "platform/exceptions.h"
 #include "platform/files.h"
 #include "tools/pck/commands.h"
+#include "tools/pck/disk_folders.h"
+#include "tools/pck/pck_messages.h"
 #include "tools/pck/progress.h"
 #include "tools/pck/shown.h"
 
@@ -16,26 +18,20 @@ namespace pck {
 namespace {
 
 struct FileOptions {
-  std::string input;
-  std::string output;
-  compress::TCompressMode method = compress::TCompressMode::Good;
+  std::string Input;
+  std::string Output;
+  compress::TCompressMode Method = compress::TCompressMode::Good;
 };
-
-int64_t SizeOf(const std::string& path) {
-  auto f = platform::FileSystemPort().Open(path, platform::Access::Read, platform::Share::ReadWrite,
-                                           platform::Disposition::OpenExisting);
-  return f ? f->Size() : 0;
-}
 
 int RunDriver(const FileOptions& options, bool compress) {
   compress::Tlzrw1 driver(nullptr);
-  driver.InputFile = platform::FromHostPath(options.input);
-  driver.OutputFile = platform::FromHostPath(options.output);
-  driver.CompressMode = options.method;
+  driver.InputFile = platform::FromHostPath(options.Input);
+  driver.OutputFile = platform::FromHostPath(options.Output);
+  driver.CompressMode = options.Method;
   // Compressing reports input bytes taken, restoring reports compressed bytes read:
   // either way the bar follows the input file.
-  ProgressBar bar(compress ? "compressing " + options.input : "restoring " + options.input,
-                  SizeOf(driver.InputFile));
+  ProgressBar bar(msg::Fmt(compress ? msg::kCompressing : msg::kRestoring, options.Input),
+                  FileSize(driver.InputFile));
   driver.OnProgress = [&bar](platform::TObject*, int32_t inSize, int32_t) { bar.Update(inSize); };
   try {
     if (compress)
@@ -55,18 +51,17 @@ int RunDriver(const FileOptions& options, bool compress) {
 void AddFileVerbs(CLI::App& app, std::function<void(Verb)> add) {
   auto options = std::make_shared<FileOptions>();
 
-  CLI::App* compress = app.add_subcommand("compress", "Compress one file into a compressed file");
-  compress->add_option("--method,-m", options->method, "good (LZH), fast (LZRW1/KH) or auto")
+  CLI::App* compress = app.add_subcommand("compress", msg::kHelpCompress);
+  compress->add_option("--method,-m", options->Method, msg::kHelpMethod)
       ->transform(CLI::CheckedTransformer(kMethods, CLI::ignore_case))
       ->default_str("good");
-  compress->add_option("INPUT", options->input, "File to compress")->required();
-  compress->add_option("OUTPUT", options->output, "Compressed file to write")->required();
+  compress->add_option("INPUT", options->Input, msg::kHelpCompressInput)->required();
+  compress->add_option("OUTPUT", options->Output, msg::kHelpCompressOutput)->required();
   add({compress, [options] { return RunDriver(*options, true); }});
 
-  CLI::App* decompress =
-      app.add_subcommand("decompress", "Restore a compressed file (method read from its header)");
-  decompress->add_option("INPUT", options->input, "Compressed file")->required();
-  decompress->add_option("OUTPUT", options->output, "File to restore into")->required();
+  CLI::App* decompress = app.add_subcommand("decompress", msg::kHelpDecompress);
+  decompress->add_option("INPUT", options->Input, msg::kHelpDecompressInput)->required();
+  decompress->add_option("OUTPUT", options->Output, msg::kHelpDecompressOutput)->required();
   add({decompress, [options] { return RunDriver(*options, false); }});
 }
 

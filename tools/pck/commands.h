@@ -27,8 +27,8 @@ inline const std::map<std::string, compress::TCompressMode> kMethods = {
 
 // A registered verb: after parsing, `run` is called when its subcommand was given.
 struct Verb {
-  CLI::App* command;
-  std::function<int()> run;
+  CLI::App* Command;
+  std::function<int()> Run;
 };
 
 // compress, decompress

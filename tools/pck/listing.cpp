@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/dos_time.h"
+#include "tools/pck/pck_messages.h"
 #include "tools/pck/shown.h"
 
 namespace pck {
@@ -43,7 +44,7 @@ std::string Ratio(int64_t stored, int64_t size) {
 }  // namespace
 
 std::string FormatDosTime(uint32_t dosTime) {
-  if (!platform::IsValidDosTime(dosTime)) return "(invalid)";
+  if (!platform::IsValidDosTime(dosTime)) return msg::kInvalidTime;
   const platform::DosDateTime t = platform::SplitDosTime(dosTime);
   char text[32];
   std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
@@ -52,7 +53,7 @@ std::string FormatDosTime(uint32_t dosTime) {
 }
 
 std::string FormatStamp(double stamp) {
-  if (!std::isfinite(stamp) || std::fabs(stamp) > 3e6) return "(invalid stamp)";
+  if (!std::isfinite(stamp) || std::fabs(stamp) > 3e6) return msg::kInvalidStamp;
   int64_t days = static_cast<int64_t>(std::floor(stamp));
   int64_t seconds = std::llround((stamp - static_cast<double>(days)) * 86400.0);
   if (seconds >= 86400) {
@@ -83,10 +84,12 @@ void PrintListing(std::FILE* out, const std::vector<MemberInfo>& members, bool w
   int64_t size = 0, stored = 0;
   bool sizeKnown = true;
   if (wide)
-    std::fprintf(out, "%12s %12s %5s %-6s %-19s %-4s  %s\n", "Length", "Stored", "Ratio", "Method",
-                 "Date Time", "Attr", "Name");
+    std::fprintf(out, "%12s %12s %5s %-6s %-19s %-4s  %s\n", msg::kColumnLength, msg::kColumnStored,
+                 msg::kColumnRatio, msg::kColumnMethod, msg::kColumnDateTime, msg::kColumnAttr,
+                 msg::kColumnName);
   else
-    std::fprintf(out, "%12s  %-19s  %-4s  %s\n", "Length", "Date Time", "Attr", "Name");
+    std::fprintf(out, "%12s  %-19s  %-4s  %s\n", msg::kColumnLength, msg::kColumnDateTime,
+                 msg::kColumnAttr, msg::kColumnName);
   const std::string rule12(12, '-'), rule19(19, '-');
   if (wide)
     std::fprintf(out, "%s %s %s %s %s %s  %s\n", rule12.c_str(), rule12.c_str(), "-----", "------",
@@ -95,31 +98,31 @@ void PrintListing(std::FILE* out, const std::vector<MemberInfo>& members, bool w
     std::fprintf(out, "%s  %s  %s  %s\n", rule12.c_str(), rule19.c_str(), "----", "----");
   for (std::size_t i = 0; i < members.size(); ++i) {
     const MemberInfo& m = members[i];
-    const std::string length = m.size >= 0 ? Commas(m.size) : "?";
-    if (m.size >= 0)
-      size += m.size;
+    const std::string length = m.Size >= 0 ? Commas(m.Size) : "?";
+    if (m.Size >= 0)
+      size += m.Size;
     else
       sizeKnown = false;
-    stored += m.stored;
-    const std::string when = FormatDosTime(static_cast<uint32_t>(m.time));
+    stored += m.Stored;
+    const std::string when = FormatDosTime(static_cast<uint32_t>(m.Time));
     const auto note = notes.find(i);
-    const std::string name = ShownText(m.name) + (note == notes.end() ? "" : "  " + note->second);
+    const std::string name = ShownText(m.Name) + (note == notes.end() ? "" : "  " + note->second);
     if (wide) {
-      const std::string ratio = Ratio(m.stored, m.size);
+      const std::string ratio = Ratio(m.Stored, m.Size);
       std::fprintf(out, "%12s %12s %5s %-6s %-19s %-4s  %s\n", length.c_str(),
-                   Commas(m.stored).c_str(), ratio.c_str(), m.method.c_str(), when.c_str(),
-                   FormatAttr(m.attr).c_str(), name.c_str());
+                   Commas(m.Stored).c_str(), ratio.c_str(), m.Method.c_str(), when.c_str(),
+                   FormatAttr(m.Attr).c_str(), name.c_str());
     } else {
       std::fprintf(out, "%12s  %-19s  %-4s  %s\n", length.c_str(), when.c_str(),
-                   FormatAttr(m.attr).c_str(), name.c_str());
+                   FormatAttr(m.Attr).c_str(), name.c_str());
     }
     if (digests)
       std::fprintf(out, "%12s  %s\n", "",
-                   m.digest.empty() ? "(no digest)" : ("xxh3-128 " + m.digest).c_str());
+                   m.Digest.empty() ? msg::kNoDigest : msg::Fmt(msg::kDigest, m.Digest).c_str());
   }
   const std::string total = Commas(size) + (sizeKnown ? "" : "+");
-  const std::string files =
-      std::to_string(members.size()) + (members.size() == 1 ? " file" : " files");
+  const std::string files = msg::Fmt(members.size() == 1 ? msg::kOneFile : msg::kFiles,
+                                     static_cast<long long>(members.size()));
   if (wide) {
     std::fprintf(out, "%s %s %34s  %s\n", rule12.c_str(), rule12.c_str(), "", "-------");
     std::fprintf(out, "%12s %12s %34s  %s\n", total.c_str(), Commas(stored).c_str(), "",

@@ -9,6 +9,7 @@
 #include "platform/exceptions.h"
 #include "platform/interrupt.h"
 #include "tools/pck/commands.h"
+#include "tools/pck/pck_messages.h"
 #include "tools/pck/shown.h"
 
 namespace pck {
@@ -29,7 +30,7 @@ int main(int argc, char** argv) {
   std::setlocale(LC_CTYPE, "");
 #endif
   platform::InstallInterruptCleanup();
-  CLI::App app{"pck - package and compressed-file tool", "pck"};
+  CLI::App app{msg::kHelpTool, "pck"};
   // Options are -x and --long on every system: an argument that starts with `/` is a
   // path, also on Windows.
   app.allow_windows_style_options(false);
@@ -57,10 +58,10 @@ int main(int argc, char** argv) {
   // What runs killed outright (SIGKILL, a power cut) left in the temporary folder.
   pack::TCustomPackLz::RemoveAbandonedStaging();
   for (const Verb& verb : verbs) {
-    if (!verb.command->parsed()) continue;
+    if (!verb.Command->parsed()) continue;
     int status = kExitData;
     try {
-      status = verb.run();
+      status = verb.Run();
     } catch (const std::exception& e) {
       ReportError(Shown(platform::Describe(e)));
     }

@@ -5,6 +5,7 @@
 
 #include "pack/lfiles.h"
 #include "platform/le_bytes.h"
+#include "tools/pck/shown.h"
 
 namespace pck {
 namespace {
@@ -59,6 +60,18 @@ class DiscardReplacement final : public platform::Replacement {
 };
 
 }  // namespace
+
+std::unique_ptr<MemberSink> MemberSink::For(MemberMode mode, const std::string& staging) {
+  switch (mode) {
+    case MemberMode::Verify:
+      return std::make_unique<VerifySink>();
+    case MemberMode::Peek:
+      return std::make_unique<PeekSink>(staging);
+    case MemberMode::Restore:
+      break;
+  }
+  return std::make_unique<RestoreSink>(PackageText());
+}
 
 std::unique_ptr<platform::Replacement> RestoreSink::CreateReplacement(const std::string& root,
                                                                       const std::string& relative,
@@ -148,14 +161,14 @@ bool PeekSink::Delete(const std::string& path) {
 }
 
 void PeekSink::Learn(MemberInfo& info) {
-  info.method = "?";
-  info.size = -1;
+  info.Method = "?";
+  info.Size = -1;
   if (kept_.size() != kKeep) return;
   if (std::memcmp(kept_.data(), "WRZL", 4) == 0)
-    info.method = "fast";
+    info.Method = "fast";
   else if (std::memcmp(kept_.data(), "!HZL", 4) == 0)
-    info.method = "good";
-  if (info.method != "?") info.size = static_cast<int32_t>(platform::le::Get32(kept_.data() + 4));
+    info.Method = "good";
+  if (info.Method != "?") info.Size = static_cast<int32_t>(platform::le::Get32(kept_.data() + 4));
   kept_.clear();
 }
 

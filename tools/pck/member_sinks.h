@@ -1,7 +1,9 @@
 // Where the members read from a package go: extracted to files, restored to nowhere
 // (test), or looked at in their stored form only (list). A sink is a files port that
-// is installed (platform::ScopedPort) while the package is read, so the engine treats every member
-// the same way and the sink decides what becomes of the files it opens for it.
+// the package engine is handed for members' targets and its staging file
+// (TCustomPack::SetFiles), so the engine treats every member the same way and the sink
+// decides what becomes of the files it opens for it. Everything else it passes on to
+// the port in use when it was made.
 #pragma once
 
 #include <cstdint>
@@ -16,17 +18,24 @@ namespace pck {
 
 // What a listing learns about each member.
 struct MemberInfo {
-  std::string name;
-  int32_t stored = 0;  // bytes in the package
-  int64_t size = -1;   // uncompressed size from the compressed header; -1 unknown
-  std::string method;  // "good", "fast" or "?"
-  uint16_t attr = 0;
-  int32_t time = 0;
-  std::string digest;  // of its content, as the package gives it; empty when it gives none
+  std::string Name;
+  int32_t Stored = 0;  // bytes in the package
+  int64_t Size = -1;   // uncompressed size from the compressed header; -1 unknown
+  std::string Method;  // "good", "fast" or "?"
+  uint16_t Attr = 0;
+  int32_t Time = 0;
+  std::string Digest;  // of its content, as the package gives it; empty when it gives none
 };
+
+// What becomes of the members read: restored to files (extract), restored to nowhere so
+// that only the driver's checks remain (test), or only their stored form looked at (list).
+enum class MemberMode { Restore, Verify, Peek };
 
 class MemberSink : public platform::ForwardingFiles {
  public:
+  // The sink of `mode`; `staging` is the engine's staging file.
+  static std::unique_ptr<MemberSink> For(MemberMode mode, const std::string& staging);
+
   // The engine restores members; false: it stops at their stored form.
   virtual bool Restores() const { return true; }
   // Once a member has been taken: what the sink learnt about it.

@@ -1,0 +1,116 @@
+// create: a package, single or in a set of disk folders, from the files patterns select.
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+
+#include "platform/files.h"
+#include "tools/pck/cmd_common.h"
+#include "tools/pck/commands.h"
+#include "tools/pck/pck_messages.h"
+#include "tools/pck/shown.h"
+
+namespace pck {
+namespace {
+
+constexpr int64_t kMaxRawHeader = 65535;
+
+// The raw header block in the file the user named (--raw-header); an exit status when it
+// cannot be had.
+std::optional<int> ReadRawHeader(const std::string& given, std::vector<uint8_t>& raw) {
+  platform::FileSystem& files = platform::FileSystemPort();
+  auto f = files.Open(EnginePath(given), platform::Access::Read, platform::Share::Read,
+                      platform::Disposition::OpenExisting);
+  if (!f) {
+    ReportError(msg::Fmt(msg::kCannotOpenFile, given, files.FailureReason()));
+    return kExitData;
+  }
+  const int64_t size = f->Size();
+  if (size < 0 || size > kMaxRawHeader) return UsageError(msg::Fmt(msg::kRawHeaderTooBig, given));
+  raw.resize(static_cast<std::size_t>(size));
+  if (size > 0 && f->Read(raw.data(), static_cast<int32_t>(size)) != size) {
+    ReportError(msg::Fmt(msg::kCannotReadFile, given));
+    return kExitData;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+int RunCreate(const CreateOptions& options, bool passwordGiven) {
+  if (!options.RawHeader.empty() && (!options.Header.empty() || passwordGiven))
+    return UsageError(msg::kRawHeaderAlone);
+  if (!ChooseCodePage(options.Codepage)) return kExitUsage;
+  std::vector<std::string> items, excludes, header, password;
+  if (!EnginePatterns(options.Patterns, items) || !EnginePatterns(options.Excludes, excludes) ||
+      !PackageTexts(options.Header, header, msg::kHeaderLine) ||
+      !PackageTexts({options.Password}, password, msg::kPassword))
+    return kExitUsage;
+  std::string path;
+  if (!EngineFullPath(options.Archive, path)) return kExitUsage;
+  if (options.VolumeSize > 0 && !FindDiskFolder(path))
+    return UsageError(msg::Fmt(msg::kVolumeSizeNeedsDisk, options.Archive));
+  std::vector<uint8_t> raw;
+  if (!options.RawHeader.empty())
+    if (const auto status = ReadRawHeader(options.RawHeader, raw)) return *status;
+
+  ArchivePack pack(options.Archive, MemberMode::Restore);
+  pack.SetArchive(path);
+  pack.SetDirectory(EnginePath(options.Directory));
+  pack.Items = items;
+  pack.Excludes = excludes;
+  pack.SetPassword(password.front());
+  pack.CompressMode = options.Method;
+  pack.Header = header;
+  pack.VolumeSize = options.VolumeSize;
+  pack.PathOption = options.Path;
+  pack.WriteDigests = !options.NoDigest;
+  if (!raw.empty()) pack.SetRawHeader(raw);
+
+  // The package never packs itself (or a volume of its own set).
+  pack.OnPrepared = [&pack, own = SetPaths(path)](platform::TObject*) {
+    std::erase_if(pack.List, [&own](const std::string& file) {
+      const std::string full = platform::FileSystemPort().FullPath(file);
+      return std::any_of(own.begin(), own.end(),
+                         [&full](const std::string& volume) { return SamePath(full, volume); });
+    });
+  };
+  pack.BuildList();
+  // A file the package cannot hold under its name is not left out: nothing is written.
+  const std::vector<ShownFailure> refused = pack.RefusedFiles();
+  for (const ShownFailure& f : refused)
+    ReportError(options.Archive + ": " + Shown(f.Member) + ": " + f.Cause);
+  if (!refused.empty()) return kExitData;
+  if (pack.List.empty()) {
+    ReportError(msg::Fmt(msg::kNoFilesMatch, options.Archive));
+    return kExitData;
+  }
+
+  VerbBar bar(msg::kAdding);
+  bar.Follow(pack);
+  if (options.Verbose)
+    pack.OnMemberDone = [&bar](const std::string& file, int64_t size, int64_t stored) {
+      bar.Finish();
+      std::fputs(msg::Fmt(msg::kAdded, Shown(file), static_cast<long long>(size),
+                          static_cast<long long>(stored))
+                     .c_str(),
+                 stdout);
+    };
+  WaitPastOldStamps(path);
+  const bool ok = pack.Write();
+  bar.Finish();
+  if (!ok) {
+    ReportError(pack.FailureText());  // the engine left the files it was to replace alone
+    return kExitData;
+  }
+  RemoveStaleVolumes(path, pack.Volume(), pack.Stamp());
+  const int members = pack.LastRun().MembersDone;
+  if (pack.DigestsOmitted()) ReportError(msg::Fmt(msg::kDigestsOmitted, options.Archive, members));
+  if (options.Verbose)
+    std::fputs(msg::Fmt(msg::kCreated, options.Archive, members, members == 1 ? "" : msg::kPlural,
+                        static_cast<int>(pack.Volume()), pack.Volume() == 1 ? "" : msg::kPlural)
+                   .c_str(),
+               stdout);
+  return kExitOk;
+}
+
+}  // namespace pck

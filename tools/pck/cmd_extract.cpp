@@ -1,0 +1,51 @@
+// extract: the selected members restored to files below the target directory.
+#include <cstdio>
+
+#include "platform/dos_time.h"
+#include "tools/pck/cmd_common.h"
+#include "tools/pck/commands.h"
+#include "tools/pck/pck_messages.h"
+#include "tools/pck/shown.h"
+
+namespace pck {
+
+int RunExtract(const ReadOptions& options) {
+  if (!ChooseCodePage(options.Codepage)) return kExitUsage;
+  ArchivePack pack(options.Archive, MemberMode::Restore);
+  if (!EnginePatterns(options.Patterns, pack.Items) ||
+      !EnginePatterns(options.Excludes, pack.Excludes))
+    return kExitUsage;
+  if (!PrepareRead(pack, options)) return kExitData;
+  std::string directory;
+  if (options.Directory.empty() || !EngineFullPath(options.Directory, directory))
+    return UsageError(msg::Fmt(msg::kBadTargetDirectory, options.Directory));
+  pack.SetDirectory(directory);
+  VerbBar bar(msg::kExtracting);
+  bar.Follow(pack);
+  if (options.Verbose)
+    pack.OnMemberDone = [&bar, &pack](const std::string& target, int64_t, int64_t) {
+      bar.Finish();
+      // A stored time that is no date-time is not set: the file keeps the time it got.
+      const bool timed = platform::IsValidDosTime(static_cast<uint32_t>(pack.Entry().Time));
+      std::fputs(msg::Fmt(msg::kExtracted, Shown(target), timed ? "" : msg::kTimeInvalid).c_str(),
+                 stdout);
+    };
+  const bool ok = pack.Run(pack::TPackMode::pmExtract);
+  bar.Finish();
+  const ArchiveRun& run = pack.LastRun();
+  // A member under the name of an earlier one took its place: said, not a failure.
+  for (const ShownFailure& f : run.Replaced) ReportError(pack.FailureLine(f));
+  if (!ok) {
+    // Every member refused or failed, one line each; or why the package could not be read.
+    for (const ShownFailure& f : run.Failures) ReportError(pack.FailureLine(f));
+    if (run.Failures.empty()) ReportError(pack.FailureText());
+    return kExitData;
+  }
+  if (!options.Patterns.empty() && run.MembersDone == 0) {
+    ReportError(msg::Fmt(msg::kNoMemberMatches, options.Archive));
+    return kExitData;
+  }
+  return kExitOk;
+}
+
+}  // namespace pck
