@@ -161,14 +161,14 @@ bool PeekSink::Delete(const std::string& path) {
 }
 
 void PeekSink::Learn(MemberInfo& info) {
-  info.Method = "?";
-  info.Size = -1;
-  if (kept_.size() != kKeep) return;
-  if (std::memcmp(kept_.data(), "WRZL", 4) == 0)
-    info.Method = "fast";
-  else if (std::memcmp(kept_.data(), "!HZL", 4) == 0)
-    info.Method = "good";
-  if (info.Method != "?") info.Size = static_cast<int32_t>(platform::le::Get32(kept_.data() + 4));
+  // The method the compressed file's signature names; "?" for none.
+  const char* method = "?";
+  if (kept_.size() == kKeep && std::memcmp(kept_.data(), "WRZL", 4) == 0)
+    method = "fast";
+  else if (kept_.size() == kKeep && std::memcmp(kept_.data(), "!HZL", 4) == 0)
+    method = "good";
+  info.Method = std::string(method);
+  info.Size = method[0] != '?' ? static_cast<int32_t>(platform::le::Get32(kept_.data() + 4)) : -1;
   kept_.clear();
 }
 
