@@ -81,16 +81,19 @@ class TInstallItem : public platform::TComponent {
   bool ConfigureEngine(const std::string& DllPath, const std::string& OlapiPath);
   bool ConfigureTabula(bool LocalShare, const std::string& LangDriver);
   // Program Manager: a group, and a program item in the current group. An empty
-  // IconFile names no icon file.
+  // IconFile names no icon file. Where no Program Manager takes the command (no shell
+  // answers DDE) the group is made as a folder of the Start Menu's Programs, and the
+  // icons after it as shortcuts in that folder (step_shortcut.h); the log says so.
   bool CreateGroup(const std::string& GroupName);
   bool CreateIcon(const std::string& Caption, const std::string& Dir, const std::string& FileName,
                   const std::string& IconFile = std::string());
   // The installation's record of itself (item_record.cpp): the application folder made
-  // (its missing folders, each recorded), the record opened in it, the running program
+  // (its missing folders, each recorded; made now, it and its data folder `dataFolder`
+  // get their access rights, InstallRecord::MakeApplicationFolder), the record opened in it, the running program
   // copied there as the uninstaller, the uninstall entry written. Each writes its steps
   // through the engine's record; with none they do nothing, and the last two do nothing
   // either while the record is not open (its opening was ignored).
-  bool MakeFolder(const std::string& folder);
+  bool MakeFolder(const std::string& folder, const std::string& dataFolder = std::string());
   bool OpenRecord(const std::string& path);
   bool CopyUninstaller(const std::string& program, const std::string& copy);
   bool RegisterUninstallEntry(const UninstallEntry& entry);
@@ -134,7 +137,13 @@ class TInstallItem : public platform::TComponent {
   // A Program Manager operation: `command` in the frame, with its status and error texts;
   // `recordStep` records what a command handed over made, inside the attempt.
   bool SendToProgMan(const std::string& status, const std::string& command,
-                     const std::string& errorMsg, const std::function<void()>& recordStep);
+                     const std::string& errorMsg, const std::function<void()>& recordStep,
+                     const std::function<void(const std::string&)>& instead);
+  // The Start Menu folder of the group this item made last, made on first use (`why` no
+  // Program Manager took the command, for the log).
+  std::string MenuGroup(const std::string& why);
+  std::string lastGroup_;  // the group this item made last
+  std::string menuGroup_;  // its Start Menu folder, when it was made as one
   // The engine's record; none without an engine or a record.
   InstallRecord* Record() const;
   // The retry loop: `attempt` until it succeeds or the user gives up or ignores it.

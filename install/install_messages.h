@@ -31,6 +31,14 @@ inline constexpr const char* kCreateIconError = "Error while creating program ic
 inline constexpr const char* kCreateGroupCommand = "[CreateGroup(%s)]\r\n";
 inline constexpr const char* kAddItemCommand = "[AddItem(%s,%s,%s,,)]\r\n";
 inline constexpr const char* kDeleteGroupCommand = "[DeleteGroup(%s)]\r\n";
+// Without a Program Manager: the group and its icons as Start Menu shortcuts.
+inline constexpr const char* kNoteGroupAsFolder =
+    "group %s made as the Start Menu folder %s: no Program Manager took the command (%s)";
+inline constexpr const char* kNoteIconAsShortcut = "program icon %s made as the shortcut %s";
+inline constexpr const char* kCannotMakeMenuGroup =
+    "Cannot make the Start Menu folder of the group %s";
+inline constexpr const char* kNoProgramsMenu = "the system names no Start Menu Programs folder";
+inline constexpr const char* kCannotMakeShortcut = "Cannot write the shortcut %s";
 
 // The installation's record of itself: the operations' status and error texts.
 inline constexpr const char* kCreatingFolder = "Creating folder %s";
@@ -55,6 +63,14 @@ inline constexpr const char* kNoteRecord = "uninstall record: %s";
 inline constexpr const char* kNoteUninstaller = "uninstaller: %s";
 inline constexpr const char* kNoteKeptCopy = "kept a copy of %s as %s (it is replaced)";
 inline constexpr const char* kNoteSharedCounted = "shared file %s counted: %s";
+// The access rights of the application folder, its data folder and the record.
+inline constexpr const char* kNoteProtected =
+    "access rights of %s set: Administrators and SYSTEM full control, Users %s";
+inline constexpr const char* kUsersReadExecute = "read and execute";
+inline constexpr const char* kUsersModify = "modify";
+inline constexpr const char* kNoteNotProtected = "access rights of %s not set (%s): the run goes on";
+inline constexpr const char* kNoteFolderExisted =
+    "the folder %s was there before: its access rights are kept";
 
 // Uninstalling: what each step undone tells the log, and what it names when it fails
 // ("cannot <action>: <reason>").
@@ -87,5 +103,12 @@ inline constexpr const char* kNoteMovedAtRestart =
     "removed %s (moved to %s, deleted at the next restart)";
 inline constexpr const char* kActionRemoveRecord = "remove the uninstall record %s";
 inline constexpr const char* kNoteRemovedRecord = "removed the uninstall record %s";
+inline constexpr const char* kNoteRemovedShortcut = "removed the shortcut %s";
+inline constexpr const char* kNoteAtRestart =
+    "%s is in use (%s): it is removed at the next restart";
+inline constexpr const char* kNoteFolderAtRestart = "folder %s is removed at the next restart";
+
+// What the record may name: a line outside what the installation made.
+inline constexpr const char* kOutside = "line %d: %s lies outside what the installation made";
 
 }  // namespace install::msg

@@ -31,8 +31,12 @@ void InstallRecord::Open(const std::string& path) {
     writer->Add(waiting_.front());
     waiting_.erase(waiting_.begin());
   }
+  // The engine's folder of this run: where the files, copies and shared counts the record
+  // names may lie (record_scope.h).
+  if (!dbapi_.empty()) writer->Add(EngineStep{dbapi_});
   writer_ = std::move(writer);
   Note(platform::Fmt(msg::kNoteRecord, path));
+  Protect(path, platform::AccessRule::UsersReadExecute);
 }
 
 void InstallRecord::Add(const RecordStep& step) {

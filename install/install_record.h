@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "install/uninstall_record.h"
+#include "platform/files.h"
 
 namespace install {
 
@@ -49,8 +50,17 @@ class InstallRecord {
   // cause when it cannot be done or recorded ----
   // step_folder.cpp: makes the folders of `folder` that are missing, outermost first,
   // recording each; and records a folder made by someone else (the package engine).
-  void MakeFolders(const std::string& folder);
+  // Answers whether `folder` itself was made now.
+  bool MakeFolders(const std::string& folder);
   void FolderMade(const std::string& folder);
+  // The application folder made as MakeFolders makes it. One this run made gets access
+  // rights of its own (Users may read and run, not change), and its data folder
+  // `dataFolder`, made when missing, lets Users modify; a folder that was there keeps its
+  // rights, and the log says so. Rights that cannot be set (a file system without access
+  // lists) are told to the log, and the run goes on.
+  void MakeApplicationFolder(const std::string& folder, const std::string& dataFolder);
+  // Sets the access rights `rule` on `path`, telling the log whether they were set.
+  void Protect(const std::string& path, platform::AccessRule rule) const;
   // step_program.cpp: copies the running program `program` to `copy` (an older copy
   // replaced), unless it is that file already.
   void CopyProgram(const std::string& program, const std::string& copy);
@@ -69,6 +79,10 @@ class InstallRecord {
   // step_progman.cpp: a group made, and a program item made in the group made last.
   void GroupMade(const std::string& name);
   void IconMade(const std::string& caption, const std::string& path);
+  // step_shortcut.cpp: a group's Start Menu folder and a shortcut in it, each recorded
+  // before it is made.
+  void MenuFolderMade(const std::string& path);
+  void ShortcutMade(const std::string& path);
 
  private:
   void Note(const std::string& text) const;

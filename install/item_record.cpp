@@ -21,12 +21,12 @@ TAttemptOf Doing(const std::function<void()>& step) {
 
 }  // namespace
 
-bool TInstallItem::MakeFolder(const std::string& folder) {
+bool TInstallItem::MakeFolder(const std::string& folder, const std::string& dataFolder) {
   InstallRecord* record = Record();
   if (!record) return true;
   return Operate(platform::Fmt(msg::kCreatingFolder, folder),
                  platform::Fmt(msg::kCreateFolderError, folder),
-                 [&] { return Doing([&] { record->MakeFolders(folder); }); });
+                 [&] { return Doing([&] { record->MakeApplicationFolder(folder, dataFolder); }); });
 }
 
 bool TInstallItem::OpenRecord(const std::string& path) {

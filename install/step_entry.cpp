@@ -1,6 +1,7 @@
 // The entry step: the installation registered in the system's list of installed
 // programs, and that registration removed again.
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "install/install_messages.h"
@@ -11,6 +12,7 @@
 #include "platform/format.h"
 #include "platform/le_bytes.h"
 #include "platform/registry.h"
+#include "platform/system.h"
 #include "platform/text.h"
 
 namespace install {
@@ -27,6 +29,13 @@ std::string FullName(const std::string& key) {
 }
 
 }  // namespace
+
+std::string InstallDateText(const std::tm& day) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d%02d%02d", (day.tm_year + 1900) % 10000,
+                (day.tm_mon + 1) % 100, day.tm_mday % 100);
+  return text;
+}
 
 void InstallRecord::WriteEntry(const UninstallEntry& entry) {
   // Recorded before it is made, once: an entry half made goes with the rest.
@@ -50,6 +59,10 @@ void InstallRecord::WriteEntry(const UninstallEntry& entry) {
       {"DisplayIcon", platform::RegType::Sz, text(entry.DisplayIcon)},
       {"Publisher", platform::RegType::Sz, text(entry.Publisher)},
       {"DisplayVersion", platform::RegType::Sz, text(entry.DisplayVersion)},
+      {"VersionMajor", platform::RegType::Dword, Number(entry.VersionMajor)},
+      {"VersionMinor", platform::RegType::Dword, Number(entry.VersionMinor)},
+      {"InstallDate", platform::RegType::Sz,
+       text(InstallDateText(platform::LocalTimeOf(std::time(nullptr))))},
       {"EstimatedSize", platform::RegType::Dword,
        Number(static_cast<uint32_t>((installedBytes_ + 1023) / 1024))},
       {"NoModify", platform::RegType::Dword, Number(1)},

@@ -5,6 +5,8 @@
 // half way can be started again from the list.
 #pragma once
 
+#include <cstdint>
+#include <ctime>
 #include <string>
 
 namespace install {
@@ -12,12 +14,17 @@ namespace install {
 class UndoContext;
 
 // The entry's values as the product gives them; the engine adds EstimatedSize (the size
-// of the files the run installed, in KB), NoModify and NoRepair (1).
+// of the files the run installed, in KB), InstallDate (the day of the run, YYYYMMDD),
+// NoModify and NoRepair (1).
 struct UninstallEntry {
   std::string Key;  // below HKEY_LOCAL_MACHINE
   std::string DisplayName, UninstallString, QuietUninstallString, InstallLocation, DisplayIcon,
       Publisher, DisplayVersion;
+  uint32_t VersionMajor = 0, VersionMinor = 0;
 };
+
+// A day as the entry's InstallDate writes it: YYYYMMDD.
+std::string InstallDateText(const std::tm& day);
 
 struct EntryStep {
   std::string Key;

@@ -6,6 +6,7 @@
 #include "platform/exceptions.h"
 #include "platform/files.h"
 #include "platform/format.h"
+#include "platform/shell.h"
 #include "platform/text.h"
 
 namespace install {
@@ -79,9 +80,13 @@ void Undo(const FileStep& step, UndoContext& context) {
   uint16_t attr = 0;
   if (files.GetAttributes(path, attr) && (attr & platform::kAttrReadOnly))
     files.SetAttributes(path, static_cast<uint16_t>(attr & ~platform::kAttrReadOnly));
-  if (!files.Delete(path))
-    return context.Failed(path, platform::Fmt(msg::kActionRemove, path), files.FailureReason());
-  context.Removed(path, platform::Fmt(msg::kNoteRemoved, path));
+  if (files.Delete(path)) return context.Removed(path, platform::Fmt(msg::kNoteRemoved, path));
+  // Held open by a running program: removed when the system next starts.
+  const std::string reason = files.FailureReason();
+  if (!platform::ShellPort().DeleteAtRestart(path))
+    return context.Failed(path, platform::Fmt(msg::kActionRemove, path), reason);
+  context.Outcome.AtRestart.push_back(path);
+  context.Note(platform::Fmt(msg::kNoteAtRestart, path, reason));
 }
 
 void Undo(const BackupStep& step, UndoContext& context) {

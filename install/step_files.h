@@ -9,7 +9,8 @@
 //   (InstallRecord::FilePlaced).
 // Undone: a file goes only while its content is still what was installed (one the user
 // changed is kept and listed), and only once, however often it was recorded; a shared
-// file another product still counts stays. Then the copy kept of what it replaced is put
+// file another product still counts stays; a file a running program holds open goes at
+// the next restart (listed, and the uninstall asks for the restart). Then the copy kept of what it replaced is put
 // back, unless a file stands there again.
 #pragma once
 

@@ -9,9 +9,10 @@
 
 namespace install {
 
-void InstallRecord::MakeFolders(const std::string& folder) {
+bool InstallRecord::MakeFolders(const std::string& folder) {
   platform::FileSystem& files = platform::FileSystemPort();
-  for (const std::string& part : pack::MissingFolders(folder)) {
+  const std::vector<std::string> missing = pack::MissingFolders(folder);
+  for (const std::string& part : missing) {
     // Recorded before it is made: a folder that was never made is no harm to its undoing,
     // a folder made and never recorded would stay.
     Add(FolderStep{part});
@@ -19,6 +20,30 @@ void InstallRecord::MakeFolders(const std::string& folder) {
       throw platform::EInOutError(platform::Fmt(msg::kCannotCreateFolder, part),
                                   files.FailureReason());
   }
+  return !missing.empty();
+}
+
+void InstallRecord::MakeApplicationFolder(const std::string& folder,
+                                          const std::string& dataFolder) {
+  if (MakeFolders(folder))
+    Protect(folder, platform::AccessRule::UsersReadExecute);
+  else
+    Note(platform::Fmt(msg::kNoteFolderExisted, folder));
+  if (dataFolder.empty()) return;
+  if (MakeFolders(dataFolder))
+    Protect(dataFolder, platform::AccessRule::UsersModify);
+  else
+    Note(platform::Fmt(msg::kNoteFolderExisted, dataFolder));
+}
+
+void InstallRecord::Protect(const std::string& path, platform::AccessRule rule) const {
+  platform::FileSystem& files = platform::FileSystemPort();
+  if (files.SetAccess(path, rule))
+    Note(platform::Fmt(msg::kNoteProtected, path,
+                       rule == platform::AccessRule::UsersModify ? msg::kUsersModify
+                                                                 : msg::kUsersReadExecute));
+  else
+    Note(platform::Fmt(msg::kNoteNotProtected, path, files.FailureReason()));
 }
 
 void InstallRecord::FolderMade(const std::string& folder) { Add(FolderStep{folder}); }

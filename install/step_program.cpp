@@ -23,6 +23,8 @@ void InstallRecord::CopyProgram(const std::string& program, const std::string& c
     throw platform::EInOutError(platform::Fmt(msg::kCannotCopyUninstaller, copy), reason);
   Add(ProgramStep{copy});
   Note(platform::Fmt(msg::kNoteUninstaller, copy));
+  // It runs with administrator rights: never writable by users.
+  Protect(copy, platform::AccessRule::UsersReadExecute);
 }
 
 void Undo(const ProgramStep& step, UndoContext& context) {

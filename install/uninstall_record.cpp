@@ -13,7 +13,10 @@ namespace {
 
 // The kinds' names, in the order of RecordStep's alternatives.
 constexpr std::array<const char*, std::variant_size_v<RecordStep>> kKindNames = {
-    "folder", "program", "entry", "key", "value", "backup", "file", "shared", "group", "icon"};
+    "folder", "program", "entry", "key",    "value",      "backup",  "file",
+    "shared", "group",   "icon",  "engine", "menufolder", "shortcut"};
+// The kinds a record of the first version can hold: those before "engine".
+constexpr std::size_t kFirstVersionKinds = 10;
 
 // ---- the fields of each kind, as text and back ---------------------------------------
 
@@ -33,6 +36,9 @@ std::vector<std::string> FieldsOf(const FileStep& s) {
 std::vector<std::string> FieldsOf(const SharedStep& s) { return {s.Path}; }
 std::vector<std::string> FieldsOf(const GroupStep& s) { return {s.Name}; }
 std::vector<std::string> FieldsOf(const IconStep& s) { return {s.Group, s.Caption, s.Path}; }
+std::vector<std::string> FieldsOf(const EngineStep& s) { return {s.Path}; }
+std::vector<std::string> FieldsOf(const MenuFolderStep& s) { return {s.Path}; }
+std::vector<std::string> FieldsOf(const ShortcutStep& s) { return {s.Path}; }
 
 // A field's text as its type: false (with what it is not in `problem`) when it is not.
 bool ReadRoot(const std::string& text, platform::RegRoot& root, std::string& problem) {
@@ -114,14 +120,20 @@ std::optional<RecordStep> StepOf(std::size_t kind, const std::vector<std::string
       return GroupStep{f[0]};
     case 9:
       return IconStep{f[0], f[1], f[2]};
+    case 10:
+      return EngineStep{f[0]};
+    case 11:
+      return MenuFolderStep{f[0]};
+    case 12:
+      return ShortcutStep{f[0]};
     default:
       return std::nullopt;
   }
 }
 
 // The number of fields each kind takes, as its step writes them.
-constexpr std::array<std::size_t, std::variant_size_v<RecordStep>> kFieldCounts = {1, 1, 1, 2, 4,
-                                                                                   2, 3, 1, 1, 3};
+constexpr std::array<std::size_t, std::variant_size_v<RecordStep>> kFieldCounts = {
+    1, 1, 1, 2, 4, 2, 3, 1, 1, 3, 1, 1, 1};
 
 // ---- lines ----------------------------------------------------------------------------
 
@@ -168,8 +180,8 @@ std::string Check(const std::string& previous, const std::string& text) {
   return platform::TContentHash::Of(chained.data(), chained.size()).Hex();
 }
 
-std::string HeaderText() {
-  return std::string(kRecordFormat) + "\t" + std::to_string(kRecordVersion);
+std::string HeaderText(int version = kRecordVersion) {
+  return std::string(kRecordFormat) + "\t" + std::to_string(version);
 }
 
 std::vector<std::string> SplitTabs(const std::string& text) {
@@ -253,13 +265,16 @@ UninstallRecord ParseUninstallRecord(const std::string& bytes) {
     }
     check = line.substr(tab + 1);
     if (number == 1) {
-      if (text != HeaderText()) return damaged(1, "not a record of this format and version");
+      for (int version = 1; version <= kRecordVersion; ++version)
+        if (text == HeaderText(version)) record.Version = version;
+      if (record.Version == 0) return damaged(1, "not a record of this format and version");
       continue;
     }
     const std::vector<std::string> parts = SplitTabs(text);
     std::size_t kind = 0;
     while (kind < kKindNames.size() && parts[0] != kKindNames[kind]) ++kind;
-    if (kind == kKindNames.size() || parts.size() != kFieldCounts[kind] + 1)
+    if (kind == kKindNames.size() || parts.size() != kFieldCounts[kind] + 1 ||
+        (record.Version == 1 && kind >= kFirstVersionKinds))
       return damaged(number, "an unknown step");
     std::vector<std::string> fields;
     for (std::size_t i = 1; i < parts.size(); ++i) {
@@ -301,7 +316,8 @@ RecordWriter::RecordWriter(const std::string& path) : path_(path) {
     }
   }
   steps_ = std::move(earlier.Steps);
-  if (earlier.State == RecordState::Valid && !earlier.CutShort) {
+  if (earlier.State == RecordState::Valid && !earlier.CutShort &&
+      earlier.Version == kRecordVersion) {
     file_ = files.Open(path, platform::Access::Write, platform::Share::Read,
                        platform::Disposition::OpenAlways);
     const int64_t size = file_ ? file_->Size() : -1;
@@ -309,7 +325,7 @@ RecordWriter::RecordWriter(const std::string& path) : path_(path) {
     Render(steps_, check_);
     return;
   }
-  // New, or continued without the line a crash cut short.
+  // New, or continued without the line a crash cut short, or in the current version.
   WriteWhole();
 }
 
@@ -330,6 +346,9 @@ void RecordWriter::WriteWhole() {
         !out->Flush() || !out->Close())
       CannotWrite(path_, files.FailureReason());
   }
+  // Never writable by users, also in a folder that lets them write (InstallRecord::Open
+  // tells the log how that went; a file system without access lists has none to set).
+  files.SetAccess(beside, platform::AccessRule::UsersReadExecute);
   if (!files.Rename(beside, path_)) CannotWrite(path_, files.FailureReason());
   file_ = files.Open(path_, platform::Access::Write, platform::Share::Read,
                      platform::Disposition::OpenAlways);

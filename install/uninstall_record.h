@@ -30,6 +30,13 @@
 //   shared   <path>                         step_shared.h
 //   group    <name>                         step_progman.h
 //   icon     <group> <caption> <path>       step_progman.h
+// and, from the record's version 2 on (a version 1 record holding them is damaged):
+//   engine     <folder>                     record_scope.h
+//   menufolder <path>                       step_shortcut.h
+//   shortcut   <path>                       step_shortcut.h
+// A reader reads the versions up to its own and refuses a later one as damaged, so that
+// an older uninstaller never half acts on kinds it does not know. A record of an earlier
+// version that an installation continues is written anew in the current version.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +45,7 @@
 #include <variant>
 #include <vector>
 
+#include "install/record_scope.h"
 #include "install/step_entry.h"
 #include "install/step_files.h"
 #include "install/step_folder.h"
@@ -45,16 +53,18 @@
 #include "install/step_program.h"
 #include "install/step_registry.h"
 #include "install/step_shared.h"
+#include "install/step_shortcut.h"
 #include "platform/files.h"
 
 namespace install {
 
 inline constexpr const char* kRecordFormat = "QEN2005-UNINSTALL";
-inline constexpr int kRecordVersion = 1;
+inline constexpr int kRecordVersion = 2;
 
 // One step of the record, in the order of the kinds above.
-using RecordStep = std::variant<FolderStep, ProgramStep, EntryStep, KeyStep, ValueStep, BackupStep,
-                                FileStep, SharedStep, GroupStep, IconStep>;
+using RecordStep =
+    std::variant<FolderStep, ProgramStep, EntryStep, KeyStep, ValueStep, BackupStep, FileStep,
+                 SharedStep, GroupStep, IconStep, EngineStep, MenuFolderStep, ShortcutStep>;
 
 // The kind's name as the record writes it ("folder", "value", ...).
 const char* RecordKindName(const RecordStep& step);
@@ -95,6 +105,7 @@ enum class RecordState { Valid, Missing, Damaged };
 
 struct UninstallRecord {
   RecordState State = RecordState::Missing;
+  int Version = 0;                // of the format, as its first line says
   std::vector<RecordStep> Steps;  // in the order they were written
   bool CutShort = false;          // a last line a crash left half written was dropped
   std::string Problem;            // why it is damaged: which line and what
@@ -104,5 +115,10 @@ struct UninstallRecord {
 UninstallRecord ReadUninstallRecord(const std::string& path);
 // The same, from the record's bytes.
 UninstallRecord ParseUninstallRecord(const std::string& bytes);
+
+// Why the first step of `steps` that lies outside `scope` does (its line, counted as in
+// the file, where the steps start on line 2); empty when every step lies inside.
+// (record_scope.cpp)
+std::string LineOutside(const std::vector<RecordStep>& steps, const RecordScope& scope);
 
 }  // namespace install

@@ -5,6 +5,7 @@
 #include "install/install_messages.h"
 #include "platform/files.h"
 #include "platform/format.h"
+#include "platform/shell.h"
 
 namespace install {
 
@@ -50,8 +51,20 @@ TUninstallOutcome TUninstaller::Finish(const std::string& recordPath) {
                     files.FailureReason());
   for (auto step = steps_.rbegin(); step != steps_.rend(); ++step)
     if (const auto* folder = std::get_if<FolderStep>(&*step))
-      RemoveEmptyFolder(folder->Path, context_);
+      if (!RemoveEmptyFolder(folder->Path, context_)) FolderAtRestart(folder->Path);
   return context_.Outcome;
+}
+
+void TUninstaller::FolderAtRestart(const std::string& folder) {
+  // A folder that holds a file removed at the next restart goes after it (the system
+  // takes them in the order given, the files first), when it exists still.
+  if (!platform::FileSystemPort().DirectoryExists(folder)) return;
+  for (const std::string& file : context_.Outcome.AtRestart)
+    if (WithinFolder(file, folder)) {
+      if (platform::ShellPort().DeleteAtRestart(folder))
+        context_.Note(platform::Fmt(msg::kNoteFolderAtRestart, folder));
+      return;
+    }
 }
 
 }  // namespace install

@@ -9,7 +9,9 @@
 // - the uninstall entry goes last, so that an uninstall that stops half way can be
 //   started again from the system's list;
 // - the uninstaller itself and the record are in use while the steps run: they go in
-//   Finish, and then the folders that are empty now.
+//   Finish, and then the folders that are empty now;
+// - a file in use is removed at the next restart, and so, after it, are the folders the
+//   installation made that hold it.
 #pragma once
 
 #include <functional>
@@ -39,6 +41,7 @@ class TUninstaller {
   TUninstallOutcome Finish(const std::string& recordPath);
 
  private:
+  void FolderAtRestart(const std::string& folder);
   std::vector<RecordStep> steps_;
   UndoContext context_;
 };

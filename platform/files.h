@@ -30,6 +30,7 @@ inline constexpr const char* kReasonNotDirectory = "a file stands where a direct
 inline constexpr const char* kReasonLinkOnPath = "a link on its path leads elsewhere";
 inline constexpr const char* kReasonLinkAtPath = "a link to a directory stands at its place";
 inline constexpr const char* kReasonReadOnly = "the existing file is read-only";
+inline constexpr const char* kReasonNoAccessLists = "this file system keeps no access lists";
 
 // File attribute bits as stored in packages.
 inline constexpr uint16_t kAttrReadOnly = 0x01;
@@ -82,6 +83,13 @@ class Replacement {
   virtual std::string FailureReason() const = 0;
 };
 
+// Who may do what in a folder or file the installation protects (FileSystem::SetAccess).
+// Either way Administrators and SYSTEM have full control; the rule says what Users have.
+enum class AccessRule {
+  UsersReadExecute,  // Users may read and run, never change
+  UsersModify,       // Users may also create, change and delete (a data folder)
+};
+
 struct FoundFile {
   std::string Name;  // bare name, no directory
   uint16_t Attr = 0;
@@ -129,6 +137,14 @@ class FileSystem {
   virtual bool GetAttributes(const std::string& path, uint16_t& attr) = 0;
   virtual bool SetAttributes(const std::string& path, uint16_t attr) = 0;
   virtual bool GetDosTime(const std::string& path, uint32_t& dosTime) = 0;
+  // Gives the folder or file at `path` an access list of its own under `rule`, protected
+  // from what its parent folder passes on; a folder's list passes on to what is made in
+  // it. False, with the reason, where the file system keeps no access lists or the
+  // system refuses.
+  virtual bool SetAccess(const std::string& path, AccessRule rule) = 0;
+  // `path` (a full path) with each component that exists written as its long name: an
+  // 8.3 short name (`PROGRA~1`) expanded; the components that do not exist stay as given.
+  virtual std::string LongPath(const std::string& path) = 0;
   // Why the last failed call of this port failed, in the system's words ("read-only file
   // system") or one of the kReason texts; empty when nobody said.
   virtual std::string FailureReason() = 0;

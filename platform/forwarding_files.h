@@ -70,6 +70,10 @@ class ForwardingFiles : public FileSystem {
   bool GetDosTime(const std::string& path, uint32_t& dosTime) override {
     return inner_.GetDosTime(path, dosTime);
   }
+  bool SetAccess(const std::string& path, AccessRule rule) override {
+    return inner_.SetAccess(path, rule);
+  }
+  std::string LongPath(const std::string& path) override { return inner_.LongPath(path); }
   std::string FailureReason() override { return inner_.FailureReason(); }
 
  protected:

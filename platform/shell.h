@@ -41,6 +41,14 @@ class DdeClient {
 // ---- shell windows and programs ------------------------------------------------------
 inline constexpr int kSwRestore = 9;
 
+// A shortcut file (a shell link) to a program or document.
+struct Shortcut {
+  std::string Path;        // the shortcut file itself, ending ".lnk"
+  std::string Target;      // what it opens
+  std::string WorkingDir;  // the folder it starts in
+  std::string Description;
+};
+
 class Shell {
  public:
   virtual ~Shell() = default;
@@ -56,9 +64,12 @@ class Shell {
   // Has the file or empty folder `path` removed when the system next starts (where the
   // system keeps such a list); false when it cannot be arranged.
   virtual bool DeleteAtRestart(const std::string& path) = 0;
+  // Writes the shortcut file `link.Path` (replacing one there), made by the shell's own
+  // link object; false, with the system's reason, when it cannot be made.
+  virtual bool CreateShortcut(const Shortcut& link, std::string& reason) = 0;
 };
 
-// ---- system folders ------------------------------------------------------------------
+// ---- system folders and the process's rights ------------------------------------------
 class SystemFolders {
  public:
   virtual ~SystemFolders() = default;
@@ -68,6 +79,12 @@ class SystemFolders {
   // most 255 characters; empty when there is none.
   virtual std::string WindowsDirectory() = 0;
   virtual std::string SystemDirectory() = 0;
+  // The Start Menu's Programs folder: of every user of the machine (`allUsers`) or of
+  // the user running the program; empty when the system has none.
+  virtual std::string ProgramsMenu(bool allUsers) = 0;
+  // The program runs with administrator rights: on Windows its token holds the
+  // Administrators group, enabled. Where the system has no such group, every user may.
+  virtual bool UserIsAdministrator() = 0;
 };
 
 }  // namespace platform

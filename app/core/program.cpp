@@ -105,8 +105,16 @@ int RunProgram(const std::vector<std::string>& args, TWindowRunner& window) {
   }
   if (logFailure) return StartFailed(observer, *logFailure);
   observer.ProgramStarted(args);
-  const int code = options.Uninstall ? RunUninstaller(options, window, observer)
-                                     : RunInstaller(options, window, observer);
+  // Before anything is touched: the machine-wide installation, and its removal, need
+  // administrator rights.
+  int code = kExitNotAdministrator;
+  if (!platform::SystemFoldersPort().UserIsAdministrator()) {
+    observer.StartUpFailed(kNoteNotAdministrator);
+    ShowMessage(platform::DialogKind::Error, kNotAdministrator);
+  } else {
+    code = options.Uninstall ? RunUninstaller(options, window, observer)
+                             : RunInstaller(options, window, observer);
+  }
   observer.Finished(code);
   return code;
 }

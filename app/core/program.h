@@ -12,6 +12,12 @@
 
 namespace app {
 
+// The texts of a window that does its work at once (the removal's): its caption and the
+// texts of its two buttons, which replace the installer's own.
+struct TWindowTexts {
+  std::string Caption, Action, Exit;
+};
+
 class TWindowRunner {
  public:
   virtual ~TWindowRunner() = default;
@@ -21,9 +27,10 @@ class TWindowRunner {
   // once. Returns the exit code: that of the installation, or kExitCanceled when the
   // window was closed without one.
   virtual int Run(const std::function<int()>& install) = 0;
-  // Shows the window under `caption`, both buttons disabled, runs `work` at once and
-  // closes the window when it is done; answers what `work` answered (the uninstall).
-  virtual int RunNow(const std::string& caption, const std::function<int()>& work) = 0;
+  // Shows the window under the caption and button texts of `texts`, both buttons
+  // disabled, runs `work` at once and closes the window when it is done; answers what
+  // `work` answered (the uninstall).
+  virtual int RunNow(const TWindowTexts& texts, const std::function<int()>& work) = 0;
 };
 
 // The whole program for the command-line arguments `args` (without the program name).

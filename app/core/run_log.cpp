@@ -115,6 +115,10 @@ void TRunLog::Finished(int exitCode) {
     what = "refused";
   else if (exitCode == kExitStartFailed)
     what = "start-up failed";
+  else if (exitCode == kExitNotAdministrator)
+    what = "refused: no administrator rights";
+  else if (exitCode == kExitRestartNeeded)
+    what = "removed once the system restarts";
   log_.Write(std::string("result: ") + what + " (exit code " + std::to_string(exitCode) + ")");
 }
 

@@ -29,7 +29,9 @@ install::UninstallEntry ProductEntry(const std::string& folder) {
           .InstallLocation = folder,
           .DisplayIcon = install::JoinPath(folder, "QEN2005.EXE"),
           .Publisher = kPublisher,
-          .DisplayVersion = kDisplayVersion};
+          .DisplayVersion = kDisplayVersion,
+          .VersionMajor = kVersionMajor,
+          .VersionMinor = kVersionMinor};
 }
 
 TInstallScript::TInstallScript(platform::TComponent& owner, install::TInstall& engine,
@@ -60,10 +62,10 @@ TInstallScript::TInstallScript(platform::TComponent& owner, install::TInstall& e
   // The program group moves no gauge; each icon is made only after the one before.
   InstallItemGrupoIcons.OnExecute = [this](platform::TObject*, bool& Continue) {
     install::TInstallItem& item = InstallItemGrupoIcons;
-    Continue = item.CreateGroup("TAVO") &&
-               item.CreateIcon("QEN 2005", host_.TargetText(), "QEN2005.EXE") &&
-               item.CreateIcon("QEN 2005 Help", host_.TargetText(), "QEN2005.HLP") &&
-               item.CreateIcon("QEN 2005 Leiame", host_.TargetText(), "Leiame.txt");
+    Continue = item.CreateGroup(kGroupName) &&
+               item.CreateIcon(kIconCaptions[0], host_.TargetText(), "QEN2005.EXE") &&
+               item.CreateIcon(kIconCaptions[1], host_.TargetText(), "QEN2005.HLP") &&
+               item.CreateIcon(kIconCaptions[2], host_.TargetText(), "Leiame.txt");
   };
 }
 
@@ -80,7 +82,7 @@ bool TInstallScript::RecordInstallation(install::TInstallItem& item) {
   if (!engine_.Record()) return true;
   const std::string folder = host_.TargetText();
   recordedFolder_ = folder;
-  return item.MakeFolder(folder) && item.OpenRecord(install::JoinPath(folder, kRecordName)) &&
+  return item.MakeFolder(folder, install::JoinPath(folder, kDataFolderName)) && item.OpenRecord(install::JoinPath(folder, kRecordName)) &&
          item.CopyUninstaller(platform::SystemFoldersPort().ProgramPath(),
                               install::JoinPath(folder, kUninstallerName)) &&
          item.RegisterUninstallEntry(ProductEntry(folder));

@@ -29,6 +29,15 @@ inline constexpr const char* kUninstallerName = "Uninstall.exe";
 inline constexpr const char* kDisplayName = "QEN 2005";
 inline constexpr const char* kPublisher = "Instituto Tavo";
 inline constexpr const char* kDisplayVersion = "2005";
+inline constexpr uint32_t kVersionMajor = 2005;
+inline constexpr uint32_t kVersionMinor = 0;
+// The folder in the application folder where the application writes its tables: users
+// may modify there.
+inline constexpr const char* kDataFolderName = "DADOS";
+// The Program Manager group the script makes, and the captions of its icons.
+inline constexpr const char* kGroupName = "TAVO";
+inline constexpr std::array<const char*, 3> kIconCaptions = {"QEN 2005", "QEN 2005 Help",
+                                                             "QEN 2005 Leiame"};
 
 // The uninstall entry of the product installed in `folder`.
 install::UninstallEntry ProductEntry(const std::string& folder);

@@ -21,6 +21,12 @@ inline constexpr int kExitCanceled = 1;     // canceled, failed, or never starte
 inline constexpr int kExitRefused = 2;      // a database engine is already installed
 inline constexpr int kExitStartFailed = 3;  // the registry could not be read, or the log opened
 inline constexpr int kExitUsage = 87;       // an option not understood
+// Run without administrator rights: nothing was touched (the system's "elevation
+// required", which deployment tools know).
+inline constexpr int kExitNotAdministrator = 740;
+// The uninstall is complete once the system restarts: files in use go then (the code
+// deployment tools know as "restart needed").
+inline constexpr int kExitRestartNeeded = 3010;
 
 inline constexpr const char* kInstallerVersion = "Install 1.0";
 inline constexpr const char* kDefaultTargetDir = "C:\\QEN2005";
@@ -28,6 +34,13 @@ inline constexpr const char* kDefaultTargetDir = "C:\\QEN2005";
 inline constexpr const char* kRefusal =
     "A CONFIGURA\xc7\xc3O DO SEU MICRO N\xc3O PERMITE A INSTALA\xc7\xc3O DO SISTEMA. \r"
     "FAVOR ENTRAR EM CONTATO COM O TAVO DO SEU ESTADO PARA SOLUCIONAR O PROBLEMA.";
+// Without administrator rights, Windows-1252.
+inline constexpr const char* kNotAdministrator =
+    "A INSTALA\xc7\xc3O DO SISTEMA PRECISA DE DIREITOS DE ADMINISTRADOR. \r"
+    "FAVOR EXECUTAR O PROGRAMA COMO ADMINISTRADOR. NADA FOI ALTERADO.";
+inline constexpr const char* kNoteNotAdministrator =
+    "the program runs without administrator rights (its token holds no enabled "
+    "Administrators group): nothing was changed";
 
 // What hosts a run: the script's folder fields and gauge, which the start-up fills in.
 // The installer window is one host; a silent run has one without a window.

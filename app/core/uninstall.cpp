@@ -1,10 +1,14 @@
 #include "app/core/uninstall.h"
 
 #include "app/core/script.h"
+#include "app/core/uninstall_messages.h"
+#include "install/dbengine.h"
+#include "install/record_scope.h"
 #include "install/uninstall_record.h"
 #include "install/uninstaller.h"
 #include "platform/files.h"
 #include "platform/format.h"
+#include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/system.h"
 #include "platform/text.h"
@@ -19,20 +23,81 @@ std::string Lines(const std::string& title, const std::vector<std::string>& item
   return text;
 }
 
-// A copy of `program` in the temporary folder, under a name of its own that runs as a
-// program; empty when none could be made.
-std::string CopyToTemp(const std::string& program, std::string& reason) {
+// A copy of `program` in a folder of the temporary folder made for it alone (no name
+// anyone could plant beside it: the copy loads what lies in its own folder first);
+// empty when none could be made. `folder` gets the folder.
+std::string CopyToTemp(const std::string& program, std::string& folder, std::string& reason) {
   platform::TempFiles& temp = platform::TempFilesPort();
   const std::string dir = temp.Directory();
-  const std::string reserved = dir.empty() ? std::string() : temp.CreateUnique(dir, "QUN");
-  if (reserved.empty()) {
-    reason = platform::Fmt(kNoTempFile, dir);
+  folder = dir.empty() ? std::string() : temp.CreatePrivateDirectory(dir, "QUN");
+  if (folder.empty()) {
+    reason = platform::Fmt(kNoTempFolder, dir);
     return {};
   }
-  const std::string copy = reserved + ".EXE";
-  const bool made = platform::CopyFileTo(program, copy, reason);
-  platform::FileSystemPort().Delete(reserved);
-  return made ? copy : std::string();
+  // Nobody but administrators may change what runs with their rights (a file system
+  // without access lists keeps the folder's own).
+  platform::FileSystemPort().SetAccess(folder, platform::AccessRule::UsersReadExecute);
+  const std::string copy = folder + kUninstallerName;
+  if (platform::CopyFileTo(program, copy, reason)) return copy;
+  temp.RemovePrivateDirectory(folder);
+  return {};
+}
+
+// The copy and its folder, once it has ended.
+void RemoveCopy(const std::string& copy, const std::string& folder, TInstallerObserver& observer) {
+  platform::Shell& shell = platform::ShellPort();
+  if (!platform::FileSystemPort().Delete(copy)) {
+    shell.DeleteAtRestart(copy);
+    observer.Noted(platform::Fmt(kNoteCopyAtRestart, copy));
+  }
+  if (!platform::TempFilesPort().RemovePrivateDirectory(folder)) {
+    std::string path = folder;
+    if (!path.empty() && platform::IsSeparator(path.back())) path.pop_back();
+    shell.DeleteAtRestart(path);
+  }
+}
+
+// What an installation of this product can have made, for the record at `recordPath`:
+// its lines must lie there (install/record_scope.h).
+install::RecordScope ProductScope(const install::UninstallRecord& record,
+                                  const std::string& recordPath) {
+  install::RecordScope scope;
+  scope.Application = platform::FolderPart(recordPath);
+  if (record.Version < 2) {
+    // A first-version record names no engine folder: the product's own value does.
+    std::string paths;
+    if (const auto key =
+            platform::RegistryPort().Open(platform::RegRoot::LocalMachine, install::kDatabaseEngineKey)) {
+      platform::RegValue value;
+      if (key->Query("DLLPATH", value) && value.Type == platform::RegType::Sz)
+        paths = platform::TextBeforeZero(value.Data);
+    }
+    const std::string first = paths.substr(0, paths.find(';'));
+    if (!first.empty()) scope.Engines.push_back(first);
+  }
+  scope.RegistryKeys = {install::kDatabaseEngineKey, install::kOlw32Key};
+  scope.EntryKey = kUninstallEntryKey;
+  for (const bool allUsers : {true, false}) {
+    const std::string menu = platform::SystemFoldersPort().ProgramsMenu(allUsers);
+    if (!menu.empty()) scope.MenuFolders.push_back(menu);
+  }
+  scope.Group = kGroupName;
+  scope.Captions.assign(kIconCaptions.begin(), kIconCaptions.end());
+  return scope;
+}
+
+// The record at `recordPath`, refused as damaged when a line lies outside what the
+// installation made.
+install::UninstallRecord ReadRecord(const std::string& recordPath) {
+  install::UninstallRecord record = install::ReadUninstallRecord(recordPath);
+  if (record.State != install::RecordState::Valid) return record;
+  const std::string outside = install::LineOutside(record.Steps, ProductScope(record, recordPath));
+  if (!outside.empty()) {
+    record.State = install::RecordState::Damaged;
+    record.Steps.clear();
+    record.Problem = outside;
+  }
+  return record;
 }
 
 // The first step of a kind in the record.
@@ -65,15 +130,17 @@ int Uninstall(const install::UninstallRecord& record, const std::string& recordP
   const install::TUninstallOutcome outcome = uninstaller.Finish(recordPath);
 
   const bool complete = outcome.Failed.empty();
-  std::string text = complete ? kRemoved : kNotRemoved;
+  const bool restart = !outcome.AtRestart.empty();
+  std::string text = !complete ? kNotRemoved : restart ? kRemovedAtRestart : kRemoved;
   text += Lines(kKeptChanged, outcome.Changed);
   text += Lines(kKeptInUse, outcome.InUse);
   text += Lines(kPutBack, outcome.Restored);
+  text += Lines(kAtRestart, outcome.AtRestart);
   text += Lines(kCouldNotRemove, outcome.Failed);
   platform::DialogsPort().Show(
       complete ? platform::DialogKind::Information : platform::DialogKind::Error, "", text,
       platform::Buttons::Ok);
-  return complete ? kExitCompleted : kExitCanceled;
+  return !complete ? kExitCanceled : restart ? kExitRestartNeeded : kExitCompleted;
 }
 
 }  // namespace
@@ -84,7 +151,7 @@ int RunUninstaller(const TInstallOptions& options, TWindowRunner& window,
   const bool isCopy = !options.RecordPath.empty();
   const std::string recordPath =
       isCopy ? options.RecordPath : platform::FolderPart(program) + kRecordName;
-  const install::UninstallRecord record = install::ReadUninstallRecord(recordPath);
+  const install::UninstallRecord record = ReadRecord(recordPath);
   if (record.State != install::RecordState::Valid) {
     const std::string text = record.State == install::RecordState::Missing
                                  ? platform::Fmt(kRecordMissing, recordPath)
@@ -99,8 +166,8 @@ int RunUninstaller(const TInstallOptions& options, TWindowRunner& window,
   if (!isCopy) {
     // The work is done by a copy in the temporary folder, so that this program, in the
     // folder that goes, can go too; its outcome is this program's.
-    std::string reason;
-    const std::string copy = CopyToTemp(program, reason);
+    std::string reason, folder;
+    const std::string copy = CopyToTemp(program, folder, reason);
     if (!copy.empty()) {
       const std::string command =
           platform::Quoted(copy) + " /UNINSTALL " + platform::Quoted("/RECORD=" + recordPath) +
@@ -108,7 +175,7 @@ int RunUninstaller(const TInstallOptions& options, TWindowRunner& window,
           (options.LogPath.empty() ? "" : " " + platform::Quoted("/LOG=" + options.LogPath));
       observer.Noted(platform::Fmt(kNoteRunningCopy, command));
       const int code = platform::ShellPort().RunAndWait(command);
-      if (!platform::FileSystemPort().Delete(copy)) platform::ShellPort().DeleteAtRestart(copy);
+      RemoveCopy(copy, folder, observer);
       if (code >= 0) {
         observer.Noted(platform::Fmt(kNoteCopyEnded, code));
         return code;
@@ -133,7 +200,7 @@ int RunUninstaller(const TInstallOptions& options, TWindowRunner& window,
   host.SetTargetText(shown(ApplicationFolder(record, recordPath)));
   if (const auto* shared = FirstStep<install::SharedStep>(record))
     host.SetDbapiText(shown(platform::FolderPart(shared->Path)));
-  return window.RunNow(kUninstallCaption,
+  return window.RunNow({kUninstallCaption, kRemoveButton, kExitRemovalButton},
                        [&] { return Uninstall(record, recordPath, observer, &host); });
 }
 

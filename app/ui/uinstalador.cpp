@@ -147,8 +147,11 @@ void TFrmInstala::BitBtnInstalaClick() {
   ::SetFocus(bitBtnSair_);
 }
 
-void TFrmInstala::RunNow(const std::string& caption) {
+void TFrmInstala::RunNow(const std::string& caption, const std::string& action,
+                         const std::string& exit) {
   ::SetWindowTextA(handle_, caption.c_str());
+  ::SetWindowTextA(bitBtnInstala_, action.c_str());
+  ::SetWindowTextA(bitBtnSair_, exit.c_str());
   ::EnableWindow(bitBtnSair_, FALSE);
   ::EnableWindow(bitBtnInstala_, FALSE);
   ::PostMessageA(handle_, kRunNowMessage, 0, 0);

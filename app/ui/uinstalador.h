@@ -53,7 +53,7 @@ class TFrmInstala : public platform::TComponent, public TSessionHost {
   void BitBtnInstalaClick();
   // Runs OnInstall at once, both buttons disabled, once the window shows, and closes the
   // window when it returns (the uninstall), under another caption.
-  void RunNow(const std::string& caption);
+  void RunNow(const std::string& caption, const std::string& action, const std::string& exit);
   // Shows the window, centred; the program's message loop runs until it closes.
   void Show(int cmdShow);
   // The exit code of the run the install button made, kExitCanceled before one.

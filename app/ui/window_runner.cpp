@@ -22,11 +22,11 @@ int TWin32WindowRunner::Run(const std::function<int()>& install) {
   return Loop();
 }
 
-int TWin32WindowRunner::RunNow(const std::string& caption, const std::function<int()>& work) {
+int TWin32WindowRunner::RunNow(const TWindowTexts& texts, const std::function<int()>& work) {
   form_->OnInstall = work;
-  // Caption and buttons are set before the window shows, so it never looks like the
+  // Caption, button texts and states are set before the window shows, so it never looks like the
   // installer's own.
-  form_->RunNow(caption);
+  form_->RunNow(texts.Caption, texts.Action, texts.Exit);
   form_->Show(cmdShow_);
   return Loop();
 }

@@ -20,7 +20,7 @@ class TWin32WindowRunner : public TWindowRunner {
   ~TWin32WindowRunner() override;
   TSessionHost& Open() override;
   int Run(const std::function<int()>& install) override;
-  int RunNow(const std::string& caption, const std::function<int()>& work) override;
+  int RunNow(const TWindowTexts& texts, const std::function<int()>& work) override;
 
  private:
   // The message loop until the window closes; the window's exit code.

@@ -240,6 +240,13 @@ class PosixFileSystem final : public FileSystem {
     return true;
   }
 
+  // The installer's access lists are Windows's; here a file keeps its mode.
+  bool SetAccess(const std::string&, AccessRule) override {
+    return Fail(kReasonNoAccessLists);
+  }
+  // No short names here.
+  std::string LongPath(const std::string& path) override { return path; }
+
   std::string FailureReason() override { return reason_; }
 
  private:

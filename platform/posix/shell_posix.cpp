@@ -31,6 +31,10 @@ class NoShell final : public Shell {
   bool StartMinimised(const std::string&) override { return false; }
   int RunAndWait(const std::string&) override { return -1; }
   bool DeleteAtRestart(const std::string&) override { return false; }
+  bool CreateShortcut(const Shortcut&, std::string& reason) override {
+    reason = "this system has no shell links";
+    return false;
+  }
 };
 
 class PosixFolders final : public SystemFolders {
@@ -44,6 +48,8 @@ class PosixFolders final : public SystemFolders {
   }
   std::string WindowsDirectory() override { return {}; }
   std::string SystemDirectory() override { return {}; }
+  std::string ProgramsMenu(bool) override { return {}; }
+  bool UserIsAdministrator() override { return true; }
 };
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "platform/dos_time.h"
 #include "platform/files.h"
 #include "platform/interrupt.h"
+#include "platform/win32/access_win32.h"
 #include "platform/win32/error_win32.h"
 #include "platform/win32/handle_win32.h"
 #include "platform/win32/target_win32.h"
@@ -330,6 +331,12 @@ class Win32FileSystem final : public FileSystem {
     dosTime = ToDosTime(data.ftLastWriteTime);
     return true;
   }
+
+  bool SetAccess(const std::string& path, AccessRule rule) override {
+    reason_.clear();
+    return win32::SetAccessList(path, rule, reason_);
+  }
+  std::string LongPath(const std::string& path) override { return win32::LongPathOf(path); }
 
   std::string FailureReason() override { return reason_; }
 

@@ -1,6 +1,6 @@
 // Win32 adapters of the shell ports: DDE client conversations through the DDE
-// management library, top-level windows by class, programs started minimised, and
-// the system's folders.
+// management library, top-level windows by class, programs started minimised, shell
+// links, the system's folders and the process's rights.
 #include <windows.h>
 // The DDE management library's declarations need the base Windows header first.
 #include <ddeml.h>
@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "platform/shell.h"
+#include "platform/win32/access_win32.h"
+#include "platform/win32/shortcut_win32.h"
 
 namespace platform {
 namespace {
@@ -163,6 +165,9 @@ class Win32Shell final : public Shell {
   bool DeleteAtRestart(const std::string& path) override {
     return ::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
   }
+  bool CreateShortcut(const Shortcut& link, std::string& reason) override {
+    return win32::WriteShortcut(link, reason);
+  }
 };
 
 // A folder the system writes into a buffer of 255 characters; empty when it does not fit.
@@ -187,6 +192,8 @@ class Win32Folders final : public SystemFolders {
   }
   std::string WindowsDirectory() override { return FolderOf(::GetWindowsDirectoryA); }
   std::string SystemDirectory() override { return FolderOf(::GetSystemDirectoryA); }
+  std::string ProgramsMenu(bool allUsers) override { return win32::ProgramsMenuFolder(allUsers); }
+  bool UserIsAdministrator() override { return win32::ProcessIsAdministrator(); }
 };
 
 }  // namespace

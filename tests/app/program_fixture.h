@@ -47,12 +47,14 @@ class ScriptedWindow : public app::TWindowRunner, public app::TSilentHost {
     shown = true;
     return pressInstall ? install() : app::kExitCanceled;
   }
-  int RunNow(const std::string& title, const std::function<int()>& work) override {
+  int RunNow(const app::TWindowTexts& texts, const std::function<int()>& work) override {
     shown = true;
-    caption = title;
+    caption = texts.Caption;
+    buttons = {texts.Action, texts.Exit};
     return work();
   }
   std::string caption;
+  std::vector<std::string> buttons;
 };
 
 class Program : public installtest::EngineTest {

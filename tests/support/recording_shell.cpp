@@ -1,5 +1,7 @@
 #include "support/recording_shell.h"
 
+#include "platform/files.h"
+
 namespace testing_support {
 
 class RecordingProgMan::Conversation : public platform::DdeConversation {
@@ -41,6 +43,23 @@ bool RecordingProgMan::StartMinimised(const std::string& commandLine) {
   if (!startSucceeds) return false;
   answering.insert(answeringAfterStart.begin(), answeringAfterStart.end());
   return true;
+}
+
+bool RecordingProgMan::CreateShortcut(const platform::Shortcut& link, std::string& reason) {
+  shortcuts.push_back(link);
+  if (!shortcutsFail.empty()) {
+    reason = shortcutsFail;
+    return false;
+  }
+  auto file = platform::FileSystemPort().Open(link.Path, platform::Access::Write,
+                                              platform::Share::None,
+                                              platform::Disposition::CreateAlways);
+  if (!file) {
+    reason = platform::FileSystemPort().FailureReason();
+    return false;
+  }
+  file->Write(link.Target.data(), static_cast<int32_t>(link.Target.size()));
+  return file->Close();
 }
 
 }  // namespace testing_support

@@ -2,8 +2,9 @@
 // and the shell: it records every connect attempt, every execute transaction's bytes,
 // every program start and every show-window command. A test says which service/topic
 // pairs answer, whether starting a program brings a server up, and how many execute
-// transactions fail to start. FixedFolders answers chosen system folders. Both are
-// installed for their lifetime.
+// transactions fail to start; it writes shortcuts as small files. FixedFolders answers
+// chosen system folders and Start Menu folders, and whether the user is an administrator.
+// Both are installed for their lifetime.
 #pragma once
 
 #include <functional>
@@ -57,8 +58,13 @@ class RecordingProgMan : public platform::DdeClient, public platform::Shell {
     atRestart.push_back(path);
     return true;
   }
+  // A shortcut: recorded and, unless `shortcutsFail` holds a reason, written as a small
+  // file (its target) through the files port, where the shell would write it.
+  bool CreateShortcut(const platform::Shortcut& link, std::string& reason) override;
   std::function<int(const std::string&)> run;
   std::vector<std::string> ran, atRestart;
+  std::vector<platform::Shortcut> shortcuts;
+  std::string shortcutsFail;
 
  private:
   class Conversation;
@@ -76,6 +82,12 @@ class FixedFolders : public platform::SystemFolders {
   std::string ProgramPath() override { return program_; }
   std::string WindowsDirectory() override { return windows_; }
   std::string SystemDirectory() override { return system_; }
+  std::string ProgramsMenu(bool allUsers) override { return allUsers ? commonMenu : userMenu; }
+  bool UserIsAdministrator() override { return administrator; }
+
+  std::string commonMenu = "C:\\ProgramData\\Start Menu\\Programs";
+  std::string userMenu = "C:\\Users\\admin\\Start Menu\\Programs";
+  bool administrator = true;
 
  private:
   std::string program_, windows_, system_;
