@@ -39,6 +39,7 @@ inline constexpr const char* kCannotMakeMenuGroup =
     "Cannot make the Start Menu folder of the group %s";
 inline constexpr const char* kNoProgramsMenu = "the system names no Start Menu Programs folder";
 inline constexpr const char* kCannotMakeShortcut = "Cannot write the shortcut %s";
+inline constexpr const char* kNoShortcutEither = "%s; nor as a shortcut: %s";
 
 // The installation's record of itself: the operations' status and error texts.
 inline constexpr const char* kCreatingFolder = "Creating folder %s";

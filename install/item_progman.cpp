@@ -7,6 +7,7 @@
 #include "install/progman.h"
 #include "install/run_observer.h"
 #include "install/step_shortcut.h"
+#include "platform/exceptions.h"
 #include "platform/format.h"
 
 namespace install {
@@ -27,7 +28,12 @@ bool TInstallItem::SendToProgMan(const std::string& status, const std::string& c
         recordStep();
         return true;
       }
-      instead(cause);
+      try {
+        instead(cause);
+      } catch (const std::exception& e) {
+        cause = platform::Fmt(msg::kNoShortcutEither, cause, platform::Describe(e));
+        return false;
+      }
       cause.clear();
       return true;
     };

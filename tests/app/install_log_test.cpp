@@ -94,10 +94,16 @@ TEST_F(RunLog, RegistryValuesProgramManagerCommandsAndOutcomesWithTheirCauses) {
     progman_.answering.clear();
     Continue = item.CreateGroup("X");
   };
+  // Nor a Start Menu to make the group in instead.
+  folders_.commonMenu.clear();
+  folders_.userMenu.clear();
   dialogs_.Answer(platform::kIdIgnore);
   EXPECT_TRUE(item.Execute(false));
   const std::string noServer =
       "no Program Manager took a DDE conversation (service PROGMAN, topic PROGMAN)";
+  const std::string noMenu = noServer +
+                             "; nor as a shortcut: Cannot make the Start Menu folder of the "
+                             "group X (the system names no Start Menu Programs folder)";
   EXPECT_EQ(Log(),
             "@ item Item \"T\"\r\n"
             "@   Updating registry\r\n"
@@ -118,17 +124,17 @@ TEST_F(RunLog, RegistryValuesProgramManagerCommandsAndOutcomesWithTheirCauses) {
                 noServer +
                 ")\r\n"
                 "@   attempt failed: Error while creating group \"X\" (" +
-                noServer +
+                noMenu +
                 ")\r\n"
                 "@   failed: Error while creating group \"X\" (ignored) (" +
-                noServer +
+                noMenu +
                 ")\r\n"
                 "@ item Item succeeded\r\n");
   EXPECT_EQ(registry_.writes.size(), 3u);  // the values still reached the registry
   EXPECT_EQ(progman_.executed.size(), 1u);
   // The item keeps the cause beside the message it showed.
   EXPECT_EQ(item.ErrorMsg, "Error while creating group \"X\"");
-  EXPECT_EQ(item.ErrorCause, noServer);
+  EXPECT_EQ(item.ErrorCause, noMenu);
 }
 
 }  // namespace

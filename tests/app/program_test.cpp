@@ -168,7 +168,8 @@ const Scenario kScenarios[] = {
                kCompleted},
      .logged = {"Program Manager command [CreateGroup(TAVO)]\\r\\n NOT handed over (no Program "
                 "Manager took a DDE conversation",
-                "  failed: Error while creating group \"TAVO\" (ignored) (no Program Manager"},
+                "  failed: Error while creating group \"TAVO\" (ignored) (no Program Manager",
+                "; nor as a shortcut: Cannot make the Start Menu folder of the group TAVO ("},
      .present = {"C:/QEN2005/APP.DAT"}},
 };
 

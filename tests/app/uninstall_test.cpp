@@ -142,7 +142,7 @@ class Lifetime : public Program, public testing_support::RemovalMachine {
     EXPECT_TRUE(fs::exists(kEngineFolder + "/DBAPI.DAT"));
     EXPECT_TRUE(registry_.HasKey(app::kUninstallEntryKey));
     EXPECT_EQ(copies_, 0);
-    EXPECT_NE(Log().find("is damaged"), std::string::npos);
+    EXPECT_NE(Log().find(" est\xe1 danificado ("), std::string::npos);
   }
   void ExpectItInstallsAgain() override {
     EXPECT_EQ(Run({"/S"}), app::kExitCompleted) << Log();
@@ -220,11 +220,14 @@ const Scenario kScenarios[] = {
          [](Lifetime& t) {
            t.ExpectNothingLeft();
            EXPECT_EQ(t.window_.caption, app::kUninstallCaption);
+           // A removal window: none of the installer's button texts.
+           EXPECT_EQ(t.window_.buttons,
+                     (std::vector<std::string>{"&Remover o Sistema", "&Sair da remo\xe7\xe3o"}));
            EXPECT_EQ(t.window_.TargetText(), "C:\\QEN2005");
            EXPECT_EQ(t.window_.DbapiText(), kEngineDirUpper);
            ASSERT_EQ(t.dialogs_.shown.size(), 2u);
            EXPECT_EQ(t.dialogs_.shown[0].text, app::kConfirmRemove);
-           EXPECT_EQ(t.dialogs_.shown[1].text, "QEN 2005 was removed.");
+           EXPECT_EQ(t.dialogs_.shown[1].text, "O QEN 2005 foi removido.");
            EXPECT_EQ(t.window_.GaugeProgress(), 100);
          }},
     {.name = "NoRemovesNothing",
@@ -268,7 +271,8 @@ INSTANTIATE_TEST_SUITE_P(Table, LifetimeScenario, ::testing::ValuesIn(kScenarios
 TEST_F(Lifetime, WithoutARecordNothingIsTouched) {
   FixedFolders elsewhere("D:\\Uninstall.exe", "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM");
   EXPECT_EQ(app::RunProgram({"/UNINSTALL", "/S", "/LOG=run.log"}, window_), app::kExitStartFailed);
-  EXPECT_NE(Log().find("The uninstall record D:\\UNINSTAL.DAT is missing"), std::string::npos)
+  EXPECT_NE(Log().find("O registro de desinstala\xe7\xe3o D:\\UNINSTAL.DAT n\xe3o foi encontrado"),
+            std::string::npos)
       << Log();
 }
 

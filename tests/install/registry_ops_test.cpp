@@ -125,6 +125,7 @@ TEST_F(RegistryOps, TheKeysAWriteMakesAndTheValuesItWritesAreRecorded) {
   using install::ValueStep;
   EXPECT_EQ(install::ReadUninstallRecord(dir / "UNINSTAL.DAT").Steps,
             (std::vector<install::RecordStep>{
+                install::EngineStep{"C:\\ODE"},
                 KeyStep{RegRoot::LocalMachine, "SOFTWARE\\N"},
                 KeyStep{RegRoot::LocalMachine, "SOFTWARE\\N\\M"},
                 ValueStep{RegRoot::LocalMachine, "SOFTWARE\\N\\M", "v", false},

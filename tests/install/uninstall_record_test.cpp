@@ -1,7 +1,9 @@
-// The uninstall record: typed steps written line by line and read back; a record written
-// by the installations before the steps were typed reads to the same steps and is written
-// again byte for byte; a record a crash cut short keeps what was written before; a
-// damaged one, or one whose fields do not read as their types, is never acted on.
+// The uninstall record: typed steps written line by line and read back; a record of the
+// first version (written before the steps were typed) reads to the same steps, and one an
+// installation continues is written anew in the current version; a record of a later
+// version, or a first-version one holding the later kinds, is refused; a record a crash
+// cut short keeps what was written before; a damaged one, or one whose fields do not
+// read as their types, is never acted on.
 #include "install/uninstall_record.h"
 
 #include <gtest/gtest.h>
@@ -146,7 +148,8 @@ TEST_F(UninstallRecord, StepsComeBackInTheirOrderWhateverTheirFieldsHold) {
   EXPECT_EQ(record.Steps, kSteps);
   // Text lines a person can read, one step each, the tab and percent sign escaped.
   const std::string text = Text(path_);
-  EXPECT_EQ(text.rfind("QEN2005-UNINSTALL\t1\t", 0), 0u);
+  EXPECT_EQ(text.rfind("QEN2005-UNINSTALL\t2\t", 0), 0u);
+  EXPECT_EQ(record.Version, 2);
   EXPECT_NE(text.find("file\tC:\\QEN2005\\A%09B%25.DAT\t12\t" + std::string(32, 'a') + "\t"),
             std::string::npos);
   EXPECT_NE(text.find("value\tHKEY_LOCAL_MACHINE\tSOFTWARE\\Ondrel\tDLLPATH\t0\t"),
@@ -154,20 +157,58 @@ TEST_F(UninstallRecord, StepsComeBackInTheirOrderWhateverTheirFieldsHold) {
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5);
 }
 
-TEST_F(UninstallRecord, AnEarlierRecordReadsToItsStepsAndIsWrittenAgainByteForByte) {
+TEST_F(UninstallRecord, AFirstVersionRecordReadsToItsStepsAndIsContinuedInTheCurrentOne) {
   const install::UninstallRecord record = install::ParseUninstallRecord(kEarlierRecord);
   ASSERT_EQ(record.State, RecordState::Valid) << record.Problem;
+  EXPECT_EQ(record.Version, 1);
   EXPECT_EQ(record.Steps, kEarlierSteps);
+  // Continued by an installation: written anew, whole, in the current version, and
+  // written so again byte for byte from its steps.
+  Put(path_, kEarlierRecord);
+  const install::ShortcutStep shortcut{"C:\\Start Menu\\TAVO\\QEN 2005.lnk"};
+  { install::RecordWriter(path_).Add(shortcut); }
+  const install::UninstallRecord continued = install::ReadUninstallRecord(path_);
+  ASSERT_EQ(continued.State, RecordState::Valid) << continued.Problem;
+  EXPECT_EQ(continued.Version, 2);
+  std::vector<RecordStep> expected = kEarlierSteps;
+  expected.emplace_back(shortcut);
+  EXPECT_EQ(continued.Steps, expected);
+  const std::string text = Text(path_);
+  EXPECT_EQ(text.rfind("QEN2005-UNINSTALL\t2\t", 0), 0u);
+  std::filesystem::remove(path_);
   {
     install::RecordWriter writer(path_);
-    for (const RecordStep& step : record.Steps) writer.Add(step);
+    for (const RecordStep& step : expected) writer.Add(step);
   }
-  EXPECT_EQ(Text(path_), kEarlierRecord);
+  EXPECT_EQ(Text(path_), text);
   // Each kind's name, as the record writes it.
   std::string names;
-  for (const RecordStep& step : kEarlierSteps)
-    names += std::string(install::RecordKindName(step)) + " ";
-  EXPECT_EQ(names, "folder program entry key value backup file shared group icon ");
+  std::vector<RecordStep> kinds = kEarlierSteps;
+  kinds.insert(kinds.end(), {install::EngineStep{"C:\\ODE"}, install::MenuFolderStep{"M"}, shortcut});
+  for (const RecordStep& step : kinds) names += std::string(install::RecordKindName(step)) + " ";
+  EXPECT_EQ(names,
+            "folder program entry key value backup file shared group icon engine menufolder "
+            "shortcut ");
+}
+
+TEST_F(UninstallRecord, ALaterVersionOrALaterKindInAFirstVersionRecordIsRefused) {
+  for (const std::string& header : {"QEN2005-UNINSTALL\t3", "QEN2005-UNINSTALL\t0"}) {
+    const auto record = install::ParseUninstallRecord(Chained({header, "folder\tC:\\QEN2005"}));
+    EXPECT_EQ(record.State, RecordState::Damaged) << header;
+    EXPECT_EQ(record.Problem, "line 1: not a record of this format and version");
+    EXPECT_TRUE(record.Steps.empty());
+  }
+  for (const std::string& line :
+       {"engine\tC:\\ODE", "menufolder\tC:\\M\\TAVO", "shortcut\tC:\\M\\TAVO\\QEN 2005.lnk"}) {
+    const auto first = install::ParseUninstallRecord(
+        Chained({"QEN2005-UNINSTALL\t1", line, "folder\tC:\\QEN2005"}));
+    EXPECT_EQ(first.State, RecordState::Damaged) << line;
+    EXPECT_EQ(first.Problem, "line 2: an unknown step");
+    const auto second = install::ParseUninstallRecord(
+        Chained({"QEN2005-UNINSTALL\t2", line, "folder\tC:\\QEN2005"}));
+    EXPECT_EQ(second.State, RecordState::Valid) << line << ": " << second.Problem;
+    EXPECT_EQ(second.Steps.size(), 2u);
+  }
 }
 
 TEST_F(UninstallRecord, AFieldThatDoesNotReadAsItsTypeMakesTheRecordDamaged) {
