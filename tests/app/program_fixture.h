@@ -62,6 +62,8 @@ class Program : public installtest::EngineTest {
   // What a scenario prepares.
   using EngineTest::progman_;
   using EngineTest::registry_;
+  // Whether the user running the program has administrator rights.
+  void SetAdministrator(bool yes) { medium_.administrator = yes; }
 
  protected:
   testing_support::ScratchCurrentDir here_;

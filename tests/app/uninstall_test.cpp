@@ -14,6 +14,8 @@
 #include "install/step_shared.h"
 #include "install/uninstall_record.h"
 #include "platform/text.h"
+#include "platform/forwarding_files.h"
+#include "platform/system.h"
 #include "program_fixture.h"
 #include "support/removal_scenarios.h"
 
@@ -26,6 +28,9 @@ const std::string kUninstaller = "C:\\QEN2005\\Uninstall.exe";
 const std::string kEngineFolder = "C:/WINDOWS/COMMON FILES/ONDREL SHARED/ODE";
 const std::vector<std::string> kEngineFiles = {"DBAPI.DAT", "LD.DAT", "DBSQL32.DAT"};
 const std::string kSharedPath = kEngineDirUpper + "\\DBAPI.DAT";
+// The Start Menu Programs folders of all users and of the user, as the doubles name them.
+const std::string kMenu = "C:/ProgramData/Start Menu/Programs";
+const std::string kUserMenu = "C:/Users/admin/Start Menu/Programs";
 
 // The arguments of a command line as the uninstaller writes it: quoted or bare words.
 std::vector<std::string> Arguments(const std::string& line) {
@@ -49,9 +54,50 @@ std::vector<std::string> Arguments(const std::string& line) {
   return args;
 }
 
+// A file a running program holds open: the system refuses to delete it.
+class HeldOpen : public platform::ForwardingFiles {
+ public:
+  explicit HeldOpen(std::string path) : path_(std::move(path)) {}
+  bool Delete(const std::string& path) override {
+    held_ = platform::SameFolded(path, path_);
+    return !held_ && Inner().Delete(path);
+  }
+  std::string FailureReason() override {
+    return held_ ? "the process cannot access the file" : Inner().FailureReason();
+  }
+
+ private:
+  std::string path_;
+  bool held_ = false;
+  platform::ScopedPort<platform::FileSystem> installed_{*this};
+};
+
+// The access rights asked for, granted.
+class AccessRights : public platform::ForwardingFiles {
+ public:
+  std::vector<std::pair<std::string, platform::AccessRule>> asked;
+  bool SetAccess(const std::string& path, platform::AccessRule rule) override {
+    asked.emplace_back(path, rule);
+    return true;
+  }
+  bool Asked(const std::string& path, platform::AccessRule rule) const {
+    return std::find(asked.begin(), asked.end(), std::pair{path, rule}) != asked.end();
+  }
+
+ private:
+  platform::ScopedPort<platform::FileSystem> installed_{*this};
+};
+
+// An uninstall record with a line added by someone who can compute its checks.
+void ExtendRecord(const install::RecordStep& step) {
+  install::RecordWriter("C:/QEN2005/UNINSTAL.DAT").Add(step);
+}
+
 class Lifetime : public Program, public testing_support::RemovalMachine {
  public:  // the scenarios look at it
+  std::optional<HeldOpen> heldOpen_;
   using EngineTest::dialogs_;
+  bool administrator_ = true;  // the uninstalling user
   using Program::Log;
   using Program::window_;
   int copies_ = 0;
@@ -63,6 +109,7 @@ class Lifetime : public Program, public testing_support::RemovalMachine {
     progman_.run = [this](const std::string& command) {
       std::vector<std::string> args = Arguments(command);
       FixedFolders copy(args.front(), "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM");
+      copy.administrator = administrator_;
       args.erase(args.begin());
       ++copies_;
       return app::RunProgram(args, window_);
@@ -71,6 +118,7 @@ class Lifetime : public Program, public testing_support::RemovalMachine {
   // Runs the uninstaller as the entry's command line does (with /S when silent).
   int Uninstall(bool silent) {
     FixedFolders installed(kUninstaller, "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM");
+    installed.administrator = administrator_;
     std::vector<std::string> args = {"/UNINSTALL", "/LOG=run.log"};
     if (silent) args.push_back("/S");
     return app::RunProgram(args, window_);
@@ -86,6 +134,17 @@ class Lifetime : public Program, public testing_support::RemovalMachine {
     EXPECT_EQ(EntryText("UninstallString"), "\"" + kUninstaller + "\" /UNINSTALL");
     EXPECT_EQ(EntryText("QuietUninstallString"), "\"" + kUninstaller + "\" /UNINSTALL /S");
     EXPECT_EQ(EntryText("Publisher"), "Instituto Tavo");
+    EXPECT_EQ(EntryText("InstallDate"),
+              install::InstallDateText(platform::LocalTimeOf(std::time(nullptr))));
+    const auto dword = [this](const char* name) {
+      const platform::RegValue* v = registry_.Find(app::kUninstallEntryKey, name);
+      return v && v->Type == platform::RegType::Dword && v->Data.size() == 4
+                 ? static_cast<int64_t>(v->Data[0] | v->Data[1] << 8 | v->Data[2] << 16 |
+                                        v->Data[3] << 24)
+                 : -1;
+    };
+    EXPECT_EQ(dword("VersionMajor"), 2005);
+    EXPECT_EQ(dword("VersionMinor"), 0);
     EXPECT_TRUE(fs::exists("C:/QEN2005/Uninstall.exe"));
   }
 
@@ -240,6 +299,117 @@ const Scenario kScenarios[] = {
            EXPECT_TRUE(fs::exists(kUninstaller.substr(0, 2) + "/QEN2005/Uninstall.exe"));
            EXPECT_TRUE(t.registry_.HasKey(app::kUninstallEntryKey));
          }},
+    {.name = "WithoutProgramManagerTheShortcutsGoInTheAllUsersMenuAndGo",
+     .beforeInstall =
+         [](Lifetime& t) {
+           t.progman_.answering.clear();
+           fs::create_directories(kMenu);
+         },
+     .beforeUninstall =
+         [](Lifetime& t) {
+           for (const char* caption : app::kIconCaptions)
+             EXPECT_TRUE(fs::exists(kMenu + "/TAVO/" + caption + ".lnk")) << caption;
+           ASSERT_EQ(t.progman_.shortcuts.size(), 3u);
+           EXPECT_EQ(t.progman_.shortcuts[0].Target, "C:\\QEN2005\\QEN2005.EXE");
+           EXPECT_EQ(t.progman_.shortcuts[0].WorkingDir, "C:\\QEN2005");
+           EXPECT_EQ(t.progman_.shortcuts[2].Path,
+                     "C:\\ProgramData\\Start Menu\\Programs\\TAVO\\QEN 2005 Leiame.lnk");
+           EXPECT_NE(Lifetime::Log().find(
+                         "group TAVO made as the Start Menu folder "
+                         "C:\\ProgramData\\Start Menu\\Programs\\TAVO: no Program Manager "
+                         "took the command (no Program Manager took a DDE conversation"),
+                     std::string::npos);
+           EXPECT_NE(Lifetime::Log().find("program icon QEN 2005 Help made as the shortcut "
+                                          "C:\\ProgramData\\Start Menu\\Programs\\TAVO\\"
+                                          "QEN 2005 Help.lnk"),
+                     std::string::npos);
+         },
+     .check =
+         [](Lifetime& t) {
+           EXPECT_TRUE(fs::is_empty(kMenu));
+           EXPECT_FALSE(fs::exists("C:/QEN2005"));
+           EXPECT_FALSE(t.registry_.HasKey(app::kUninstallEntryKey));
+           EXPECT_NE(Lifetime::Log().find("removed the shortcut C:\\ProgramData\\Start "
+                                          "Menu\\Programs\\TAVO\\QEN 2005.lnk"),
+                     std::string::npos);
+           EXPECT_TRUE(t.progman_.Commands().empty());  // no DeleteGroup without a group
+         }},
+    {.name = "WhereTheAllUsersMenuCannotBeMadeTheUsersOwnTakesTheShortcuts",
+     .beforeInstall =
+         [](Lifetime& t) {
+           t.progman_.answering.clear();
+           fs::create_directories("C:/ProgramData/Start Menu");
+           testing_support::WriteFileBytes(kMenu, {'x'});  // no folder can be made there
+           fs::create_directories(kUserMenu);
+         },
+     .beforeUninstall =
+         [](Lifetime&) {
+           EXPECT_TRUE(fs::exists(kUserMenu + "/TAVO/QEN 2005.lnk"));
+           EXPECT_NE(Lifetime::Log().find("made as the Start Menu folder "
+                                          "C:\\Users\\admin\\Start Menu\\Programs\\TAVO"),
+                     std::string::npos);
+         },
+     .check = [](Lifetime&) { EXPECT_TRUE(fs::is_empty(kUserMenu)); }},
+    {.name = "AFileInUseGoesAtTheNextRestart",
+     .beforeUninstall = [](Lifetime& t) { t.heldOpen_.emplace("C:\\QEN2005\\APP.DAT"); },
+     .silent = false,
+     .answers = {platform::kIdYes, platform::kIdOk},
+     .exitCode = app::kExitRestartNeeded,
+     .check =
+         [](Lifetime& t) {
+           t.heldOpen_.reset();
+           EXPECT_TRUE(fs::exists("C:/QEN2005/APP.DAT"));
+           // The file first, then the folders that hold it.
+           EXPECT_EQ(t.progman_.atRestart,
+                     (std::vector<std::string>{"C:\\QEN2005\\APP.DAT", "C:\\QEN2005"}));
+           ASSERT_EQ(t.dialogs_.shown.size(), 2u);
+           EXPECT_EQ(t.dialogs_.shown[1].text,
+                     "O QEN 2005 foi removido. Os arquivos em uso ser\xe3o removidos quando o "
+                     "computador for reiniciado.\r\n\r\nRemovidos quando o computador for "
+                     "reiniciado:\r\nC:\\QEN2005\\APP.DAT");
+           EXPECT_NE(Lifetime::Log().find("C:\\QEN2005\\APP.DAT is in use (the process "
+                                          "cannot access the file): it is removed at the next "
+                                          "restart"),
+                     std::string::npos);
+           EXPECT_NE(Lifetime::Log().find("folder C:\\QEN2005 is removed at the next restart"),
+                     std::string::npos);
+           EXPECT_NE(Lifetime::Log().find("result: removed once the system restarts (exit code "
+                                          "3010)"),
+                     std::string::npos);
+           EXPECT_FALSE(fs::exists("C:/QEN2005/BD.DAT"));
+           EXPECT_FALSE(t.registry_.HasKey(app::kUninstallEntryKey));
+         }},
+    {.name = "ARecordNamingAFileElsewhereIsRefusedAndChangesNothing",
+     .beforeUninstall =
+         [](Lifetime&) {
+           testing_support::WriteFileBytes("C:/VICTIM.TXT", {'v'});
+           ExtendRecord(install::FileStep{"C:\\QEN2005\\..\\VICTIM.TXT", 1,
+                                          *platform::DigestOfFile("C:/VICTIM.TXT")});
+         },
+     .exitCode = app::kExitStartFailed,
+     .check =
+         [](Lifetime& t) {
+           EXPECT_TRUE(fs::exists("C:/VICTIM.TXT"));
+           t.ExpectStillInstalled();
+           EXPECT_NE(Lifetime::Log().find(": C:\\QEN2005\\..\\VICTIM.TXT lies outside what the "
+                                          "installation made): nada foi removido."),
+                     std::string::npos)
+               << Lifetime::Log();
+         }},
+    {.name = "ARecordPuttingACopyOverAnotherFileIsRefused",
+     .beforeUninstall =
+         [](Lifetime&) {
+           fs::create_directories("C:/QEN2005/BACKUP");
+           testing_support::WriteFileBytes("C:/QEN2005/BACKUP/EVIL.DLL", {'e'});
+           ExtendRecord(install::BackupStep{"C:\\WINDOWS\\SYSTEM\\USER.DLL",
+                                            "C:\\QEN2005\\BACKUP\\EVIL.DLL"});
+         },
+     .exitCode = app::kExitStartFailed,
+     .check =
+         [](Lifetime& t) {
+           EXPECT_FALSE(fs::exists("C:/WINDOWS/SYSTEM/USER.DLL"));
+           t.ExpectStillInstalled();
+         }},
 };
 
 void PrintTo(const Scenario& s, std::ostream* os) { *os << s.name; }
@@ -267,6 +437,70 @@ INSTANTIATE_TEST_SUITE_P(Table, LifetimeScenario, ::testing::ValuesIn(kScenarios
                          [](const ::testing::TestParamInfo<Scenario>& info) {
                            return std::string(info.param.name);
                          });
+
+TEST_F(Lifetime, WithoutAdministratorRightsTheUninstallerTouchesNothing) {
+  InstallAndCheckTheEntry(app::kExitCompleted);
+  administrator_ = false;
+  dialogs_.shown.clear();
+  EXPECT_EQ(Uninstall(false), app::kExitNotAdministrator);
+  EXPECT_EQ(copies_, 0);
+  ASSERT_EQ(Texts().size(), 1u);
+  EXPECT_EQ(Texts()[0], app::kNotAdministrator);
+  EXPECT_TRUE(fs::exists("C:/QEN2005/APP.DAT"));
+  EXPECT_TRUE(fs::exists("C:/QEN2005/UNINSTAL.DAT"));
+  EXPECT_TRUE(registry_.HasKey(app::kUninstallEntryKey));
+  EXPECT_NE(Log().find("result: refused: no administrator rights (exit code 740)"),
+            std::string::npos);
+}
+
+TEST_F(Lifetime, TheFolderItMadeGetsItsRightsTheDataFolderLetsUsersModify) {
+  {
+    AccessRights rights;
+    InstallAndCheckTheEntry(app::kExitCompleted);
+    using platform::AccessRule;
+    for (const std::string path :
+         {"C:\\QEN2005", "C:\\QEN2005\\UNINSTAL.DAT", "C:\\QEN2005\\Uninstall.exe"})
+      EXPECT_TRUE(rights.Asked(path, AccessRule::UsersReadExecute)) << path;
+    EXPECT_TRUE(rights.Asked("C:\\QEN2005\\DADOS", AccessRule::UsersModify));
+    EXPECT_NE(Log().find("access rights of C:\\QEN2005 set: Administrators and SYSTEM full "
+                         "control, Users read and execute"),
+              std::string::npos);
+    EXPECT_NE(Log().find("access rights of C:\\QEN2005\\DADOS set: Administrators and SYSTEM "
+                         "full control, Users modify"),
+              std::string::npos);
+    // The uninstaller's copy runs from a folder made for it alone, which users cannot change.
+    rights.asked.clear();
+    std::string ranFrom;
+    progman_.run = [&](const std::string& command) {
+      ranFrom = Arguments(command).front();
+      return 0;
+    };
+    EXPECT_EQ(Uninstall(true), 0);
+    const std::string folder = platform::FolderPart(ranFrom);
+    EXPECT_EQ(ranFrom, folder + "Uninstall.exe");
+    EXPECT_EQ(fs::path(folder.substr(0, folder.size() - 1)).filename().string().rfind("QUN", 0),
+              0u)
+        << ranFrom;
+    EXPECT_TRUE(rights.Asked(folder, platform::AccessRule::UsersReadExecute));
+    EXPECT_FALSE(fs::exists(folder)) << "the copy's folder goes with it";
+  }
+}
+
+TEST_F(Lifetime, AFolderThatWasThereKeepsItsRights) {
+  fs::create_directories("C:/QEN2005/DADOS");
+  AccessRights rights;
+  InstallAndCheckTheEntry(app::kExitCompleted);
+  for (const auto& [path, rule] : rights.asked) {
+    EXPECT_NE(path, "C:\\QEN2005");
+    EXPECT_NE(path, "C:\\QEN2005\\DADOS");
+  }
+  // What runs with administrator rights is protected all the same.
+  EXPECT_TRUE(rights.Asked("C:\\QEN2005\\Uninstall.exe", platform::AccessRule::UsersReadExecute));
+  EXPECT_TRUE(rights.Asked("C:\\QEN2005\\UNINSTAL.DAT", platform::AccessRule::UsersReadExecute));
+  EXPECT_NE(Log().find("the folder C:\\QEN2005 was there before: its access rights are kept"),
+            std::string::npos);
+  EXPECT_NE(Log().find("the folder C:\\QEN2005\\DADOS was there before"), std::string::npos);
+}
 
 TEST_F(Lifetime, WithoutARecordNothingIsTouched) {
   FixedFolders elsewhere("D:\\Uninstall.exe", "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM");
