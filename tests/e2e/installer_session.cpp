@@ -162,7 +162,8 @@ void InstallerSession::ExpectNothingDamaged(const std::string& dir,
   }
 }
 
-void InstallerSession::ExpectInstalled(const std::string& appDir, const std::string& engineDir) {
+void InstallerSession::ExpectInstalled(const std::string& appDir, const std::string& engineDir,
+                                       std::string group) {
   ExpectFiles(appDir, ExpectedApplicationFiles());
   ExpectFiles(engineDir, ExpectedEngineFiles());
 
@@ -182,7 +183,7 @@ void InstallerSession::ExpectInstalled(const std::string& appDir, const std::str
   EXPECT_EQ(QueryText(e + "\\Settings\\SYSTEM\\INIT", "LOCAL SHARE"), "TRUE");
 
   // The shortcuts appear as the shell carries out the commands.
-  const std::string group = ProgramsFolder() + "\\TAVO";
+  if (group.empty()) group = ProgramsFolder() + "\\TAVO";
   for (const char* link : {"QEN 2005.lnk", "QEN 2005 Help.lnk", "QEN 2005 Leiame.lnk"})
     EXPECT_TRUE(WaitUntil([&] { return std::filesystem::exists(group + "\\" + link); }, 20s))
         << link;

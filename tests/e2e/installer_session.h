@@ -63,8 +63,10 @@ class InstallerSession : public ::testing::Test {
 
   // Checks what a complete installation leaves: every file of the packages with its
   // bytes and time in the application and engine folders, the eleven registry values,
-  // and the "TAVO" Start Menu group with its three shortcuts.
-  void ExpectInstalled(const std::string& appDir, const std::string& engineDir);
+  // and the "TAVO" Start Menu group with its three shortcuts (in `group`; by default the
+  // user's Start Menu, where Program Manager puts it).
+  void ExpectInstalled(const std::string& appDir, const std::string& engineDir,
+                       std::string group = "");
 
   // `dir` holds nothing but the installation's record of itself and its uninstaller.
   static void ExpectOnlyTheRecord(const std::string& dir);

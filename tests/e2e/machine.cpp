@@ -21,6 +21,12 @@ std::string ProgramsFolder() {
   return path;
 }
 
+std::string CommonProgramsFolder() {
+  char path[MAX_PATH] = {};
+  ::SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, 0, path);
+  return path;
+}
+
 std::string DefaultEngineFolder() {
   char path[MAX_PATH] = {};
   ::SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES_COMMON, nullptr, 0, path);
@@ -60,6 +66,7 @@ void CleanMachine() {
                                  "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs");
   CloseFolderWindows("TAVO");
   RemoveTree(ProgramsFolder() + "\\TAVO");
+  RemoveTree(CommonProgramsFolder() + "\\TAVO");
 }
 
 namespace {

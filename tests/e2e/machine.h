@@ -12,8 +12,9 @@
 
 namespace e2e {
 
-// The current user's Start Menu programs folder.
+// The current user's Start Menu programs folder, and every user's.
 std::string ProgramsFolder();
+std::string CommonProgramsFolder();
 // The folder the installer puts the database engine in by default.
 std::string DefaultEngineFolder();
 
@@ -23,7 +24,8 @@ void CopyTree(const std::string& from, const std::string& to);
 // Folder windows the shell opened for a Start Menu group (closed, when open).
 void CloseFolderWindows(const std::string& title);
 
-// No application folder, no engine folder, no engine keys, no "TAVO" group.
+// No application folder, no engine folder, no engine keys, no "TAVO" group (in either
+// Start Menu).
 void CleanMachine();
 
 struct FileInfo {

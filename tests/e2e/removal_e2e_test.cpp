@@ -165,7 +165,7 @@ TEST_F(Removal, TheWindowAsksOnceShowsTheGaugeAndEndsWithAMessage) {
   pid_ = pid;
   window_ = question.handle;
   Snapshot("uninstall-question");
-  EXPECT_EQ(question.text, "Remove QEN 2005 and all of its components?");
+  EXPECT_EQ(question.text, "Remover o QEN 2005 e todos os seus componentes?");
   EXPECT_EQ(question.buttons, (std::vector<int>{IDYES, IDNO}));
   Answer(question, IDYES);
   window_ = WaitForWindow(pid_, "TFrmInstala", 30s);
@@ -173,12 +173,16 @@ TEST_F(Removal, TheWindowAsksOnceShowsTheGaugeAndEndsWithAMessage) {
   EXPECT_EQ(TextOf(window_),
             "Remo\xe7\xe3o do m\xf3"
             "dulo quarvel");
+  // A removal window: its own buttons, not the installer's.
+  EXPECT_TRUE(ChildByText(window_, "&Remover o Sistema").handle != nullptr);
+  EXPECT_TRUE(ChildByText(window_, "&Sair da remo\xe7\xe3o").handle != nullptr);
+  EXPECT_FALSE(ChildByText(window_, kInstall).handle != nullptr);
   if (!SnapshotMidRun("uninstall-running"))
     std::printf("the uninstall went by too quickly for a screenshot mid-run\n");
   ShownBox done = NextBox();
   ASSERT_TRUE(done.found());
   Snapshot("uninstall-done");
-  EXPECT_EQ(done.text, "QEN 2005 was removed.");
+  EXPECT_EQ(done.text, "O QEN 2005 foi removido.");
   EXPECT_TRUE(PieShows(Gauge(), 100));
   Answer(done, IDOK);
   EXPECT_EQ(uninstall->Wait(60s), 0);

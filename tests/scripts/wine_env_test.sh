@@ -2,7 +2,8 @@
 # scripts/wine-env's own rules, without Wine: setups and teardowns of one environment take
 # turns on one lock file, even when a process already waits and a newcomer arrives; a
 # hung Wine command is stopped at the time limit and the lock is given back; and the
-# 32-bit check answers from what its probe does.
+# 32-bit check answers from what its probe does; an environment of the null display driver
+# needs no X server.
 #   wine_env_test.sh SOURCE_DIR
 set -uo pipefail
 # shellcheck source=../../scripts/wine-env
@@ -85,5 +86,24 @@ wine_env_host_runs_32bit "$work/runs" || fail "a probe that runs counted as no"
 ! wine_env_host_runs_32bit "$work/refused" || fail "a probe the kernel refuses counted as yes"
 ! wine_env_host_runs_32bit "$work/missing" || fail "a missing probe counted as yes"
 
-[ "$failures" -eq 0 ] && echo "wine-env: lock turns, time limit and 32-bit check hold"
+# --- A machine without a desktop: an environment of the null display driver exports no
+# DISPLAY and is ready without an X server; a driver it does not know is a usage error.
+headless=$work/headless
+mkdir -p "$headless"
+echo win64 >"$headless/arch"
+echo null >"$headless/driver"
+touch "$headless/ready"
+sleep 30 &
+echo $! >"$headless/wineserver.pid"
+(
+  export DISPLAY=:5
+  wine_env_export "$headless"
+  [ -z "${DISPLAY:-}" ]
+) || fail "the null driver's environment keeps a DISPLAY"
+wine_env_ready "$headless" || fail "the null driver's environment waits for an X server"
+kill "$(cat "$headless/wineserver.pid")" 2>/dev/null
+wine_env_main setup --driver vesa . >/dev/null 2>&1
+[ $? -eq 2 ] || fail "an unknown display driver was taken"
+
+[ "$failures" -eq 0 ] && echo "wine-env: lock turns, time limit, 32-bit check and null driver hold"
 exit $((failures > 0))
