@@ -80,6 +80,7 @@ inline constexpr const char* kNoteEngineInUse =
     "another product uses the database engine: its files, folder and values stay";
 inline constexpr const char* kNoteRemoved = "removed %s";
 inline constexpr const char* kActionRemove = "remove %s";
+inline constexpr const char* kActionCheck = "check whether %s was changed";
 inline constexpr const char* kNoteRemovedFolder = "removed folder %s";
 inline constexpr const char* kNoteKeptInUse = "kept %s: another product uses it";
 inline constexpr const char* kNoteKeptChanged = "kept because it was changed: %s";

@@ -71,7 +71,14 @@ void Undo(const FileStep& step, UndoContext& context) {
     return;
   }
   if (!files.FileExists(path)) return;
-  const auto now = platform::DigestOfFile(path);
+  // A file a program holds open without letting others read it cannot be checked: it
+  // stays, named with the reason, rather than go unchecked (it may hold the user's data).
+  auto file = files.Open(path, platform::Access::Read, platform::Share::ReadWrite,
+                         platform::Disposition::OpenExisting);
+  if (!file)
+    return context.Failed(path, platform::Fmt(msg::kActionCheck, path), files.FailureReason());
+  const auto now = platform::DigestOfFile(*file);
+  file.reset();
   if (!now || *now != step.Digest) {
     context.Outcome.Changed.push_back(path);
     context.Note(platform::Fmt(msg::kNoteKeptChanged, path));

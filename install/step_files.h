@@ -10,7 +10,8 @@
 // Undone: a file goes only while its content is still what was installed (one the user
 // changed is kept and listed), and only once, however often it was recorded; a shared
 // file another product still counts stays; a file a running program holds open goes at
-// the next restart (listed, and the uninstall asks for the restart). Then the copy kept of what it replaced is put
+// the next restart (listed, and the uninstall asks for the restart), and one it holds so
+// that nobody may even read it stays unchecked and is named as not removed. Then the copy kept of what it replaced is put
 // back, unless a file stands there again.
 #pragma once
 

@@ -57,7 +57,15 @@ std::vector<std::string> Arguments(const std::string& line) {
 // A file a running program holds open: the system refuses to delete it.
 class HeldOpen : public platform::ForwardingFiles {
  public:
-  explicit HeldOpen(std::string path) : path_(std::move(path)) {}
+  // `unreadable`: held so that nobody may even read it.
+  explicit HeldOpen(std::string path, bool unreadable = false)
+      : path_(std::move(path)), unreadable_(unreadable) {}
+  std::unique_ptr<platform::File> Open(const std::string& path, platform::Access access,
+                                       platform::Share share,
+                                       platform::Disposition disposition) override {
+    held_ = unreadable_ && platform::SameFolded(path, path_);
+    return held_ ? nullptr : Inner().Open(path, access, share, disposition);
+  }
   bool Delete(const std::string& path) override {
     held_ = platform::SameFolded(path, path_);
     return !held_ && Inner().Delete(path);
@@ -68,7 +76,7 @@ class HeldOpen : public platform::ForwardingFiles {
 
  private:
   std::string path_;
-  bool held_ = false;
+  bool unreadable_, held_ = false;
   platform::ScopedPort<platform::FileSystem> installed_{*this};
 };
 
@@ -378,6 +386,20 @@ const Scenario kScenarios[] = {
                      std::string::npos);
            EXPECT_FALSE(fs::exists("C:/QEN2005/BD.DAT"));
            EXPECT_FALSE(t.registry_.HasKey(app::kUninstallEntryKey));
+         }},
+    {.name = "AFileNobodyMayReadIsNotCheckedAndStays",
+     .beforeUninstall = [](Lifetime& t) { t.heldOpen_.emplace("C:\\QEN2005\\APP.DAT", true); },
+     .exitCode = app::kExitCanceled,
+     .check =
+         [](Lifetime& t) {
+           t.heldOpen_.reset();
+           EXPECT_TRUE(fs::exists("C:/QEN2005/APP.DAT"));
+           EXPECT_TRUE(t.progman_.atRestart.empty());
+           EXPECT_NE(Lifetime::Log().find("cannot check whether C:\\QEN2005\\APP.DAT was "
+                                          "changed: the process cannot access the file"),
+                     std::string::npos);
+           EXPECT_EQ(Lifetime::Log().find("kept because it was changed: C:\\QEN2005\\APP.DAT"),
+                     std::string::npos);
          }},
     {.name = "ARecordNamingAFileElsewhereIsRefusedAndChangesNothing",
      .beforeUninstall =

@@ -98,9 +98,11 @@ TEST_F(Deployment, WithoutAShellOn64BitWindowsItInstallsIsListedAndGoesAgain) {
 
 TEST_F(Deployment, AFileHeldOpenGoesAtTheNextRestart) {
   ASSERT_EQ(InstallSilently(), 0) << Log();
-  // The application running: its file open, shared with nobody.
+  // The application running: its file open as a running program's is, to be read but
+  // neither written nor deleted by anyone else.
   const std::string held = "C:\\QEN2005\\Leiame.txt";
-  HANDLE file = ::CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE file = ::CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   const std::string uninstallLog = scratch_.Path() + "uninstall.log";
   EXPECT_EQ(RunLine(QueryText(kEntry, "QuietUninstallString") + " \"/LOG=" + uninstallLog + "\""),
