@@ -1,7 +1,11 @@
-// Temporary files, the process error mode and drive types through their ports.
+// Temporary files, the process error mode and drive types through their ports; under
+// Wine, the shell's Start Menus, shortcuts and the administrator check.
 #include "platform/system.h"
 
+#include "platform/files.h"
+#include "platform/shell.h"
 #include "port_test_util.h"
+#include "support/test_files.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -129,3 +133,32 @@ TEST(PlatformDrives, TypesOfKnownDrives) {
 
 }  // namespace
 }  // namespace port_tests
+
+#ifdef _WIN32
+// What the installer asks of the system before it starts and when no Program Manager
+// answers: Wine gives its programs an administrator's token, and names both Start Menu
+// Programs folders; a shortcut the shell's link object writes is a shell link file.
+TEST(PlatformShell, AdministratorStartMenusAndShortcuts) {
+  platform::SystemFolders& folders = platform::SystemFoldersPort();
+  EXPECT_TRUE(folders.UserIsAdministrator());
+  for (const bool allUsers : {true, false}) {
+    const std::string menu = folders.ProgramsMenu(allUsers);
+    EXPECT_TRUE(platform::FileSystemPort().DirectoryExists(menu)) << menu;
+  }
+  EXPECT_NE(folders.ProgramsMenu(true), folders.ProgramsMenu(false));
+  const testing_support::ScratchDir scratch;
+  const std::string dir = scratch.Path();
+  const platform::Shortcut link{dir + "QEN 2005.lnk", folders.ProgramPath(), dir, "QEN 2005"};
+  std::string reason;
+  ASSERT_TRUE(platform::ShellPort().CreateShortcut(link, reason)) << reason;
+  const auto bytes = testing_support::ReadFileBytes(link.Path);
+  // A shell link starts with its header's size, 0x4C, and the link class's identifier.
+  ASSERT_GT(bytes.size(), 20u);
+  EXPECT_EQ(bytes[0], 0x4C);
+  EXPECT_EQ(bytes[4], 0x01);
+  EXPECT_EQ(bytes[5], 0x14);
+  EXPECT_FALSE(platform::ShellPort().CreateShortcut({dir + "missing\\x.lnk", "C:\\a.exe", dir, "x"},
+                                                    reason));
+  EXPECT_FALSE(reason.empty());
+}
+#endif
