@@ -11,11 +11,13 @@
 #include <filesystem>
 
 #include "app/core/script.h"
+#include "install/dbengine.h"
 #include "install/step_shared.h"
 #include "install/uninstall_record.h"
-#include "platform/text.h"
+#include "platform/digest.h"
 #include "platform/forwarding_files.h"
 #include "platform/system.h"
+#include "platform/text.h"
 #include "program_fixture.h"
 #include "support/removal_scenarios.h"
 
@@ -500,8 +502,7 @@ TEST_F(Lifetime, TheFolderItMadeGetsItsRightsTheDataFolderLetsUsersModify) {
     EXPECT_EQ(Uninstall(true), 0);
     const std::string folder = platform::FolderPart(ranFrom);
     EXPECT_EQ(ranFrom, folder + "Uninstall.exe");
-    EXPECT_EQ(fs::path(folder.substr(0, folder.size() - 1)).filename().string().rfind("QUN", 0),
-              0u)
+    EXPECT_EQ(fs::path(folder.substr(0, folder.size() - 1)).filename().string().rfind("QUN", 0), 0u)
         << ranFrom;
     EXPECT_TRUE(rights.Asked(folder, platform::AccessRule::UsersReadExecute));
     EXPECT_FALSE(fs::exists(folder)) << "the copy's folder goes with it";
@@ -522,6 +523,40 @@ TEST_F(Lifetime, AFolderThatWasThereKeepsItsRights) {
   EXPECT_NE(Log().find("the folder C:\\QEN2005 was there before: its access rights are kept"),
             std::string::npos);
   EXPECT_NE(Log().find("the folder C:\\QEN2005\\DADOS was there before"), std::string::npos);
+}
+
+// The record as an installer of the first version wrote it: the same steps without the
+// engine's folder, under the first version's header.
+void RewriteAsFirstVersion() {
+  const auto record = install::ReadUninstallRecord("C:/QEN2005/UNINSTAL.DAT");
+  std::string text, check;
+  const auto put = [&](const std::string& line) {
+    const std::string chained = check + "\t" + line;
+    check = platform::TContentHash::Of(chained.data(), chained.size()).Hex();
+    text += line + "\t" + check + "\r\n";
+  };
+  put("QEN2005-UNINSTALL\t1");
+  for (const install::RecordStep& step : record.Steps)
+    if (!std::holds_alternative<install::EngineStep>(step)) put(install::RecordLineText(step));
+  testing_support::WriteFileBytes("C:/QEN2005/UNINSTAL.DAT",
+                                  testing_support::Bytes(text.begin(), text.end()));
+}
+
+TEST_F(Lifetime, AFirstVersionRecordTakesTheEngineFolderFromTheEnginesValue) {
+  InstallAndCheckTheEntry(app::kExitCompleted);
+  RewriteAsFirstVersion();
+  ASSERT_EQ(install::ReadUninstallRecord("C:/QEN2005/UNINSTAL.DAT").Version, 1);
+  EXPECT_EQ(Uninstall(true), app::kExitCompleted) << Log();
+  ExpectNothingLeft();
+}
+
+TEST_F(Lifetime, AFirstVersionRecordWithoutTheEnginesValueCannotNameItsFiles) {
+  InstallAndCheckTheEntry(app::kExitCompleted);
+  RewriteAsFirstVersion();
+  registry_.SetText(install::kDatabaseEngineKey, "DLLPATH", "C:\\ELSEWHERE");
+  EXPECT_EQ(Uninstall(true), app::kExitStartFailed);
+  EXPECT_NE(Log().find("lies outside what the installation made"), std::string::npos) << Log();
+  EXPECT_TRUE(fs::exists(kEngineFolder + "/DBAPI.DAT"));
 }
 
 TEST_F(Lifetime, WithoutARecordNothingIsTouched) {

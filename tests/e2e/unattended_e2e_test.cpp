@@ -141,6 +141,43 @@ TEST_F(Unattended, AnInstalledEngineIsRefusedSilently) {
   EXPECT_TRUE(Logged("result: refused (exit code 2)"));
 }
 
+// Run by a process whose token has the Administrators group for denying only (what a
+// user who is no administrator, or one not elevated, has): the installer says so in the
+// log, touches nothing and ends with its own exit code.
+TEST_F(Unattended, WithoutAdministratorRightsNothingIsTouched) {
+  HANDLE own = nullptr;
+  ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_ALL_ACCESS, &own));
+  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+  PSID admins = nullptr;
+  ASSERT_TRUE(::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                         DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &admins));
+  SID_AND_ATTRIBUTES disabled{admins, 0};
+  HANDLE restricted = nullptr;
+  const bool made =
+      ::CreateRestrictedToken(own, 0, 1, &disabled, 0, nullptr, 0, nullptr, &restricted) != 0;
+  ::FreeSid(admins);
+  ::CloseHandle(own);
+  ASSERT_TRUE(made) << "error " << ::GetLastError();
+  std::string command = "\"" + Disk1() + "Install.exe\" /S \"/LOG=" + log_ + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(::CreateProcessAsUserA(restricted, nullptr, command.data(), nullptr, nullptr, FALSE,
+                                     0, nullptr, Disk1().c_str(), &si, &pi))
+      << "error " << ::GetLastError();
+  ::CloseHandle(restricted);
+  ::CloseHandle(pi.hThread);
+  ::WaitForSingleObject(pi.hProcess, 60000);
+  DWORD code = 0;
+  ::GetExitCodeProcess(pi.hProcess, &code);
+  ::CloseHandle(pi.hProcess);
+  EXPECT_EQ(code, 740u) << Log();
+  EXPECT_TRUE(Logged("start-up failed: the program runs without administrator rights"));
+  EXPECT_TRUE(Logged("result: refused: no administrator rights (exit code 740)"));
+  EXPECT_FALSE(fs::exists("C:\\QEN2005"));
+  EXPECT_EQ(QueryText(kEngineKey, "RESOURCE"), "<absent>");
+}
+
 TEST_F(Unattended, ChosenFolders) {
   const std::string app = "C:\\Apps\\Quarvel Demo", engine = "C:\\Apps\\ODE";
   EXPECT_EQ(RunSilently("/S \"/DIR=" + app + "\" /DBAPIDIR=" + engine), 0);
