@@ -89,9 +89,9 @@ class TInstallItem : public platform::TComponent {
                   const std::string& IconFile = std::string());
   // The installation's record of itself (item_record.cpp): the application folder made
   // (its missing folders, each recorded; made now, it and its data folder `dataFolder`
-  // get their access rights, InstallRecord::MakeApplicationFolder), the record opened in it, the running program
-  // copied there as the uninstaller, the uninstall entry written. Each writes its steps
-  // through the engine's record; with none they do nothing, and the last two do nothing
+  // get their access rights, InstallRecord::MakeApplicationFolder), the record opened in it, the
+  // running program copied there as the uninstaller, the uninstall entry written. Each writes its
+  // steps through the engine's record; with none they do nothing, and the last two do nothing
   // either while the record is not open (its opening was ignored).
   bool MakeFolder(const std::string& folder, const std::string& dataFolder = std::string());
   bool OpenRecord(const std::string& path);

@@ -69,7 +69,8 @@ inline constexpr const char* kNoteProtected =
     "access rights of %s set: Administrators and SYSTEM full control, Users %s";
 inline constexpr const char* kUsersReadExecute = "read and execute";
 inline constexpr const char* kUsersModify = "modify";
-inline constexpr const char* kNoteNotProtected = "access rights of %s not set (%s): the run goes on";
+inline constexpr const char* kNoteNotProtected =
+    "access rights of %s not set (%s): the run goes on";
 inline constexpr const char* kNoteFolderExisted =
     "the folder %s was there before: its access rights are kept";
 

@@ -171,11 +171,14 @@ class ScopeCheck {
     return InApplication(ComparedParts(s.Path)) ? "" : s.Path;
   }
   std::string OutsideOf(const EntryStep& s) const {
-    return KeyParts(s.Key) == KeyParts(scope_.EntryKey) ? "" : Key(platform::RegRoot::LocalMachine, s.Key);
+    return KeyParts(s.Key) == KeyParts(scope_.EntryKey)
+               ? ""
+               : Key(platform::RegRoot::LocalMachine, s.Key);
   }
   std::string OutsideOf(const KeyStep& s) const {
-    return s.Root == platform::RegRoot::LocalMachine && KeyInside(s.Path, true) ? ""
-                                                                                : Key(s.Root, s.Path);
+    return s.Root == platform::RegRoot::LocalMachine && KeyInside(s.Path, true)
+               ? ""
+               : Key(s.Root, s.Path);
   }
   std::string OutsideOf(const ValueStep& s) const {
     return s.Root == platform::RegRoot::LocalMachine && KeyInside(s.Key, false)

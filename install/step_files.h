@@ -11,8 +11,8 @@
 // changed is kept and listed), and only once, however often it was recorded; a shared
 // file another product still counts stays; a file a running program holds open goes at
 // the next restart (listed, and the uninstall asks for the restart), and one it holds so
-// that nobody may even read it stays unchecked and is named as not removed. Then the copy kept of what it replaced is put
-// back, unless a file stands there again.
+// that nobody may even read it stays unchecked and is named as not removed. Then the copy kept of
+// what it replaced is put back, unless a file stands there again.
 #pragma once
 
 #include <cstdint>

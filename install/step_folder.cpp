@@ -39,9 +39,9 @@ void InstallRecord::MakeApplicationFolder(const std::string& folder,
 void InstallRecord::Protect(const std::string& path, platform::AccessRule rule) const {
   platform::FileSystem& files = platform::FileSystemPort();
   if (files.SetAccess(path, rule))
-    Note(platform::Fmt(msg::kNoteProtected, path,
-                       rule == platform::AccessRule::UsersModify ? msg::kUsersModify
-                                                                 : msg::kUsersReadExecute));
+    Note(platform::Fmt(
+        msg::kNoteProtected, path,
+        rule == platform::AccessRule::UsersModify ? msg::kUsersModify : msg::kUsersReadExecute));
   else
     Note(platform::Fmt(msg::kNoteNotProtected, path, files.FailureReason()));
 }

@@ -13,13 +13,13 @@
 namespace install {
 
 struct TUninstallOutcome {
-  std::vector<std::string> Removed;   // files, folders, values, keys, the group, the entry
-  std::vector<std::string> Changed;   // files kept because they were changed since
-  std::vector<std::string> InUse;     // shared files kept: another product counts them
-  std::vector<std::string> Restored;  // files put back from the copies kept of them
-  std::vector<std::string> Failed;    // what could not be removed, with the reason
+  std::vector<std::string> Removed;    // files, folders, values, keys, the group, the entry
+  std::vector<std::string> Changed;    // files kept because they were changed since
+  std::vector<std::string> InUse;      // shared files kept: another product counts them
+  std::vector<std::string> Restored;   // files put back from the copies kept of them
+  std::vector<std::string> Failed;     // what could not be removed, with the reason
   std::vector<std::string> AtRestart;  // files in use, removed when the system next starts
-  bool EngineKept = false;            // the engine's values and folder stay in use
+  bool EngineKept = false;             // the engine's values and folder stay in use
 };
 
 class UndoContext {

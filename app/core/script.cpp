@@ -82,7 +82,8 @@ bool TInstallScript::RecordInstallation(install::TInstallItem& item) {
   if (!engine_.Record()) return true;
   const std::string folder = host_.TargetText();
   recordedFolder_ = folder;
-  return item.MakeFolder(folder, install::JoinPath(folder, kDataFolderName)) && item.OpenRecord(install::JoinPath(folder, kRecordName)) &&
+  return item.MakeFolder(folder, install::JoinPath(folder, kDataFolderName)) &&
+         item.OpenRecord(install::JoinPath(folder, kRecordName)) &&
          item.CopyUninstaller(platform::SystemFoldersPort().ProgramPath(),
                               install::JoinPath(folder, kUninstallerName)) &&
          item.RegisterUninstallEntry(ProductEntry(folder));

@@ -66,8 +66,8 @@ install::RecordScope ProductScope(const install::UninstallRecord& record,
   if (record.Version < 2) {
     // A first-version record names no engine folder: the product's own value does.
     std::string paths;
-    if (const auto key =
-            platform::RegistryPort().Open(platform::RegRoot::LocalMachine, install::kDatabaseEngineKey)) {
+    if (const auto key = platform::RegistryPort().Open(platform::RegRoot::LocalMachine,
+                                                       install::kDatabaseEngineKey)) {
       platform::RegValue value;
       if (key->Query("DLLPATH", value) && value.Type == platform::RegType::Sz)
         paths = platform::TextBeforeZero(value.Data);

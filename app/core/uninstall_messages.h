@@ -21,7 +21,8 @@ inline constexpr const char* kRemoved = "O QEN 2005 foi removido.";
 inline constexpr const char* kRemovedAtRestart =
     "O QEN 2005 foi removido. Os arquivos em uso ser\xe3o removidos quando o computador for "
     "reiniciado.";
-inline constexpr const char* kNotRemoved = "O QEN 2005 n\xe3o p\xf4"
+inline constexpr const char* kNotRemoved =
+    "O QEN 2005 n\xe3o p\xf4"
     "de ser removido por completo.";
 inline constexpr const char* kKeptChanged = "Mantidos porque foram alterados:";
 inline constexpr const char* kKeptInUse = "Mantidos porque outro programa os usa:";

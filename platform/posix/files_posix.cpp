@@ -241,9 +241,7 @@ class PosixFileSystem final : public FileSystem {
   }
 
   // The installer's access lists are Windows's; here a file keeps its mode.
-  bool SetAccess(const std::string&, AccessRule) override {
-    return Fail(kReasonNoAccessLists);
-  }
+  bool SetAccess(const std::string&, AccessRule) override { return Fail(kReasonNoAccessLists); }
   // No short names here.
   std::string LongPath(const std::string& path) override { return path; }
 

@@ -17,8 +17,8 @@ class WellKnownSid {
  public:
   WellKnownSid(DWORD first, DWORD second, int count) {
     SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-    if (!::AllocateAndInitializeSid(&nt, static_cast<BYTE>(count), first, second, 0, 0, 0, 0, 0,
-                                    0, &sid_))
+    if (!::AllocateAndInitializeSid(&nt, static_cast<BYTE>(count), first, second, 0, 0, 0, 0, 0, 0,
+                                    &sid_))
       sid_ = nullptr;
   }
   ~WellKnownSid() {

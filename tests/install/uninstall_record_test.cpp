@@ -184,7 +184,8 @@ TEST_F(UninstallRecord, AFirstVersionRecordReadsToItsStepsAndIsContinuedInTheCur
   // Each kind's name, as the record writes it.
   std::string names;
   std::vector<RecordStep> kinds = kEarlierSteps;
-  kinds.insert(kinds.end(), {install::EngineStep{"C:\\ODE"}, install::MenuFolderStep{"M"}, shortcut});
+  kinds.insert(kinds.end(),
+               {install::EngineStep{"C:\\ODE"}, install::MenuFolderStep{"M"}, shortcut});
   for (const RecordStep& step : kinds) names += std::string(install::RecordKindName(step)) + " ";
   EXPECT_EQ(names,
             "folder program entry key value backup file shared group icon engine menufolder "

@@ -51,9 +51,9 @@ bool RecordingProgMan::CreateShortcut(const platform::Shortcut& link, std::strin
     reason = shortcutsFail;
     return false;
   }
-  auto file = platform::FileSystemPort().Open(link.Path, platform::Access::Write,
-                                              platform::Share::None,
-                                              platform::Disposition::CreateAlways);
+  auto file =
+      platform::FileSystemPort().Open(link.Path, platform::Access::Write, platform::Share::None,
+                                      platform::Disposition::CreateAlways);
   if (!file) {
     reason = platform::FileSystemPort().FailureReason();
     return false;
