@@ -151,10 +151,12 @@ std::string Escape(const std::string& field) {
   return out;
 }
 
-// The field of an escaped text; false for an escape that is not one of ours.
+// The field of an escaped text; false for an escape that is not one of ours, or for a
+// line end the writer would have escaped (a line is read in one spelling only).
 bool Unescape(const std::string& text, std::string& field) {
   field.clear();
   for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') return false;
     if (text[i] != '%') {
       field += text[i];
       continue;

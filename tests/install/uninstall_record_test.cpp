@@ -235,6 +235,9 @@ TEST_F(UninstallRecord, AFieldThatDoesNotReadAsItsTypeMakesTheRecordDamaged) {
       {"files\tC:\\A.DAT\t12\t" + digest, "an unknown step"},
       {"folder\tC:\\A\tC:\\B", "an unknown step"},
       {"folder\tC:\\%41", "a field that cannot be read"},
+      // The writer escapes these: bare, they are another spelling than its own.
+      {"folder\tC:\\Q\n", "a field that cannot be read"},
+      {"folder\tC:\\Q\r", "a field that cannot be read"},
   };
   for (const Case& c : cases) {
     // The damaged step between two good ones: the checks all hold.
