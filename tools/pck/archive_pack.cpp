@@ -6,6 +6,7 @@
 #include "pack/pack_messages.h"
 #include "platform/exceptions.h"
 #include "platform/files.h"
+#include "platform/interrupt.h"
 #include "tools/pck/pck_messages.h"
 #include "tools/pck/shown.h"
 
@@ -68,7 +69,7 @@ bool ArchivePack::Run(pack::TPackMode mode) {
   const bool ok = Process(mode);
   // Refused members end the engine's run with false once every entry has been read.
   run.ReadToEnd = ok || Failure().LetsRunGoOn();
-  return ok && !run.RefusedHere;
+  return ok && !run.FailedHere;
 }
 
 bool ArchivePack::Write() {
@@ -89,6 +90,12 @@ std::string ArchivePack::FailureText() const {
   if (run.Password.NotNeeded()) return FailureLine({{}, msg::kNoPasswordNeeded});
   if (!run.VolumeCause.empty()) return FailureLine({{}, run.VolumeCause});
   return RunFailureLine(shownName_, firstVolume_, Failure(), Context());
+}
+
+void ArchivePack::NoteStreamFailure(const std::exception& e) {
+  pack::PackFailure failure = FailureOf(e);
+  failure.Member = Entry().Name;
+  NoteMemberFailure(failure);
 }
 
 void ArchivePack::NoteMemberFailure(const pack::PackFailure& failure) {
@@ -175,7 +182,7 @@ bool ArchivePack::IsSelected() {
   // skipped, and the run goes on with the next member.
   std::string why;
   if (PackageText().ToSystem(Entry().Name, &why)) return true;
-  run_->RefusedHere = true;
+  run_->FailedHere = true;
   run_->Failures.push_back({Entry().Name, msg::Fmt(msg::kNotWritableHere, Printable(why))});
   return false;
 }
@@ -185,19 +192,17 @@ void ArchivePack::BuildList() {
     List = *run_->FixedList;
     return;
   }
-  if (PackageText().Raw()) {
-    // Names pass as they are, as the engine finds them.
-    TPackLz::BuildList();
-    prepared_ = KeepStorable(List);
-    List = prepared_.List;
-    return;
-  }
-  prepared_ = FindFilesToPack(PackageText(), Directory(), Items, Excludes);
-  List = prepared_.List;
+  walk_ = WalkSources(PackageText(), Directory(), Sources, Excludes);
+  List = walk_.Files.List;
   DoPrepared();
 }
 
 std::string ArchivePack::StoredName(const std::string& path) {
+  // Names relative to the base folder are the ones the walk found (an absolute path's
+  // without its root); the other path options are the engine's.
+  const auto walked = walk_.Stored.find(path);
+  if (PathOption == pack::TPathOption::poRelative && walked != walk_.Stored.end())
+    return walked->second;
   const std::optional<std::string> name = PackageText().ToPackage(TPackLz::StoredName(path));
   if (!name)
     throw pack::EPackException(
@@ -207,7 +212,7 @@ std::string ArchivePack::StoredName(const std::string& path) {
 }
 
 std::vector<ShownFailure> ArchivePack::RefusedFiles() {
-  std::vector<ShownFailure> refused = prepared_.Unstorable;
+  std::vector<ShownFailure> refused = walk_.Files.Unstorable;
   for (ShownFailure& same : SameOrUnstorableNames(
            List, PackageText(), [this](const std::string& path) { return StoredName(path); }))
     refused.push_back(std::move(same));
@@ -238,12 +243,20 @@ void ArchivePack::CloseTarget(const std::string& fileName) {
   }
   try {
     TPackLz::CloseTarget(fileName);
+  } catch (const pack::EPackDigest& e) {
+    if (mode_ != MemberMode::Verify) throw;  // the engine sets the member back itself
+    NoteStreamFailure(e);
+    return;
   } catch (const std::exception& e) {
-    // A test reports the member and goes on with the next one.
-    if (mode_ != MemberMode::Verify) throw;
-    pack::PackFailure failure = FailureOf(e);
-    failure.Member = Entry().Name;
-    NoteMemberFailure(failure);
+    // The member's stored bytes have all been read: its stream failed to restore, and
+    // the package reads on. Test and extract report the member and go on with the next
+    // one; extract leaves the target as it was. An interrupt ends the run.
+    if (platform::InterruptStatus() != 0) throw;
+    NoteStreamFailure(e);
+    MemberFile.reset();  // closed first: an open file cannot be deleted everywhere
+    Target.reset();      // the new file goes; whatever stood at the target stays
+    Files().Delete(TempFile());
+    run.FailedHere = true;
     return;
   }
   ++run.MembersDone;

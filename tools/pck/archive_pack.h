@@ -35,6 +35,7 @@
 #include "tools/pck/pack_list.h"
 #include "tools/pck/password_prompt.h"
 #include "tools/pck/repeated_names.h"
+#include "tools/pck/source_walk.h"
 
 namespace pck {
 
@@ -52,7 +53,9 @@ struct ArchiveRun {
   std::vector<ShownFailure> Replaced;  // members that replaced an earlier one of their name
   // Why the run could not go on to the next volume, shown; empty while it could.
   std::string VolumeCause;
-  bool RefusedHere = false;  // a member refused for its name in the code page
+  // A member refused for its name in the code page, or extracted from a stream that
+  // failed to restore: reported, and the run went on.
+  bool FailedHere = false;
   bool ReadToEnd = false;    // reading: every entry was read, whatever became of them
   int MembersDone = 0;       // restored (reading) or packed (writing)
   int EntriesSeen = 0, EntriesTotal = 0;
@@ -100,7 +103,13 @@ class ArchivePack : public pack::TPackLz {
   // Bytes done out of the total of the volume set (reading) or of the sources (writing).
   std::function<void(const std::string& member, int64_t done, int64_t total)> OnBytes;
 
-  // The files to pack (pack_list.h), their names in the package's code page.
+  // Writing: the files and folders the command line named, as typed (source_walk.h);
+  // the engine's Items are not used.
+  std::vector<std::string> Sources;
+  // After BuildList: what the walk over Sources found and said.
+  const SourceWalk& Walk() const { return walk_; }
+
+  // The files to pack (source_walk.h), their names in the package's code page.
   void BuildList() override;
   // The name of a file of List in the package's code page.
   std::string StoredName(const std::string& path) override;
@@ -123,6 +132,8 @@ class ArchivePack : public pack::TPackLz {
   FailureContext Context() const;
   // A member's failure, with the cause as shown (the volume's, when a volume ended it).
   void NoteMemberFailure(const pack::PackFailure& failure);
+  // The failure of the member whose stream `e` ended, recorded as the member's.
+  void NoteStreamFailure(const std::exception& e);
   // Disk folders: the next volume, found or made in the next folder.
   bool NextDiskVolume();
 
@@ -132,7 +143,7 @@ class ArchivePack : public pack::TPackLz {
   std::string firstVolume_;
   std::optional<DiskFolder> disk_;
   bool probePassword_ = false;
-  FilesToPack prepared_;  // BuildList's files, and those it found and cannot store
+  SourceWalk walk_;  // BuildList's files, those it found and cannot store, and its notes
   std::unique_ptr<ArchiveRun> run_;
 };
 

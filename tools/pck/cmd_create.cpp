@@ -53,10 +53,17 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
   if (!options.RawHeader.empty())
     if (const auto status = ReadRawHeader(options.RawHeader, raw)) return *status;
 
+  std::string base;
+  if (!EngineFullPath(options.Directory, base)) return kExitUsage;
+  if (!platform::FileSystemPort().DirectoryExists(base)) {
+    ReportError(msg::Fmt(msg::kNoSuchFolder, options.Directory));
+    return kExitData;
+  }
+
   ArchivePack pack(options.Archive, MemberMode::Restore);
   pack.SetArchive(path);
   pack.SetDirectory(EnginePath(options.Directory));
-  pack.Items = items;
+  pack.Sources = options.Patterns;
   pack.Excludes = excludes;
   pack.SetPassword(password.front());
   pack.CompressMode = options.Method;
@@ -75,13 +82,19 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
     });
   };
   pack.BuildList();
+  const SourceWalk& walk = pack.Walk();
+  // What is found and cannot be packed is said; an argument that leads to nothing fails
+  // the run once the rest is done.
+  if (walk.RootDropped) ReportError(msg::kRootDropped);
+  for (const ShownFailure& f : walk.Notes) ReportError(Shown(f.Member) + ": " + f.Cause);
+  for (const ShownFailure& f : walk.Missing) ReportError(Printable(f.Member) + ": " + f.Cause);
   // A file the package cannot hold under its name is not left out: nothing is written.
   const std::vector<ShownFailure> refused = pack.RefusedFiles();
   for (const ShownFailure& f : refused)
     ReportError(options.Archive + ": " + Shown(f.Member) + ": " + f.Cause);
   if (!refused.empty()) return kExitData;
   if (pack.List.empty()) {
-    ReportError(msg::Fmt(msg::kNoFilesMatch, options.Archive));
+    if (walk.Missing.empty()) ReportError(msg::Fmt(msg::kNoFilesMatch, options.Archive));
     return kExitData;
   }
 
@@ -110,7 +123,7 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
                         static_cast<int>(pack.Volume()), pack.Volume() == 1 ? "" : msg::kPlural)
                    .c_str(),
                stdout);
-  return kExitOk;
+  return walk.Missing.empty() ? kExitOk : kExitData;
 }
 
 }  // namespace pck

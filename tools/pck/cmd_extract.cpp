@@ -39,6 +39,14 @@ int RunExtract(const ReadOptions& options) {
     // Every member refused or failed, one line each; or why the package could not be read.
     for (const ShownFailure& f : run.Failures) ReportError(pack.FailureLine(f));
     if (run.Failures.empty()) ReportError(pack.FailureText());
+    const int failed = static_cast<int>(run.Failures.size());
+    const int tried = run.MembersDone + failed;
+    // The summary, as test gives it.
+    if (failed > 0)
+      std::fputs(msg::Fmt(msg::kExtractFailed, options.Archive, failed, tried,
+                          tried == 1 ? "" : msg::kPlural, run.ReadToEnd ? "" : msg::kNotReadToEnd)
+                     .c_str(),
+                 stdout);
     return kExitData;
   }
   if (!options.Patterns.empty() && run.MembersDone == 0) {

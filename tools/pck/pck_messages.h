@@ -60,7 +60,21 @@ inline constexpr const char* kVolumeSizeNeedsDisk =
 inline constexpr const char* kCannotOpenFile = "%s: cannot open (%s)";
 inline constexpr const char* kCannotReadFile = "%s: cannot read";
 inline constexpr const char* kRawHeaderTooBig = "%s: a raw header block holds at most 65535 bytes";
-inline constexpr const char* kNoFilesMatch = "%s: no files match the patterns";
+inline constexpr const char* kNoFilesMatch = "%s: no files to pack";
+inline constexpr const char* kNoSuchFolder = "%s: no such folder";
+// What create's arguments lead to.
+inline constexpr const char* kNoSuchPath = "no such file or folder";
+inline constexpr const char* kNothingMatches = "no file matches";
+inline constexpr const char* kLeavesBase =
+    "a name with .. would leave the base folder in the package; give -C instead";
+inline constexpr const char* kEmptyFolder = "an empty folder: not stored";
+inline constexpr const char* kLinkedFolder = "a symbolic link to a folder: not followed";
+inline constexpr const char* kDanglingLink = "a symbolic link to nothing: not stored";
+inline constexpr const char* kNotRegular = "not a regular file (a pipe, device or socket)";
+inline constexpr const char* kStoredNameTooLong =
+    "its name in the package would be longer than 255 characters";
+inline constexpr const char* kRootDropped =
+    "removing the root of absolute paths: their members are stored under relative names";
 inline constexpr const char* kDigestsOmitted =
     "%s: %d members are more than its header lines can give digests for; the members carry "
     "none";
@@ -83,6 +97,7 @@ inline constexpr const char* kAdded = "  added: %s (%lld -> %lld bytes)\n";
 // ---- summaries ------------------------------------------------------------------------
 inline constexpr const char* kTestOk = "%s: %d member%s OK\n";
 inline constexpr const char* kTestFailed = "%s: %d of %d member%s failed%s\n";
+inline constexpr const char* kExtractFailed = "%s: %d of %d member%s not extracted%s\n";
 inline constexpr const char* kNotReadToEnd = "; the package could not be read to its end";
 inline constexpr const char* kCreated = "%s: %d member%s in %d volume%s\n";
 inline constexpr const char* kPlural = "s";
