@@ -20,12 +20,6 @@ std::string InMessage(std::string name) {
   return name;
 }
 
-std::size_t Count(const std::string& text, const std::string& part) {
-  std::size_t n = 0;
-  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
-}
-
 class PckNames : public PckTool {
  protected:
   // The package of every row that has a stored name.
