@@ -111,8 +111,9 @@ class PckTool : public ::testing::Test {
   // Runs `program` (a command, quoted where needed) the way Pck runs pck.
   Outcome Run(const std::string& program, const std::string& args, const std::string& in = "") {
     const std::string out = dir / "stdout.txt", err = dir / "stderr.txt";
-    std::string command = launcher + program + " " + args + " > " + Quote(out) + " 2> " +
-                          Quote(err) + " < " + kNoInput;
+    std::string command = launcher + program + " " + args + " > " +
+                          Quote(stdoutTo.empty() ? out : stdoutTo) + " 2> " + Quote(err) + " < " +
+                          (stdinFrom.empty() ? std::string(kNoInput) : Quote(stdinFrom));
 #ifdef _WIN32
     if (!in.empty()) command = "cd /d " + in + " && " + command;
 #else
@@ -180,6 +181,9 @@ class PckTool : public ::testing::Test {
 
   ScratchDir dir;
   std::string launcher;  // a command that pck runs under ("timeout 20 "), or none
+  // Standard input from this file rather than from nowhere; standard output to this
+  // file rather than to the one the outcome reads.
+  std::string stdinFrom, stdoutTo;
 };
 
 }  // namespace pck_tool_tests

@@ -29,12 +29,16 @@ class HabitRun : public PckTool {
     std::sort(names.begin(), names.end());
     return names;
   }
+  using PckTool::Compressed;
   using PckTool::dir;
+  using PckTool::launcher;
   using PckTool::MakeFile;
   using PckTool::P;
   using PckTool::Pck;
+  using PckTool::Run;
+  using PckTool::stdinFrom;
+  using PckTool::stdoutTo;
   using PckTool::WritePackage;
-  using PckTool::Compressed;
 };
 
 using Names = std::vector<std::string>;
@@ -57,10 +61,10 @@ const Habit kHabits[] = {
        EXPECT_EQ(r.status, 1);
        EXPECT_TRUE(Contains(r.err, "ONE.TXT: Lzrw1/KH : Sizes do not match")) << r.err;
        EXPECT_TRUE(Contains(r.out, "1 of 4 members not extracted")) << r.out;
-       EXPECT_EQ(Tree(t.dir / "out"), (std::map<std::string, Bytes>{
-                                          {"FOUR.TXT", testing_support::SampleText(70, 4)},
-                                          {"THREE.TXT", testing_support::SampleText(80, 3)},
-                                          {"TWO.TXT", testing_support::SampleText(90, 1)}}));
+       EXPECT_EQ(Tree(t.dir / "out"),
+                 (std::map<std::string, Bytes>{{"FOUR.TXT", testing_support::SampleText(70, 4)},
+                                               {"THREE.TXT", testing_support::SampleText(80, 3)},
+                                               {"TWO.TXT", testing_support::SampleText(90, 1)}}));
      }},
     {"AFolderArgumentPacksItsTree",
      [](HabitRun& t) {
@@ -101,7 +105,88 @@ const Habit kHabits[] = {
        EXPECT_FALSE(Contains(r.err, "no files")) << r.err;
        EXPECT_FALSE(PathExists(t.dir / "L.PCK"));
      }},
+    {"HelpIsPlainText",
+     [](HabitRun& t) {
+       for (const char* verb : {"", "create ", "extract ", "list ", "test ", "compress "}) {
+         const Outcome r = t.Pck(std::string(verb) + "--help");
+         EXPECT_EQ(r.status, 0) << verb;
+         EXPECT_TRUE(Contains(r.out, "auto|fast|good") || std::string(verb) != "create ") << r.out;
+         for (const char c : r.out)
+           EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20)
+               << verb << "holds the byte " << static_cast<int>(c);
+       }
+     }},
 #ifndef _WIN32
+    {"ASourceTheUserMayReadButNotWriteIsPacked",
+     [](HabitRun& t) {
+       t.MakeTree();
+       ::chmod((t.dir / "src/a.txt").c_str(), 0444);
+       // Root may write any file: the run is made as nobody, who may only read this one.
+       std::string as;
+       if (::geteuid() == 0) {
+         ASSERT_EQ(std::system("command -v setpriv > /dev/null"), 0) << "setpriv is needed";
+         as = "setpriv --reuid=nobody --regid=nogroup --clear-groups ";
+         for (const char* path : {"", "src", "src/sub", "src/sub/deep"})
+           ::chmod((t.dir / path).c_str(), 0777);
+       }
+       const Outcome r =
+           t.Run(as + Quote(PckExe()), "create " + t.P("R.PCK") + " -C " + t.P("src") + " a.txt");
+       EXPECT_EQ(r.status, 0) << r.err;
+       EXPECT_EQ(t.Names("R.PCK"), Names{"a.txt"});
+     }},
+    {"ALinkGivenAsThePackageIsFollowed",
+     [](HabitRun& t) {
+       t.MakeTree();
+       platform::FileSystemPort().CreateDirectory(t.dir / "nas");
+       ASSERT_EQ(::symlink("nas/real.PCK", (t.dir / "linked.PCK").c_str()), 0);
+       EXPECT_EQ(t.Pck("create " + t.P("linked.PCK") + " -C " + t.P("src") + " a.txt").status, 0);
+       struct stat link {};
+       ASSERT_EQ(::lstat((t.dir / "linked.PCK").c_str(), &link), 0);
+       EXPECT_TRUE(S_ISLNK(link.st_mode));
+       EXPECT_EQ(t.Names("nas/real.PCK"), Names{"a.txt"});
+       // Written again, through the same link: the target is replaced, the link stays.
+       EXPECT_EQ(t.Pck("create " + t.P("linked.PCK") + " -C " + t.P("src") + " b.dat").status, 0);
+       EXPECT_EQ(t.Names("nas/real.PCK"), Names{"b.dat"});
+       ASSERT_EQ(::lstat((t.dir / "linked.PCK").c_str(), &link), 0);
+       EXPECT_TRUE(S_ISLNK(link.st_mode));
+     }},
+    {"AFifoGivenAsThePackageIsRefused",
+     [](HabitRun& t) {
+       t.MakeTree();
+       ASSERT_EQ(::mkfifo((t.dir / "fifo").c_str(), 0666), 0);
+       t.launcher = "timeout 20 ";
+       const Outcome r = t.Pck("create " + t.P("fifo") + " -C " + t.P("src") + " a.txt");
+       EXPECT_EQ(r.status, 1);
+       EXPECT_TRUE(Contains(r.err, "fifo: a device, pipe or socket")) << r.err;
+       struct stat there {};
+       ASSERT_EQ(::lstat((t.dir / "fifo").c_str(), &there), 0);
+       EXPECT_TRUE(S_ISFIFO(there.st_mode));
+     }},
+    {"PackagesPassThroughStandardStreams",
+     [](HabitRun& t) {
+       t.MakeTree();
+       // /dev/stdout, as standard output by another name, takes the package as "-" does.
+       for (const char* out : {"-", "/dev/stdout"}) {
+         SCOPED_TRACE(out);
+         t.stdoutTo = t.dir / "S.PCK";
+         Outcome r = t.Pck(std::string("create ") + out + " -v -C " + t.P("src") + " sub");
+         t.stdoutTo.clear();
+         EXPECT_EQ(r.status, 0) << r.err;
+         // Standard output carries the package: the members are said on standard error.
+         EXPECT_TRUE(Contains(r.err, "added: ") || std::string(out) != "-") << r.err;
+         EXPECT_EQ(t.Names("S.PCK"), (Names{"sub\\c.txt", "sub\\deep\\d.h"}));
+         t.stdinFrom = t.dir / "S.PCK";
+         r = t.Pck("list -");
+         EXPECT_TRUE(Contains(r.out, "2 files")) << r.out << r.err;
+         r = t.Pck("extract - -d " + t.P("out"));
+         t.stdinFrom.clear();
+         EXPECT_EQ(r.status, 0) << r.err;
+         EXPECT_EQ(ReadFileBytes(t.dir / "out/sub/deep/d.h"), Bytes{'d'});
+       }
+       struct stat link {};
+       ASSERT_EQ(::lstat("/dev/stdout", &link), 0);
+       EXPECT_FALSE(S_ISREG(link.st_mode));
+     }},
     {"AnAbsolutePathIsStoredWithoutItsRoot",
      [](HabitRun& t) {
        t.MakeTree();

@@ -56,8 +56,8 @@ struct ArchiveRun {
   // A member refused for its name in the code page, or extracted from a stream that
   // failed to restore: reported, and the run went on.
   bool FailedHere = false;
-  bool ReadToEnd = false;    // reading: every entry was read, whatever became of them
-  int MembersDone = 0;       // restored (reading) or packed (writing)
+  bool ReadToEnd = false;  // reading: every entry was read, whatever became of them
+  int MembersDone = 0;     // restored (reading) or packed (writing)
   int EntriesSeen = 0, EntriesTotal = 0;
   int FirstVolumeNumber = 0;  // the number the first volume carries
   int DiskNumber;             // the disk folder of the volume being read or written

@@ -8,7 +8,9 @@
 #include "platform/files.h"
 #include "platform/shortstring.h"
 #include "platform/text.h"
+#include "tools/pck/choice.h"
 #include "tools/pck/commands.h"
+#include "tools/pck/package_place.h"
 #include "tools/pck/pck_messages.h"
 #include "tools/pck/shown.h"
 
@@ -72,9 +74,39 @@ bool ChooseCodePage(const std::string& name) {
   return false;
 }
 
+#ifndef _WIN32
+namespace {
+
+// Standard input's package, staged once for the run and gone with it.
+bool StageStandardInput(std::string& path) {
+  static StagedPackage staged;
+  std::string reason;
+  if (staged.Path().empty()) {
+    ReportError(msg::Fmt(msg::kNoStreamStaging, msg::kStandardInput));
+    return false;
+  }
+  if (!staged.FromInput(reason)) {
+    ReportError(msg::Fmt(msg::kStreamFailed, msg::kStandardInput, msg::kCannotRead, reason));
+    return false;
+  }
+  path = staged.Path();
+  return true;
+}
+
+}  // namespace
+#endif
+
 bool PrepareRead(ArchivePack& pack, const ReadOptions& options) {
-  std::string path;
-  if (!EngineFullPath(options.Archive, path)) return false;
+  std::string path = options.Archive;
+  if (IsStandardStream(path)) {
+#ifdef _WIN32
+    ReportError(options.Archive + ": " + msg::kNoStreamsHere);
+    return false;
+#else
+    if (!StageStandardInput(path)) return false;
+#endif
+  }
+  if (!EngineFullPath(path, path)) return false;
   if (platform::FileSystemPort().DirectoryExists(path)) {
     ReportError(msg::Fmt(msg::kIsDirectory, options.Archive));
     return false;
@@ -138,14 +170,14 @@ void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add) {
   CLI::Option* createPassword =
       c->add_option("-p,--password", create->Password, msg::kHelpCreatePassword);
   c->add_option("--method,-m", create->Method, msg::kHelpMethod)
-      ->transform(CLI::CheckedTransformer(kMethods, CLI::ignore_case))
+      ->transform(NamedChoice(kMethods))
       ->default_str("good");
   c->add_option("--header", create->Header, msg::kHelpHeader);
   c->add_option("--volume-size", create->VolumeSize, msg::kHelpVolumeSize)
       ->check(CLI::Range(int64_t{1}, int64_t{std::numeric_limits<int32_t>::max()}));
   c->add_option("--raw-header", create->RawHeader, msg::kHelpRawHeader);
   c->add_option("--path", create->Path, msg::kHelpPath)
-      ->transform(CLI::CheckedTransformer(kPathOptions, CLI::ignore_case))
+      ->transform(NamedChoice(kPathOptions))
       ->default_str("relative");
   c->add_flag("-v,--verbose", create->Verbose, msg::kHelpCreateVerbose);
   c->add_flag("--no-digest", create->NoDigest, msg::kHelpNoDigest);

@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "tools/pck/cmd_common.h"
 #include "tools/pck/commands.h"
+#include "tools/pck/package_place.h"
 #include "tools/pck/pck_messages.h"
 #include "tools/pck/shown.h"
 
@@ -45,8 +46,23 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
       !PackageTexts(options.Header, header, msg::kHeaderLine) ||
       !PackageTexts({options.Password}, password, msg::kPassword))
     return kExitUsage;
+  // A link is followed; standard output gets the package once it is complete.
+  const PackagePlace place = PlaceToWrite(options.Archive);
+  if (!place.Refusal.empty()) {
+    ReportError(options.Archive + ": " + place.Refusal);
+    return kExitData;
+  }
+  std::optional<StagedPackage> staged;
+  if (place.Standard) {
+    if (options.VolumeSize > 0) return UsageError(msg::kStreamIsOneVolume);
+    staged.emplace();
+    if (staged->Path().empty()) {
+      ReportError(msg::Fmt(msg::kNoStreamStaging, msg::kStandardOutput));
+      return kExitData;
+    }
+  }
   std::string path;
-  if (!EngineFullPath(options.Archive, path)) return kExitUsage;
+  if (!EngineFullPath(staged ? staged->Path() : place.Path, path)) return kExitUsage;
   if (options.VolumeSize > 0 && !FindDiskFolder(path))
     return UsageError(msg::Fmt(msg::kVolumeSizeNeedsDisk, options.Archive));
   std::vector<uint8_t> raw;
@@ -100,19 +116,25 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
 
   VerbBar bar(msg::kAdding);
   bar.Follow(pack);
+  std::FILE* said = place.Standard ? stderr : stdout;  // standard output may carry the package
   if (options.Verbose)
-    pack.OnMemberDone = [&bar](const std::string& file, int64_t size, int64_t stored) {
+    pack.OnMemberDone = [&bar, said](const std::string& file, int64_t size, int64_t stored) {
       bar.Finish();
       std::fputs(msg::Fmt(msg::kAdded, Shown(file), static_cast<long long>(size),
                           static_cast<long long>(stored))
                      .c_str(),
-                 stdout);
+                 said);
     };
   WaitPastOldStamps(path);
   const bool ok = pack.Write();
   bar.Finish();
   if (!ok) {
     ReportError(pack.FailureText());  // the engine left the files it was to replace alone
+    return kExitData;
+  }
+  std::string reason;
+  if (staged && !staged->ToOutput(reason)) {
+    ReportError(msg::Fmt(msg::kStreamFailed, msg::kStandardOutput, msg::kCannotWrite, reason));
     return kExitData;
   }
   RemoveStaleVolumes(path, pack.Volume(), pack.Stamp());
@@ -122,7 +144,7 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
     std::fputs(msg::Fmt(msg::kCreated, options.Archive, members, members == 1 ? "" : msg::kPlural,
                         static_cast<int>(pack.Volume()), pack.Volume() == 1 ? "" : msg::kPlural)
                    .c_str(),
-               stdout);
+               said);
   return walk.Missing.empty() ? kExitOk : kExitData;
 }
 

@@ -8,6 +8,7 @@
 #include "compress/lzrw1.h"
 #include "platform/exceptions.h"
 #include "platform/files.h"
+#include "tools/pck/choice.h"
 #include "tools/pck/commands.h"
 #include "tools/pck/disk_folders.h"
 #include "tools/pck/pck_messages.h"
@@ -53,7 +54,7 @@ void AddFileVerbs(CLI::App& app, std::function<void(Verb)> add) {
 
   CLI::App* compress = app.add_subcommand("compress", msg::kHelpCompress);
   compress->add_option("--method,-m", options->Method, msg::kHelpMethod)
-      ->transform(CLI::CheckedTransformer(kMethods, CLI::ignore_case))
+      ->transform(NamedChoice(kMethods))
       ->default_str("good");
   compress->add_option("INPUT", options->Input, msg::kHelpCompressInput)->required();
   compress->add_option("OUTPUT", options->Output, msg::kHelpCompressOutput)->required();

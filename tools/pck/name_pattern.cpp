@@ -16,9 +16,8 @@ bool MatchPart(std::string_view pattern, std::string_view name) {
     if (p < pattern.size() && pattern[p] == '*') {
       star = p++;
       resume = n;
-    } else if (p < pattern.size() &&
-               (pattern[p] == '?' ||
-                platform::UpperAscii(pattern[p]) == platform::UpperAscii(name[n]))) {
+    } else if (p < pattern.size() && (pattern[p] == '?' || platform::UpperAscii(pattern[p]) ==
+                                                               platform::UpperAscii(name[n]))) {
       ++p;
       ++n;
     } else if (star != std::string_view::npos) {

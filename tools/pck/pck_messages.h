@@ -44,6 +44,7 @@ inline constexpr const char* kInParentheses = "(%s)";
 inline constexpr const char* kPathTooLong = "%s: path longer than 255 characters";
 inline constexpr const char* kTextNotInCodePage = "%s %s: cannot be written in %s: %s";
 inline constexpr const char* kSecretNotInCodePage = "%s: cannot be written in %s";
+inline constexpr const char* kNotOneOf = "%s is not one of %s";
 inline constexpr const char* kPattern = "pattern";
 inline constexpr const char* kHeaderLine = "header line";
 inline constexpr const char* kPassword = "password";
@@ -59,8 +60,21 @@ inline constexpr const char* kVolumeSizeNeedsDisk =
     "volumes go to DISK2, DISK3, ...)";
 inline constexpr const char* kCannotOpenFile = "%s: cannot open (%s)";
 inline constexpr const char* kCannotReadFile = "%s: cannot read";
+inline constexpr const char* kCannotWrite = "cannot write";
+inline constexpr const char* kCannotRead = "cannot read";
 inline constexpr const char* kRawHeaderTooBig = "%s: a raw header block holds at most 65535 bytes";
 inline constexpr const char* kNoFilesMatch = "%s: no files to pack";
+inline constexpr const char* kNotRegularPackage =
+    "a device, pipe or socket: a package is written to a regular file (or - for standard output)";
+inline constexpr const char* kNoStreamsHere =
+    "packages pass through standard streams on POSIX systems only";
+inline constexpr const char* kStandardInput = "(standard input)";
+inline constexpr const char* kStandardOutput = "standard output";
+inline constexpr const char* kStreamFailed = "%s: %s (%s)";
+inline constexpr const char* kNoStreamStaging =
+    "%s: no staging file in the temporary folder (TMPDIR)";
+inline constexpr const char* kStreamIsOneVolume =
+    "--volume-size: a package on standard output is one volume";
 inline constexpr const char* kNoSuchFolder = "%s: no such folder";
 // What create's arguments lead to.
 inline constexpr const char* kNoSuchPath = "no such file or folder";

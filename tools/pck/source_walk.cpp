@@ -30,7 +30,8 @@ HostKind KindAt(const std::string& path) {
   if (error || !fs::exists(own)) return HostKind::Missing;
   const fs::file_status target = fs::status(host, error);
   if (fs::is_symlink(own) && (error || !fs::exists(target))) return HostKind::DanglingLink;
-  if (fs::is_directory(target)) return fs::is_symlink(own) ? HostKind::LinkedFolder : HostKind::Folder;
+  if (fs::is_directory(target))
+    return fs::is_symlink(own) ? HostKind::LinkedFolder : HostKind::Folder;
   return fs::is_regular_file(target) ? HostKind::File : HostKind::Special;
 #else
   platform::FileSystem& files = platform::FileSystemPort();
@@ -71,7 +72,8 @@ class Walker {
     std::vector<std::string> parts = platform::PathComponents(given.substr(root.size()));
     for (const std::string& part : parts)
       if (part == "..") {
-        walk_.Files.Unstorable.push_back({Joined(base, given.substr(root.size())), msg::kLeavesBase});
+        walk_.Files.Unstorable.push_back(
+            {Joined(base, given.substr(root.size())), msg::kLeavesBase});
         return;
       }
     const std::size_t before = found_;
@@ -93,7 +95,9 @@ class Walker {
       }
       if (KindAt(folder) == HostKind::Folder || fixed == 0) Search(folder, stored, &match);
     }
-    if (found_ == before) walk_.Missing.push_back({typed, match.HasWildcards() ? msg::kNothingMatches : msg::kNoSuchPath});
+    if (found_ == before)
+      walk_.Missing.push_back(
+          {typed, match.HasWildcards() ? msg::kNothingMatches : msg::kNoSuchPath});
   }
 
  private:

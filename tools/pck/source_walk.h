@@ -21,9 +21,9 @@ namespace pck {
 struct SourceWalk {
   FilesToPack Files;                          // the files, and those no package can hold
   std::map<std::string, std::string> Stored;  // by file, the name it is stored under
-  std::vector<ShownFailure> Notes;    // what was found and is not packed: said, no failure
-  std::vector<ShownFailure> Missing;  // arguments that name or match nothing
-  bool RootDropped = false;           // an absolute path was stored without its root
+  std::vector<ShownFailure> Notes;            // what was found and is not packed: said, no failure
+  std::vector<ShownFailure> Missing;          // arguments that name or match nothing
+  bool RootDropped = false;                   // an absolute path was stored without its root
 };
 
 // The files that `arguments` (as typed, in the system's text) name below `directory`
