@@ -116,6 +116,54 @@ const Habit kHabits[] = {
                << verb << "holds the byte " << static_cast<int>(c);
        }
      }},
+    {"OneWildcardDialectForEveryVerb",
+     [](HabitRun& t) {
+       t.MakeTree();
+       ASSERT_EQ(t.Pck("create " + t.P("W.PCK") + " -C " + t.P("src") + " .").status, 0);
+       // The same pattern takes the same members from the folder and from the package.
+       const struct {
+         const char* pattern;
+         Names members;
+       } kSelections[] = {
+           {"*", {"a.txt", "b.dat", "sub\\c.txt", "sub\\deep\\d.h"}},
+           {"*.txt", {"a.txt"}},
+           {"sub/*", {"sub\\c.txt", "sub\\deep\\d.h"}},
+           {"**/*.H", {"sub\\deep\\d.h"}},
+           {"?.dat", {"b.dat"}},
+       };
+       for (const auto& [pattern, members] : kSelections) {
+         SCOPED_TRACE(pattern);
+         std::filesystem::remove(t.dir / "C.PCK");
+         EXPECT_EQ(
+             t.Pck("create " + t.P("C.PCK") + " -C " + t.P("src") + " " + Quote(pattern)).status,
+             0);
+         EXPECT_EQ(t.Names("C.PCK"), members);
+         std::filesystem::remove_all(t.dir / "out");
+         EXPECT_EQ(
+             t.Pck("extract " + t.P("W.PCK") + " -d " + t.P("out") + " " + Quote(pattern)).status,
+             0);
+         EXPECT_EQ(Tree(t.dir / "out").size(), members.size());
+         const Outcome listed = t.Pck("list " + t.P("W.PCK") + " " + Quote(pattern));
+         EXPECT_TRUE(Contains(listed.out, std::to_string(members.size()) +
+                                              (members.size() == 1 ? " file" : " files")))
+             << listed.out;
+         const Outcome tested = t.Pck("test " + t.P("W.PCK") + " " + Quote(pattern));
+         EXPECT_TRUE(Contains(tested.out, std::to_string(members.size()) + " member"))
+             << tested.out;
+       }
+       // A pattern that selects nothing fails each verb, naming it.
+       for (const char* verb : {"list ", "test ", "extract "}) {
+         const Outcome r = t.Pck(verb + t.P("W.PCK") + " " + Quote("*.none") + " a.txt");
+         EXPECT_EQ(r.status, 1) << verb;
+         EXPECT_TRUE(Contains(r.err, "*.none: no member matches")) << verb << r.err;
+       }
+       // -x without a folder leaves names out at every depth.
+       std::filesystem::remove(t.dir / "C.PCK");
+       EXPECT_EQ(
+           t.Pck("create " + t.P("C.PCK") + " -C " + t.P("src") + " . -x " + Quote("*.txt")).status,
+           0);
+       EXPECT_EQ(t.Names("C.PCK"), (Names{"b.dat", "sub\\deep\\d.h"}));
+     }},
 #ifndef _WIN32
     {"ASourceTheUserMayReadButNotWriteIsPacked",
      [](HabitRun& t) {

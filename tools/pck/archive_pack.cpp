@@ -174,6 +174,7 @@ bool ArchivePack::NextDiskVolume() {
 }
 
 bool ArchivePack::IsSelected() {
+  if (Chosen && !Chosen->Takes(Entry().Name)) return false;
   // A listing shows a name the engine would refuse as it is stored, without looking
   // inside: the refusal belongs to extraction.
   if (!RestoreMembers) return pack::IsSafeMemberName(Entry().Name);

@@ -32,6 +32,7 @@
 #include "tools/pck/disk_folders.h"
 #include "tools/pck/failure_text.h"
 #include "tools/pck/member_sinks.h"
+#include "tools/pck/name_pattern.h"
 #include "tools/pck/pack_list.h"
 #include "tools/pck/password_prompt.h"
 #include "tools/pck/repeated_names.h"
@@ -102,6 +103,10 @@ class ArchivePack : public pack::TPackLz {
   std::function<void(const std::string& member, int64_t size, int64_t stored)> OnMemberDone;
   // Bytes done out of the total of the volume set (reading) or of the sources (writing).
   std::function<void(const std::string& member, int64_t done, int64_t total)> OnBytes;
+
+  // Reading: the members the command line's patterns select (name_pattern.h); every
+  // member while there is none. The engine's Items and Excludes are not used then.
+  std::optional<Selection> Chosen;
 
   // Writing: the files and folders the command line named, as typed (source_walk.h);
   // the engine's Items are not used.

@@ -67,6 +67,21 @@ bool EnginePatterns(const std::vector<std::string>& typed, std::vector<std::stri
   return true;
 }
 
+bool ChooseMembers(const ReadOptions& options, std::optional<Selection>& chosen) {
+  std::vector<std::string> includes, excludes;
+  if (!EnginePatterns(options.Patterns, includes) || !EnginePatterns(options.Excludes, excludes))
+    return false;
+  chosen.emplace(includes, excludes);
+  return true;
+}
+
+bool EveryPatternUsed(const Selection& chosen, const std::string& archive) {
+  const std::vector<std::string> unused = chosen.Unused();
+  for (const std::string& pattern : unused)
+    ReportError(msg::Fmt(msg::kNoMemberMatches, archive, ShownText(pattern)));
+  return unused.empty();
+}
+
 bool ChooseCodePage(const std::string& name) {
   std::string error;
   if (UsePackageText(name, error)) return true;
@@ -159,6 +174,11 @@ void AddArchiveOption(CLI::App* cmd, ReadOptions& options) {
   AddCodePageOption(cmd, options.Codepage);
 }
 
+void AddPatternOptions(CLI::App* cmd, ReadOptions& options) {
+  cmd->add_option("PATTERN", options.Patterns, msg::kHelpMemberPatterns);
+  cmd->add_option("-x,--exclude", options.Excludes, msg::kHelpMemberExclude);
+}
+
 void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add) {
   // create
   auto create = std::make_shared<CreateOptions>();
@@ -189,6 +209,7 @@ void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add) {
   CLI::App* l = app.add_subcommand("list", msg::kHelpList);
   AddArchiveOption(l, *list);
   l->add_option("-p,--password", list->Password, msg::kHelpPassword);
+  AddPatternOptions(l, *list);
   l->add_flag("-l,--long", list->Wide, msg::kHelpLong);
   l->add_flag("-v,--verbose", list->Verbose, msg::kHelpListVerbose);
   add({l, [list] { return RunList(*list); }});
@@ -205,6 +226,7 @@ void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add) {
   CLI::App* t = app.add_subcommand("test", msg::kHelpTest);
   AddArchiveOption(t, *test);
   t->add_option("-p,--password", test->Password, msg::kHelpPassword);
+  AddPatternOptions(t, *test);
   t->add_flag("-v,--verbose", test->Verbose, msg::kHelpTestVerbose);
   add({t, [test] { return RunTest(*test); }});
 
@@ -212,9 +234,8 @@ void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add) {
   auto extract = std::make_shared<ReadOptions>();
   CLI::App* x = app.add_subcommand("extract", msg::kHelpExtract);
   AddArchiveOption(x, *extract);
-  x->add_option("PATTERN", extract->Patterns, msg::kHelpExtractPatterns);
+  AddPatternOptions(x, *extract);
   x->add_option("-d,--directory", extract->Directory, msg::kHelpExtractDirectory);
-  x->add_option("-x,--exclude", extract->Excludes, msg::kHelpExtractExclude);
   x->add_option("-p,--password", extract->Password, msg::kHelpPassword);
   x->add_flag("-v,--verbose", extract->Verbose, msg::kHelpExtractVerbose);
   add({x, [extract] { return RunExtract(*extract); }});

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,11 @@ bool PackageTexts(const std::vector<std::string>& typed, std::vector<std::string
                   const char* what);
 // Patterns in the package's code page with the engine's separators.
 bool EnginePatterns(const std::vector<std::string>& typed, std::vector<std::string>& out);
+// The members the patterns and exclusions of `options` select, in the package's code
+// page; false (reported) for a pattern it cannot hold.
+bool ChooseMembers(const ReadOptions& options, std::optional<Selection>& chosen);
+// Reports each pattern that selected no member; false when there was one.
+bool EveryPatternUsed(const Selection& chosen, const std::string& archive);
 // The code page of the run (--codepage); false (reported) for one that cannot be used.
 bool ChooseCodePage(const std::string& name);
 
@@ -98,6 +104,8 @@ class VerbBar {
 
 // The options every reading verb has: the package, --offset and --codepage.
 void AddArchiveOption(CLI::App* cmd, ReadOptions& options);
+// The members' patterns and exclusions of list, test and extract.
+void AddPatternOptions(CLI::App* cmd, ReadOptions& options);
 // --codepage, where names are converted (POSIX; on Windows they are the system's own).
 void AddCodePageOption(CLI::App* cmd, std::string& codepage);
 

@@ -12,9 +12,7 @@ namespace pck {
 int RunExtract(const ReadOptions& options) {
   if (!ChooseCodePage(options.Codepage)) return kExitUsage;
   ArchivePack pack(options.Archive, MemberMode::Restore);
-  if (!EnginePatterns(options.Patterns, pack.Items) ||
-      !EnginePatterns(options.Excludes, pack.Excludes))
-    return kExitUsage;
+  if (!ChooseMembers(options, pack.Chosen)) return kExitUsage;
   if (!PrepareRead(pack, options)) return kExitData;
   std::string directory;
   if (options.Directory.empty() || !EngineFullPath(options.Directory, directory))
@@ -49,11 +47,7 @@ int RunExtract(const ReadOptions& options) {
                  stdout);
     return kExitData;
   }
-  if (!options.Patterns.empty() && run.MembersDone == 0) {
-    ReportError(msg::Fmt(msg::kNoMemberMatches, options.Archive));
-    return kExitData;
-  }
-  return kExitOk;
+  return EveryPatternUsed(*pack.Chosen, options.Archive) ? kExitOk : kExitData;
 }
 
 }  // namespace pck

@@ -18,6 +18,8 @@ const char* Plural(std::size_t count) { return count == 1 ? "" : msg::kPlural; }
 
 int RunList(const ReadOptions& options) {
   if (!ChooseCodePage(options.Codepage)) return kExitUsage;
+  std::optional<Selection> chosen;
+  if (!ChooseMembers(options, chosen)) return kExitUsage;
   ArchivePack pack(options.Archive, MemberMode::Peek);
   if (!PrepareRead(pack, options)) return kExitData;
   pack.SetDirectory(".");
@@ -29,12 +31,22 @@ int RunList(const ReadOptions& options) {
     ReportError(pack.FailureText());
     return kExitData;
   }
-  std::map<std::size_t, std::string> notes;
+  std::map<std::size_t, std::string> repeats;
   if (options.Verbose)
     for (const auto& [member, note] : RepeatedNameNotes(pack, true))
-      notes[member] = msg::Fmt(msg::kInParentheses, note);
-  PrintListing(stdout, pack.LastRun().Members, options.Wide, notes, options.Verbose);
-  return kExitOk;
+      repeats[member] = msg::Fmt(msg::kInParentheses, note);
+  // The members the patterns select, with their notes.
+  std::vector<MemberInfo> shown;
+  std::map<std::size_t, std::string> notes;
+  const std::vector<MemberInfo>& members = pack.LastRun().Members;
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    if (!chosen->Takes(members[i].Name)) continue;
+    if (const auto note = repeats.find(i); note != repeats.end())
+      notes[shown.size()] = note->second;
+    shown.push_back(members[i]);
+  }
+  PrintListing(stdout, shown, options.Wide, notes, options.Verbose);
+  return EveryPatternUsed(*chosen, options.Archive) ? kExitOk : kExitData;
 }
 
 int RunInfo(const ReadOptions& options) {

@@ -12,6 +12,7 @@ namespace pck {
 int RunTest(const ReadOptions& options) {
   if (!ChooseCodePage(options.Codepage)) return kExitUsage;
   ArchivePack pack(options.Archive, MemberMode::Verify);
+  if (!ChooseMembers(options, pack.Chosen)) return kExitUsage;
   if (!PrepareRead(pack, options)) return kExitData;
   pack.SetDirectory(".");
   VerbBar bar(msg::kTesting);
@@ -35,9 +36,10 @@ int RunTest(const ReadOptions& options) {
   const int failed = static_cast<int>(run.Failures.size());
   const int tested = run.MembersDone + failed;
   const char* plural = tested == 1 ? "" : msg::kPlural;
+  const bool everyPattern = EveryPatternUsed(*pack.Chosen, options.Archive);
   if (ok && failed == 0) {
     std::fputs(msg::Fmt(msg::kTestOk, options.Archive, tested, plural).c_str(), stdout);
-    return kExitOk;
+    return everyPattern ? kExitOk : kExitData;
   }
   std::fputs(msg::Fmt(msg::kTestFailed, options.Archive, failed, tested, plural,
                       run.ReadToEnd ? "" : msg::kNotReadToEnd)

@@ -52,7 +52,7 @@ inline constexpr const char* kBadCodePage = "--codepage %s: %s";
 inline constexpr const char* kIsDirectory = "%s: is a directory, not a package";
 inline constexpr const char* kNoSuchFile = "%s: no such file";
 inline constexpr const char* kBadTargetDirectory = "%s: not a usable target directory";
-inline constexpr const char* kNoMemberMatches = "%s: no member matches";
+inline constexpr const char* kNoMemberMatches = "%s: %s: no member matches";
 inline constexpr const char* kRawHeaderAlone =
     "--raw-header cannot be combined with --header or -p";
 inline constexpr const char* kVolumeSizeNeedsDisk =
@@ -158,9 +158,12 @@ inline constexpr const char* kHelpArchive = "Package file (.PCK)";
 inline constexpr const char* kHelpOffset = "Byte position of the package in its file";
 inline constexpr const char* kHelpCreate = "Create a package from files";
 inline constexpr const char* kHelpCreateArchive = "Package file to write";
-inline constexpr const char* kHelpCreatePatterns = "Wildcard patterns of the files to add";
+inline constexpr const char* kHelpCreatePatterns =
+    "Files and folders to add (a folder with everything below it; @FILE reads names from FILE, "
+    "@- from standard input), or patterns of them below -C, as list's PATTERN";
 inline constexpr const char* kHelpCreateDirectory = "Base directory of the patterns";
-inline constexpr const char* kHelpCreateExclude = "Wildcard pattern of files to leave out";
+inline constexpr const char* kHelpCreateExclude =
+    "Files to leave out, as list's -x (-x '*.o', -x .git)";
 inline constexpr const char* kHelpCreatePassword = "Password stored in the package";
 inline constexpr const char* kHelpMethod = "good (LZH), fast (LZRW1/KH) or auto";
 inline constexpr const char* kHelpHeader = "A header line (repeatable)";
@@ -172,6 +175,13 @@ inline constexpr const char* kHelpPath = "Names stored: none, relative or full";
 inline constexpr const char* kHelpCreateVerbose = "One line per member added";
 inline constexpr const char* kHelpNoDigest =
     "Store no digests: the package exactly as the format alone makes it";
+inline constexpr const char* kHelpMemberPatterns =
+    "Members to take (all when none): * and ? match within a name, dots included; / or \\ "
+    "separates folders; ** is any number of folders; a folder takes everything below it "
+    "(dir, dir/*); letters a-z match in either case";
+inline constexpr const char* kHelpMemberExclude =
+    "Members to leave out, as PATTERN; one without / is matched with every part of a name "
+    "(-x '*.o')";
 inline constexpr const char* kHelpList = "List the members of a package";
 inline constexpr const char* kHelpPassword = "Password of the package";
 inline constexpr const char* kHelpLong = "Also the stored size, ratio and method";
@@ -181,9 +191,7 @@ inline constexpr const char* kHelpInfo = "Show the header of a package";
 inline constexpr const char* kHelpTest = "Restore every member to nowhere, checking it";
 inline constexpr const char* kHelpTestVerbose = "One line per member tested";
 inline constexpr const char* kHelpExtract = "Extract members of a package";
-inline constexpr const char* kHelpExtractPatterns = "Wildcard patterns of the members to extract";
 inline constexpr const char* kHelpExtractDirectory = "Target directory (default: .)";
-inline constexpr const char* kHelpExtractExclude = "Wildcard pattern of members to leave out";
 inline constexpr const char* kHelpExtractVerbose = "One line per member extracted";
 inline constexpr const char* kHelpCompress = "Compress one file into a compressed file";
 inline constexpr const char* kHelpCompressInput = "File to compress";
