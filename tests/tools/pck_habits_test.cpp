@@ -164,7 +164,60 @@ const Habit kHabits[] = {
            0);
        EXPECT_EQ(t.Names("C.PCK"), (Names{"b.dat", "sub\\deep\\d.h"}));
      }},
+    {"NamesFromAFile",
+     [](HabitRun& t) {
+       t.MakeTree();
+       WriteFileBytes(t.dir / "names", Bytes{'a', '.', 't', 'x', 't', '\r', '\n', '\n', 's', 'u',
+                                             'b', '/', 'd', 'e', 'e', 'p', '\n'});
+       EXPECT_EQ(t.Pck("create " + t.P("N.PCK") + " -C " + t.P("src") + " @" + t.P("names")).status,
+                 0);
+       EXPECT_EQ(t.Names("N.PCK"), (Names{"a.txt", "sub\\deep\\d.h"}));
+       t.stdinFrom = t.dir / "names";
+       const Outcome r = t.Pck("create " + t.P("I.PCK") + " -C " + t.P("src") + " b.dat @-");
+       t.stdinFrom.clear();
+       EXPECT_EQ(r.status, 0) << r.err;
+       EXPECT_EQ(t.Names("I.PCK"), (Names{"a.txt", "b.dat", "sub\\deep\\d.h"}));
+       EXPECT_EQ(t.Pck("create " + t.P("X.PCK") + " @" + t.P("nolist")).status, 1);
+     }},
+    {"KeepOldAndNewerFiles",
+     [](HabitRun& t) {
+       t.MakeTree();  // every file has the time kTime, in 1999
+       ASSERT_EQ(t.Pck("create " + t.P("K.PCK") + " -C " + t.P("src") + " a.txt b.dat").status, 0);
+       platform::FileSystemPort().CreateDirectory(t.dir / "out");
+       const uint32_t older = kTime - (1u << 16), newer = kTime + (1u << 16);  // a day apart
+       const auto there = [&t](const char* name, uint32_t time) {
+         WriteFileBytes(t.dir / ("out/" + std::string(name)), Bytes{'x'});
+         pack::SetFileDateAttr(platform::FromHostPath(t.dir / ("out/" + std::string(name))),
+                               static_cast<int32_t>(time), platform::kAttrArchive);
+       };
+       there("a.txt", older);
+       there("b.dat", newer);
+       Outcome r = t.Pck("extract " + t.P("K.PCK") + " -d " + t.P("out") + " -k");
+       EXPECT_EQ(r.status, 0) << r.err;
+       EXPECT_EQ(Count(r.err, "is kept (-k)"), 2u) << r.err;
+       EXPECT_EQ(ReadFileBytes(t.dir / "out/a.txt"), Bytes{'x'});
+       r = t.Pck("extract " + t.P("K.PCK") + " -d " + t.P("out") + " --keep-newer-files");
+       EXPECT_EQ(r.status, 0) << r.err;
+       EXPECT_EQ(ReadFileBytes(t.dir / "out/a.txt"), Bytes{'a'});  // older: replaced
+       EXPECT_EQ(ReadFileBytes(t.dir / "out/b.dat"), Bytes{'x'});  // newer: kept
+       EXPECT_TRUE(Contains(r.err, "b.dat: not extracted: the file that is there is newer"))
+           << r.err;
+       r = t.Pck("extract " + t.P("K.PCK") + " -d " + t.P("out"));
+       EXPECT_EQ(ReadFileBytes(t.dir / "out/b.dat"), (Bytes{'b', 'b'}));  // by default: replaced
+       EXPECT_EQ(t.Pck("extract " + t.P("K.PCK") + " -k --keep-newer-files").status, 2);
+     }},
 #ifndef _WIN32
+    {"ExtractToStandardOutput",
+     [](HabitRun& t) {
+       t.MakeTree();
+       ASSERT_EQ(t.Pck("create " + t.P("O.PCK") + " -C " + t.P("src") + " .").status, 0);
+       Outcome r = t.Pck("extract -O -v " + t.P("O.PCK") + " sub " + Quote("*.txt"));
+       EXPECT_EQ(r.status, 0) << r.err;
+       EXPECT_EQ(r.out, "acd");  // in the package's order, nothing else
+       EXPECT_EQ(Count(r.err, "extracted: "), 3u) << r.err;
+       EXPECT_FALSE(PathExists(t.dir / "a.txt"));
+       EXPECT_FALSE(PathExists(t.dir / "src/sub/sub"));
+     }},
     {"ASourceTheUserMayReadButNotWriteIsPacked",
      [](HabitRun& t) {
        t.MakeTree();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "pack/lfiles.h"
 #include "pack/member_name.h"
 #include "pack/pack_messages.h"
 #include "platform/exceptions.h"
@@ -182,10 +183,25 @@ bool ArchivePack::IsSelected() {
   // A name that is no text of the code page can name no file here: refused, its data
   // skipped, and the run goes on with the next member.
   std::string why;
-  if (PackageText().ToSystem(Entry().Name, &why)) return true;
+  if (const std::optional<std::string> name = PackageText().ToSystem(Entry().Name, &why))
+    return !KeepsFileThere(*name);
   run_->FailedHere = true;
   run_->Failures.push_back({Entry().Name, msg::Fmt(msg::kNotWritableHere, Printable(why))});
   return false;
+}
+
+bool ArchivePack::KeepsFileThere(const std::string& systemName) {
+  if (Keep == KeepFiles::None || !pack::IsSafeMemberName(Entry().Name)) return false;
+  platform::FileSystem& files = platform::FileSystemPort();
+  const std::string there = pack::CombinePath(Directory(), systemName);
+  if (!files.FileExists(there)) return false;
+  uint32_t time = 0;
+  // Newer, as the DOS date-times order them (the date in the high bits).
+  if (Keep == KeepFiles::Newer &&
+      (!files.GetDosTime(there, time) || time <= static_cast<uint32_t>(Entry().Time)))
+    return false;
+  run_->Kept.push_back({Entry().Name, Keep == KeepFiles::Newer ? msg::kKeptNewer : msg::kKeptOld});
+  return true;
 }
 
 void ArchivePack::BuildList() {
@@ -245,7 +261,7 @@ void ArchivePack::CloseTarget(const std::string& fileName) {
   try {
     TPackLz::CloseTarget(fileName);
   } catch (const pack::EPackDigest& e) {
-    if (mode_ != MemberMode::Verify) throw;  // the engine sets the member back itself
+    if (mode_ == MemberMode::Restore) throw;  // the engine sets the member back itself
     NoteStreamFailure(e);
     return;
   } catch (const std::exception& e) {

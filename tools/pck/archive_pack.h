@@ -40,6 +40,10 @@
 
 namespace pck {
 
+// Extracting over files that are there: replace them (the default), keep each one
+// (-k), or keep those newer than the member (--keep-newer-files).
+enum class KeepFiles { None, Old, Newer };
+
 // What one run of the engine learns and reports.
 struct ArchiveRun {
   ArchiveRun(const std::string& shownName, bool probePassword, int64_t total, int64_t offset,
@@ -52,6 +56,7 @@ struct ArchiveRun {
   std::vector<MemberInfo> Members;     // every entry read, in order
   std::vector<ShownFailure> Failures;  // members refused or failed
   std::vector<ShownFailure> Replaced;  // members that replaced an earlier one of their name
+  std::vector<ShownFailure> Kept;      // members not extracted over a file that is there
   // Why the run could not go on to the next volume, shown; empty while it could.
   std::string VolumeCause;
   // A member refused for its name in the code page, or extracted from a stream that
@@ -107,6 +112,8 @@ class ArchivePack : public pack::TPackLz {
   // Reading: the members the command line's patterns select (name_pattern.h); every
   // member while there is none. The engine's Items and Excludes are not used then.
   std::optional<Selection> Chosen;
+  // Extracting: which files that are there stay.
+  KeepFiles Keep = KeepFiles::None;
 
   // Writing: the files and folders the command line named, as typed (source_walk.h);
   // the engine's Items are not used.
@@ -139,6 +146,8 @@ class ArchivePack : public pack::TPackLz {
   void NoteMemberFailure(const pack::PackFailure& failure);
   // The failure of the member whose stream `e` ended, recorded as the member's.
   void NoteStreamFailure(const std::exception& e);
+  // A file is there, under the member's name in the system's text, that stays (Keep).
+  bool KeepsFileThere(const std::string& systemName);
   // Disk folders: the next volume, found or made in the next folder.
   bool NextDiskVolume();
 

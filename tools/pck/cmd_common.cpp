@@ -238,6 +238,9 @@ void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add) {
   x->add_option("-d,--directory", extract->Directory, msg::kHelpExtractDirectory);
   x->add_option("-p,--password", extract->Password, msg::kHelpPassword);
   x->add_flag("-v,--verbose", extract->Verbose, msg::kHelpExtractVerbose);
+  x->add_flag("-O,--to-stdout", extract->ToStdout, msg::kHelpToStdout);
+  x->add_flag("-k,--keep-old-files", extract->KeepOld, msg::kHelpKeepOld);
+  x->add_flag("--keep-newer-files", extract->KeepNewer, msg::kHelpKeepNewer);
   add({x, [extract] { return RunExtract(*extract); }});
 }
 

@@ -31,6 +31,8 @@ struct ReadOptions {
   int32_t Offset = 0;
   bool Wide = false;
   bool Verbose = false;
+  bool ToStdout = false;  // extract -O
+  bool KeepOld = false, KeepNewer = false;
 };
 
 // create.

@@ -1,7 +1,10 @@
 // create: a package, single or in a set of disk folders, from the files patterns select.
 #include <algorithm>
 #include <cstdio>
+#include <iostream>
+#include <iterator>
 #include <optional>
+#include <sstream>
 
 #include "platform/files.h"
 #include "tools/pck/cmd_common.h"
@@ -35,14 +38,53 @@ std::optional<int> ReadRawHeader(const std::string& given, std::vector<uint8_t>&
   return std::nullopt;
 }
 
+// The names the command line gives: each argument, or the lines of the file an
+// `@FILE` argument names (`@-`: standard input), one name a line. False (reported) when
+// such a file cannot be read.
+bool NamesGiven(const std::vector<std::string>& arguments, std::vector<std::string>& names) {
+  for (const std::string& argument : arguments) {
+    if (argument.size() < 2 || argument[0] != '@') {
+      names.push_back(argument);
+      continue;
+    }
+    const std::string list = argument.substr(1);
+    std::string text;
+    if (list == "-") {
+      text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    } else {
+      platform::FileSystem& files = platform::FileSystemPort();
+      auto f = files.Open(EnginePath(list), platform::Access::Read, platform::Share::Read,
+                          platform::Disposition::OpenExisting);
+      if (!f) {
+        ReportError(msg::Fmt(msg::kCannotOpenFile, list, files.FailureReason()));
+        return false;
+      }
+      char buffer[4096];
+      int32_t got = 0;
+      while ((got = f->Read(buffer, sizeof buffer)) > 0) text.append(buffer, got);
+      if (got < 0) {
+        ReportError(msg::Fmt(msg::kCannotReadFile, list));
+        return false;
+      }
+    }
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (!line.empty()) names.push_back(line);
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int RunCreate(const CreateOptions& options, bool passwordGiven) {
   if (!options.RawHeader.empty() && (!options.Header.empty() || passwordGiven))
     return UsageError(msg::kRawHeaderAlone);
   if (!ChooseCodePage(options.Codepage)) return kExitUsage;
-  std::vector<std::string> items, excludes, header, password;
-  if (!EnginePatterns(options.Patterns, items) || !EnginePatterns(options.Excludes, excludes) ||
+  std::vector<std::string> sources, items, excludes, header, password;
+  if (!NamesGiven(options.Patterns, sources)) return kExitData;
+  if (!EnginePatterns(sources, items) || !EnginePatterns(options.Excludes, excludes) ||
       !PackageTexts(options.Header, header, msg::kHeaderLine) ||
       !PackageTexts({options.Password}, password, msg::kPassword))
     return kExitUsage;
@@ -79,7 +121,7 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
   ArchivePack pack(options.Archive, MemberMode::Restore);
   pack.SetArchive(path);
   pack.SetDirectory(EnginePath(options.Directory));
-  pack.Sources = options.Patterns;
+  pack.Sources = sources;
   pack.Excludes = excludes;
   pack.SetPassword(password.front());
   pack.CompressMode = options.Method;

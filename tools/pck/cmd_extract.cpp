@@ -11,7 +11,17 @@ namespace pck {
 
 int RunExtract(const ReadOptions& options) {
   if (!ChooseCodePage(options.Codepage)) return kExitUsage;
-  ArchivePack pack(options.Archive, MemberMode::Restore);
+  if (options.KeepOld && options.KeepNewer) return UsageError(msg::kKeepOneWay);
+  if (options.ToStdout && (options.KeepOld || options.KeepNewer))
+    return UsageError(msg::kStreamNoKeep);
+#ifdef _WIN32
+  // The console's standard output translates line ends.
+  if (options.ToStdout) return UsageError(std::string("-O: ") + msg::kNoStreamsHere);
+#endif
+  ArchivePack pack(options.Archive, options.ToStdout ? MemberMode::Stream : MemberMode::Restore);
+  pack.Keep = options.KeepOld     ? KeepFiles::Old
+              : options.KeepNewer ? KeepFiles::Newer
+                                  : KeepFiles::None;
   if (!ChooseMembers(options, pack.Chosen)) return kExitUsage;
   if (!PrepareRead(pack, options)) return kExitData;
   std::string directory;
@@ -20,19 +30,22 @@ int RunExtract(const ReadOptions& options) {
   pack.SetDirectory(directory);
   VerbBar bar(msg::kExtracting);
   bar.Follow(pack);
+  std::FILE* said = options.ToStdout ? stderr : stdout;  // standard output may carry content
   if (options.Verbose)
-    pack.OnMemberDone = [&bar, &pack](const std::string& target, int64_t, int64_t) {
+    pack.OnMemberDone = [&bar, &pack, said](const std::string& target, int64_t, int64_t) {
       bar.Finish();
       // A stored time that is no date-time is not set: the file keeps the time it got.
       const bool timed = platform::IsValidDosTime(static_cast<uint32_t>(pack.Entry().Time));
       std::fputs(msg::Fmt(msg::kExtracted, Shown(target), timed ? "" : msg::kTimeInvalid).c_str(),
-                 stdout);
+                 said);
     };
   const bool ok = pack.Run(pack::TPackMode::pmExtract);
   bar.Finish();
   const ArchiveRun& run = pack.LastRun();
   // A member under the name of an earlier one took its place: said, not a failure.
   for (const ShownFailure& f : run.Replaced) ReportError(pack.FailureLine(f));
+  // A file that is there and stays (-k, --keep-newer-files): said, not a failure.
+  for (const ShownFailure& f : run.Kept) ReportError(pack.FailureLine(f));
   if (!ok) {
     // Every member refused or failed, one line each; or why the package could not be read.
     for (const ShownFailure& f : run.Failures) ReportError(pack.FailureLine(f));
@@ -44,7 +57,7 @@ int RunExtract(const ReadOptions& options) {
       std::fputs(msg::Fmt(msg::kExtractFailed, options.Archive, failed, tried,
                           tried == 1 ? "" : msg::kPlural, run.ReadToEnd ? "" : msg::kNotReadToEnd)
                      .c_str(),
-                 stdout);
+                 said);
     return kExitData;
   }
   return EveryPatternUsed(*pack.Chosen, options.Archive) ? kExitOk : kExitData;

@@ -1,6 +1,8 @@
 #include "tools/pck/member_sinks.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "pack/lfiles.h"
@@ -44,19 +46,45 @@ class DiscardFile final : public platform::File {
   int64_t position_ = 0, size_ = 0;
 };
 
+// An open file whose writes go to standard output, in order: it cannot go back.
+class OutputFile final : public platform::File {
+ public:
+  int32_t Read(void*, int32_t) override { return 0; }
+  int32_t Write(const void* buf, int32_t count) override {
+    if (count <= 0) return count;
+    const std::size_t put = std::fwrite(buf, 1, static_cast<std::size_t>(count), stdout);
+    position_ += static_cast<int64_t>(put);
+    return put == static_cast<std::size_t>(count) ? count : -1;
+  }
+  bool Seek(int64_t position) override { return position == position_; }
+  int64_t Position() override { return position_; }
+  int64_t Size() override { return position_; }
+  bool SetDosTime(uint32_t) override { return true; }
+  bool Close() override { return std::fflush(stdout) == 0; }
+  std::string FailureReason() override { return std::strerror(errno); }
+
+ private:
+  int64_t position_ = 0;
+};
+
 // A member's new content that goes nowhere: the file forgets what it is given, and
 // putting it in place changes nothing. Named like the target, so that what the engine
 // does to it by name afterwards is taken and dropped too.
 class DiscardReplacement final : public platform::Replacement {
  public:
-  explicit DiscardReplacement(std::string path) : path_(std::move(path)) {}
-  std::unique_ptr<platform::File> TakeFile() override { return std::make_unique<DiscardFile>(); }
+  explicit DiscardReplacement(std::string path, bool output = false)
+      : path_(std::move(path)), output_(output) {}
+  std::unique_ptr<platform::File> TakeFile() override {
+    if (output_) return std::make_unique<OutputFile>();
+    return std::make_unique<DiscardFile>();
+  }
   const std::string& Path() const override { return path_; }
   bool Commit() override { return true; }
   std::string FailureReason() const override { return {}; }
 
  private:
   std::string path_;
+  bool output_;  // the content goes to standard output
 };
 
 }  // namespace
@@ -65,6 +93,8 @@ std::unique_ptr<MemberSink> MemberSink::For(MemberMode mode, const std::string& 
   switch (mode) {
     case MemberMode::Verify:
       return std::make_unique<VerifySink>();
+    case MemberMode::Stream:
+      return std::make_unique<StreamSink>();
     case MemberMode::Peek:
       return std::make_unique<PeekSink>(staging);
     case MemberMode::Restore:
@@ -131,6 +161,15 @@ std::unique_ptr<platform::Replacement> VerifySink::CreateReplacement(const std::
   NoteTarget(root, relative);
   target_ = pack::CombinePath(root, relative);
   return std::make_unique<DiscardReplacement>(target_);
+}
+
+std::unique_ptr<platform::Replacement> StreamSink::CreateReplacement(const std::string& root,
+                                                                     const std::string& relative,
+                                                                     platform::Access,
+                                                                     platform::Share) {
+  NoteTarget(root, relative);
+  target_ = pack::CombinePath(root, relative);
+  return std::make_unique<DiscardReplacement>(target_, true);
 }
 
 std::unique_ptr<platform::File> VerifySink::Open(const std::string& path, platform::Access access,

@@ -28,8 +28,9 @@ struct MemberInfo {
 };
 
 // What becomes of the members read: restored to files (extract), restored to nowhere so
-// that only the driver's checks remain (test), or only their stored form looked at (list).
-enum class MemberMode { Restore, Verify, Peek };
+// that only the driver's checks remain (test), restored to standard output one after
+// the other (extract -O), or only their stored form looked at (list).
+enum class MemberMode { Restore, Verify, Stream, Peek };
 
 class MemberSink : public platform::ForwardingFiles {
  public:
@@ -87,7 +88,7 @@ class RestoreSink final : public MemberSink {
 // test: every member target the engine creates goes to a file that counts its bytes
 // and forgets them, and the time, attributes and deletion that follow for it are taken
 // and dropped, so the driver restores and checks each member and nothing is written.
-class VerifySink final : public MemberSink {
+class VerifySink : public MemberSink {
  public:
   std::unique_ptr<platform::Replacement> CreateReplacement(const std::string& root,
                                                            const std::string& relative,
@@ -99,8 +100,18 @@ class VerifySink final : public MemberSink {
   bool Delete(const std::string& path) override;
   bool SetAttributes(const std::string& path, uint16_t attr) override;
 
- private:
+ protected:
   std::string target_;  // the member target being restored
+};
+
+// extract -O: as test, but the restored content goes to standard output as the driver
+// writes it, member after member.
+class StreamSink final : public VerifySink {
+ public:
+  std::unique_ptr<platform::Replacement> CreateReplacement(const std::string& root,
+                                                           const std::string& relative,
+                                                           platform::Access access,
+                                                           platform::Share share) override;
 };
 
 // list: each member's stored bytes, on their way into the staging file, leave only

@@ -35,6 +35,9 @@ inline constexpr const char* kHoldsSeparator =
     "the name holds \\, which a package takes as a separator";
 inline constexpr const char* kSameNameFolded =
     "has the name of %s in the package, where letter case does not count (as on Windows)";
+inline constexpr const char* kKeptOld = "not extracted: the file that is there is kept (-k)";
+inline constexpr const char* kKeptNewer =
+    "not extracted: the file that is there is newer, and kept (--keep-newer-files)";
 inline constexpr const char* kReplaces = "replaces the earlier member %s";
 inline constexpr const char* kRepeatsName =
     "the name of member %d, %s, which it replaces on extraction";
@@ -192,6 +195,14 @@ inline constexpr const char* kHelpTest = "Restore every member to nowhere, check
 inline constexpr const char* kHelpTestVerbose = "One line per member tested";
 inline constexpr const char* kHelpExtract = "Extract members of a package";
 inline constexpr const char* kHelpExtractDirectory = "Target directory (default: .)";
+inline constexpr const char* kHelpToStdout =
+    "Write the members' content to standard output, one after the other";
+inline constexpr const char* kHelpKeepOld = "Never replace a file that is there (reported)";
+inline constexpr const char* kHelpKeepNewer =
+    "Replace a file that is there only when the member is newer";
+inline constexpr const char* kKeepOneWay = "-k and --keep-newer-files cannot be combined";
+inline constexpr const char* kStreamNoKeep =
+    "-O writes no files: -k and --keep-newer-files do not apply";
 inline constexpr const char* kHelpExtractVerbose = "One line per member extracted";
 inline constexpr const char* kHelpCompress = "Compress one file into a compressed file";
 inline constexpr const char* kHelpCompressInput = "File to compress";
