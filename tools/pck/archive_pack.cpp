@@ -231,7 +231,8 @@ std::string ArchivePack::StoredName(const std::string& path) {
 std::vector<ShownFailure> ArchivePack::RefusedFiles() {
   std::vector<ShownFailure> refused = walk_.Files.Unstorable;
   for (ShownFailure& same : SameOrUnstorableNames(
-           List, PackageText(), [this](const std::string& path) { return StoredName(path); }))
+           List, PackageText(), [this](const std::string& path) { return StoredName(path); },
+           !CaseSensitive))
     refused.push_back(std::move(same));
   return refused;
 }

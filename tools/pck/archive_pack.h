@@ -118,6 +118,9 @@ class ArchivePack : public pack::TPackLz {
   // Writing: the files and folders the command line named, as typed (source_walk.h);
   // the engine's Items are not used.
   std::vector<std::string> Sources;
+  // Writing: names that differ only in letter case are stored (--case-sensitive); by
+  // default they are refused, as the package's home system takes them for one.
+  bool CaseSensitive = false;
   // After BuildList: what the walk over Sources found and said.
   const SourceWalk& Walk() const { return walk_; }
 

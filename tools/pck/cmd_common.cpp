@@ -201,6 +201,7 @@ void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add) {
       ->default_str("relative");
   c->add_flag("-v,--verbose", create->Verbose, msg::kHelpCreateVerbose);
   c->add_flag("--no-digest", create->NoDigest, msg::kHelpNoDigest);
+  c->add_flag("--case-sensitive", create->CaseSensitive, msg::kHelpCaseSensitive);
   AddCodePageOption(c, create->Codepage);
   add({c, [create, createPassword] { return RunCreate(*create, createPassword->count() > 0); }});
 

@@ -48,6 +48,7 @@ struct CreateOptions {
   pack::TPathOption Path = pack::TPathOption::poRelative;
   bool Verbose = false;
   bool NoDigest = false;
+  bool CaseSensitive = false;
 };
 
 // Reports `text` and answers the usage error's exit status.

@@ -129,6 +129,7 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
   pack.VolumeSize = options.VolumeSize;
   pack.PathOption = options.Path;
   pack.WriteDigests = !options.NoDigest;
+  pack.CaseSensitive = options.CaseSensitive;
   if (!raw.empty()) pack.SetRawHeader(raw);
 
   // The package never packs itself (or a volume of its own set).

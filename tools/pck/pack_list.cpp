@@ -80,7 +80,7 @@ FilesToPack KeepStorable(std::vector<std::string> list) {
 
 std::vector<ShownFailure> SameOrUnstorableNames(
     const std::vector<std::string>& list, const platform::CodePage& text,
-    const std::function<std::string(const std::string&)>& storedName) {
+    const std::function<std::string(const std::string&)>& storedName, bool foldCase) {
   std::vector<ShownFailure> refused;
   std::map<std::string, std::string> stored;  // by name key, the first file stored under it
   for (const std::string& path : list) {
@@ -91,8 +91,10 @@ std::vector<ShownFailure> SameOrUnstorableNames(
       refused.push_back({path, msg::Fmt(msg::kNotInCodePage, text.Name())});
       continue;
     }
-    const auto [at, fresh] = stored.emplace(NameKey(name, true), path);
-    if (!fresh) refused.push_back({path, msg::Fmt(msg::kSameNameFolded, Shown(at->second))});
+    const auto [at, fresh] = stored.emplace(NameKey(name, foldCase), path);
+    if (!fresh)
+      refused.push_back(
+          {path, msg::Fmt(foldCase ? msg::kSameNameFolded : msg::kSameName, Shown(at->second))});
   }
   return refused;
 }

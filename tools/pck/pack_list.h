@@ -32,9 +32,10 @@ FilesToPack KeepStorable(std::vector<std::string> list);
 
 // Of `list`, the files that cannot be stored under their names in the package (the
 // `storedName` of one raises), and the files stored under the name of an earlier one,
-// as the package's home system compares names (without regard to letter case).
+// as the package's home system compares names (without regard to letter case), or
+// letter case counting when not `foldCase` (--case-sensitive).
 std::vector<ShownFailure> SameOrUnstorableNames(
     const std::vector<std::string>& list, const platform::CodePage& text,
-    const std::function<std::string(const std::string&)>& storedName);
+    const std::function<std::string(const std::string&)>& storedName, bool foldCase = true);
 
 }  // namespace pck

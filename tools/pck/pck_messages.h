@@ -34,7 +34,9 @@ inline constexpr const char* kNotInCodePageWhy = "the name cannot be written in 
 inline constexpr const char* kHoldsSeparator =
     "the name holds \\, which a package takes as a separator";
 inline constexpr const char* kSameNameFolded =
-    "has the name of %s in the package, where letter case does not count (as on Windows)";
+    "has the name of %s in the package, where letter case does not count (as on Windows; "
+    "--case-sensitive stores both)";
+inline constexpr const char* kSameName = "has the name of %s in the package";
 inline constexpr const char* kKeptOld = "not extracted: the file that is there is kept (-k)";
 inline constexpr const char* kKeptNewer =
     "not extracted: the file that is there is newer, and kept (--keep-newer-files)";
@@ -167,7 +169,9 @@ inline constexpr const char* kHelpCreatePatterns =
 inline constexpr const char* kHelpCreateDirectory = "Base directory of the patterns";
 inline constexpr const char* kHelpCreateExclude =
     "Files to leave out, as list's -x (-x '*.o', -x .git)";
-inline constexpr const char* kHelpCreatePassword = "Password stored in the package";
+inline constexpr const char* kHelpCreatePassword =
+    "Password the installer asks for; it is kept in the header, only inverted, and the content "
+    "is not encrypted: no protection for what is packed";
 inline constexpr const char* kHelpMethod = "good (LZH), fast (LZRW1/KH) or auto";
 inline constexpr const char* kHelpHeader = "A header line (repeatable)";
 inline constexpr const char* kHelpVolumeSize =
@@ -176,6 +180,8 @@ inline constexpr const char* kHelpRawHeader =
     "Write a PCK10 package whose raw header block is this file's bytes";
 inline constexpr const char* kHelpPath = "Names stored: none, relative or full";
 inline constexpr const char* kHelpCreateVerbose = "One line per member added";
+inline constexpr const char* kHelpCaseSensitive =
+    "Store names that differ only in letter case (Windows takes them for one file)";
 inline constexpr const char* kHelpNoDigest =
     "Store no digests: the package exactly as the format alone makes it";
 inline constexpr const char* kHelpMemberPatterns =
@@ -186,7 +192,8 @@ inline constexpr const char* kHelpMemberExclude =
     "Members to leave out, as PATTERN; one without / is matched with every part of a name "
     "(-x '*.o')";
 inline constexpr const char* kHelpList = "List the members of a package";
-inline constexpr const char* kHelpPassword = "Password of the package";
+inline constexpr const char* kHelpPassword =
+    "Password of the package (kept in its header, only inverted; the content is not encrypted)";
 inline constexpr const char* kHelpLong = "Also the stored size, ratio and method";
 inline constexpr const char* kHelpListVerbose =
     "Also each member's digest, and marks on members that repeat an earlier name";
