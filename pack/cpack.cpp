@@ -62,7 +62,7 @@ TCustomPack::~TCustomPack() {
 }
 
 void TCustomPack::SetDirectory(const std::string& value) {
-  directory_ = platform::ShortString(value);
+  directory_ = value.substr(0, TargetPathMax);
 }
 void TCustomPack::SetPackFileName(const std::string& value) {
   packFileName_ = platform::ShortString(value);

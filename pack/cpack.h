@@ -41,6 +41,7 @@
 #include "platform/exceptions.h"
 #include "platform/files.h"
 #include "platform/interrupt.h"
+#include "platform/shortstring.h"
 
 namespace pack {
 
@@ -203,6 +204,10 @@ class TCustomPack : public platform::TComponent {
   // and the directory once it has been read. A member that does not match is not put in
   // place; the run goes on with the next one and ends with False.
   bool VerifyDigests = true;
+  // The longest target directory and member target path the engine takes, in bytes: the
+  // system keeps 255; a host whose paths may be longer (POSIX) may raise it. A member
+  // name is limited to 255 whatever this is.
+  std::size_t TargetPathMax = platform::kShortStringMax;
 
   TOnProgress OnProgress;
   TOnPassword OnPassword;

@@ -143,26 +143,27 @@ bool TCustomPack::RefuseMember() {
   PackFailure refusal;
   if (fault != NameFault::None)
     refusal.Message = NameFaultNaming(fault, entry_->Name);
-  else if (joined.size() > platform::kShortStringMax)  // cut, it could name another file
+  else if (joined.size() > TargetPathMax)  // cut, it could name another file
     refusal.Message =
-        platform::Naming(msg::kTargetTooLong, entry_->Name, platform::NamedMessage::Names::Member);
+        platform::Naming(msg::Fmt(msg::kTargetTooLong, "%s", static_cast<int>(TargetPathMax)),
+                         entry_->Name, platform::NamedMessage::Names::Member);
   else
     return false;
   refusal.Kind = FailureKind::RefusedName;
   refusal.Member = entry_->Name;
   SetFailure(refusal);
-  if (OnError) OnError(this, EPackUnsafeName(refusal.Message), platform::ShortString(joined));
+  if (OnError) OnError(this, EPackUnsafeName(refusal.Message), joined.substr(0, TargetPathMax));
   return true;
 }
 
 void TCustomPack::ExtractMember() {
-  std::string target = platform::ShortString(CombinePath(directory_, entry_->Name));
+  std::string target = CombinePath(directory_, entry_->Name).substr(0, TargetPathMax);
   target_ = target;
   bool opened = false;
   try {
     if (OnOpen) {
       OnOpen(this, target);
-      target = platform::ShortString(target);
+      target = target.substr(0, TargetPathMax);
       target_ = target;
     }
     OpenTarget(target);

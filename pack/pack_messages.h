@@ -48,7 +48,7 @@ inline constexpr const char* kTrailingDotName =
 inline constexpr const char* kNoFileName =
     "Member name names no file (it is empty, or ends in a separator or \".\"): %s";
 inline constexpr const char* kTargetTooLong =
-    "Target path of member %s is longer than 255 characters";
+    "Target path of member %s is longer than %d characters";
 inline constexpr const char* kNegativeSize = "Invalid size %d of member %s";
 inline constexpr const char* kNegativeEntryCount = "Invalid entry count %d";
 inline constexpr const char* kRawHeaderTooLong = "Header block longer than the package";

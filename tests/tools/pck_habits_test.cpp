@@ -211,8 +211,8 @@ const Habit kHabits[] = {
      }},
     {"NamesThatDifferOnlyInCase",
      [](HabitRun& t) {
-       t.WritePackage("C.PCK", {{"Read.me", t.Compressed(Bytes{'1'})},
-                                {"READ.ME", t.Compressed(Bytes{'2'})}});
+       t.WritePackage(
+           "C.PCK", {{"Read.me", t.Compressed(Bytes{'1'})}, {"READ.ME", t.Compressed(Bytes{'2'})}});
        const Outcome r = t.Pck("extract " + t.P("C.PCK") + " -d " + t.P("out"));
        EXPECT_EQ(r.status, 0) << r.err;
 #ifdef _WIN32
@@ -314,6 +314,21 @@ const Habit kHabits[] = {
        struct stat link {};
        ASSERT_EQ(::lstat("/dev/stdout", &link), 0);
        EXPECT_FALSE(S_ISREG(link.st_mode));
+     }},
+    {"HostPathsLongerThanTheStoredNames",
+     [](HabitRun& t) {
+       t.MakeTree();
+       ASSERT_EQ(t.Pck("create " + t.P("P.PCK") + " -C " + t.P("src") + " sub").status, 0);
+       std::string deep = "out";
+       for (int i = 0; i < 6; ++i) deep += "/" + std::string(50, static_cast<char>('a' + i));
+       ASSERT_GT((t.dir / deep).size(), 300u);
+       Outcome r = t.Pck("extract " + t.P("P.PCK") + " -d " + t.P(deep));
+       EXPECT_EQ(r.status, 0) << r.err;
+       EXPECT_EQ(ReadFileBytes(t.dir / (deep + "/sub/deep/d.h")), Bytes{'d'});
+       // Packed from there, the stored names are what counts.
+       r = t.Pck("create " + t.P("Q.PCK") + " -C " + t.P(deep) + " sub");
+       EXPECT_EQ(r.status, 0) << r.err;
+       EXPECT_EQ(t.Names("Q.PCK"), (Names{"sub\\c.txt", "sub\\deep\\d.h"}));
      }},
     {"AnAbsolutePathIsStoredWithoutItsRoot",
      [](HabitRun& t) {

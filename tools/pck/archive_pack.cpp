@@ -20,6 +20,7 @@ ArchivePack::ArchivePack(std::string shownName, MemberMode mode)
       sink_(MemberSink::For(mode, TempFile())) {
   SetFiles(sink_.get());
   RestoreMembers = sink_->Restores();
+  TargetPathMax = kHostTargetMax;  // a stored name keeps its 255
   // A listing restores nothing, so there is nothing to check against the digests.
   VerifyDigests = mode != MemberMode::Peek;
   OnPassword = [this](platform::TObject*, std::string& password) {

@@ -40,6 +40,14 @@
 
 namespace pck {
 
+// The longest target path pck extracts to: the host's (POSIX: PATH_MAX less its final
+// zero); on Windows the system's 255, as the ANSI calls take it.
+#ifdef _WIN32
+inline constexpr std::size_t kHostTargetMax = 255;
+#else
+inline constexpr std::size_t kHostTargetMax = 4095;
+#endif
+
 // Extracting over files that are there: replace them (the default), keep each one
 // (-k), or keep those newer than the member (--keep-newer-files).
 enum class KeepFiles { None, Old, Newer };

@@ -29,11 +29,11 @@ int UsageError(const std::string& text) {
   return kExitUsage;
 }
 
-bool EngineFullPath(const std::string& given, std::string& path) {
+bool EngineFullPath(const std::string& given, std::string& path, std::size_t limit) {
   path = platform::WithBackslashes(platform::FileSystemPort().FullPath(
       platform::WithBackslashes(platform::FromHostPath(given))));
-  if (path.size() <= platform::kShortStringMax) return true;
-  ReportError(msg::Fmt(msg::kPathTooLong, given));
+  if (path.size() <= limit) return true;
+  ReportError(msg::Fmt(msg::kPathTooLong, given, static_cast<int>(limit)));
   return false;
 }
 

@@ -12,6 +12,7 @@
 #include "compress/compress_mode.h"
 #include "pack/cpack.h"
 #include "platform/codepage.h"
+#include "platform/shortstring.h"
 #include "tools/pck/archive_pack.h"
 #include "tools/pck/progress.h"
 
@@ -57,8 +58,10 @@ int UsageError(const std::string& text);
 // The path the engine gets for a file or directory the user named: the full path with
 // the engine's separators, so that every directory it names has a directory part to
 // start from, however short the name was ("-d ab"), and a package in a disk folder
-// finds its siblings. False (reported) when the engine cannot hold it.
-bool EngineFullPath(const std::string& given, std::string& path);
+// finds its siblings. False (reported) when the engine cannot hold it: a path longer
+// than `limit` (a package's, by default; a target directory may be the host's).
+bool EngineFullPath(const std::string& given, std::string& path,
+                    std::size_t limit = platform::kShortStringMax);
 // A path the user named, as the engine takes it.
 std::string EnginePath(const std::string& given);
 

@@ -112,7 +112,7 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
     if (const auto status = ReadRawHeader(options.RawHeader, raw)) return *status;
 
   std::string base;
-  if (!EngineFullPath(options.Directory, base)) return kExitUsage;
+  if (!EngineFullPath(options.Directory, base, kHostTargetMax)) return kExitUsage;
   if (!platform::FileSystemPort().DirectoryExists(base)) {
     ReportError(msg::Fmt(msg::kNoSuchFolder, options.Directory));
     return kExitData;

@@ -25,7 +25,7 @@ int RunExtract(const ReadOptions& options) {
   if (!ChooseMembers(options, pack.Chosen)) return kExitUsage;
   if (!PrepareRead(pack, options)) return kExitData;
   std::string directory;
-  if (options.Directory.empty() || !EngineFullPath(options.Directory, directory))
+  if (options.Directory.empty() || !EngineFullPath(options.Directory, directory, kHostTargetMax))
     return UsageError(msg::Fmt(msg::kBadTargetDirectory, options.Directory));
   pack.SetDirectory(directory);
   VerbBar bar(msg::kExtracting);

@@ -46,7 +46,7 @@ inline constexpr const char* kRepeatsName =
 inline constexpr const char* kInParentheses = "(%s)";
 
 // ---- the command line -----------------------------------------------------------------
-inline constexpr const char* kPathTooLong = "%s: path longer than 255 characters";
+inline constexpr const char* kPathTooLong = "%s: path longer than %d characters";
 inline constexpr const char* kTextNotInCodePage = "%s %s: cannot be written in %s: %s";
 inline constexpr const char* kSecretNotInCodePage = "%s: cannot be written in %s";
 inline constexpr const char* kNotOneOf = "%s is not one of %s";
