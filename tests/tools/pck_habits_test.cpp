@@ -6,6 +6,7 @@
 #include "tests/tools/pck_fixture.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -315,6 +316,70 @@ const Habit kHabits[] = {
        ASSERT_EQ(::lstat("/dev/stdout", &link), 0);
        EXPECT_FALSE(S_ISREG(link.st_mode));
      }},
+    {"LinuxMetadataComesBack",
+     [](HabitRun& t) {
+       t.MakeTree();
+       ::chmod((t.dir / "src/a.txt").c_str(), 0755);
+       ::chmod((t.dir / "src/b.dat").c_str(), 04710);
+       platform::FileSystemPort().CreateDirectory(t.dir / "src/empty");
+       ::chmod((t.dir / "src/empty").c_str(), 0750);
+       ASSERT_EQ(::symlink("a.txt", (t.dir / "src/link").c_str()), 0);
+       ASSERT_EQ(::symlink("nowhere", (t.dir / "src/dangling").c_str()), 0);
+       // 2020-01-02 04:05:07 UTC, an odd second the DOS time cannot hold.
+       const struct timespec times[2] = {{0, UTIME_OMIT}, {1577937907, 0}};
+       ASSERT_EQ(::utimensat(AT_FDCWD, (t.dir / "src/a.txt").c_str(), times, 0), 0);
+       t.launcher = "TZ=UTC ";
+       Outcome r = t.Pck("create " + t.P("U.PCK") + " -C " + t.P("src") + " .");
+       EXPECT_EQ(r.status, 0) << r.err;
+       EXPECT_EQ(r.err, "");
+       t.launcher = "TZ=America/Sao_Paulo ";
+       r = t.Pck("extract " + t.P("U.PCK") + " -d " + t.P("out"));
+       t.launcher.clear();
+       EXPECT_EQ(r.status, 0) << r.err;
+       struct stat st {};
+       ASSERT_EQ(::stat((t.dir / "out/a.txt").c_str(), &st), 0);
+       EXPECT_EQ(st.st_mode & 07777, 0755u);
+       EXPECT_EQ(st.st_mtime, 1577937907);
+       ASSERT_EQ(::stat((t.dir / "out/b.dat").c_str(), &st), 0);
+       EXPECT_EQ(st.st_mode & 07777, 04710u);
+       ASSERT_EQ(::stat((t.dir / "out/empty").c_str(), &st), 0);
+       EXPECT_TRUE(S_ISDIR(st.st_mode));
+       EXPECT_EQ(st.st_mode & 07777, 0750u);
+       char target[64] = {};
+       EXPECT_GT(::readlink((t.dir / "out/link").c_str(), target, sizeof target - 1), 0);
+       EXPECT_STREQ(target, "a.txt");
+       EXPECT_GT(::readlink((t.dir / "out/dangling").c_str(), target, sizeof target - 1), 0);
+       EXPECT_STREQ(target, "nowhere");
+       // --dereference packs what a link leads to; --no-unix writes no line at all.
+       r = t.Pck("create " + t.P("D.PCK") + " --dereference -C " + t.P("src") + " link");
+       EXPECT_EQ(r.status, 0) << r.err;
+       r = t.Pck("extract " + t.P("D.PCK") + " -d " + t.P("deref"));
+       struct stat link {};
+       ASSERT_EQ(::lstat((t.dir / "deref/link").c_str(), &link), 0);
+       EXPECT_TRUE(S_ISREG(link.st_mode));
+       EXPECT_EQ(ReadFileBytes(t.dir / "deref/link"), Bytes{'a'});
+       r = t.Pck("create " + t.P("N.PCK") + " --no-unix -C " + t.P("src") + " a.txt");
+       EXPECT_FALSE(Contains(t.Pck("info " + t.P("N.PCK")).out, "pck-unix/")) << r.err;
+       EXPECT_TRUE(Contains(t.Pck("info " + t.P("U.PCK")).out, "pck-unix/1 member 1 file 0755"));
+     }},
+    {"MetadataLinesCannotLeadOutside",
+     [](HabitRun& t) {
+       // A folder line whose name leaves the target, and one below a link the package made.
+       platform::FileSystemPort().CreateDirectory(t.dir / "src");
+       platform::FileSystemPort().CreateDirectory(t.dir / "outside");
+       ASSERT_EQ(::symlink((t.dir / "outside").c_str(), (t.dir / "src/esc").c_str()), 0);
+       platform::FileSystemPort().CreateDirectory(t.dir / "src/real");
+       const Outcome c = t.Pck("create " + t.P("L.PCK") + " -C " + t.P("src") + " esc real " +
+                               "--header " + Quote("pck-unix/1 folder 0777 0 esc\\made") +
+                               " --header " + Quote("pck-unix/1 folder 0777 0 ..\\up"));
+       EXPECT_EQ(c.status, 0) << c.err;
+       const Outcome r = t.Pck("extract " + t.P("L.PCK") + " -d " + t.P("out"));
+       EXPECT_EQ(r.status, 1);
+       EXPECT_TRUE(Contains(r.err, "a link on its path leads elsewhere")) << r.err;
+       EXPECT_FALSE(PathExists(t.dir / "outside/made"));
+       EXPECT_FALSE(PathExists(t.dir / "up"));
+       EXPECT_TRUE(PathExists(t.dir / "out/real"));
+     }},
     {"HostPathsLongerThanTheStoredNames",
      [](HabitRun& t) {
        t.MakeTree();
@@ -345,7 +410,8 @@ const Habit kHabits[] = {
        t.MakeTree();
        platform::FileSystemPort().CreateDirectory(t.dir / "src/empty");
        ASSERT_EQ(::symlink("nowhere", (t.dir / "src/dangling").c_str()), 0);
-       const Outcome r = t.Pck("create " + t.P("E.PCK") + " -C " + t.P("src") + " .");
+       // Without Linux metadata nothing can stand for them in the package.
+       const Outcome r = t.Pck("create " + t.P("E.PCK") + " --no-unix -C " + t.P("src") + " .");
        EXPECT_EQ(r.status, 0) << r.err;
        EXPECT_TRUE(Contains(r.err, "empty: an empty folder")) << r.err;
        EXPECT_TRUE(Contains(r.err, "dangling: a symbolic link to nothing")) << r.err;

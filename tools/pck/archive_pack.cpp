@@ -10,6 +10,7 @@
 #include "platform/interrupt.h"
 #include "tools/pck/pck_messages.h"
 #include "tools/pck/shown.h"
+#include "tools/pck/unix_meta.h"
 
 namespace pck {
 
@@ -46,6 +47,7 @@ ArchivePack::ArchivePack(std::string shownName, MemberMode mode)
     run_->Bytes.MemberStarts(PackPosition(), Volume());
   };
   OnReadHeader = [this](platform::TObject*) {
+    unix_ = ParseUnixLines(Header);
     run_->EntriesTotal = Version() == 2 ? EntryCount() : 0;
     run_->FirstVolumeNumber = Volume();
   };
@@ -210,7 +212,7 @@ void ArchivePack::BuildList() {
     List = *run_->FixedList;
     return;
   }
-  walk_ = WalkSources(PackageText(), Directory(), Sources, Excludes);
+  walk_ = WalkSources(PackageText(), Directory(), Sources, Excludes, Rules);
   List = walk_.Files.List;
   DoPrepared();
 }
@@ -252,6 +254,15 @@ void ArchivePack::CloseSource() {
   if (OnMemberDone) OnMemberDone(run_->Source, size, stored);
 }
 
+void ArchivePack::RestoreMeta(const std::string& path) {
+  const auto meta = unix_.Members.find(run_->EntriesSeen);
+  if (meta == unix_.Members.end()) return;
+  std::string reason;
+  if (RestoreUnixMeta(path, meta->second, reason)) return;
+  run_->FailedHere = true;
+  run_->Failures.push_back({Entry().Name, msg::Fmt(msg::kUnixNotRestored, reason)});
+}
+
 void ArchivePack::CloseTarget(const std::string& fileName) {
   ArchiveRun& run = *run_;
   // Nothing is restored from a part of a member's stored bytes.
@@ -280,6 +291,7 @@ void ArchivePack::CloseTarget(const std::string& fileName) {
   }
   ++run.MembersDone;
   if (!run.Members.empty()) sink_->Learn(run.Members.back());
+  if (mode_ == MemberMode::Restore) RestoreMeta(sink_->SystemPath(fileName));
   if (mode_ == MemberMode::Restore)
     // A member restored where an earlier one of the same name was has replaced it.
     if (const auto earlier = run.Restored.Restore(Entry().Name))

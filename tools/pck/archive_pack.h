@@ -37,6 +37,7 @@
 #include "tools/pck/password_prompt.h"
 #include "tools/pck/repeated_names.h"
 #include "tools/pck/source_walk.h"
+#include "tools/pck/unix_meta.h"
 
 namespace pck {
 
@@ -129,8 +130,17 @@ class ArchivePack : public pack::TPackLz {
   // Writing: names that differ only in letter case are stored (--case-sensitive); by
   // default they are refused, as the package's home system takes them for one.
   bool CaseSensitive = false;
+  // What is kept of links and empty folders (source_walk.h).
+  WalkRules Rules;
   // After BuildList: what the walk over Sources found and said.
   const SourceWalk& Walk() const { return walk_; }
+  // Reading: the package's Linux metadata (unix_meta.h), once its header has been read.
+  const UnixLines& Unix() const { return unix_; }
+  // After BuildList: `path` packed too, stored under `stored` (a link's staged target).
+  void AddSource(const std::string& path, const std::string& stored) {
+    List.push_back(path);
+    walk_.Stored[path] = stored;
+  }
 
   // The files to pack (source_walk.h), their names in the package's code page.
   void BuildList() override;
@@ -157,6 +167,9 @@ class ArchivePack : public pack::TPackLz {
   void NoteMemberFailure(const pack::PackFailure& failure);
   // The failure of the member whose stream `e` ended, recorded as the member's.
   void NoteStreamFailure(const std::exception& e);
+  // Extracting: the member just placed at `path` gets the mode and time (or becomes the
+  // link) its metadata line gives; a refusal is the member's failure.
+  void RestoreMeta(const std::string& path);
   // A file is there, under the member's name in the system's text, that stays (Keep).
   bool KeepsFileThere(const std::string& systemName);
   // Disk folders: the next volume, found or made in the next folder.
@@ -170,6 +183,7 @@ class ArchivePack : public pack::TPackLz {
   bool probePassword_ = false;
   SourceWalk walk_;  // BuildList's files, those it found and cannot store, and its notes
   std::unique_ptr<ArchiveRun> run_;
+  UnixLines unix_;
 };
 
 }  // namespace pck

@@ -202,6 +202,9 @@ void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add) {
   c->add_flag("-v,--verbose", create->Verbose, msg::kHelpCreateVerbose);
   c->add_flag("--no-digest", create->NoDigest, msg::kHelpNoDigest);
   c->add_flag("--case-sensitive", create->CaseSensitive, msg::kHelpCaseSensitive);
+  // Accepted everywhere; on Windows there is no Linux metadata to store.
+  c->add_flag("--no-unix", create->NoUnix, msg::kHelpNoUnix);
+  c->add_flag("--dereference", create->Dereference, msg::kHelpDereference);
   AddCodePageOption(c, create->Codepage);
   add({c, [create, createPassword] { return RunCreate(*create, createPassword->count() > 0); }});
 

@@ -50,6 +50,8 @@ struct CreateOptions {
   bool Verbose = false;
   bool NoDigest = false;
   bool CaseSensitive = false;
+  bool NoUnix = false;       // --no-unix
+  bool Dereference = false;  // -h, --dereference
 };
 
 // Reports `text` and answers the usage error's exit status.

@@ -12,11 +12,13 @@
 #include "tools/pck/package_place.h"
 #include "tools/pck/pck_messages.h"
 #include "tools/pck/shown.h"
+#include "tools/pck/unix_pack.h"
 
 namespace pck {
 namespace {
 
 constexpr int64_t kMaxRawHeader = 65535;
+constexpr std::size_t kMaxHeaderLines = 65535;
 
 // The raw header block in the file the user named (--raw-header); an exit status when it
 // cannot be had.
@@ -76,6 +78,21 @@ bool NamesGiven(const std::vector<std::string>& arguments, std::vector<std::stri
   return true;
 }
 
+// The Linux metadata of the files to pack and the empty folders, in header lines, while
+// the header has room for them beside the digests' lines.
+void AddUnixLines(ArchivePack& pack, const UnixPacking& links, const std::string& archive,
+                  bool digests) {
+  std::vector<ShownFailure> left;
+  std::vector<std::string> lines = links.Lines(pack.List, pack.Walk().EmptyFolders, left);
+  for (const ShownFailure& f : left) ReportError(Shown(f.Member) + ": " + f.Cause);
+  const std::size_t taken = pack.Header.size() + (digests ? pack.List.size() + 1 : 0);
+  if (taken + lines.size() > kMaxHeaderLines) {
+    ReportError(msg::Fmt(msg::kUnixOmitted, archive, static_cast<int>(pack.List.size())));
+    return;
+  }
+  pack.Header.insert(pack.Header.end(), lines.begin(), lines.end());
+}
+
 }  // namespace
 
 int RunCreate(const CreateOptions& options, bool passwordGiven) {
@@ -130,6 +147,9 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
   pack.PathOption = options.Path;
   pack.WriteDigests = !options.NoDigest;
   pack.CaseSensitive = options.CaseSensitive;
+  // Linux metadata needs header lines: a version 2 package.
+  const bool unix = !options.NoUnix && raw.empty();
+  pack.Rules = {unix && !options.Dereference, unix};
   if (!raw.empty()) pack.SetRawHeader(raw);
 
   // The package never packs itself (or a volume of its own set).
@@ -147,15 +167,24 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
   if (walk.RootDropped) ReportError(msg::kRootDropped);
   for (const ShownFailure& f : walk.Notes) ReportError(Shown(f.Member) + ": " + f.Cause);
   for (const ShownFailure& f : walk.Missing) ReportError(Printable(f.Member) + ": " + f.Cause);
+  // Links are packed as the text they point to, under their own names.
+  UnixPacking links;
+  ShownFailure linkFailure;
+  if (!links.StageLinks(walk.Links, linkFailure)) {
+    ReportError(options.Archive + ": " + Shown(linkFailure.Member) + ": " + linkFailure.Cause);
+    return kExitData;
+  }
+  for (const FoundEntry& link : links.Staged()) pack.AddSource(link.Path, link.Stored);
   // A file the package cannot hold under its name is not left out: nothing is written.
   const std::vector<ShownFailure> refused = pack.RefusedFiles();
   for (const ShownFailure& f : refused)
     ReportError(options.Archive + ": " + Shown(f.Member) + ": " + f.Cause);
   if (!refused.empty()) return kExitData;
-  if (pack.List.empty()) {
+  if (pack.List.empty() && walk.EmptyFolders.empty()) {
     if (walk.Missing.empty()) ReportError(msg::Fmt(msg::kNoFilesMatch, options.Archive));
     return kExitData;
   }
+  if (unix) AddUnixLines(pack, links, options.Archive, !options.NoDigest);
 
   VerbBar bar(msg::kAdding);
   bar.Follow(pack);

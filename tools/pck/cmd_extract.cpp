@@ -1,6 +1,8 @@
 // extract: the selected members restored to files below the target directory.
 #include <cstdio>
 
+#include "pack/lfiles.h"
+#include "pack/member_name.h"
 #include "platform/dos_time.h"
 #include "tools/pck/cmd_common.h"
 #include "tools/pck/commands.h"
@@ -8,6 +10,31 @@
 #include "tools/pck/shown.h"
 
 namespace pck {
+namespace {
+
+// The empty folders the package's metadata gives, below `directory`, as selected; names
+// refused on extraction are refused here too. False when one was refused or not made.
+bool RestoreEmptyFolders(ArchivePack& pack, const std::string& directory) {
+  bool all = true;
+  if (pack.Version() != 2 || !pack.LastRun().ReadToEnd) return true;
+  for (const UnixFolder& folder : pack.Unix().Folders) {
+    if (!pack.Chosen->Takes(folder.Name)) continue;
+    std::string reason;
+    const pack::NameFault fault = pack::CheckMemberName(folder.Name);
+    const std::optional<std::string> name = PackageText().ToSystem(folder.Name, &reason);
+    if (fault != pack::NameFault::None)
+      reason = pack::NameFaultReason(fault);
+    else if (name && pack::CombinePath(directory, *name).size() > kHostTargetMax)
+      reason = msg::kStoredNameTooLong;
+    else if (name && RestoreUnixFolder(directory, *name, folder.Meta, reason))
+      continue;
+    ReportError(pack.FailureLine({folder.Name, msg::Fmt(msg::kFolderNotMade, reason)}));
+    all = false;
+  }
+  return all;
+}
+
+}  // namespace
 
 int RunExtract(const ReadOptions& options) {
   if (!ChooseCodePage(options.Codepage)) return kExitUsage;
@@ -42,6 +69,7 @@ int RunExtract(const ReadOptions& options) {
   const bool ok = pack.Run(pack::TPackMode::pmExtract);
   bar.Finish();
   const ArchiveRun& run = pack.LastRun();
+  const bool folders = options.ToStdout || RestoreEmptyFolders(pack, directory);
   // A member under the name of an earlier one took its place: said, not a failure.
   for (const ShownFailure& f : run.Replaced) ReportError(pack.FailureLine(f));
   // A file that is there and stays (-k, --keep-newer-files): said, not a failure.
@@ -60,7 +88,7 @@ int RunExtract(const ReadOptions& options) {
                  said);
     return kExitData;
   }
-  return EveryPatternUsed(*pack.Chosen, options.Archive) ? kExitOk : kExitData;
+  return EveryPatternUsed(*pack.Chosen, options.Archive) && folders ? kExitOk : kExitData;
 }
 
 }  // namespace pck

@@ -37,6 +37,8 @@ inline constexpr const char* kSameNameFolded =
     "has the name of %s in the package, where letter case does not count (as on Windows; "
     "--case-sensitive stores both)";
 inline constexpr const char* kSameName = "has the name of %s in the package";
+inline constexpr const char* kUnixNotRestored = "its mode, time or link was not restored: %s";
+inline constexpr const char* kFolderNotMade = "the empty folder was not made: %s";
 inline constexpr const char* kKeptOld = "not extracted: the file that is there is kept (-k)";
 inline constexpr const char* kKeptNewer =
     "not extracted: the file that is there is newer, and kept (--keep-newer-files)";
@@ -92,6 +94,14 @@ inline constexpr const char* kDanglingLink = "a symbolic link to nothing: not st
 inline constexpr const char* kNotRegular = "not a regular file (a pipe, device or socket)";
 inline constexpr const char* kStoredNameTooLong =
     "its name in the package would be longer than 255 characters";
+inline constexpr const char* kNoLinkStaging =
+    "no staging file for the link's target in the temporary folder (TMPDIR)";
+inline constexpr const char* kLinkNotStaged = "the link's target could not be staged: %s";
+inline constexpr const char* kFolderNameTooLong =
+    "an empty folder whose name is too long for its header line: not stored";
+inline constexpr const char* kUnixOmitted =
+    "%s: %d members are more than its header lines can give Linux metadata for; the members "
+    "carry none";
 inline constexpr const char* kRootDropped =
     "removing the root of absolute paths: their members are stored under relative names";
 inline constexpr const char* kDigestsOmitted =
@@ -182,6 +192,9 @@ inline constexpr const char* kHelpPath = "Names stored: none, relative or full";
 inline constexpr const char* kHelpCreateVerbose = "One line per member added";
 inline constexpr const char* kHelpCaseSensitive =
     "Store names that differ only in letter case (Windows takes them for one file)";
+inline constexpr const char* kHelpNoUnix =
+    "Store no Linux metadata (modes, times in UTC, links, empty folders): links are followed";
+inline constexpr const char* kHelpDereference = "Follow symbolic links: pack what they lead to";
 inline constexpr const char* kHelpNoDigest =
     "Store no digests: the package exactly as the format alone makes it";
 inline constexpr const char* kHelpMemberPatterns =

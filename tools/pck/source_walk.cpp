@@ -10,6 +10,7 @@
 #include "tools/pck/name_pattern.h"
 #include "tools/pck/pck_messages.h"
 #include "tools/pck/shown.h"
+#include "tools/pck/unix_meta.h"
 
 #ifndef _WIN32
 #include <filesystem>
@@ -59,8 +60,8 @@ std::string Joined(const std::string& folder, const std::string& name) {
 
 class Walker {
  public:
-  Walker(const platform::CodePage& text, const std::vector<std::string>& excludes)
-      : text_(text), excludes_({}, excludes) {}
+  Walker(const platform::CodePage& text, const std::vector<std::string>& excludes, WalkRules rules)
+      : text_(text), excludes_({}, excludes), rules_(rules) {}
 
   SourceWalk Result() && { return std::move(walk_); }
 
@@ -112,14 +113,20 @@ class Walker {
     switch (KindAt(path)) {
       case HostKind::Missing:
         return;
-      case HostKind::Folder:
       case HostKind::LinkedFolder:
+        if (rules_.Links) break;  // the link itself is stored
+        [[fallthrough]];
+      case HostKind::Folder:
         ++found_;
         if (stored.empty() || !excludes_.Excluded(stored)) Search(path, stored, nullptr);
         return;
       default:
-        Found(path, stored, platform::PathComponents(path).back());
+        break;
     }
+    if (stored.empty() || !excludes_.Excluded(stored))
+      Found(path, stored, platform::PathComponents(path).back());
+    else
+      ++found_;
   }
 
   // The folder `path`, stored as `stored`: everything in it (`match` null), or what
@@ -130,7 +137,11 @@ class Walker {
     std::set<std::string> listed;
     for (const platform::FoundFile& entry : entries) listed.insert(entry.Name);
     if (!match && entries.empty() && ListedLinks(path, listed).empty()) {
-      if (!stored.empty()) walk_.Notes.push_back({path, msg::kEmptyFolder});
+      if (stored.empty()) return;
+      if (rules_.EmptyFolders)
+        walk_.EmptyFolders.push_back({path, stored});
+      else
+        walk_.Notes.push_back({path, msg::kEmptyFolder});
       return;
     }
     for (const platform::FoundFile& entry : entries) {
@@ -141,7 +152,9 @@ class Walker {
       if ((entry.Attr & platform::kAttrDirectory) == 0) {
         if (taken) Found(child, name, entry.Name);
       } else if (KindAt(child) == HostKind::LinkedFolder) {
-        if (taken) {
+        if (taken && rules_.Links) {
+          Found(child, name, entry.Name);
+        } else if (taken) {
           ++found_;
           walk_.Notes.push_back({child, msg::kLinkedFolder});
         }
@@ -181,7 +194,14 @@ class Walker {
 
   void Found(const std::string& path, const std::string& stored, const std::string& name) {
     ++found_;
-    switch (KindAt(path)) {
+    const HostKind kind = KindAt(path);
+    const bool link = rules_.Links && (kind == HostKind::DanglingLink ||
+                                       kind == HostKind::LinkedFolder || LinkTarget(path));
+    if (link) {
+      if (Storable(path, stored, name)) walk_.Links.push_back({path, stored});
+      return;
+    }
+    switch (kind) {
       case HostKind::DanglingLink:
         walk_.Notes.push_back({path, msg::kDanglingLink});
         return;
@@ -191,7 +211,15 @@ class Walker {
       default:
         break;
     }
-    if (!seen_.insert(path).second) return;  // found by two arguments: stored once
+    if (!Storable(path, stored, name)) return;
+    walk_.Files.List.push_back(path);
+    walk_.Stored[path] = stored;
+  }
+
+  // Found for the first time, and its name can be stored (if not, it is kept apart with
+  // the reason).
+  bool Storable(const std::string& path, const std::string& stored, const std::string& name) {
+    if (!seen_.insert(path).second) return false;  // found by two arguments: stored once
     std::string why;
     if (name.find('\0') != std::string::npos)
       walk_.Files.Unstorable.push_back({path, msg::kHoldsSeparator});
@@ -200,14 +228,14 @@ class Walker {
           {path, msg::Fmt(msg::kNotInCodePageWhy, text_.Name(), Printable(why))});
     else if (stored.size() > platform::kShortStringMax)
       walk_.Files.Unstorable.push_back({path, msg::kStoredNameTooLong});
-    else {
-      walk_.Files.List.push_back(path);
-      walk_.Stored[path] = stored;
-    }
+    else
+      return true;
+    return false;
   }
 
   const platform::CodePage& text_;
   Selection excludes_;
+  WalkRules rules_;
   SourceWalk walk_;
   std::set<std::string> seen_;
   std::size_t found_ = 0;  // what the arguments led to, packed or not
@@ -217,8 +245,8 @@ class Walker {
 
 SourceWalk WalkSources(const platform::CodePage& text, const std::string& directory,
                        const std::vector<std::string>& arguments,
-                       const std::vector<std::string>& excludes) {
-  Walker walker(text, excludes);
+                       const std::vector<std::string>& excludes, WalkRules rules) {
+  Walker walker(text, excludes, rules);
   for (const std::string& argument : arguments) walker.Argument(directory, argument);
   return std::move(walker).Result();
 }

@@ -18,12 +18,27 @@
 
 namespace pck {
 
+// What is kept of what is not a regular file: symbolic links as links (not followed),
+// empty folders; both only where the package carries Linux metadata (unix_meta.h).
+struct WalkRules {
+  bool Links = false;
+  bool EmptyFolders = false;
+};
+
+// A symbolic link, or an empty folder, as found.
+struct FoundEntry {
+  std::string Path;    // the ports' form
+  std::string Stored;  // the name it is stored under
+};
+
 struct SourceWalk {
   FilesToPack Files;                          // the files, and those no package can hold
   std::map<std::string, std::string> Stored;  // by file, the name it is stored under
   std::vector<ShownFailure> Notes;            // what was found and is not packed: said, no failure
   std::vector<ShownFailure> Missing;          // arguments that name or match nothing
   bool RootDropped = false;                   // an absolute path was stored without its root
+  std::vector<FoundEntry> Links;              // kept as links (WalkRules::Links)
+  std::vector<FoundEntry> EmptyFolders;       // kept (WalkRules::EmptyFolders)
 };
 
 // The files that `arguments` (as typed, in the system's text) name below `directory`
@@ -31,6 +46,6 @@ struct SourceWalk {
 // leave out; for a code page that converts names, or the raw one.
 SourceWalk WalkSources(const platform::CodePage& text, const std::string& directory,
                        const std::vector<std::string>& arguments,
-                       const std::vector<std::string>& excludes);
+                       const std::vector<std::string>& excludes, WalkRules rules = {});
 
 }  // namespace pck
