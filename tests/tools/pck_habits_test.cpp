@@ -234,6 +234,59 @@ const Habit kHabits[] = {
        EXPECT_EQ(t.Names("F.PCK"), (Names{"READ.ME", "Read.me"}));
 #endif
      }},
+    {"ListColumnsHoldTheLargestSizes",
+     [](HabitRun& t) {
+       // Stored forms that only claim their size: the compressed header is all a listing reads.
+       const Bytes huge = {'W', 'R', 'Z', 'L', 0xFF, 0xFF, 0xFF, 0x7F, 0, 0};
+       t.WritePackage("B.PCK", {{"BIG1.BIN", huge}, {"BIG2.BIN", huge}});
+       const Outcome r = t.Pck("list -l " + t.P("B.PCK"));
+       EXPECT_EQ(r.status, 0) << r.err;
+       EXPECT_TRUE(Contains(r.out, "2,147,483,647")) << r.out;
+       EXPECT_TRUE(Contains(r.out, "4,294,967,294")) << r.out;
+       // Every line's columns start where the heading's do.
+       std::vector<std::string> lines;
+       for (std::size_t at = 0, end; (end = r.out.find('\n', at)) != std::string::npos;
+            at = end + 1)
+         lines.push_back(r.out.substr(at, end - at));
+       ASSERT_GE(lines.size(), 4u);
+       const std::size_t stored = lines[0].find("Stored") + 6;
+       for (const std::string& line : {lines[2], lines[3]})
+         EXPECT_EQ(line.find_first_of("0123456789", line.find(' ', line.find_first_not_of(' '))),
+                   stored - 2)
+             << r.out;
+     }},
+    {"LinesThatLookLikeDigestsAndDoNotParseAreSaid",
+     [](HabitRun& t) {
+       t.MakeTree();
+       const Outcome c = t.Pck("create " + t.P("H.PCK") + " --no-digest -C " + t.P("src") +
+                               " a.txt --header " + Quote("pck-digest/1 member 1 xxh3-128 zz"));
+       ASSERT_EQ(c.status, 0) << c.err;
+       for (const char* verb : {"info ", "test "}) {
+         const Outcome r = t.Pck(verb + t.P("H.PCK"));
+         EXPECT_EQ(r.status, 0) << verb << r.err;
+         EXPECT_TRUE(
+             Contains(r.err, "1 header line that start as a digest or metadata line do not parse"))
+             << verb << r.err;
+       }
+     }},
+    {"ALaterVolumeIsNamedAsSuch",
+     [](HabitRun& t) {
+       platform::FileSystemPort().CreateDirectory(t.dir / "DISK1");
+       Bytes noise(60000);  // does not compress: three volumes
+       uint32_t seed = 7;
+       for (uint8_t& b : noise)
+         b = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 24);
+       WriteFileBytes(t.dir / "big.bin", noise);
+       ASSERT_EQ(t.Pck("create " + t.P("DISK1/V.PCK") + " --volume-size 20000 --method fast " +
+                       t.P("big.bin"))
+                     .status,
+                 0);
+       for (const char* verb : {"list ", "info ", "test ", "extract "}) {
+         const Outcome r = t.Pck(verb + t.P("DISK2/V.PCK"));
+         EXPECT_EQ(r.status, 1) << verb;
+         EXPECT_TRUE(Contains(r.err, "volume 2 of a set, not its first")) << verb << r.err;
+       }
+     }},
 #ifndef _WIN32
     {"ExtractToStandardOutput",
      [](HabitRun& t) {

@@ -5,6 +5,7 @@
 #include <limits>
 #include <optional>
 
+#include "pack/volume_prefix.h"
 #include "platform/files.h"
 #include "platform/shortstring.h"
 #include "platform/text.h"
@@ -13,6 +14,7 @@
 #include "tools/pck/package_place.h"
 #include "tools/pck/pck_messages.h"
 #include "tools/pck/shown.h"
+#include "tools/pck/unix_meta.h"
 
 namespace pck {
 namespace {
@@ -130,12 +132,31 @@ bool PrepareRead(ArchivePack& pack, const ReadOptions& options) {
     ReportError(msg::Fmt(msg::kNoSuchFile, options.Archive));
     return false;
   }
+  // A later volume holds no header: what follows its prefix is a member's data.
+  if (const auto prefix = pack::ReadVolumePrefix(path); prefix && prefix->Volume > 1) {
+    ReportError(options.Archive + ": " +
+                msg::Fmt(msg::kLaterVolume, static_cast<int>(prefix->Volume)));
+    return false;
+  }
   std::vector<std::string> password;
   if (!PackageTexts({options.Password}, password, msg::kPassword)) return false;
   pack.SetArchive(path);
   pack.Offset = options.Offset;
   pack.SetPassword(password.front());
   return true;
+}
+
+int UnparsedSchemeLines(const std::vector<std::string>& header) {
+  int unparsed = ParseUnixLines(header).Malformed;
+  for (const std::string& line : header)
+    if (pack::IsDigestLine(line) && !pack::ParseDigestLines({line}).Any()) ++unparsed;
+  return unparsed;
+}
+
+void SayUnparsedSchemeLines(const ArchivePack& pack, const std::string& archive) {
+  if (const int unparsed = UnparsedSchemeLines(pack.Header))
+    ReportError(
+        msg::Fmt(msg::kUnparsedLines, archive, unparsed, unparsed == 1 ? "" : msg::kPlural));
 }
 
 std::map<std::size_t, std::string> RepeatedNameNotes(const ArchivePack& pack, bool asStored) {

@@ -84,6 +84,12 @@ bool ChooseCodePage(const std::string& name);
 // Opens the reading engine on the package of `options`; false after reporting why not.
 bool PrepareRead(ArchivePack& pack, const ReadOptions& options);
 
+// Header lines that start as a digest or metadata line of pck's and do not parse: an
+// ordinary header line to the format, so passed over, and what they would have said is
+// not known. Said (on standard error) when there are any.
+int UnparsedSchemeLines(const std::vector<std::string>& header);
+void SayUnparsedSchemeLines(const ArchivePack& pack, const std::string& archive);
+
 // Members that have the name of an earlier member (as this system compares names):
 // member index, and the words that say so, the earlier member's name as stored (a
 // listing) or as a message shows names.

@@ -69,6 +69,7 @@ int RunExtract(const ReadOptions& options) {
   const bool ok = pack.Run(pack::TPackMode::pmExtract);
   bar.Finish();
   const ArchiveRun& run = pack.LastRun();
+  SayUnparsedSchemeLines(pack, options.Archive);
   const bool folders = options.ToStdout || RestoreEmptyFolders(pack, directory);
   // A member under the name of an earlier one took its place: said, not a failure.
   for (const ShownFailure& f : run.Replaced) ReportError(pack.FailureLine(f));

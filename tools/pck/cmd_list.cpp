@@ -89,6 +89,7 @@ int RunInfo(const ReadOptions& options) {
     Print(msg::Fmt(
         msg::kInfoDigests, static_cast<int>(digests.Members.size()), entries,
         digests.Directory ? msg::kYes : (digests.DirectoryLine ? msg::kNotRecorded : msg::kNo)));
+  SayUnparsedSchemeLines(pack, options.Archive);
   Print(
       msg::Fmt(msg::kInfoHeader, static_cast<int>(pack.Header.size()), Plural(pack.Header.size())));
   for (const std::string& line : pack.Header)

@@ -25,6 +25,7 @@ int RunTest(const ReadOptions& options) {
   const bool ok = pack.Run(pack::TPackMode::pmExtract);
   bar.Finish();
   const ArchiveRun& run = pack.LastRun();
+  SayUnparsedSchemeLines(pack, options.Archive);
   if (!ok && run.Failures.empty()) {
     ReportError(pack.FailureText());
     return kExitData;

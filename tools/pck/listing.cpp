@@ -1,5 +1,6 @@
 #include "tools/pck/listing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -83,53 +84,58 @@ void PrintListing(std::FILE* out, const std::vector<MemberInfo>& members, bool w
                   const std::map<std::size_t, std::string>& notes, bool digests) {
   int64_t size = 0, stored = 0;
   bool sizeKnown = true;
-  if (wide)
-    std::fprintf(out, "%12s %12s %5s %-6s %-19s %-4s  %s\n", msg::kColumnLength, msg::kColumnStored,
-                 msg::kColumnRatio, msg::kColumnMethod, msg::kColumnDateTime, msg::kColumnAttr,
-                 msg::kColumnName);
-  else
-    std::fprintf(out, "%12s  %-19s  %-4s  %s\n", msg::kColumnLength, msg::kColumnDateTime,
-                 msg::kColumnAttr, msg::kColumnName);
-  const std::string rule12(12, '-'), rule19(19, '-');
-  if (wide)
-    std::fprintf(out, "%s %s %s %s %s %s  %s\n", rule12.c_str(), rule12.c_str(), "-----", "------",
-                 rule19.c_str(), "----", "----");
-  else
-    std::fprintf(out, "%s  %s  %s  %s\n", rule12.c_str(), rule19.c_str(), "----", "----");
-  for (std::size_t i = 0; i < members.size(); ++i) {
-    const MemberInfo& m = members[i];
-    const std::string length = m.Size >= 0 ? Commas(m.Size) : "?";
+  for (const MemberInfo& m : members) {
     if (m.Size >= 0)
       size += m.Size;
     else
       sizeKnown = false;
     stored += m.Stored;
+  }
+  const std::string total = Commas(size) + (sizeKnown ? "" : "+");
+  // The number columns are as wide as their widest value (2,147,483,647 and its totals
+  // included), 12 at least.
+  const int w = static_cast<int>(std::max<std::size_t>({12, total.size(), Commas(stored).size()}));
+  if (wide)
+    std::fprintf(out, "%*s %*s %5s %-6s %-19s %-4s  %s\n", w, msg::kColumnLength, w,
+                 msg::kColumnStored, msg::kColumnRatio, msg::kColumnMethod, msg::kColumnDateTime,
+                 msg::kColumnAttr, msg::kColumnName);
+  else
+    std::fprintf(out, "%*s  %-19s  %-4s  %s\n", w, msg::kColumnLength, msg::kColumnDateTime,
+                 msg::kColumnAttr, msg::kColumnName);
+  const std::string rule(static_cast<std::size_t>(w), '-'), rule19(19, '-');
+  if (wide)
+    std::fprintf(out, "%s %s %s %s %s %s  %s\n", rule.c_str(), rule.c_str(), "-----", "------",
+                 rule19.c_str(), "----", "----");
+  else
+    std::fprintf(out, "%s  %s  %s  %s\n", rule.c_str(), rule19.c_str(), "----", "----");
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    const MemberInfo& m = members[i];
+    const std::string length = m.Size >= 0 ? Commas(m.Size) : "?";
     const std::string when = FormatDosTime(static_cast<uint32_t>(m.Time));
     const auto note = notes.find(i);
     const std::string name = ShownText(m.Name) + (note == notes.end() ? "" : "  " + note->second);
     if (wide) {
       const std::string ratio = Ratio(m.Stored, m.Size);
-      std::fprintf(out, "%12s %12s %5s %-6s %-19s %-4s  %s\n", length.c_str(),
+      std::fprintf(out, "%*s %*s %5s %-6s %-19s %-4s  %s\n", w, length.c_str(), w,
                    Commas(m.Stored).c_str(), ratio.c_str(), m.Method.c_str(), when.c_str(),
                    FormatAttr(m.Attr).c_str(), name.c_str());
     } else {
-      std::fprintf(out, "%12s  %-19s  %-4s  %s\n", length.c_str(), when.c_str(),
+      std::fprintf(out, "%*s  %-19s  %-4s  %s\n", w, length.c_str(), when.c_str(),
                    FormatAttr(m.Attr).c_str(), name.c_str());
     }
     if (digests)
-      std::fprintf(out, "%12s  %s\n", "",
+      std::fprintf(out, "%*s  %s\n", w, "",
                    m.Digest.empty() ? msg::kNoDigest : msg::Fmt(msg::kDigest, m.Digest).c_str());
   }
-  const std::string total = Commas(size) + (sizeKnown ? "" : "+");
   const std::string files = msg::Fmt(members.size() == 1 ? msg::kOneFile : msg::kFiles,
                                      static_cast<long long>(members.size()));
   if (wide) {
-    std::fprintf(out, "%s %s %34s  %s\n", rule12.c_str(), rule12.c_str(), "", "-------");
-    std::fprintf(out, "%12s %12s %34s  %s\n", total.c_str(), Commas(stored).c_str(), "",
+    std::fprintf(out, "%s %s %34s  %s\n", rule.c_str(), rule.c_str(), "", "-------");
+    std::fprintf(out, "%*s %*s %34s  %s\n", w, total.c_str(), w, Commas(stored).c_str(), "",
                  files.c_str());
   } else {
-    std::fprintf(out, "%s  %27s  %s\n", rule12.c_str(), "", "-------");
-    std::fprintf(out, "%12s  %27s  %s\n", total.c_str(), "", files.c_str());
+    std::fprintf(out, "%s  %27s  %s\n", rule.c_str(), "", "-------");
+    std::fprintf(out, "%*s  %27s  %s\n", w, total.c_str(), "", files.c_str());
   }
 }
 

@@ -18,6 +18,8 @@ inline constexpr const char* kPasswordPrompt = "Password for %s: ";
 // A volume that the run could not go on to.
 inline constexpr const char* kEndsInsideMember =
     "the package ends inside this member: it is cut short, or volume %d is missing";
+inline constexpr const char* kLaterVolume =
+    "volume %d of a set, not its first: name the set's first volume (its header is there)";
 inline constexpr const char* kVolumeNotFound = "volume %d not found: %s";
 inline constexpr const char* kCannotCreateVolume = "cannot create volume %d %s";
 // The staging file, in the temporary folder, where the user can mend what is wrong.
@@ -104,6 +106,9 @@ inline constexpr const char* kUnixOmitted =
     "carry none";
 inline constexpr const char* kRootDropped =
     "removing the root of absolute paths: their members are stored under relative names";
+inline constexpr const char* kUnparsedLines =
+    "%s: %d header line%s that start as a digest or metadata line do not parse: passed over, "
+    "what they give is not checked or restored";
 inline constexpr const char* kDigestsOmitted =
     "%s: %d members are more than its header lines can give digests for; the members carry "
     "none";
