@@ -16,6 +16,7 @@
 #include "tools/pck/pack_list.h"
 #include "tools/pck/repeated_names.h"
 #include "tools/pck/shown.h"
+#include "tools/pck/source_walk.h"
 
 namespace {
 
@@ -150,7 +151,7 @@ class PackList : public ::testing::Test {
 TEST_F(PackList, PatternsMatchNamesInTheCodePageAndUnstorableNamesAreKeptApart) {
   // "A?ao.*" in the package's text: `?` is one character, whatever its length in UTF-8.
   const pck::FilesToPack files =
-      pck::FindFilesToPack(pck::PackageText(), Base(), {"A?\xE3o.*", "*.txt"}, {"*.DAT"});
+      pck::WalkSources(pck::PackageText(), Base(), {"A?ão.*", "*.txt"}, {"*.DAT"}).Files;
   EXPECT_EQ(Names(files), (std::vector<std::string>{"Acao.txt", "Ação.txt"}));
   ASSERT_EQ(files.Unstorable.size(), 2u);
   std::vector<std::string> causes;
@@ -162,7 +163,7 @@ TEST_F(PackList, PatternsMatchNamesInTheCodePageAndUnstorableNamesAreKeptApart) 
 
 TEST_F(PackList, TwoFilesOfOneNameWithoutLetterCaseAreRefused) {
   WriteFileBytes(dir / "AÇÃO.TXT", {'y'});
-  const pck::FilesToPack files = pck::FindFilesToPack(pck::PackageText(), Base(), {"A*.*"}, {});
+  const pck::FilesToPack files = pck::WalkSources(pck::PackageText(), Base(), {"A*.*"}, {}).Files;
   ASSERT_EQ(files.List.size(), 3u);
   const auto refused = pck::SameOrUnstorableNames(
       files.List, pck::PackageText(),
@@ -172,15 +173,18 @@ TEST_F(PackList, TwoFilesOfOneNameWithoutLetterCaseAreRefused) {
             std::string::npos)
       << refused[0].Cause;
 }
-#endif
 
-TEST(PackListRaw, TheRawCodePageKeepsEachFileOnceAndNoBackslashInAName) {
+TEST_F(PackList, TheRawCodePageKeepsEachFileOnceAndNoBackslashInAName) {
+  std::string error;
+  ASSERT_TRUE(pck::UsePackageText("raw", error)) << error;
   const pck::FilesToPack files =
-      pck::KeepStorable({"D\\A.TXT", "D\\B.TXT", "D\\A.TXT", std::string("D\\C") + '\0' + "D.TXT"});
-  EXPECT_EQ(files.List, (std::vector<std::string>{"D\\A.TXT", "D\\B.TXT"}));
-  ASSERT_EQ(files.Unstorable.size(), 1u);
+      pck::WalkSources(pck::PackageText(), Base(), {"B.DAT", "b*", "*.DAT"}, {}).Files;
+  EXPECT_EQ(Names(files), (std::vector<std::string>{"B.DAT"}));
+  ASSERT_EQ(files.Unstorable.size(), 1u);  // back\slash.txt, found by b*
   EXPECT_EQ(files.Unstorable[0].Cause, "the name holds \\, which a package takes as a separator");
+  ASSERT_TRUE(pck::UsePackageText("CP1252", error)) << error;
 }
+#endif
 
 // ---- failure lines -------------------------------------------------------------------------
 
