@@ -56,7 +56,10 @@ std::string After(const std::string& s, int pos) {
 }  // namespace
 
 bool MatchWild(std::string_view pattern, std::string_view name) {
-  if (pattern == "*.*") return true;
+  return pattern == "*.*" || MatchWhole(pattern, name);
+}
+
+bool MatchWhole(std::string_view pattern, std::string_view name) {
   std::size_t p = 0, s = 0;
   std::size_t star = std::string_view::npos, resume = 0;
   while (s < name.size()) {

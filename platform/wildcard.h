@@ -22,6 +22,9 @@
 namespace platform {
 
 bool MatchWild(std::string_view pattern, std::string_view name);
+// MatchWild without its rule for "*.*": `*` and `?` alone, so "*.*" takes only names that
+// hold a dot (the pck tool's command-line wildcards).
+bool MatchWhole(std::string_view pattern, std::string_view name);
 
 // 1-based position of the dot that starts the extension of the last path component of
 // `path`, or its length + 1 when there is none.

@@ -1,6 +1,7 @@
 #include "tools/pck/name_pattern.h"
 
 #include "platform/text.h"
+#include "platform/wildcard.h"
 
 namespace pck {
 namespace {
@@ -10,25 +11,7 @@ constexpr bool IsWild(char c) { return c == '*' || c == '?'; }
 }  // namespace
 
 bool MatchPart(std::string_view pattern, std::string_view name) {
-  // Greedy with one point to come back to: the last `*` takes one more character.
-  std::size_t p = 0, n = 0, star = std::string_view::npos, resume = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && pattern[p] == '*') {
-      star = p++;
-      resume = n;
-    } else if (p < pattern.size() && (pattern[p] == '?' || platform::UpperAscii(pattern[p]) ==
-                                                               platform::UpperAscii(name[n]))) {
-      ++p;
-      ++n;
-    } else if (star != std::string_view::npos) {
-      p = star + 1;
-      n = ++resume;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
+  return platform::MatchWhole(pattern, name);
 }
 
 NamePattern::NamePattern(std::string_view pattern) : parts_(platform::PathComponents(pattern)) {
