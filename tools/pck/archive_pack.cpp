@@ -254,13 +254,14 @@ void ArchivePack::CloseSource() {
   if (OnMemberDone) OnMemberDone(run_->Source, size, stored);
 }
 
-void ArchivePack::RestoreMeta(const std::string& path) {
+bool ArchivePack::RestoreMeta(const std::string& path) {
   const auto meta = unix_.Members.find(run_->EntriesSeen);
-  if (meta == unix_.Members.end()) return;
+  if (meta == unix_.Members.end()) return true;
   std::string reason;
-  if (RestoreUnixMeta(path, meta->second, reason)) return;
+  if (RestoreUnixMeta(path, meta->second, reason)) return true;
   run_->FailedHere = true;
   run_->Failures.push_back({Entry().Name, msg::Fmt(msg::kUnixNotRestored, reason)});
+  return false;
 }
 
 void ArchivePack::CloseTarget(const std::string& fileName) {
@@ -289,9 +290,10 @@ void ArchivePack::CloseTarget(const std::string& fileName) {
     run.FailedHere = true;
     return;
   }
+  // Its metadata not restored, the member counts as failed.
+  if (mode_ == MemberMode::Restore && !RestoreMeta(sink_->SystemPath(fileName))) return;
   ++run.MembersDone;
   if (!run.Members.empty()) sink_->Learn(run.Members.back());
-  if (mode_ == MemberMode::Restore) RestoreMeta(sink_->SystemPath(fileName));
   if (mode_ == MemberMode::Restore)
     // A member restored where an earlier one of the same name was has replaced it.
     if (const auto earlier = run.Restored.Restore(Entry().Name))

@@ -168,8 +168,8 @@ class ArchivePack : public pack::TPackLz {
   // The failure of the member whose stream `e` ended, recorded as the member's.
   void NoteStreamFailure(const std::exception& e);
   // Extracting: the member just placed at `path` gets the mode and time (or becomes the
-  // link) its metadata line gives; a refusal is the member's failure.
-  void RestoreMeta(const std::string& path);
+  // link) its metadata line gives; a refusal is the member's failure (false).
+  bool RestoreMeta(const std::string& path);
   // A file is there, under the member's name in the system's text, that stays (Keep).
   bool KeepsFileThere(const std::string& systemName);
   // Disk folders: the next volume, found or made in the next folder.

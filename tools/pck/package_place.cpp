@@ -10,6 +10,7 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #endif
@@ -29,6 +30,7 @@ PackagePlace PlaceToWrite(const std::string& typed) {
     place.Refusal = msg::kNoStreamsHere;  // the console's streams translate line ends
 #else
     place.Standard = true;
+    if (::isatty(1)) place.Refusal = msg::kStdoutIsTerminal;  // a package is no text
 #endif
     return place;
   }

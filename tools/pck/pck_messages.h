@@ -40,6 +40,7 @@ inline constexpr const char* kSameNameFolded =
     "--case-sensitive stores both)";
 inline constexpr const char* kSameName = "has the name of %s in the package";
 inline constexpr const char* kUnixNotRestored = "its mode, time or link was not restored: %s";
+inline constexpr const char* kEmptyLinkTarget = "the link's stored target is empty";
 inline constexpr const char* kFolderNotMade = "the empty folder was not made: %s";
 inline constexpr const char* kKeptOld = "not extracted: the file that is there is kept (-k)";
 inline constexpr const char* kKeptNewer =
@@ -75,6 +76,8 @@ inline constexpr const char* kRawHeaderTooBig = "%s: a raw header block holds at
 inline constexpr const char* kNoFilesMatch = "%s: no files to pack";
 inline constexpr const char* kNotRegularPackage =
     "a device, pipe or socket: a package is written to a regular file (or - for standard output)";
+inline constexpr const char* kStdoutIsTerminal =
+    "standard output is a terminal: redirect it to a file or a pipe";
 inline constexpr const char* kNoStreamsHere =
     "packages pass through standard streams on POSIX systems only";
 inline constexpr const char* kStandardInput = "(standard input)";

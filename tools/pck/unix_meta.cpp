@@ -7,6 +7,7 @@
 
 #include "platform/files.h"
 #include "platform/text.h"
+#include "tools/pck/pck_messages.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -123,13 +124,22 @@ bool RestoreUnixMeta(const std::string& path, const UnixMeta& meta, std::string&
     for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
       target.append(buffer, got);
     std::fclose(file);
-    // The link is made beside the file and takes its place in one step.
-    const std::string temp = host + ".pck-link";
-    ::unlink(temp.c_str());
-    if (target.empty() || ::symlink(target.c_str(), temp.c_str()) != 0 ||
-        ::rename(temp.c_str(), host.c_str()) != 0) {
-      reason = target.empty() ? "the link's target is empty" : std::strerror(errno);
-      ::unlink(temp.c_str());
+    if (target.empty()) {
+      reason = msg::kEmptyLinkTarget;
+      return false;
+    }
+    // The link is made beside the file under a name of its own (never one that is there)
+    // and takes the file's place in one step.
+    std::string temp;
+    bool made = false;
+    for (int attempt = 0; attempt < 100 && !made; ++attempt) {
+      temp = host + ".PCK" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+      made = ::symlink(target.c_str(), temp.c_str()) == 0;
+      if (!made && errno != EEXIST) break;
+    }
+    if (!made || ::rename(temp.c_str(), host.c_str()) != 0) {
+      reason = std::strerror(errno);
+      if (made) ::unlink(temp.c_str());
       return false;
     }
     return SetTime(host, meta.Mtime, reason);
