@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <optional>
+#include <utility>
 
 #include "pack/pack_failure.h"
 #include "pack/volume_prefix.h"
@@ -17,6 +20,7 @@
 #include "tools/pck/repeated_names.h"
 #include "tools/pck/shown.h"
 #include "tools/pck/source_walk.h"
+#include "tools/pck/unix_meta.h"
 
 namespace {
 
@@ -86,13 +90,51 @@ TEST(RepeatedNames, AreFoundAfterSeparatorsAndAsTheSystemComparesLetterCase) {
 }
 
 TEST(RepeatedNames, ARestoredMemberNamesTheOneItReplaced) {
-  pck::RestoredNames restored;
-  EXPECT_EQ(restored.Restore("A.TXT"), std::nullopt);
-  EXPECT_EQ(restored.Restore("B.TXT"), std::nullopt);
-  EXPECT_EQ(restored.Restore(".\\A.TXT"), "A.TXT");
+  pck::RestoredNames restored([](const std::string&, const std::string&) { return false; });
+  EXPECT_EQ(restored.Restore("A.TXT", "out/A.TXT"), std::nullopt);
+  EXPECT_EQ(restored.Restore("B.TXT", "out/B.TXT"), std::nullopt);
+  EXPECT_EQ(restored.Restore(".\\A.TXT", "out/A.TXT"), "A.TXT");
   // The next one replaces the one that replaced it.
-  EXPECT_EQ(restored.Restore("A.TXT"), ".\\A.TXT");
+  EXPECT_EQ(restored.Restore("A.TXT", "out/A.TXT"), ".\\A.TXT");
+  // A name in other letters is another file where the files say so (or the system
+  // folds case, and then it is the same name anyway).
+  const auto other = restored.Restore("a.txt", "out/a.txt");
+  EXPECT_EQ(other, pck::kSystemFoldsCase ? std::optional<std::string>("A.TXT") : std::nullopt);
 }
+
+TEST(RepeatedNames, ACaseOnlyRepeatOnAFolderThatFoldsCaseIsReported) {
+  // The file system answers that A.TXT and a.txt are one file, as a case-folding one does.
+  std::vector<std::pair<std::string, std::string>> asked;
+  pck::RestoredNames restored([&](const std::string& a, const std::string& b) {
+    asked.emplace_back(a, b);
+    return true;
+  });
+  EXPECT_EQ(restored.Restore("SUB\\A.TXT", "out/SUB/A.TXT"), std::nullopt);
+  EXPECT_EQ(restored.Restore("sub\\a.txt", "out/sub/a.txt"), "SUB\\A.TXT");
+  // Only names equal without regard to case are compared as files.
+  EXPECT_EQ(restored.Restore("B.TXT", "out/B.TXT"), std::nullopt);
+  if (!pck::kSystemFoldsCase) {
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0], std::make_pair(std::string("out/SUB/A.TXT"), std::string("out/sub/a.txt")));
+  }
+  // The later spelling is the one a third member is found to replace.
+  EXPECT_EQ(restored.Restore("Sub\\A.txt", "out/Sub/A.txt"), "sub\\a.txt");
+}
+
+#ifndef _WIN32
+TEST(RepeatedNames, TheHostTellsOneFileFromTwo) {
+  const std::string dir = ::testing::TempDir() + "pck_same_file";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir + "/a.txt") << "a";
+  std::ofstream(dir + "/b.txt") << "b";
+  std::filesystem::create_hard_link(dir + "/a.txt", dir + "/hard.txt");
+  EXPECT_TRUE(pck::SameHostFile(dir + "/a.txt", dir + "/hard.txt"));
+  EXPECT_FALSE(pck::SameHostFile(dir + "/a.txt", dir + "/b.txt"));
+  EXPECT_FALSE(pck::SameHostFile(dir + "/a.txt", dir + "/missing.txt"));
+  std::filesystem::remove_all(dir);
+}
+#endif
 
 // ---- progress ----------------------------------------------------------------------------
 

@@ -296,7 +296,7 @@ void ArchivePack::CloseTarget(const std::string& fileName) {
   if (!run.Members.empty()) sink_->Learn(run.Members.back());
   if (mode_ == MemberMode::Restore)
     // A member restored where an earlier one of the same name was has replaced it.
-    if (const auto earlier = run.Restored.Restore(Entry().Name))
+    if (const auto earlier = run.Restored.Restore(Entry().Name, sink_->SystemPath(fileName)))
       run.Replaced.push_back({Entry().Name, msg::Fmt(msg::kReplaces, ShownName(*earlier))});
   // Restored to a file: that file (in the system's text); otherwise the member.
   if (OnMemberDone)

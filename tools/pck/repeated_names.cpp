@@ -4,6 +4,7 @@
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "tools/pck/shown.h"
+#include "tools/pck/unix_meta.h"
 
 namespace pck {
 
@@ -27,12 +28,23 @@ std::vector<std::pair<std::size_t, std::size_t>> RepeatedNames(
   return repeated;
 }
 
-std::optional<std::string> RestoredNames::Restore(const std::string& name) {
-  auto [at, fresh] = byKey_.emplace(NameKey(name, kSystemFoldsCase), name);
-  if (fresh) return std::nullopt;
-  std::string earlier = std::move(at->second);
-  at->second = name;
-  return earlier;
+RestoredNames::RestoredNames() : RestoredNames(SameHostFile) {}
+
+RestoredNames::RestoredNames(SameFile sameFile) : sameFile_(std::move(sameFile)) {}
+
+std::optional<std::string> RestoredNames::Restore(const std::string& name,
+                                                  const std::string& path) {
+  std::vector<Restored>& spellings = byFolded_[NameKey(name, true)];
+  const std::string key = NameKey(name, kSystemFoldsCase);
+  for (Restored& earlier : spellings) {
+    // The same name, or one that differs in case only and whose file this member's is.
+    if (earlier.Key != key && !sameFile_(earlier.Path, path)) continue;
+    std::string replaced = std::move(earlier.Name);
+    earlier = {key, name, path};
+    return replaced;
+  }
+  spellings.push_back({key, name, path});
+  return std::nullopt;
 }
 
 }  // namespace pck

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -32,15 +33,32 @@ std::string NameKey(const std::string& name, bool fold);
 std::vector<std::pair<std::size_t, std::size_t>> RepeatedNames(
     const std::vector<MemberInfo>& members);
 
-// The members an extraction has restored, by name.
+// The members an extraction has restored, by name. Where the system compares names with
+// their letter case (POSIX), a folder may still fold it (a FAT or case-folding file
+// system): two members whose names differ only in case then land on one file, and
+// `sameFile`, asked of the two restored files, tells so.
 class RestoredNames {
  public:
-  // Notes the member `name` as restored; answers the name of the earlier member it
-  // replaced, if there was one.
-  std::optional<std::string> Restore(const std::string& name);
+  // Whether the files at two paths (the ports' form) are one file.
+  using SameFile = std::function<bool(const std::string&, const std::string&)>;
+
+  // By default the host's answer (`SameHostFile`).
+  RestoredNames();
+  explicit RestoredNames(SameFile sameFile);
+
+  // Notes the member `name` as restored to the file at `path`; answers the name of the
+  // earlier member it replaced, if there was one.
+  std::optional<std::string> Restore(const std::string& name, const std::string& path);
 
  private:
-  std::map<std::string, std::string> byKey_;  // the name key, the last member under it
+  struct Restored {
+    std::string Key;  // the name as the system compares it
+    std::string Name;
+    std::string Path;
+  };
+  SameFile sameFile_;
+  // By the name without its letter case: the last member under each spelling.
+  std::map<std::string, std::vector<Restored>> byFolded_;
 };
 
 }  // namespace pck

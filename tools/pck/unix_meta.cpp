@@ -100,6 +100,14 @@ std::optional<std::string> LinkTarget(const std::string& path) {
   return target.string();
 }
 
+bool SameHostFile(const std::string& a, const std::string& b) {
+  struct stat first {};
+  struct stat second {};
+  return ::lstat(platform::ToHostPath(a).c_str(), &first) == 0 &&
+         ::lstat(platform::ToHostPath(b).c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
+}
+
 namespace {
 
 bool SetTime(const std::string& host, int64_t mtime, std::string& reason) {
@@ -179,6 +187,7 @@ bool RestoreUnixFolder(const std::string& root, const std::string& name, const U
 
 std::optional<UnixMeta> UnixMetaOf(const std::string&, bool) { return std::nullopt; }
 std::optional<std::string> LinkTarget(const std::string&) { return std::nullopt; }
+bool SameHostFile(const std::string&, const std::string&) { return false; }
 bool RestoreUnixMeta(const std::string&, const UnixMeta&, std::string&) { return true; }
 bool RestoreUnixFolder(const std::string&, const std::string&, const UnixMeta&, std::string&) {
   return true;

@@ -55,6 +55,10 @@ std::optional<UnixMeta> UnixMetaOf(const std::string& path, bool followLink);
 // The text a symbolic link at `path` points to; nothing when it is no link.
 std::optional<std::string> LinkTarget(const std::string& path);
 
+// Whether the paths `a` and `b` (the ports' form) name one file on the host (links not
+// followed); false where either is missing, and on Windows, whose names fold case anyway.
+bool SameHostFile(const std::string& a, const std::string& b);
+
 // Restores what `meta` says of the file just extracted at `path` (the system's path in
 // the ports' form): a link member becomes the link its content names (the file goes),
 // a file gets its mode and time. False with the reason when the host refuses.
