@@ -272,6 +272,58 @@ const Habit kHabits[] = {
          EXPECT_TRUE(Contains(r.err, "volume 2 of a set, not its first")) << verb << r.err;
        }
      }},
+    {"ExtractToStandardOutput",
+     [](HabitRun& t) {
+       t.MakeTree();
+       // Line ends and the old end-of-file byte reach standard output as they are.
+       t.MakeFile("src/sub/lines.txt", Bytes{'\n', 'x', '\r', '\n', 0x1a, '\n'});
+       ASSERT_EQ(t.Pck("create " + t.P("O.PCK") + " -C " + t.P("src") + " .").status, 0);
+       t.stdoutTo = t.dir / "O.out";  // read as bytes, not as text
+       Outcome r = t.Pck("extract -O -v " + t.P("O.PCK") + " sub " + Quote("*.txt"));
+       t.stdoutTo.clear();
+       EXPECT_EQ(r.status, 0) << r.err;
+       // In the package's order, nothing else.
+       EXPECT_EQ(ReadFileBytes(t.dir / "O.out"),
+                 (Bytes{'a', 'c', 'd', '\n', 'x', '\r', '\n', 0x1a, '\n'}));
+       EXPECT_EQ(Count(r.err, "extracted: "), 4u) << r.err;
+       EXPECT_FALSE(PathExists(t.dir / "a.txt"));
+       EXPECT_FALSE(PathExists(t.dir / "src/sub/sub"));
+     }},
+    {"PackagesPassThroughStandardStreams",
+     [](HabitRun& t) {
+       t.MakeTree();
+       Bytes lines;  // a stored member whose bytes hold line ends the stream must keep
+       for (int i = 0; i < 200; ++i) lines.insert(lines.end(), {'\r', '\n', '\n', 0x1a});
+       t.MakeFile("src/sub/lines.txt", lines);
+       std::vector<std::string> outs = {"-"};
+#ifndef _WIN32
+       // /dev/stdout, as standard output by another name, takes the package as "-" does.
+       outs.push_back("/dev/stdout");
+#endif
+       for (const std::string& out : outs) {
+         SCOPED_TRACE(out);
+         t.stdoutTo = t.dir / "S.PCK";
+         Outcome r = t.Pck("create " + out + " -v -C " + t.P("src") + " sub");
+         t.stdoutTo.clear();
+         EXPECT_EQ(r.status, 0) << r.err;
+         // Standard output carries the package: the members are said on standard error.
+         EXPECT_TRUE(Contains(r.err, "added: ") || out != "-") << r.err;
+         EXPECT_EQ(t.Names("S.PCK"), (Names{"sub\\c.txt", "sub\\deep\\d.h", "sub\\lines.txt"}));
+         t.stdinFrom = t.dir / "S.PCK";
+         r = t.Pck("list -");
+         EXPECT_TRUE(Contains(r.out, "3 files")) << r.out << r.err;
+         r = t.Pck("extract - -d " + t.P("out"));
+         t.stdinFrom.clear();
+         EXPECT_EQ(r.status, 0) << r.err;
+         EXPECT_EQ(ReadFileBytes(t.dir / "out/sub/deep/d.h"), Bytes{'d'});
+         EXPECT_EQ(ReadFileBytes(t.dir / "out/sub/lines.txt"), lines);
+       }
+#ifndef _WIN32
+       struct stat link {};
+       ASSERT_EQ(::lstat("/dev/stdout", &link), 0);
+       EXPECT_FALSE(S_ISREG(link.st_mode));
+#endif
+     }},
 #ifndef _WIN32
     {"ANameTooLongForThePackageSaysSo",
      [](HabitRun& t) {
@@ -287,17 +339,6 @@ const Habit kHabits[] = {
        EXPECT_TRUE(Contains(r.err, "longer than 255 characters")) << r.err;
        EXPECT_FALSE(Contains(r.err, "no files")) << r.err;
        EXPECT_FALSE(PathExists(t.dir / "L.PCK"));
-     }},
-    {"ExtractToStandardOutput",
-     [](HabitRun& t) {
-       t.MakeTree();
-       ASSERT_EQ(t.Pck("create " + t.P("O.PCK") + " -C " + t.P("src") + " .").status, 0);
-       Outcome r = t.Pck("extract -O -v " + t.P("O.PCK") + " sub " + Quote("*.txt"));
-       EXPECT_EQ(r.status, 0) << r.err;
-       EXPECT_EQ(r.out, "acd");  // in the package's order, nothing else
-       EXPECT_EQ(Count(r.err, "extracted: "), 3u) << r.err;
-       EXPECT_FALSE(PathExists(t.dir / "a.txt"));
-       EXPECT_FALSE(PathExists(t.dir / "src/sub/sub"));
      }},
     {"ASourceTheUserMayReadButNotWriteIsPacked",
      [](HabitRun& t) {
@@ -344,31 +385,6 @@ const Habit kHabits[] = {
        ASSERT_EQ(::lstat((t.dir / "fifo").c_str(), &there), 0);
        EXPECT_TRUE(S_ISFIFO(there.st_mode));
      }},
-    {"PackagesPassThroughStandardStreams",
-     [](HabitRun& t) {
-       t.MakeTree();
-       // /dev/stdout, as standard output by another name, takes the package as "-" does.
-       for (const char* out : {"-", "/dev/stdout"}) {
-         SCOPED_TRACE(out);
-         t.stdoutTo = t.dir / "S.PCK";
-         Outcome r = t.Pck(std::string("create ") + out + " -v -C " + t.P("src") + " sub");
-         t.stdoutTo.clear();
-         EXPECT_EQ(r.status, 0) << r.err;
-         // Standard output carries the package: the members are said on standard error.
-         EXPECT_TRUE(Contains(r.err, "added: ") || std::string(out) != "-") << r.err;
-         EXPECT_EQ(t.Names("S.PCK"), (Names{"sub\\c.txt", "sub\\deep\\d.h"}));
-         t.stdinFrom = t.dir / "S.PCK";
-         r = t.Pck("list -");
-         EXPECT_TRUE(Contains(r.out, "2 files")) << r.out << r.err;
-         r = t.Pck("extract - -d " + t.P("out"));
-         t.stdinFrom.clear();
-         EXPECT_EQ(r.status, 0) << r.err;
-         EXPECT_EQ(ReadFileBytes(t.dir / "out/sub/deep/d.h"), Bytes{'d'});
-       }
-       struct stat link {};
-       ASSERT_EQ(::lstat("/dev/stdout", &link), 0);
-       EXPECT_FALSE(S_ISREG(link.st_mode));
-     }},
     {"LinuxMetadataComesBack",
      [](HabitRun& t) {
        t.MakeTree();
@@ -381,6 +397,12 @@ const Habit kHabits[] = {
        // 2020-01-02 04:05:07 UTC, an odd second the DOS time cannot hold.
        const struct timespec times[2] = {{0, UTIME_OMIT}, {1577937907, 0}};
        ASSERT_EQ(::utimensat(AT_FDCWD, (t.dir / "src/a.txt").c_str(), times, 0), 0);
+       // Folders that hold members, a read-only one among them, and their times.
+       ::chmod((t.dir / "src/sub/deep").c_str(), 0555);
+       const struct timespec deepTime[2] = {{0, UTIME_OMIT}, {1500000001, 0}};
+       const struct timespec subTime[2] = {{0, UTIME_OMIT}, {1400000003, 0}};
+       ASSERT_EQ(::utimensat(AT_FDCWD, (t.dir / "src/sub/deep").c_str(), deepTime, 0), 0);
+       ASSERT_EQ(::utimensat(AT_FDCWD, (t.dir / "src/sub").c_str(), subTime, 0), 0);
        t.launcher = "TZ=UTC ";
        Outcome r = t.Pck("create " + t.P("U.PCK") + " -C " + t.P("src") + " .");
        EXPECT_EQ(r.status, 0) << r.err;
@@ -398,6 +420,12 @@ const Habit kHabits[] = {
        ASSERT_EQ(::stat((t.dir / "out/empty").c_str(), &st), 0);
        EXPECT_TRUE(S_ISDIR(st.st_mode));
        EXPECT_EQ(st.st_mode & 07777, 0750u);
+       ASSERT_EQ(::stat((t.dir / "out/sub/deep").c_str(), &st), 0);
+       EXPECT_EQ(st.st_mode & 07777, 0555u);
+       EXPECT_EQ(st.st_mtime, 1500000001);
+       EXPECT_EQ(ReadFileBytes(t.dir / "out/sub/deep/d.h"), Bytes{'d'});
+       ASSERT_EQ(::stat((t.dir / "out/sub").c_str(), &st), 0);
+       EXPECT_EQ(st.st_mtime, 1400000003);  // set after deep/ was made in it
        char target[64] = {};
        EXPECT_GT(::readlink((t.dir / "out/link").c_str(), target, sizeof target - 1), 0);
        EXPECT_STREQ(target, "a.txt");

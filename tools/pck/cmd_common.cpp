@@ -91,7 +91,6 @@ bool ChooseCodePage(const std::string& name) {
   return false;
 }
 
-#ifndef _WIN32
 namespace {
 
 // Standard input's package, staged once for the run and gone with it.
@@ -111,18 +110,10 @@ bool StageStandardInput(std::string& path) {
 }
 
 }  // namespace
-#endif
 
 bool PrepareRead(ArchivePack& pack, const ReadOptions& options) {
   std::string path = options.Archive;
-  if (IsStandardStream(path)) {
-#ifdef _WIN32
-    ReportError(options.Archive + ": " + msg::kNoStreamsHere);
-    return false;
-#else
-    if (!StageStandardInput(path)) return false;
-#endif
-  }
+  if (IsStandardStream(path) && !StageStandardInput(path)) return false;
   if (!EngineFullPath(path, path)) return false;
   if (platform::FileSystemPort().DirectoryExists(path)) {
     ReportError(msg::Fmt(msg::kIsDirectory, options.Archive));

@@ -83,7 +83,8 @@ bool NamesGiven(const std::vector<std::string>& arguments, std::vector<std::stri
 void AddUnixLines(ArchivePack& pack, const UnixPacking& links, const std::string& archive,
                   bool digests) {
   std::vector<ShownFailure> left;
-  std::vector<std::string> lines = links.Lines(pack.List, pack.Walk().EmptyFolders, left);
+  std::vector<std::string> lines =
+      links.Lines(pack.List, pack.Walk().EmptyFolders, pack.Walk().Folders, left);
   for (const ShownFailure& f : left) ReportError(Shown(f.Member) + ": " + f.Cause);
   const std::size_t taken = pack.Header.size() + (digests ? pack.List.size() + 1 : 0);
   if (taken + lines.size() > kMaxHeaderLines) {

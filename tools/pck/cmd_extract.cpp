@@ -1,23 +1,34 @@
 // extract: the selected members restored to files below the target directory.
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "pack/lfiles.h"
 #include "pack/member_name.h"
 #include "platform/dos_time.h"
 #include "tools/pck/cmd_common.h"
 #include "tools/pck/commands.h"
+#include "tools/pck/package_place.h"
 #include "tools/pck/pck_messages.h"
 #include "tools/pck/shown.h"
 
 namespace pck {
 namespace {
 
-// The empty folders the package's metadata gives, below `directory`, as selected; names
+// The folders the package's metadata gives, below `directory`, as selected, once the
+// members are in: an empty one is made, and each gets its mode and time, the deepest
+// first so that making one does not change the time of the folder that holds it. Names
 // refused on extraction are refused here too. False when one was refused or not made.
-bool RestoreEmptyFolders(ArchivePack& pack, const std::string& directory) {
+bool RestoreFolders(ArchivePack& pack, const std::string& directory) {
   bool all = true;
   if (pack.Version() != 2 || !pack.LastRun().ReadToEnd) return true;
-  for (const UnixFolder& folder : pack.Unix().Folders) {
+  std::vector<UnixFolder> folders = pack.Unix().Folders;
+  const auto depth = [](const UnixFolder& f) {
+    return std::count(f.Name.begin(), f.Name.end(), '\\');
+  };
+  std::stable_sort(folders.begin(), folders.end(),
+                   [&](const UnixFolder& a, const UnixFolder& b) { return depth(a) > depth(b); });
+  for (const UnixFolder& folder : folders) {
     if (!pack.Chosen->Takes(folder.Name)) continue;
     std::string reason;
     const pack::NameFault fault = pack::CheckMemberName(folder.Name);
@@ -41,10 +52,7 @@ int RunExtract(const ReadOptions& options) {
   if (options.KeepOld && options.KeepNewer) return UsageError(msg::kKeepOneWay);
   if (options.ToStdout && (options.KeepOld || options.KeepNewer))
     return UsageError(msg::kStreamNoKeep);
-#ifdef _WIN32
-  // The console's standard output translates line ends.
-  if (options.ToStdout) return UsageError(std::string("-O: ") + msg::kNoStreamsHere);
-#endif
+  if (options.ToStdout) UseBinaryStream(stdout);  // the members' bytes, as they are
   ArchivePack pack(options.Archive, options.ToStdout ? MemberMode::Stream : MemberMode::Restore);
   pack.Keep = options.KeepOld     ? KeepFiles::Old
               : options.KeepNewer ? KeepFiles::Newer
@@ -70,7 +78,7 @@ int RunExtract(const ReadOptions& options) {
   bar.Finish();
   const ArchiveRun& run = pack.LastRun();
   SayUnparsedSchemeLines(pack, options.Archive);
-  const bool folders = options.ToStdout || RestoreEmptyFolders(pack, directory);
+  const bool folders = options.ToStdout || RestoreFolders(pack, directory);
   // A member under the name of an earlier one took its place: said, not a failure.
   for (const ShownFailure& f : run.Replaced) ReportError(pack.FailureLine(f));
   // A file that is there and stays (-k, --keep-newer-files): said, not a failure.

@@ -8,7 +8,10 @@
 #include "platform/system.h"
 #include "tools/pck/pck_messages.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,12 +27,12 @@ constexpr std::size_t kChunk = 1 << 16;
 }  // namespace
 
 PackagePlace PlaceToWrite(const std::string& typed) {
-  PackagePlace place{typed};
+  PackagePlace place{typed, false, {}};
   if (IsStandardStream(typed)) {
-#ifdef _WIN32
-    place.Refusal = msg::kNoStreamsHere;  // the console's streams translate line ends
-#else
     place.Standard = true;
+#ifdef _WIN32
+    if (::_isatty(::_fileno(stdout))) place.Refusal = msg::kStdoutIsTerminal;
+#else
     if (::isatty(1)) place.Refusal = msg::kStdoutIsTerminal;  // a package is no text
 #endif
     return place;
@@ -60,6 +63,13 @@ PackagePlace PlaceToWrite(const std::string& typed) {
   return place;
 }
 
+void UseBinaryStream(std::FILE* stream) {
+  std::fflush(stream);
+#ifdef _WIN32
+  ::_setmode(::_fileno(stream), _O_BINARY);
+#endif
+}
+
 StagedPackage::StagedPackage() {
   const platform::InterruptsHeld held;  // made and registered, or neither
   platform::TempFiles& temp = platform::TempFilesPort();
@@ -87,6 +97,7 @@ bool StagedPackage::FromInput(std::string& reason) {
     reason = std::strerror(errno);
     return false;
   }
+  UseBinaryStream(stdin);
   std::vector<char> buffer(kChunk);
   bool ok = true;
   for (std::size_t got; ok && (got = std::fread(buffer.data(), 1, kChunk, stdin)) > 0;)
@@ -102,6 +113,7 @@ bool StagedPackage::ToOutput(std::string& reason) {
     reason = std::strerror(errno);
     return false;
   }
+  UseBinaryStream(stdout);
   std::vector<char> buffer(kChunk);
   bool ok = true;
   for (std::size_t got; ok && (got = std::fread(buffer.data(), 1, kChunk, staged)) > 0;)

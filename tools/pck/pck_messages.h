@@ -78,8 +78,6 @@ inline constexpr const char* kNotRegularPackage =
     "a device, pipe or socket: a package is written to a regular file (or - for standard output)";
 inline constexpr const char* kStdoutIsTerminal =
     "standard output is a terminal: redirect it to a file or a pipe";
-inline constexpr const char* kNoStreamsHere =
-    "packages pass through standard streams on POSIX systems only";
 inline constexpr const char* kStandardInput = "(standard input)";
 inline constexpr const char* kStandardOutput = "standard output";
 inline constexpr const char* kStreamFailed = "%s: %s (%s)";

@@ -171,6 +171,8 @@ class Walker {
       if (!excludes_.Excluded(name) && (!match || match->Selects(name)))
         Found(Joined(path, other), name, other);
     }
+    // Taken whole, the folder keeps its mode and time, set once what is in it is there.
+    if (!match && !stored.empty() && rules_.EmptyFolders) walk_.Folders.push_back({path, stored});
   }
 
   // The names in the folder `path` that its search did not list (links to nothing,

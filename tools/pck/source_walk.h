@@ -19,13 +19,14 @@
 namespace pck {
 
 // What is kept of what is not a regular file: symbolic links as links (not followed),
-// empty folders; both only where the package carries Linux metadata (unix_meta.h).
+// folders (empty ones, to be made, and the others, for their mode and time); both only
+// where the package carries Linux metadata (unix_meta.h).
 struct WalkRules {
   bool Links = false;
   bool EmptyFolders = false;
 };
 
-// A symbolic link, or an empty folder, as found.
+// A symbolic link, or a folder, as found.
 struct FoundEntry {
   std::string Path;    // the ports' form
   std::string Stored;  // the name it is stored under
@@ -39,6 +40,9 @@ struct SourceWalk {
   bool RootDropped = false;                   // an absolute path was stored without its root
   std::vector<FoundEntry> Links;              // kept as links (WalkRules::Links)
   std::vector<FoundEntry> EmptyFolders;       // kept (WalkRules::EmptyFolders)
+  // The folders below an argument that hold what is packed, each after what is in it
+  // (WalkRules::EmptyFolders).
+  std::vector<FoundEntry> Folders;
 };
 
 // The files that `arguments` (as typed, in the system's text) name below `directory`

@@ -10,10 +10,10 @@
 // included) and <mtime> the modification time in whole seconds since 1970-01-01 UTC.
 // The entry's own DOS time stays as the format has it (local time, 2-second steps). A
 // `link` member is a symbolic link whose content is the text it points to. A `folder`
-// line gives a folder that holds no member (an empty one), by its name as stored
-// (`\` between its parts). A line that does not follow this syntax is an ordinary
-// header line. `pck create --no-unix` writes none, and on Windows none is written or
-// used.
+// line gives a folder by its name as stored (`\` between its parts): an empty one, which
+// no member would make, or one that holds members, for its mode and time. A line that does not
+// follow this syntax is an ordinary header line. `pck create --no-unix` writes none, and on Windows
+// none is written or used.
 #pragma once
 
 #include <cstdint>

@@ -63,6 +63,7 @@ bool UnixPacking::StageLinks(const std::vector<FoundEntry>& links, ShownFailure&
 }
 
 std::vector<std::string> UnixPacking::Lines(const std::vector<std::string>& list,
+                                            const std::vector<FoundEntry>& empty,
                                             const std::vector<FoundEntry>& folders,
                                             std::vector<ShownFailure>& left) const {
   std::vector<std::string> lines;
@@ -73,14 +74,15 @@ std::vector<std::string> UnixPacking::Lines(const std::vector<std::string>& list
         link == of_.end() ? UnixMetaOf(list[i], true) : UnixMetaOf(link->second, false);
     if (meta) lines.push_back(MemberUnixLine(static_cast<int32_t>(i + 1), *meta));
   }
-  for (const FoundEntry& folder : folders) {
-    const std::optional<UnixMeta> meta = UnixMetaOf(folder.Path, true);
-    const std::string line = meta ? FolderUnixLine({folder.Stored, *meta}) : std::string();
-    if (meta && line.size() <= platform::kShortStringMax)
-      lines.push_back(line);
-    else
-      left.push_back({folder.Path, meta ? msg::kFolderNameTooLong : msg::kEmptyFolder});
-  }
+  for (const auto* kind : {&empty, &folders})
+    for (const FoundEntry& folder : *kind) {
+      const std::optional<UnixMeta> meta = UnixMetaOf(folder.Path, true);
+      const std::string line = meta ? FolderUnixLine({folder.Stored, *meta}) : std::string();
+      if (meta && line.size() <= platform::kShortStringMax)
+        lines.push_back(line);
+      else if (kind == &empty)  // one that holds members is made for them anyway
+        left.push_back({folder.Path, meta ? msg::kFolderNameTooLong : msg::kEmptyFolder});
+    }
   return lines;
 }
 

@@ -25,9 +25,11 @@ class UnixPacking {
   // The staging files made, each with the link it stands for.
   const std::vector<FoundEntry>& Staged() const { return staged_; }
   // The lines for `list` (the files to pack, in order; a staging file stands for its
-  // link) and the empty folders `folders`; a file whose metadata cannot be read gets none,
-  // and a folder that no line can carry is put in `left` with the reason.
+  // link), the empty folders `empty` and the folders `folders` that hold members; a file
+  // whose metadata cannot be read gets none, and an empty folder that no line can carry
+  // is put in `left` with the reason (one that holds members is made for them anyway).
   std::vector<std::string> Lines(const std::vector<std::string>& list,
+                                 const std::vector<FoundEntry>& empty,
                                  const std::vector<FoundEntry>& folders,
                                  std::vector<ShownFailure>& left) const;
 
