@@ -288,8 +288,10 @@ class TCustomPack : public platform::TComponent {
   // After a failure that ends the run: what is still in flight (members handed over,
   // sources prepared ahead) is waited for and dropped, with the files it made.
   virtual void DropInFlight() noexcept {}
-  // Writing: the sources about to be packed, in order, before the first is opened.
-  virtual void PlanSources(const std::vector<std::string>& /*paths*/) {}
+  // Writing: the sources about to be packed, in order, with their sizes, before the first
+  // is opened.
+  virtual void PlanSources(const std::vector<std::string>& /*paths*/,
+                           const std::vector<int64_t>& /*sizes*/) {}
   // Exchanges the engine's member with `other` (and, in a descendant, what it keeps of it).
   virtual void SwapMember(MemberInFlight& other);
   virtual void OpenPackRead();

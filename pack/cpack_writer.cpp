@@ -182,9 +182,12 @@ void TCustomPack::WriteBody() {
 
   // A descendant may start on the sources ahead of the writer.
   std::vector<std::string> paths;
-  paths.reserve(members.size());
-  for (const Member& m : members) paths.push_back(m.path);
-  PlanSources(paths);
+  std::vector<int64_t> sizes;
+  for (const Member& m : members) {
+    paths.push_back(m.path);
+    sizes.push_back(m.size);
+  }
+  PlanSources(paths, sizes);
 
   if (!CreateVolume()) VolumeNotCreated();
   auto used = [&] {

@@ -76,7 +76,8 @@ class TCustomPackLz : public TCustomPack {
   bool HandOver(const std::string& fileName) override;
   void FinishHandedOver(bool all) override;
   void DropInFlight() noexcept override;
-  void PlanSources(const std::vector<std::string>& paths) override;
+  void PlanSources(const std::vector<std::string>& paths,
+                   const std::vector<int64_t>& sizes) override;
   void SwapMember(MemberInFlight& other) override;
   // The files port the workers' drivers open their inputs (staging files, sources)
   // through: one that may be used from several threads at once. Files() here.

@@ -104,7 +104,7 @@ void TCustomPackLz::StartRestore(Slot& slot) {
     return Tallied(slot.Member.Target->TakeFile(), *slot.Member.Content);
   };
   slot.Work = std::make_unique<platform::Job>([&driver] { driver.Decompress(); });
-  Workers().Pool.Submit(*slot.Work);
+  Workers().Pool.Submit(*slot.Work, slot.Member.Entry->Size);
 }
 
 void TCustomPackLz::RestoreAlone(Slot& slot) {
@@ -190,10 +190,12 @@ void TCustomPackLz::DropInFlight() noexcept {
 
 // ---- writing ------------------------------------------------------------------------
 
-void TCustomPackLz::PlanSources(const std::vector<std::string>& paths) {
+void TCustomPackLz::PlanSources(const std::vector<std::string>& paths,
+                                const std::vector<int64_t>& sizes) {
   if (Jobs <= 1) return;
   Pipeline& pipeline = Workers();
   pipeline.Planned = paths;
+  pipeline.PlannedSizes = sizes;
   pipeline.Next = 0;
 }
 
@@ -202,6 +204,7 @@ void TCustomPackLz::PackAhead() {
   while (pipeline.Next < pipeline.Planned.size() &&
          static_cast<int>(pipeline.Order.size()) < InFlightFor(Jobs)) {
     Slot& slot = FreeSlot();
+    const int64_t size = pipeline.PlannedSizes[pipeline.Next];
     slot.Source = pipeline.Planned[pipeline.Next++];
     slot.Output = CreateStagingAt(slot.Member.Staging, platform::Access::ReadWrite);
     compress::Tlzrw1& driver = slot.Driver;
@@ -218,7 +221,7 @@ void TCustomPackLz::PackAhead() {
     slot.Work = std::make_unique<platform::Job>([&driver] { driver.Compress(); });
     slot.Busy = true;
     pipeline.Order.push_back(&slot);
-    pipeline.Pool.Submit(*slot.Work);
+    pipeline.Pool.Submit(*slot.Work, size);
   }
 }
 

@@ -53,6 +53,7 @@ class TCustomPackLz::Pipeline {
   platform::WorkerPool Pool;
   std::deque<Slot*> Order;  // in flight, in the package's order
   std::vector<std::string> Planned;
+  std::vector<int64_t> PlannedSizes;
   std::size_t Next = 0;  // the next planned source to start packing
 };
 

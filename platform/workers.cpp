@@ -1,6 +1,8 @@
 #include "platform/workers.h"
 
 #include <cassert>
+#include <cstdint>
+#include <limits>
 
 namespace platform {
 
@@ -28,18 +30,19 @@ WorkerPool::WorkerPool(int workers) {
 WorkerPool::~WorkerPool() {
   {
     const MutexLock lock(mutex_);
-    for (std::size_t i = 0; i < threads_.size(); ++i) queue_.push_back(nullptr);
+    // Behind every job still waiting.
+    for (std::size_t i = 0; i < threads_.size(); ++i) queue_.push_back({nullptr, std::numeric_limits<int64_t>::min()});
   }
   for (std::size_t i = 0; i < threads_.size(); ++i) waiting_.Post();
   threads_.clear();  // each joins
 }
 
-void WorkerPool::Submit(Job& job) {
+void WorkerPool::Submit(Job& job, int64_t weight) {
   assert(!job.handedOver_);
   job.handedOver_ = true;
   {
     const MutexLock lock(mutex_);
-    queue_.push_back(&job);
+    queue_.push_back({&job, weight});
   }
   waiting_.Post();
 }
@@ -50,8 +53,11 @@ void WorkerPool::Serve() {
     Job* job = nullptr;
     {
       const MutexLock lock(mutex_);
-      job = queue_.front();
-      queue_.pop_front();
+      auto heaviest = queue_.begin();
+      for (auto it = queue_.begin(); it != queue_.end(); ++it)
+        if (it->Weight > heaviest->Weight) heaviest = it;
+      job = heaviest->Work;
+      queue_.erase(heaviest);
     }
     if (!job) return;
     job->Run();

@@ -1,9 +1,11 @@
-// A fixed set of worker threads (platform/threads.h) that run jobs in the order they are
-// handed over. The one who hands a job over owns it and waits for it (Job::Wait); what a
+// A fixed set of worker threads (platform/threads.h) that run the jobs handed over, the
+// heaviest waiting one first (so that a long job does not start last and hold up the end),
+// jobs of one weight in the order they came. The one who hands a job over owns it and waits for it (Job::Wait); what a
 // job raises is kept and raised again to its owner (Job::Rethrow), on the owner's thread.
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <functional>
@@ -53,15 +55,20 @@ class WorkerPool {
   WorkerPool& operator=(const WorkerPool&) = delete;
 
   int Workers() const { return static_cast<int>(threads_.size()); }
-  // Hands `job` over; it must live until its Wait returns. A job is handed over once.
-  void Submit(Job& job);
+  // Hands `job` over, with its weight (how long it is expected to take, in any unit); it
+  // must live until its Wait returns. A job is handed over once.
+  void Submit(Job& job, int64_t weight = 0);
 
  private:
   void Serve();
 
   Mutex mutex_;
-  Semaphore waiting_;      // one count per job in queue_, and one per thread to stop
-  std::deque<Job*> queue_;  // guarded by mutex_; null asks a thread to stop
+  struct Waiting {
+    Job* Work;  // null asks a thread to stop
+    int64_t Weight;
+  };
+  Semaphore waiting_;            // one count per entry of queue_
+  std::deque<Waiting> queue_;    // guarded by mutex_, in the order handed over
   std::vector<std::unique_ptr<Thread>> threads_;
 };
 
