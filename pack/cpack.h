@@ -160,8 +160,8 @@ struct StreamTally {
 // (SwapMember).
 struct MemberInFlight {
   std::unique_ptr<TEntry> Entry = std::make_unique<TEntry>();
-  int32_t Position = 0;        // the entry's, counted from 1
-  std::string TargetPath;      // the member's target (OnOpen's choice)
+  int32_t Position = 0;                           // the entry's, counted from 1
+  std::string TargetPath;                         // the member's target (OnOpen's choice)
   std::unique_ptr<platform::Replacement> Target;  // its new content
   std::unique_ptr<platform::File> File;           // the file its stored bytes went to
   std::unique_ptr<StreamTally> Content = std::make_unique<StreamTally>();

@@ -93,8 +93,7 @@ class TCustomPackLz : public TCustomPack {
   std::unique_ptr<platform::File> CreateStaging(platform::Access access) {
     return CreateStagingAt(tempFile_, access);
   }
-  std::unique_ptr<platform::File> CreateStagingAt(const std::string& path,
-                                                  platform::Access access);
+  std::unique_ptr<platform::File> CreateStagingAt(const std::string& path, platform::Access access);
   // Reading: the member being finished was restored on a worker; this is its slot.
   Slot* finishing_ = nullptr;
   // Writing: the source being opened was packed ahead into a slot; true when it was, and

@@ -145,12 +145,12 @@ void TCustomPackLz::FinishSlot(Slot& slot) {
   // The member is the engine's while it is finished, and the slot's again after, whatever
   // comes of it.
   struct SwapBack {
-    TCustomPackLz& pack;
-    Slot& slot;
+    TCustomPackLz& Pack;
+    Slot& Held;
     ~SwapBack() {
-      pack.finishing_ = nullptr;
-      pack.SwapMember(slot.Member);
-      slot.Free();
+      Pack.finishing_ = nullptr;
+      Pack.SwapMember(Held.Member);
+      Held.Free();
     }
   };
   // The worker is done with the member before the engine takes it.

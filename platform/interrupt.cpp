@@ -25,10 +25,10 @@ namespace {
 constexpr int kSlots = 128;
 constexpr std::size_t kPathMax = 4096;
 
-enum SlotState : int { kFree = 0, kFilling = 1, kInUse = 2 };
+enum SlotState : int { Free = 0, Filling = 1, InUse = 2 };
 
 struct Slot {
-  std::atomic<int> State{kFree};
+  std::atomic<int> State{Free};
   bool Directory = false;
   char Path[kPathMax] = {};
 };
@@ -36,8 +36,7 @@ struct Slot {
 Slot g_slots[kSlots];
 std::atomic<int> g_status{0};
 
-static_assert(std::atomic<int>::is_always_lock_free,
-              "the handler reads these without locks");
+static_assert(std::atomic<int>::is_always_lock_free, "the handler reads these without locks");
 
 }  // namespace
 
@@ -46,11 +45,11 @@ RemoveOnInterrupt::RemoveOnInterrupt(const std::string& path, bool directory) {
   if (native.empty() || native.size() >= kPathMax) return;  // cannot be kept: not removed
   for (int i = 0; i < kSlots; ++i) {
     Slot& slot = g_slots[i];
-    int expected = kFree;
-    if (!slot.State.compare_exchange_strong(expected, kFilling)) continue;
+    int expected = Free;
+    if (!slot.State.compare_exchange_strong(expected, Filling)) continue;
     std::memcpy(slot.Path, native.c_str(), native.size() + 1);
     slot.Directory = directory;
-    slot.State.store(kInUse);
+    slot.State.store(InUse);
     slot_ = i;
     return;
   }
@@ -69,7 +68,7 @@ RemoveOnInterrupt& RemoveOnInterrupt::operator=(RemoveOnInterrupt&& other) noexc
 
 void RemoveOnInterrupt::Release() {
   if (slot_ < 0) return;
-  g_slots[slot_].State.store(kFree);
+  g_slots[slot_].State.store(Free);
   slot_ = -1;
 }
 
@@ -86,7 +85,7 @@ void NoteInterrupt(int status) noexcept { g_status.store(status); }
 void RemoveRegistered() noexcept {
   for (const bool directories : {false, true})
     for (Slot& slot : g_slots)
-      if (slot.State.load() == kInUse && slot.Directory == directories)
+      if (slot.State.load() == InUse && slot.Directory == directories)
         RemoveNow(slot.Path, directories);
 }
 

@@ -31,7 +31,8 @@ WorkerPool::~WorkerPool() {
   {
     const MutexLock lock(mutex_);
     // Behind every job still waiting.
-    for (std::size_t i = 0; i < threads_.size(); ++i) queue_.push_back({nullptr, std::numeric_limits<int64_t>::min()});
+    for (std::size_t i = 0; i < threads_.size(); ++i)
+      queue_.push_back({nullptr, std::numeric_limits<int64_t>::min()});
   }
   for (std::size_t i = 0; i < threads_.size(); ++i) waiting_.Post();
   threads_.clear();  // each joins

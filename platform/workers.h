@@ -1,7 +1,8 @@
 // A fixed set of worker threads (platform/threads.h) that run the jobs handed over, the
 // heaviest waiting one first (so that a long job does not start last and hold up the end),
-// jobs of one weight in the order they came. The one who hands a job over owns it and waits for it (Job::Wait); what a
-// job raises is kept and raised again to its owner (Job::Rethrow), on the owner's thread.
+// jobs of one weight in the order they came. The one who hands a job over owns it and waits for it
+// (Job::Wait); what a job raises is kept and raised again to its owner (Job::Rethrow), on the
+// owner's thread.
 #pragma once
 
 #include <atomic>
@@ -67,8 +68,8 @@ class WorkerPool {
     Job* Work;  // null asks a thread to stop
     int64_t Weight;
   };
-  Semaphore waiting_;            // one count per entry of queue_
-  std::deque<Waiting> queue_;    // guarded by mutex_, in the order handed over
+  Semaphore waiting_;          // one count per entry of queue_
+  std::deque<Waiting> queue_;  // guarded by mutex_, in the order handed over
   std::vector<std::unique_ptr<Thread>> threads_;
 };
 

@@ -26,12 +26,12 @@
 #include <ctime>
 
 #include "platform/files.h"
-#include "platform/thread_text.h"
 #include "platform/interrupt.h"
 #include "platform/posix/file_posix.h"
 #include "platform/posix/path_posix.h"
 #include "platform/posix/target_posix.h"
 #include "platform/text.h"
+#include "platform/thread_text.h"
 #include "platform/wildcard.h"
 
 namespace platform {

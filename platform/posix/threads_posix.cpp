@@ -22,46 +22,46 @@ extern "C" void* RunBody(void* arg) {
 }  // namespace
 
 struct Thread::Impl {
-  std::function<void()> body;
-  pthread_t thread{};
+  std::function<void()> Body;
+  pthread_t Handle{};
 };
 
 Thread::Thread(std::function<void()> body) : impl_(std::make_unique<Impl>()) {
-  impl_->body = std::move(body);
+  impl_->Body = std::move(body);
   // The new thread starts with the signals that end a run blocked, and keeps them so.
   sigset_t blocked, saved;
   sigemptyset(&blocked);
   sigaddset(&blocked, SIGINT);
   sigaddset(&blocked, SIGTERM);
   ::pthread_sigmask(SIG_BLOCK, &blocked, &saved);
-  const int error = ::pthread_create(&impl_->thread, nullptr, RunBody, &impl_->body);
+  const int error = ::pthread_create(&impl_->Handle, nullptr, RunBody, &impl_->Body);
   ::pthread_sigmask(SIG_SETMASK, &saved, nullptr);
   if (error != 0)
     throw Exception(std::string("Cannot start a thread"), std::string(std::strerror(error)));
 }
 
-Thread::~Thread() { ::pthread_join(impl_->thread, nullptr); }
+Thread::~Thread() { ::pthread_join(impl_->Handle, nullptr); }
 
 struct Mutex::Impl {
-  pthread_mutex_t mutex = PTHREAD_MUTEX_INITIALIZER;
+  pthread_mutex_t Handle = PTHREAD_MUTEX_INITIALIZER;
 };
 
 Mutex::Mutex() : impl_(std::make_unique<Impl>()) {}
-Mutex::~Mutex() { ::pthread_mutex_destroy(&impl_->mutex); }
-void Mutex::Lock() { ::pthread_mutex_lock(&impl_->mutex); }
-void Mutex::Unlock() { ::pthread_mutex_unlock(&impl_->mutex); }
+Mutex::~Mutex() { ::pthread_mutex_destroy(&impl_->Handle); }
+void Mutex::Lock() { ::pthread_mutex_lock(&impl_->Handle); }
+void Mutex::Unlock() { ::pthread_mutex_unlock(&impl_->Handle); }
 
 struct Semaphore::Impl {
-  sem_t sem{};
+  sem_t Handle{};
 };
 
 Semaphore::Semaphore(int initial) : impl_(std::make_unique<Impl>()) {
-  ::sem_init(&impl_->sem, 0, static_cast<unsigned>(initial));
+  ::sem_init(&impl_->Handle, 0, static_cast<unsigned>(initial));
 }
-Semaphore::~Semaphore() { ::sem_destroy(&impl_->sem); }
-void Semaphore::Post() { ::sem_post(&impl_->sem); }
+Semaphore::~Semaphore() { ::sem_destroy(&impl_->Handle); }
+void Semaphore::Post() { ::sem_post(&impl_->Handle); }
 void Semaphore::Wait() {
-  while (::sem_wait(&impl_->sem) != 0 && errno == EINTR) {
+  while (::sem_wait(&impl_->Handle) != 0 && errno == EINTR) {
   }
 }
 

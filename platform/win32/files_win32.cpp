@@ -21,8 +21,8 @@
 
 #include "platform/dos_time.h"
 #include "platform/files.h"
-#include "platform/thread_text.h"
 #include "platform/interrupt.h"
+#include "platform/thread_text.h"
 #include "platform/win32/access_win32.h"
 #include "platform/win32/error_win32.h"
 #include "platform/win32/handle_win32.h"

@@ -1,7 +1,7 @@
 // Windows side of the threads port: _beginthreadex (so the C runtime knows the thread),
 // critical sections and semaphores, as Windows 2000 and XP have them.
-#include <windows.h>
 #include <process.h>
+#include <windows.h>
 
 #include <climits>
 
@@ -20,44 +20,44 @@ unsigned __stdcall RunBody(void* arg) {
 }  // namespace
 
 struct Thread::Impl {
-  std::function<void()> body;
-  HANDLE thread = nullptr;
+  std::function<void()> Body;
+  HANDLE Handle = nullptr;
 };
 
 Thread::Thread(std::function<void()> body) : impl_(std::make_unique<Impl>()) {
-  impl_->body = std::move(body);
-  const uintptr_t handle = ::_beginthreadex(nullptr, 0, RunBody, &impl_->body, 0, nullptr);
+  impl_->Body = std::move(body);
+  const uintptr_t handle = ::_beginthreadex(nullptr, 0, RunBody, &impl_->Body, 0, nullptr);
   if (handle == 0)
     throw Exception(std::string("Cannot start a thread"), win32::ErrorText(::GetLastError()));
-  impl_->thread = reinterpret_cast<HANDLE>(handle);
+  impl_->Handle = reinterpret_cast<HANDLE>(handle);
 }
 
 Thread::~Thread() {
-  ::WaitForSingleObject(impl_->thread, INFINITE);
-  ::CloseHandle(impl_->thread);
+  ::WaitForSingleObject(impl_->Handle, INFINITE);
+  ::CloseHandle(impl_->Handle);
 }
 
 struct Mutex::Impl {
-  CRITICAL_SECTION section;
+  CRITICAL_SECTION Section;
 };
 
-Mutex::Mutex() : impl_(std::make_unique<Impl>()) { ::InitializeCriticalSection(&impl_->section); }
-Mutex::~Mutex() { ::DeleteCriticalSection(&impl_->section); }
-void Mutex::Lock() { ::EnterCriticalSection(&impl_->section); }
-void Mutex::Unlock() { ::LeaveCriticalSection(&impl_->section); }
+Mutex::Mutex() : impl_(std::make_unique<Impl>()) { ::InitializeCriticalSection(&impl_->Section); }
+Mutex::~Mutex() { ::DeleteCriticalSection(&impl_->Section); }
+void Mutex::Lock() { ::EnterCriticalSection(&impl_->Section); }
+void Mutex::Unlock() { ::LeaveCriticalSection(&impl_->Section); }
 
 struct Semaphore::Impl {
-  HANDLE semaphore = nullptr;
+  HANDLE Handle = nullptr;
 };
 
 Semaphore::Semaphore(int initial) : impl_(std::make_unique<Impl>()) {
-  impl_->semaphore = ::CreateSemaphoreA(nullptr, initial, LONG_MAX, nullptr);
-  if (!impl_->semaphore)
+  impl_->Handle = ::CreateSemaphoreA(nullptr, initial, LONG_MAX, nullptr);
+  if (!impl_->Handle)
     throw Exception(std::string("Cannot make a semaphore"), win32::ErrorText(::GetLastError()));
 }
-Semaphore::~Semaphore() { ::CloseHandle(impl_->semaphore); }
-void Semaphore::Post() { ::ReleaseSemaphore(impl_->semaphore, 1, nullptr); }
-void Semaphore::Wait() { ::WaitForSingleObject(impl_->semaphore, INFINITE); }
+Semaphore::~Semaphore() { ::CloseHandle(impl_->Handle); }
+void Semaphore::Post() { ::ReleaseSemaphore(impl_->Handle, 1, nullptr); }
+void Semaphore::Wait() { ::WaitForSingleObject(impl_->Handle, INFINITE); }
 
 int ProcessorCount() {
   SYSTEM_INFO info;

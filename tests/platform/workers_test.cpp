@@ -1,6 +1,8 @@
 // The threads port and the worker pool: every job runs once and its owner sees what it
 // did, the heaviest waiting job goes first, a job's failure reaches its owner, and a pool
 // that goes finishes what was handed to it.
+#include "platform/workers.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,7 +10,6 @@
 #include <vector>
 
 #include "platform/threads.h"
-#include "platform/workers.h"
 
 namespace {
 

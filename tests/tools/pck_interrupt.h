@@ -21,7 +21,7 @@ namespace pck_tool_tests {
 // pck started in the background with TMPDIR set, its output to a file, in the current
 // directory or in `cwd`.
 inline pid_t Start(const std::vector<std::string>& args, const std::string& tmpdir,
-            const std::string& output, const std::string& cwd = "") {
+                   const std::string& output, const std::string& cwd = "") {
   const pid_t pid = ::fork();
   if (pid != 0) return pid;
   ::setenv("TMPDIR", tmpdir.c_str(), 1);

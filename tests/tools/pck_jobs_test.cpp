@@ -73,9 +73,8 @@ const JobsCase kCases[] = {
          for (const int jobs : kJobCounts) {
            SCOPED_TRACE(jobs);
            const std::string name = std::string(method) + std::to_string(jobs) + ".PCK";
-           const Outcome made = t.Pck("create " + t.P(name) + " -C " + t.P("src") +
-                                      " --method " + method + " -j " + std::to_string(jobs) +
-                                      " .");
+           const Outcome made = t.Pck("create " + t.P(name) + " -C " + t.P("src") + " --method " +
+                                      method + " -j " + std::to_string(jobs) + " .");
            ASSERT_EQ(made.status, 0) << made.err;
            if (first.empty())
              first = t.Unstamped(name);
@@ -84,8 +83,8 @@ const JobsCase kCases[] = {
            // Extracted with every number of workers, the files are the sources.
            for (const int readers : {1, 3}) {
              const std::string out = "out-" + name + std::to_string(readers);
-             const Outcome got =
-                 t.Pck("extract " + t.P(name) + " -d " + t.P(out) + " -j " + std::to_string(readers));
+             const Outcome got = t.Pck("extract " + t.P(name) + " -d " + t.P(out) + " -j " +
+                                       std::to_string(readers));
              EXPECT_EQ(got.status, 0) << got.err;
              EXPECT_EQ(Tree(t.dir / out), Tree(t.dir / "src")) << out;
            }
@@ -156,8 +155,7 @@ const JobsCase kCases[] = {
            if (line != std::string::npos) at = line;
          }
          // test says the same of the same members.
-         const Outcome tested =
-             t.Pck("test " + t.P("D.PCK") + " -j " + std::to_string(jobs));
+         const Outcome tested = t.Pck("test " + t.P("D.PCK") + " -j " + std::to_string(jobs));
          EXPECT_EQ(tested.status, 1);
          EXPECT_LT(tested.err.find("M2.TXT"), tested.err.find("M6.TXT")) << tested.err;
          EXPECT_TRUE(Contains(tested.out, "2 of 9 members failed")) << tested.out;
@@ -198,8 +196,7 @@ const JobsCase kCases[] = {
        const auto newFiles = [&] {
          int n = 0;
          for (const auto& e : std::filesystem::directory_iterator(t.dir / "out"))
-           if (e.path().filename().string().rfind("B", 0) != 0 && SizeOrMinusOne(e.path()) > 0)
-             ++n;
+           if (e.path().filename().string().rfind("B", 0) != 0 && SizeOrMinusOne(e.path()) > 0) ++n;
          return n;
        };
        const pid_t pid = Start({"extract", t.dir / "BIG.PCK", "-d", t.dir / "out", "-j", "3"},
@@ -216,8 +213,9 @@ const JobsCase kCases[] = {
 
        // Creating: stopped while sources are compressed ahead, the package's place stays.
        const Bytes older = ReadFileBytes(t.dir / "BIG.PCK");
-       const pid_t writer = Start({"create", t.dir / "BIG.PCK", "-C", t.dir / "big", "-j", "3", "."},
-                                  t.dir / "tmp", t.dir / "output.txt");
+       const pid_t writer =
+           Start({"create", t.dir / "BIG.PCK", "-C", t.dir / "big", "-j", "3", "."}, t.dir / "tmp",
+                 t.dir / "output.txt");
        const auto staging = [&] {
          int n = 0;
          std::error_code ec;

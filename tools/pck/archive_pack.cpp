@@ -289,9 +289,9 @@ void ArchivePack::CloseTarget(const std::string& fileName) {
   // those of later members), until the member is done with.
   sink_->Recall(fileName);
   struct Done {
-    MemberSink& sink;
-    const std::string& target;
-    ~Done() { sink.Forget(target); }
+    MemberSink& Sink;
+    const std::string& Target;
+    ~Done() { Sink.Forget(Target); }
   } done{*sink_, fileName};
   try {
     TPackLz::CloseTarget(fileName);

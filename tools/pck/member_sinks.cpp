@@ -7,8 +7,8 @@
 
 #include "pack/lfiles.h"
 #include "platform/interrupt.h"
-#include "platform/system.h"
 #include "platform/le_bytes.h"
+#include "platform/system.h"
 #include "tools/pck/shown.h"
 
 namespace pck {
@@ -104,8 +104,7 @@ class SpoolReplacement final : public platform::Replacement {
   const std::string& Path() const override { return path_; }
   bool Commit() override {
     file_.reset();
-    auto in = platform::FileSystemPort().Open(spool_, platform::Access::Read,
-                                              platform::Share::Read,
+    auto in = platform::FileSystemPort().Open(spool_, platform::Access::Read, platform::Share::Read,
                                               platform::Disposition::OpenExisting);
     if (!in) {
       reason_ = platform::FileSystemPort().FailureReason();
