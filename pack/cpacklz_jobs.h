@@ -9,6 +9,7 @@
 
 #include "compress/lzrw1.h"
 #include "pack/cpacklz.h"
+#include "platform/files.h"
 #include "platform/interrupt.h"
 #include "platform/workers.h"
 
@@ -44,8 +45,13 @@ class TCustomPackLz::Pipeline {
  public:
   explicit Pipeline(int jobs) : Pool(jobs) {}
   ~Pipeline() {
-    for (const auto& slot : Slots)
+    for (const auto& slot : Slots) {
       if (slot->Work) slot->Work->Wait();
+      slot->Member.Target.reset();
+      slot->Output.reset();
+      // A slot's staging file goes with it (the engine's goes with the engine).
+      platform::FileSystemPort().Delete(slot->Member.Staging);
+    }
   }
 
   // Declared before the pool, so that the pool (and its threads) ends first.
