@@ -1,12 +1,15 @@
 // The LZH codec's encoder and decoder, on any byte callables: Tlzh's Encode and Decode
 // run them on TByteCallback; the compressed-file driver runs them on its own read and
 // write procedures (EncodeWith, DecodeWith), which the compiler can then inline. Either
-// way the codec makes the same calls in the same order and writes the same bits.
+// way the codec makes the same calls in the same order and writes the same bits. A write
+// procedure that also takes a whole match at once (a Run(bytes, count) member, as the
+// driver's has) gets each match in one call, with the same bytes in the same order.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <type_traits>
 
 #include "compress/lzh.h"
 #include "compress/lzh_bits.h"
@@ -175,6 +178,12 @@ class Encoder {
   BitWriter<PutFn> out_;
 };
 
+// A write procedure that takes a run of bytes in one call.
+template <class PutFn>
+concept TakesRuns = requires(std::remove_reference_t<PutFn>& put, const uint8_t* bytes) {
+  put.Run(bytes, 1u);
+};
+
 template <class GetFn, class PutFn>
 class Decoder {
  public:
@@ -204,11 +213,23 @@ class Decoder {
         unsigned from = r - DecodePosition() - 1;
         in_.EndCode();
         unsigned length = c - (255 - kThreshold);
-        for (unsigned k = 0; k < length; ++k) {
-          uint8_t b = window_[(from + k) & kWindowMask];
-          Put(b);
-          window_[r] = b;
-          r = (r + 1) & kWindowMask;
+        if constexpr (TakesRuns<PutFn>) {
+          // Copied byte by byte all the same: a match may overlap the bytes it produces.
+          uint8_t run[kMaxMatch];
+          for (unsigned k = 0; k < length; ++k) {
+            uint8_t b = window_[(from + k) & kWindowMask];
+            run[k] = b;
+            window_[r] = b;
+            r = (r + 1) & kWindowMask;
+          }
+          put_.Run(run, length);
+        } else {
+          for (unsigned k = 0; k < length; ++k) {
+            uint8_t b = window_[(from + k) & kWindowMask];
+            Put(b);
+            window_[r] = b;
+            r = (r + 1) & kWindowMask;
+          }
         }
         produced += length;
       }

@@ -129,6 +129,24 @@ struct Tlzrw1::Operation {
     Actual = ByteCount;
   }
 
+  // `count` bytes, as `count` calls of PutBytes with one byte each would take them: the
+  // waiting bytes are written when a byte comes that would not fit beside them.
+  void PutRun(const uint8_t* bytes, unsigned count) {
+    while (count > 0) {
+      if (outWaiting == kChunk) {
+        Write(out.get(), outWaiting);
+        OutSize += outWaiting;
+        outWaiting = 0;
+        Progress();
+      }
+      const unsigned take = std::min<unsigned>(count, static_cast<unsigned>(kChunk - outWaiting));
+      std::memcpy(out.get() + outWaiting, bytes, take);
+      outWaiting += static_cast<int32_t>(take);
+      bytes += take;
+      count -= take;
+    }
+  }
+
   void Flush() {
     uint16_t ignored = 0;
     PutBytes(nullptr, 0, ignored);
@@ -340,9 +358,14 @@ void Tlzrw1::DecompressLzh(Operation& op) {
     op.GetBytes(Buf, ByteCount, Actual);
     if (op.endOfInputAnswers > 1) Fail(msg::kLzhSizes);
   };
-  auto put = [&op](uint8_t* Buf, uint16_t ByteCount, uint16_t& Actual) {
-    op.PutBytes(Buf, ByteCount, Actual);
-  };
+  // A match goes to the output buffer in one call, as if byte by byte.
+  struct Put {
+    Operation& op;
+    void operator()(uint8_t* Buf, uint16_t ByteCount, uint16_t& Actual) const {
+      op.PutBytes(Buf, ByteCount, Actual);
+    }
+    void Run(const uint8_t* bytes, unsigned count) const { op.PutRun(bytes, count); }
+  } put{op};
   lzh_->DecodeWith(expected, get, put);
   op.Flush();
   if (op.OutSize != expected) Fail(msg::kLzhSizes);

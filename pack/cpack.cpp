@@ -94,8 +94,10 @@ bool TCustomPack::Process(TPackMode Mode) {
         ExtractMember();
       else
         SkipData(entry_->Size);
+      FinishHandedOver(false);
       if (!ReportProgress()) throw platform::EAbort();
     }
+    FinishHandedOver(true);
     if (reading) VerifyDirectory();
     // The package was read to its end; the first member that failed ends the run.
     if (memberFailure_.Failed()) throw EPackFailed(memberFailure_);
@@ -105,7 +107,11 @@ bool TCustomPack::Process(TPackMode Mode) {
     ClosePack();
   } catch (...) {
     PackFile.reset();  // the run's failure is the one reported, not a close error
-    SetFailure(CaughtFailure());
+    PackFailure failure = CaughtFailure();
+    // Members handed over before the failure are finished, as they would have been.
+    FinishEarlier();
+    DropInFlight();
+    SetFailure(failure);
     return false;
   }
   SetFailure({});
@@ -124,6 +130,7 @@ void TCustomPack::ResetState() {
   digests_ = TPackageDigests();
   directoryHash_.Reset();
   position_ = 0;
+  entriesRead_ = 0;
   DiscardVolumes();
 }
 

@@ -145,6 +145,29 @@ class TEntry {
   int RecordSize() const { return kEntryFixedSize + static_cast<int>(Name.size()); }
 };
 
+// The digest of a stream taken as it passes (a member's restored content, a source being
+// packed): the hash so far, whether it saw the stream from start to end in order, and
+// how many bytes went by.
+struct StreamTally {
+  platform::TContentHash Hash;
+  bool Streamed = true;
+  int64_t Bytes = 0;
+};
+
+// What the engine holds of the member it is restoring, apart from the rest of the run. A
+// descendant that finishes members later, on other threads (HandOver), keeps each
+// member's own and exchanges it with the engine's while it works on that member
+// (SwapMember).
+struct MemberInFlight {
+  std::unique_ptr<TEntry> Entry = std::make_unique<TEntry>();
+  int32_t Position = 0;                           // the entry's, counted from 1
+  std::string TargetPath;                         // the member's target (OnOpen's choice)
+  std::unique_ptr<platform::Replacement> Target;  // its new content
+  std::unique_ptr<platform::File> File;           // the file its stored bytes went to
+  std::unique_ptr<StreamTally> Content = std::make_unique<StreamTally>();
+  std::string Staging;  // a descendant's file the stored bytes are staged in
+};
+
 class TCustomPack : public platform::TComponent {
  public:
   explicit TCustomPack(platform::TComponent* AOwner);
@@ -255,6 +278,22 @@ class TCustomPack : public platform::TComponent {
  protected:
   // ---- overridable operations ----
   virtual bool IsSelected();
+  // Reading: a descendant may take the rest of a member whose stored bytes have all been
+  // copied (true) and finish it later through CloseMember, in the package's order; false
+  // (here): CloseTarget finishes it at once.
+  virtual bool HandOver(const std::string& /*fileName*/) { return false; }
+  // Reading: finishes the members handed over whose work is done, in order; `all`: every
+  // one, waiting for those still at work.
+  virtual void FinishHandedOver(bool /*all*/) {}
+  // After a failure that ends the run: what is still in flight (members handed over,
+  // sources prepared ahead) is waited for and dropped, with the files it made.
+  virtual void DropInFlight() noexcept {}
+  // Writing: the sources about to be packed, in order, with their sizes, before the first
+  // is opened.
+  virtual void PlanSources(const std::vector<std::string>& /*paths*/,
+                           const std::vector<int64_t>& /*sizes*/) {}
+  // Exchanges the engine's member with `other` (and, in a descendant, what it keeps of it).
+  virtual void SwapMember(MemberInFlight& other);
   virtual void OpenPackRead();
   virtual void OpenPackWrite();
   virtual void ClosePack();
@@ -283,6 +322,21 @@ class TCustomPack : public platform::TComponent {
   virtual std::string MemberFilePath() const;
 
   // ---- pieces for descendants and writers ----
+  // Hands the engine's member over to `slot` (SwapMember) while the engine keeps knowing
+  // the entry just read: its record and position stay as they are.
+  void HandMemberTo(MemberInFlight& slot);
+  // Finishes the member in the engine (one handed over is swapped in first): CloseTarget,
+  // OnClose, and its failure taken as ExtractMember takes it (OnError; a failure that ends
+  // the run raises EPackFailed).
+  void CloseMember(std::string& target);
+  // The position of the current entry, counted from 1.
+  int32_t Position() const { return position_; }
+  // `file`, with what passes through it tallied in `tally` (reset first).
+  static std::unique_ptr<platform::File> Tallied(std::unique_ptr<platform::File> file,
+                                                 StreamTally& tally);
+  // The tally of the source being packed is `tally`'s (a source read elsewhere, ahead);
+  // `tally` gets the engine's.
+  void AdoptSourceTally(std::unique_ptr<StreamTally>& tally) { sourceTally_.swap(tally); }
   // OpenVolume, CreateVolume and NextVolume answer False for a failure, recorded as the
   // run's cause (LastError); EnterVolume, ReadData and SkipData raise it.
   bool OpenVolume();
@@ -343,6 +397,11 @@ class TCustomPack : public platform::TComponent {
  private:
   // Extracts the current entry; a failure is told to OnError with the target and raised.
   void ExtractMember();
+  // Called inside a catch for the member's failure `e`: members handed over before it are
+  // finished first; then it is recorded, OnError told, and EPackFailed raised.
+  [[noreturn]] void MemberFailed(const std::exception& e, std::string& target, bool opened);
+  // The members handed over before a failure, finished; a failure of theirs is theirs.
+  void FinishEarlier() noexcept;
   // After a failed copy: the target finished as far as it goes, OnClose told.
   void AbandonTarget(std::string& target) noexcept;
   // After a failed write: the member's source closed, a failure of that dropped.
@@ -383,10 +442,10 @@ class TCustomPack : public platform::TComponent {
   // whether it saw the content from start to end, the position of the current entry, the
   // hash of the directory read so far.
   TPackageDigests digests_;
-  platform::TContentHash contentHash_, directoryHash_, sourceHash_;
-  bool contentStreamed_ = true, sourceStreamed_ = true;
-  int64_t contentBytes_ = 0, sourceBytes_ = 0;
-  int32_t position_ = 0;
+  platform::TContentHash directoryHash_;
+  std::unique_ptr<StreamTally> content_ = std::make_unique<StreamTally>(),
+                               sourceTally_ = std::make_unique<StreamTally>();
+  int32_t position_ = 0, entriesRead_ = 0;
   bool digestsOmitted_ = false;
   // Writing: where the digests still to come lie in the first volume (by member position,
   // 0 for the directory), and that volume's file while it is not yet in place; filled in

@@ -126,7 +126,7 @@ bool TCustomPack::ReadNextEntry() {
     return false;
   }
   entry_->ReadFrom(*PackFile);
-  ++position_;
+  position_ = ++entriesRead_;
   const std::vector<uint8_t> record = entry_->Record();
   directoryHash_.Update(record.data(), record.size());
   if (entry_->Size < 0)
@@ -160,6 +160,7 @@ void TCustomPack::ExtractMember() {
   std::string target = CombinePath(directory_, entry_->Name).substr(0, TargetPathMax);
   target_ = target;
   bool opened = false;
+  bool handed = false;
   try {
     if (OnOpen) {
       OnOpen(this, target);
@@ -178,6 +179,15 @@ void TCustomPack::ExtractMember() {
     ReadData(Buffer.data(), rest);
     WriteTarget(Buffer.data(), rest);
     opened = false;  // from here on CloseTarget finishes the member, or fails it
+    handed = HandOver(target);
+  } catch (const std::exception& e) {
+    MemberFailed(e, target, opened);
+  }
+  if (!handed) CloseMember(target);
+}
+
+void TCustomPack::CloseMember(std::string& target) {
+  try {
     CloseTarget(target);
     if (OnClose) OnClose(this, target);
     target_.clear();
@@ -188,26 +198,54 @@ void TCustomPack::ExtractMember() {
     Target.reset();
     SetMemberBack(e, target);
     target_.clear();
-    return;
   } catch (const std::exception& e) {
-    // The run's cause names the member; the record is made before the new content goes,
-    // while the files it names are still known.
-    PackFailure failure = CaughtFailure();
-    failure.Member = entry_->Name;
-    // Whatever the new content got to is removed (once closed); the target stays as it was.
-    MemberFile.reset();
-    Target.reset();
-    if (opened) AbandonTarget(target);
-    SetFailure(failure);
-    // The member's failure, named, for whoever watches the run.
-    if (OnError) {
-      if (const auto* own = dynamic_cast<const platform::Exception*>(&e))
-        OnError(this, *own, target);  // as it is, not a copy: handlers tell the kinds apart
-      else
-        OnError(this, platform::Exception(e.what()), target);
-    }
-    throw EPackFailed(failure);
+    MemberFailed(e, target, false);
   }
+}
+
+void TCustomPack::MemberFailed(const std::exception& e, std::string& target, bool opened) {
+  // The run's cause names the member; the record is made before the new content goes,
+  // while the files it names are still known.
+  PackFailure failure = CaughtFailure();
+  failure.Member = entry_->Name;
+  // Members before it are told before it.
+  FinishEarlier();
+  // Whatever the new content got to is removed (once closed); the target stays as it was.
+  MemberFile.reset();
+  Target.reset();
+  if (opened) AbandonTarget(target);
+  SetFailure(failure);
+  // The member's failure, named, for whoever watches the run.
+  if (OnError) {
+    if (const auto* own = dynamic_cast<const platform::Exception*>(&e))
+      OnError(this, *own, target);  // as it is, not a copy: handlers tell the kinds apart
+    else
+      OnError(this, platform::Exception(e.what()), target);
+  }
+  throw EPackFailed(failure);
+}
+
+void TCustomPack::FinishEarlier() noexcept {
+  try {
+    FinishHandedOver(true);
+  } catch (...) {
+    // An earlier member's failure that ends the run was told already; this one's follows.
+  }
+}
+
+void TCustomPack::SwapMember(MemberInFlight& other) {
+  entry_.swap(other.Entry);
+  std::swap(position_, other.Position);
+  target_.swap(other.TargetPath);
+  Target.swap(other.Target);
+  MemberFile.swap(other.File);
+  content_.swap(other.Content);
+}
+
+void TCustomPack::HandMemberTo(MemberInFlight& slot) {
+  SwapMember(slot);
+  *entry_ = *slot.Entry;
+  position_ = slot.Position;
 }
 
 void TCustomPack::AbandonTarget(std::string& target) noexcept {
@@ -227,7 +265,7 @@ void TCustomPack::SetMemberBack(const platform::Exception& e, std::string& targe
 }
 
 platform::TDigest128 TCustomPack::ContentDigest() {
-  if (contentStreamed_) return contentHash_.Digest();
+  if (content_->Streamed) return content_->Hash.Digest();
   // Its writer went back and forth: the content is read back to be hashed.
   auto file = io::Open(Files(), Target->Path(), platform::Access::Read, platform::Share::Read,
                        platform::Disposition::OpenExisting, msg::kCannotOpen);
@@ -257,13 +295,13 @@ void TCustomPack::PlaceTarget(const std::string& FileName) {
   SetFileDateAttr(Target->Path(), entry_->Time, entry_->Attr, Files());
   const platform::TDigest128 digest =
       (OnPlacing || OnPlaced) ? ContentDigest() : platform::TDigest128{};
-  if (OnPlacing) OnPlacing(this, FileName, digest, contentBytes_);
+  if (OnPlacing) OnPlacing(this, FileName, digest, content_->Bytes);
   if (!Target->Commit())
     throw platform::EInOutError(platform::EInOutError::Step::Write,
                                 platform::Naming(msg::kCannotReplace, FileName),
                                 Target->FailureReason());
   Target.reset();
-  if (OnPlaced) OnPlaced(this, FileName, digest, contentBytes_);
+  if (OnPlaced) OnPlaced(this, FileName, digest, content_->Bytes);
 }
 
 void TCustomPack::ReadData(uint8_t* Buf, int32_t N) {
@@ -342,8 +380,12 @@ void TCustomPack::PrepareTarget(const std::string& FileName, platform::Access ac
 }
 
 std::unique_ptr<platform::File> TCustomPack::TakeTargetFile() {
-  return std::make_unique<THashingFile>(Target->TakeFile(), contentHash_, contentStreamed_,
-                                        contentBytes_);
+  return Tallied(Target->TakeFile(), *content_);
+}
+
+std::unique_ptr<platform::File> TCustomPack::Tallied(std::unique_ptr<platform::File> file,
+                                                     StreamTally& tally) {
+  return std::make_unique<THashingFile>(std::move(file), tally.Hash, tally.Streamed, tally.Bytes);
 }
 
 void TCustomPack::OpenTarget(const std::string& FileName) {

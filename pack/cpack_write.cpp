@@ -183,12 +183,11 @@ void TCustomPack::OpenSource(const std::string& FileName) {
 }
 
 std::unique_ptr<platform::File> TCustomPack::SourceFile(std::unique_ptr<platform::File> file) {
-  return std::make_unique<THashingFile>(std::move(file), sourceHash_, sourceStreamed_,
-                                        sourceBytes_);
+  return Tallied(std::move(file), *sourceTally_);
 }
 
 platform::TDigest128 TCustomPack::SourceDigest(const std::string& path) {
-  if (sourceStreamed_) return sourceHash_.Digest();
+  if (sourceTally_->Streamed) return sourceTally_->Hash.Digest();
   // Read back and forth: read again from start to end.
   auto file = io::Open(path, platform::Access::Read, platform::Share::Read,
                        platform::Disposition::OpenExisting, msg::kCannotOpen);

@@ -83,6 +83,7 @@ bool TCustomPack::WritePackage() {
     return true;
   } catch (...) {
     SetFailure(CaughtFailure());
+    DropInFlight();
     AbandonSource();
     PackFile.reset();
     // Volumes not yet in place go; the files they were to replace stay as they were.
@@ -179,6 +180,15 @@ void TCustomPack::WriteBody() {
                            msg::Fmt(msg::kVolumeSizeTooSmall, static_cast<long long>(VolumeSize)));
   }
 
+  // A descendant may start on the sources ahead of the writer.
+  std::vector<std::string> paths;
+  std::vector<int64_t> sizes;
+  for (const Member& m : members) {
+    paths.push_back(m.path);
+    sizes.push_back(m.size);
+  }
+  PlanSources(paths, sizes);
+
   if (!CreateVolume()) VolumeNotCreated();
   auto used = [&] {
     return io::PositionOf(*PackFile) - (volume_ == 1 ? static_cast<int64_t>(Offset) : 0);
@@ -199,7 +209,7 @@ void TCustomPack::WriteBody() {
     if (OnProgress)
       OnProgress(this, m.name, static_cast<int32_t>(static_cast<int64_t>(i) * 100 / n), cancel);
     if (cancel) throw platform::EAbort();
-    sourceStreamed_ = false;  // until a source read through SourceFile says otherwise
+    sourceTally_->Streamed = false;  // until a source read through SourceFile says otherwise
     source_ = m.path;
     OpenSource(m.path);
     const int64_t size = io::SizeOf(*MemberFile);

@@ -11,6 +11,7 @@
 #include "pack/cpacklz.h"
 
 #include "compress/lzrw1.h"
+#include "pack/cpacklz_jobs.h"
 #include "pack/lfiles.h"
 #include "pack/pack_io.h"
 #include "pack/pack_messages.h"
@@ -25,9 +26,6 @@ namespace {
 // gives at most that much.
 constexpr std::size_t kStagingPathMax = 256;
 
-// The name prefix of the staging directory and of the staging file.
-constexpr const char* kStagingPrefix = "PCK";
-
 }  // namespace
 
 TCustomPackLz::TCustomPackLz(platform::TComponent* AOwner)
@@ -37,6 +35,7 @@ TCustomPackLz::TCustomPackLz(platform::TComponent* AOwner)
 }
 
 TCustomPackLz::~TCustomPackLz() {
+  pipeline_.reset();  // its workers end, its staging files go
   driver_.reset();
   // A handle left open on the staging file would keep it from being deleted.
   MemberFile.reset();
@@ -80,10 +79,10 @@ int TCustomPackLz::RemoveAbandonedStaging() {
   return temp.empty() ? 0 : platform::TempFilesPort().RemoveAbandoned(temp, kStagingPrefix);
 }
 
-std::unique_ptr<platform::File> TCustomPackLz::CreateStaging(platform::Access access) {
-  Files().Delete(tempFile_);  // what a failed member left
-  return Files().Open(tempFile_, access, platform::Share::None,
-                      platform::Disposition::CreatePrivate);
+std::unique_ptr<platform::File> TCustomPackLz::CreateStagingAt(const std::string& path,
+                                                               platform::Access access) {
+  Files().Delete(path);  // what a failed member left
+  return Files().Open(path, access, platform::Share::None, platform::Disposition::CreatePrivate);
 }
 
 FailedFile TCustomPackLz::FileRole(const std::string& path) const {
@@ -133,6 +132,7 @@ void TCustomPackLz::RelayProgress() {
 }
 
 void TCustomPackLz::OpenSource(const std::string& FileName) {
+  if (TakePacked(FileName)) return;
   // The source's digest is taken as the driver reads it.
   driver_->ReadInputThrough = [this](std::unique_ptr<platform::File> input) {
     return SourceFile(std::move(input));
@@ -163,19 +163,23 @@ void TCustomPackLz::OpenTarget(const std::string& /*FileName*/) {
 }
 
 void TCustomPackLz::CloseTarget(const std::string& FileName) {
-  if (MemberFile) {
-    std::unique_ptr<platform::File> staging = std::move(MemberFile);
-    io::CloseFile(*staging, tempFile_);
+  if (finishing_) {
+    AwaitRestored();  // restored on a worker: what it came to
+  } else {
+    if (MemberFile) {
+      std::unique_ptr<platform::File> staging = std::move(MemberFile);
+      io::CloseFile(*staging, tempFile_);
+    }
+    if (!RestoreMembers) {
+      Files().Delete(tempFile_);
+      return;
+    }
+    // The driver restores into a new file beside the target (below Directory, its
+    // directories made, never through a link), which replaces the target only once it is
+    // complete and, where the package carries a digest for it, verified.
+    PrepareTarget(FileName, platform::Access::ReadWrite);
+    Restore(tempFile_, FileName, true);
   }
-  if (!RestoreMembers) {
-    Files().Delete(tempFile_);
-    return;
-  }
-  // The driver restores into a new file beside the target (below Directory, its
-  // directories made, never through a link), which replaces the target only once it is
-  // complete and, where the package carries a digest for it, verified.
-  PrepareTarget(FileName, platform::Access::ReadWrite);
-  Restore(tempFile_, FileName, true);
   VerifyContent();
   PlaceTarget(FileName);
   Files().Delete(tempFile_);

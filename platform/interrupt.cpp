@@ -1,6 +1,7 @@
 // The registry of paths to remove on interrupt: a fixed table, so that a signal handler
-// can walk it without taking locks or memory. A slot is filled before it is marked in
-// use and marked free before it is reused, so a handler sees only whole paths.
+// can walk it without taking locks or memory. A slot is claimed (free to filling, in one
+// step, so that two threads never take the same one), filled, and only then marked in
+// use; it is marked free before it is reused, so a handler sees only whole paths.
 #include "platform/interrupt.h"
 
 #include <atomic>
@@ -19,11 +20,15 @@ void RemoveNow(const char* path, bool directory) noexcept;
 
 namespace {
 
-constexpr int kSlots = 64;
+// Enough for the files of every member in flight when members are packed or restored on
+// several threads (each has its staging file and its new content), besides the run's own.
+constexpr int kSlots = 128;
 constexpr std::size_t kPathMax = 4096;
 
+enum SlotState : int { Free = 0, Filling = 1, InUse = 2 };
+
 struct Slot {
-  std::atomic<bool> Used{false};
+  std::atomic<int> State{Free};
   bool Directory = false;
   char Path[kPathMax] = {};
 };
@@ -31,8 +36,7 @@ struct Slot {
 Slot g_slots[kSlots];
 std::atomic<int> g_status{0};
 
-static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
-              "the handler reads these without locks");
+static_assert(std::atomic<int>::is_always_lock_free, "the handler reads these without locks");
 
 }  // namespace
 
@@ -41,10 +45,11 @@ RemoveOnInterrupt::RemoveOnInterrupt(const std::string& path, bool directory) {
   if (native.empty() || native.size() >= kPathMax) return;  // cannot be kept: not removed
   for (int i = 0; i < kSlots; ++i) {
     Slot& slot = g_slots[i];
-    if (slot.Used.load()) continue;
+    int expected = Free;
+    if (!slot.State.compare_exchange_strong(expected, Filling)) continue;
     std::memcpy(slot.Path, native.c_str(), native.size() + 1);
     slot.Directory = directory;
-    slot.Used.store(true);
+    slot.State.store(InUse);
     slot_ = i;
     return;
   }
@@ -63,7 +68,7 @@ RemoveOnInterrupt& RemoveOnInterrupt::operator=(RemoveOnInterrupt&& other) noexc
 
 void RemoveOnInterrupt::Release() {
   if (slot_ < 0) return;
-  g_slots[slot_].Used.store(false);
+  g_slots[slot_].State.store(Free);
   slot_ = -1;
 }
 
@@ -80,7 +85,8 @@ void NoteInterrupt(int status) noexcept { g_status.store(status); }
 void RemoveRegistered() noexcept {
   for (const bool directories : {false, true})
     for (Slot& slot : g_slots)
-      if (slot.Used.load() && slot.Directory == directories) RemoveNow(slot.Path, directories);
+      if (slot.State.load() == InUse && slot.Directory == directories)
+        RemoveNow(slot.Path, directories);
 }
 
 }  // namespace detail

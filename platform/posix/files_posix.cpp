@@ -31,6 +31,7 @@
 #include "platform/posix/path_posix.h"
 #include "platform/posix/target_posix.h"
 #include "platform/text.h"
+#include "platform/thread_text.h"
 #include "platform/wildcard.h"
 
 namespace platform {
@@ -63,7 +64,7 @@ class PosixFileSystem final : public FileSystem {
  public:
   std::unique_ptr<File> Open(const std::string& path, Access access, Share share,
                              Disposition disposition) override {
-    reason_.clear();
+    Reason().Clear();
     const std::string native = posix::ToNative(path);
     if (native.empty()) return Refuse(ErrorText(ENOENT));
     const bool writing = access != Access::Read;
@@ -104,12 +105,15 @@ class PosixFileSystem final : public FileSystem {
   std::unique_ptr<Replacement> CreateReplacement(const std::string& root,
                                                  const std::string& relative, Access access,
                                                  Share share) override {
-    reason_.clear();
-    return posix::CreateReplacementBelow(root, relative, access, share, reason_);
+    Reason().Clear();
+    std::string reason;
+    auto made = posix::CreateReplacementBelow(root, relative, access, share, reason);
+    Reason() = reason;
+    return made;
   }
 
   bool Delete(const std::string& path) override {
-    reason_.clear();
+    Reason().Clear();
     const std::string native = posix::ToNative(path);
     struct stat st {};
     if (::lstat(native.c_str(), &st) != 0) return Fail(ErrorText(errno));
@@ -123,7 +127,7 @@ class PosixFileSystem final : public FileSystem {
   }
 
   bool Rename(const std::string& from, const std::string& to) override {
-    reason_.clear();
+    Reason().Clear();
     return ::rename(posix::ToNative(from).c_str(), posix::ToNative(to).c_str()) == 0 ||
            Fail(ErrorText(errno));
   }
@@ -139,12 +143,12 @@ class PosixFileSystem final : public FileSystem {
   }
 
   bool CreateDirectory(const std::string& path) override {
-    reason_.clear();
+    Reason().Clear();
     return ::mkdir(posix::ToNative(path).c_str(), 0777) == 0 || Fail(ErrorText(errno));
   }
 
   bool RemoveDirectory(const std::string& path) override {
-    reason_.clear();
+    Reason().Clear();
     return ::rmdir(posix::ToNative(path).c_str()) == 0 || Fail(ErrorText(errno));
   }
 
@@ -214,7 +218,7 @@ class PosixFileSystem final : public FileSystem {
   }
 
   bool SetAttributes(const std::string& path, uint16_t attr) override {
-    reason_.clear();
+    Reason().Clear();
     const std::string native = posix::ToNative(path);
     struct stat st {};
     if (::lstat(native.c_str(), &st) != 0) return Fail(ErrorText(errno));
@@ -245,19 +249,24 @@ class PosixFileSystem final : public FileSystem {
   // No short names here.
   std::string LongPath(const std::string& path) override { return path; }
 
-  std::string FailureReason() override { return reason_; }
+  std::string FailureReason() override { return Reason(); }
 
  private:
   std::unique_ptr<File> Refuse(std::string reason) {
-    reason_ = std::move(reason);
+    Reason() = std::move(reason);
     return nullptr;
   }
   bool Fail(std::string reason) {
-    reason_ = std::move(reason);
+    Reason() = std::move(reason);
     return false;
   }
 
-  std::string reason_;  // of the last call that failed
+  // Why the last call of this thread that failed did: a port may be used from several
+  // threads at once (members packed or restored on workers), each asking about its own.
+  static ThreadText& Reason() {
+    thread_local ThreadText reason;
+    return reason;
+  }
 };
 
 }  // namespace

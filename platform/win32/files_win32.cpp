@@ -22,6 +22,7 @@
 #include "platform/dos_time.h"
 #include "platform/files.h"
 #include "platform/interrupt.h"
+#include "platform/thread_text.h"
 #include "platform/win32/access_win32.h"
 #include "platform/win32/error_win32.h"
 #include "platform/win32/handle_win32.h"
@@ -205,7 +206,7 @@ class Win32FileSystem final : public FileSystem {
  public:
   std::unique_ptr<File> Open(const std::string& path, Access access, Share share,
                              Disposition disposition) override {
-    reason_.clear();
+    Reason().Clear();
     const DWORD a = ::GetFileAttributesA(path.c_str());
     if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0)
       return Refuse(kReasonDirectory);
@@ -230,22 +231,23 @@ class Win32FileSystem final : public FileSystem {
   std::unique_ptr<Replacement> CreateReplacement(const std::string& root,
                                                  const std::string& relative, Access access,
                                                  Share share) override {
-    reason_.clear();
-    std::string newPath, targetPath;
+    Reason().Clear();
+    std::string newPath, targetPath, reason;
     FileHandle h = win32::CreateBesideTarget(root, relative, DesiredAccess(access),
-                                             ShareMode(share), newPath, targetPath, reason_);
+                                             ShareMode(share), newPath, targetPath, reason);
+    Reason() = reason;
     if (!h) return nullptr;
     return std::make_unique<Win32Replacement>(std::make_unique<Win32File>(std::move(h)), newPath,
                                               targetPath);
   }
 
   bool Delete(const std::string& path) override {
-    reason_.clear();
+    Reason().Clear();
     return ::DeleteFileA(path.c_str()) != 0 || Fail();
   }
 
   bool Rename(const std::string& from, const std::string& to) override {
-    reason_.clear();
+    Reason().Clear();
     return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0 || Fail();
   }
 
@@ -260,12 +262,12 @@ class Win32FileSystem final : public FileSystem {
   }
 
   bool CreateDirectory(const std::string& path) override {
-    reason_.clear();
+    Reason().Clear();
     return ::CreateDirectoryA(path.c_str(), nullptr) != 0 || Fail();
   }
 
   bool RemoveDirectory(const std::string& path) override {
-    reason_.clear();
+    Reason().Clear();
     return ::RemoveDirectoryA(path.c_str()) != 0 || Fail();
   }
 
@@ -319,7 +321,7 @@ class Win32FileSystem final : public FileSystem {
   }
 
   bool SetAttributes(const std::string& path, uint16_t attr) override {
-    reason_.clear();
+    Reason().Clear();
     DWORD a = attr & kSettableBits;
     if (a == 0) a = FILE_ATTRIBUTE_NORMAL;
     return ::SetFileAttributesA(path.c_str(), a) != 0 || Fail();
@@ -333,24 +335,32 @@ class Win32FileSystem final : public FileSystem {
   }
 
   bool SetAccess(const std::string& path, AccessRule rule) override {
-    reason_.clear();
-    return win32::SetAccessList(path, rule, reason_);
+    Reason().Clear();
+    std::string reason;
+    const bool set = win32::SetAccessList(path, rule, reason);
+    Reason() = reason;
+    return set;
   }
   std::string LongPath(const std::string& path) override { return win32::LongPathOf(path); }
 
-  std::string FailureReason() override { return reason_; }
+  std::string FailureReason() override { return Reason(); }
 
  private:
   std::unique_ptr<File> Refuse(std::string reason) {
-    reason_ = std::move(reason);
+    Reason() = std::move(reason);
     return nullptr;
   }
   bool Fail() {
-    reason_ = ErrorText(::GetLastError());
+    Reason() = ErrorText(::GetLastError());
     return false;
   }
 
-  std::string reason_;  // of the last call that failed
+  // Why the last call of this thread that failed did: a port may be used from several
+  // threads at once (members packed or restored on workers), each asking about its own.
+  static ThreadText& Reason() {
+    thread_local ThreadText reason;
+    return reason;
+  }
 };
 
 }  // namespace

@@ -70,6 +70,8 @@ ArchiveRun& ArchivePack::StartRun(int64_t total, int64_t offset) {
 
 bool ArchivePack::Run(pack::TPackMode mode) {
   ArchiveRun& run = StartRun(VolumeSetSize(firstVolume_) - Offset, Offset);
+  // Restored on workers, content for standard output waits its turn beside the staging file.
+  if (mode_ == MemberMode::Stream && Jobs > 1) sink_->SpoolIn(StagingDirectory());
   const bool ok = Process(mode);
   // Refused members end the engine's run with false once every entry has been read.
   run.ReadToEnd = ok || Failure().LetsRunGoOn();
@@ -195,6 +197,8 @@ bool ArchivePack::IsSelected() {
 
 bool ArchivePack::KeepsFileThere(const std::string& systemName) {
   if (Keep == KeepFiles::None || !pack::IsSafeMemberName(Entry().Name)) return false;
+  // What is there must be what the members before this one left.
+  FinishHandedOver(true);
   platform::FileSystem& files = platform::FileSystemPort();
   const std::string there = pack::CombinePath(Directory(), systemName);
   if (!files.FileExists(there)) return false;
@@ -255,7 +259,7 @@ void ArchivePack::CloseSource() {
 }
 
 bool ArchivePack::RestoreMeta(const std::string& path) {
-  const auto meta = unix_.Members.find(run_->EntriesSeen);
+  const auto meta = unix_.Members.find(Position());
   if (meta == unix_.Members.end()) return true;
   std::string reason;
   if (RestoreUnixMeta(path, meta->second, reason)) return true;
@@ -264,14 +268,31 @@ bool ArchivePack::RestoreMeta(const std::string& path) {
   return false;
 }
 
-void ArchivePack::CloseTarget(const std::string& fileName) {
-  ArchiveRun& run = *run_;
+void ArchivePack::CheckStaged() {
   // Nothing is restored from a part of a member's stored bytes.
   if (MemberFile && MemberFile->Size() < Entry().Size) {
     MemberFile.reset();
     Files().Delete(TempFile());
     throw platform::EInOutError(msg::kStagingShort);
   }
+}
+
+bool ArchivePack::HandOver(const std::string& fileName) {
+  CheckStaged();
+  return TPackLz::HandOver(fileName);
+}
+
+void ArchivePack::CloseTarget(const std::string& fileName) {
+  ArchiveRun& run = *run_;
+  CheckStaged();
+  // The member's target is the one worked on (restored on a worker, it was made before
+  // those of later members), until the member is done with.
+  sink_->Recall(fileName);
+  struct Done {
+    MemberSink& Sink;
+    const std::string& Target;
+    ~Done() { Sink.Forget(Target); }
+  } done{*sink_, fileName};
   try {
     TPackLz::CloseTarget(fileName);
   } catch (const pack::EPackDigest& e) {
@@ -293,7 +314,8 @@ void ArchivePack::CloseTarget(const std::string& fileName) {
   // Its metadata not restored, the member counts as failed.
   if (mode_ == MemberMode::Restore && !RestoreMeta(sink_->SystemPath(fileName))) return;
   ++run.MembersDone;
-  if (!run.Members.empty()) sink_->Learn(run.Members.back());
+  if (Position() >= 1 && Position() <= static_cast<int>(run.Members.size()))
+    sink_->Learn(run.Members[static_cast<std::size_t>(Position() - 1)]);
   if (mode_ == MemberMode::Restore)
     // A member restored where an earlier one of the same name was has replaced it.
     if (const auto earlier = run.Restored.Restore(Entry().Name, sink_->SystemPath(fileName)))

@@ -157,6 +157,9 @@ class ArchivePack : public pack::TPackLz {
   void OpenSource(const std::string& fileName) override;
   void CloseSource() override;
   void CloseTarget(const std::string& fileName) override;
+  bool HandOver(const std::string& fileName) override;
+  // Workers open staging files and sources through the port the sink passes calls on to.
+  platform::FileSystem& WorkerFiles() override { return sink_->Forwarded(); }
 
  private:
   ArchiveRun& StartRun(int64_t total, int64_t offset);
@@ -172,6 +175,8 @@ class ArchivePack : public pack::TPackLz {
   bool RestoreMeta(const std::string& path);
   // A file is there, under the member's name in the system's text, that stays (Keep).
   bool KeepsFileThere(const std::string& systemName);
+  // The member's stored bytes are all in the staging file; raises when they are not.
+  void CheckStaged();
   // Disk folders: the next volume, found or made in the next folder.
   bool NextDiskVolume();
 

@@ -2,6 +2,7 @@
 #include "tools/pck/cmd_common.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -9,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/shortstring.h"
 #include "platform/text.h"
+#include "platform/threads.h"
 #include "tools/pck/choice.h"
 #include "tools/pck/commands.h"
 #include "tools/pck/package_place.h"
@@ -18,6 +20,9 @@
 
 namespace pck {
 namespace {
+
+// The most workers -j takes.
+constexpr int kJobsMax = 64;
 
 const std::map<std::string, pack::TPathOption> kPathOptions = {
     {"none", pack::TPathOption::poNone},
@@ -134,6 +139,7 @@ bool PrepareRead(ArchivePack& pack, const ReadOptions& options) {
   pack.SetArchive(path);
   pack.Offset = options.Offset;
   pack.SetPassword(password.front());
+  pack.Jobs = options.Jobs;
   return true;
 }
 
@@ -191,6 +197,14 @@ void AddPatternOptions(CLI::App* cmd, ReadOptions& options) {
   cmd->add_option("-x,--exclude", options.Excludes, msg::kHelpMemberExclude);
 }
 
+int DefaultJobs() { return std::min(platform::ProcessorCount(), kDefaultJobsMax); }
+
+void AddJobsOption(CLI::App* cmd, int& jobs) {
+  cmd->add_option("-j,--jobs", jobs, msg::kHelpJobs)
+      ->check(CLI::Range(1, kJobsMax))
+      ->default_str(std::to_string(DefaultJobs()));
+}
+
 void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add) {
   // create
   auto create = std::make_shared<CreateOptions>();
@@ -217,6 +231,7 @@ void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add) {
   // Accepted everywhere; on Windows there is no Linux metadata to store.
   c->add_flag("--no-unix", create->NoUnix, msg::kHelpNoUnix);
   c->add_flag("--dereference", create->Dereference, msg::kHelpDereference);
+  AddJobsOption(c, create->Jobs);
   AddCodePageOption(c, create->Codepage);
   add({c, [create, createPassword] { return RunCreate(*create, createPassword->count() > 0); }});
 
@@ -244,6 +259,7 @@ void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add) {
   t->add_option("-p,--password", test->Password, msg::kHelpPassword);
   AddPatternOptions(t, *test);
   t->add_flag("-v,--verbose", test->Verbose, msg::kHelpTestVerbose);
+  AddJobsOption(t, test->Jobs);
   add({t, [test] { return RunTest(*test); }});
 
   // extract
@@ -257,6 +273,7 @@ void AddArchiveVerbs(CLI::App& app, std::function<void(Verb)> add) {
   x->add_flag("-O,--to-stdout", extract->ToStdout, msg::kHelpToStdout);
   x->add_flag("-k,--keep-old-files", extract->KeepOld, msg::kHelpKeepOld);
   x->add_flag("--keep-newer-files", extract->KeepNewer, msg::kHelpKeepNewer);
+  AddJobsOption(x, extract->Jobs);
   add({x, [extract] { return RunExtract(*extract); }});
 }
 

@@ -22,6 +22,12 @@ class App;
 
 namespace pck {
 
+// The most workers -j takes by default, whatever the number of processors.
+inline constexpr int kDefaultJobsMax = 8;
+// Workers for members packed or restored at once: the processors, at most
+// kDefaultJobsMax.
+int DefaultJobs();
+
 // list, info, test and extract.
 struct ReadOptions {
   std::string Archive;
@@ -34,6 +40,7 @@ struct ReadOptions {
   bool Verbose = false;
   bool ToStdout = false;  // extract -O
   bool KeepOld = false, KeepNewer = false;
+  int Jobs = DefaultJobs();  // -j: test and extract
 };
 
 // create.
@@ -52,6 +59,7 @@ struct CreateOptions {
   bool CaseSensitive = false;
   bool NoUnix = false;       // --no-unix
   bool Dereference = false;  // -h, --dereference
+  int Jobs = DefaultJobs();  // -j
 };
 
 // Reports `text` and answers the usage error's exit status.
@@ -118,6 +126,8 @@ class VerbBar {
 
 // The options every reading verb has: the package, --offset and --codepage.
 void AddArchiveOption(CLI::App* cmd, ReadOptions& options);
+// -j, --jobs for `jobs`.
+void AddJobsOption(CLI::App* cmd, int& jobs);
 // The members' patterns and exclusions of list, test and extract.
 void AddPatternOptions(CLI::App* cmd, ReadOptions& options);
 // --codepage, where names are converted (POSIX; on Windows they are the system's own).

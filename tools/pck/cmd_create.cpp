@@ -143,6 +143,7 @@ int RunCreate(const CreateOptions& options, bool passwordGiven) {
   pack.Excludes = excludes;
   pack.SetPassword(password.front());
   pack.CompressMode = options.Method;
+  pack.Jobs = options.Jobs;
   pack.Header = header;
   pack.VolumeSize = options.VolumeSize;
   pack.PathOption = options.Path;

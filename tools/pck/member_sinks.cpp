@@ -6,7 +6,9 @@
 #include <cstring>
 
 #include "pack/lfiles.h"
+#include "platform/interrupt.h"
 #include "platform/le_bytes.h"
+#include "platform/system.h"
 #include "tools/pck/shown.h"
 
 namespace pck {
@@ -87,7 +89,73 @@ class DiscardReplacement final : public platform::Replacement {
   bool output_;  // the content goes to standard output
 };
 
+// A member's content restored on a worker for standard output: it waits in a private
+// file until the member is put in place, in the members' order, and goes to standard
+// output then. Named like the target, as a DiscardReplacement.
+class SpoolReplacement final : public platform::Replacement {
+ public:
+  SpoolReplacement(std::string path, std::string spool, std::unique_ptr<platform::File> file)
+      : path_(std::move(path)), spool_(std::move(spool)), guard_(spool_), file_(std::move(file)) {}
+  ~SpoolReplacement() override {
+    file_.reset();
+    platform::FileSystemPort().Delete(spool_);
+  }
+  std::unique_ptr<platform::File> TakeFile() override { return std::move(file_); }
+  const std::string& Path() const override { return path_; }
+  bool Commit() override {
+    file_.reset();
+    auto in = platform::FileSystemPort().Open(spool_, platform::Access::Read, platform::Share::Read,
+                                              platform::Disposition::OpenExisting);
+    if (!in) {
+      reason_ = platform::FileSystemPort().FailureReason();
+      return false;
+    }
+    OutputFile out;
+    std::vector<uint8_t> buffer(1 << 16);
+    for (;;) {
+      const int32_t got = in->Read(buffer.data(), static_cast<int32_t>(buffer.size()));
+      if (got < 0) {
+        reason_ = in->FailureReason();
+        return false;
+      }
+      if (got == 0) break;
+      if (out.Write(buffer.data(), got) != got) {
+        reason_ = out.FailureReason();
+        return false;
+      }
+    }
+    if (!out.Close()) {
+      reason_ = out.FailureReason();
+      return false;
+    }
+    return true;
+  }
+  std::string FailureReason() const override { return reason_; }
+
+ private:
+  std::string path_, spool_;
+  platform::RemoveOnInterrupt guard_;
+  std::unique_ptr<platform::File> file_;
+  std::string reason_;
+};
+
 }  // namespace
+
+void MemberSink::NoteTarget(const std::string& root, const std::string& relative,
+                            const std::string& system) {
+  current_ = {root, relative, system};
+  targets_[pack::CombinePath(root, relative)] = current_;
+}
+
+void MemberSink::Recall(const std::string& path) {
+  const auto found = targets_.find(path);
+  if (found != targets_.end()) current_ = found->second;
+}
+
+std::string MemberSink::SystemPath(const std::string& path) const {
+  const auto found = targets_.find(path);
+  return found != targets_.end() && !found->second.System.empty() ? found->second.System : path;
+}
 
 std::unique_ptr<MemberSink> MemberSink::For(MemberMode mode, const std::string& staging) {
   switch (mode) {
@@ -107,18 +175,11 @@ std::unique_ptr<platform::Replacement> RestoreSink::CreateReplacement(const std:
                                                                       const std::string& relative,
                                                                       platform::Access access,
                                                                       platform::Share share) {
-  NoteTarget(root, relative);
-  target_ = pack::CombinePath(root, relative);
-  system_.clear();
   reason_.clear();
   const std::optional<std::string> name = text_.ToSystem(relative, &reason_);
+  NoteTarget(root, relative, name ? pack::CombinePath(root, *name) : std::string());
   if (!name) return nullptr;
-  system_ = pack::CombinePath(root, *name);
   return ForwardingFiles::CreateReplacement(root, *name, access, share);
-}
-
-std::string RestoreSink::SystemPath(const std::string& path) const {
-  return !target_.empty() && path == target_ && !system_.empty() ? system_ : path;
 }
 
 std::unique_ptr<platform::File> RestoreSink::Open(const std::string& path, platform::Access access,
@@ -159,8 +220,7 @@ std::unique_ptr<platform::Replacement> VerifySink::CreateReplacement(const std::
                                                                      platform::Access,
                                                                      platform::Share) {
   NoteTarget(root, relative);
-  target_ = pack::CombinePath(root, relative);
-  return std::make_unique<DiscardReplacement>(target_);
+  return std::make_unique<DiscardReplacement>(pack::CombinePath(root, relative));
 }
 
 std::unique_ptr<platform::Replacement> StreamSink::CreateReplacement(const std::string& root,
@@ -168,23 +228,39 @@ std::unique_ptr<platform::Replacement> StreamSink::CreateReplacement(const std::
                                                                      platform::Access,
                                                                      platform::Share) {
   NoteTarget(root, relative);
-  target_ = pack::CombinePath(root, relative);
-  return std::make_unique<DiscardReplacement>(target_, true);
+  const std::string target = pack::CombinePath(root, relative);
+  if (SpoolFolder().empty()) return std::make_unique<DiscardReplacement>(target, true);
+  // Made here, on the thread that reads the package, and registered for removal on
+  // interrupt before the worker writes to it.
+  std::string spool;
+  std::unique_ptr<platform::File> file;
+  {
+    const platform::InterruptsHeld held;
+    spool = platform::TempFilesPort().CreateUnique(SpoolFolder(), "PCK");
+    if (spool.empty()) return nullptr;
+    file = Inner().Open(spool, platform::Access::Write, platform::Share::None,
+                        platform::Disposition::CreateAlways);
+  }
+  if (!file) {
+    Inner().Delete(spool);
+    return nullptr;
+  }
+  return std::make_unique<SpoolReplacement>(target, spool, std::move(file));
 }
 
 std::unique_ptr<platform::File> VerifySink::Open(const std::string& path, platform::Access access,
                                                  platform::Share share,
                                                  platform::Disposition disposition) {
-  if (!target_.empty() && path == target_) return std::make_unique<DiscardFile>();
+  if (IsTarget(path)) return std::make_unique<DiscardFile>();
   return ForwardingFiles::Open(path, access, share, disposition);
 }
 
 bool VerifySink::Delete(const std::string& path) {
-  return (!target_.empty() && path == target_) || ForwardingFiles::Delete(path);
+  return IsTarget(path) || ForwardingFiles::Delete(path);
 }
 
 bool VerifySink::SetAttributes(const std::string& path, uint16_t attr) {
-  return (!target_.empty() && path == target_) || ForwardingFiles::SetAttributes(path, attr);
+  return IsTarget(path) || ForwardingFiles::SetAttributes(path, attr);
 }
 
 std::unique_ptr<platform::File> PeekSink::Open(const std::string& path, platform::Access access,

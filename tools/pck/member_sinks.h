@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,21 +42,40 @@ class MemberSink : public platform::ForwardingFiles {
   virtual bool Restores() const { return true; }
   // Once a member has been taken: what the sink learnt about it.
   virtual void Learn(MemberInfo&) {}
-  // The last member target the engine created: the directory it lies in and its name
-  // below it (the member's name, in the package's code page); empty before the first.
-  const std::string& TargetRoot() const { return root_; }
-  const std::string& TargetName() const { return relative_; }
-  // The path of the system that the engine's path `path` stands for.
-  virtual std::string SystemPath(const std::string& path) const { return path; }
+  // The member target being worked on: the directory it lies in and its name below it
+  // (the member's name, in the package's code page); empty before the first. It is the
+  // last one the engine created, or the one Recall named.
+  const std::string& TargetRoot() const { return current_.Root; }
+  const std::string& TargetName() const { return current_.Relative; }
+  // The path of the system that the engine's path `path` of a member target stands for.
+  std::string SystemPath(const std::string& path) const;
+  // The member target `path`, created earlier, is the one worked on again (members are
+  // finished later than they are created when they are restored on workers).
+  void Recall(const std::string& path);
+  // The member target `path` is done with.
+  void Forget(const std::string& path) { targets_.erase(path); }
+  // The port the sink passes calls on to, which may be used from several threads.
+  platform::FileSystem& Forwarded() { return Inner(); }
+  // extract -O: members are restored on workers, so their content waits in a file of its
+  // own in `folder` until it is its turn to go to standard output.
+  void SpoolIn(const std::string& folder) { spoolFolder_ = folder; }
 
  protected:
-  void NoteTarget(const std::string& root, const std::string& relative) {
-    root_ = root;
-    relative_ = relative;
-  }
+  // A target the engine creates: below `root`, the member's name `relative`; `system`,
+  // the path of the system it stands for (empty: the engine's own).
+  void NoteTarget(const std::string& root, const std::string& relative,
+                  const std::string& system = {});
+  // One of the targets created and not forgotten.
+  bool IsTarget(const std::string& path) const { return targets_.count(path) != 0; }
+  const std::string& SpoolFolder() const { return spoolFolder_; }
 
  private:
-  std::string root_, relative_;
+  struct Target {
+    std::string Root, Relative, System;
+  };
+  Target current_;
+  std::map<std::string, Target> targets_;  // by the engine's path
+  std::string spoolFolder_;
 };
 
 // extract: members become files. A target's name below its directory is the member's
@@ -77,12 +97,10 @@ class RestoreSink final : public MemberSink {
   bool SetAttributes(const std::string& path, uint16_t attr) override;
   bool GetDosTime(const std::string& path, uint32_t& dosTime) override;
   std::string FailureReason() override;
-  std::string SystemPath(const std::string& path) const override;
 
  private:
   const platform::CodePage& text_;
-  std::string target_, system_;  // the engine's path of the last target, and the system's
-  std::string reason_;           // why the last target's name could not be converted
+  std::string reason_;  // why the last target's name could not be converted
 };
 
 // test: every member target the engine creates goes to a file that counts its bytes
@@ -99,13 +117,11 @@ class VerifySink : public MemberSink {
                                        platform::Disposition disposition) override;
   bool Delete(const std::string& path) override;
   bool SetAttributes(const std::string& path, uint16_t attr) override;
-
- protected:
-  std::string target_;  // the member target being restored
 };
 
 // extract -O: as test, but the restored content goes to standard output as the driver
-// writes it, member after member.
+// writes it, member after member; restored on workers (SpoolIn), it goes there from its
+// own file when the member is put in place, in the members' order.
 class StreamSink final : public VerifySink {
  public:
   std::unique_ptr<platform::Replacement> CreateReplacement(const std::string& root,

@@ -223,6 +223,9 @@ inline constexpr const char* kHelpExtract = "Extract members of a package";
 inline constexpr const char* kHelpExtractDirectory = "Target directory (default: .)";
 inline constexpr const char* kHelpToStdout =
     "Write the members' content to standard output, one after the other";
+inline constexpr const char* kHelpJobs =
+    "Members packed or restored at once, on as many threads (default: the processors, "
+    "at most 8; 1: one thread)";
 inline constexpr const char* kHelpKeepOld = "Never replace a file that is there (reported)";
 inline constexpr const char* kHelpKeepNewer =
     "Replace a file that is there only when the member is newer";
