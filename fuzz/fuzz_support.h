@@ -53,7 +53,9 @@ class Nobody : public platform::Dialogs, public platform::Console {
   }
   void ProcessMessages() override {}
   bool InputIsTerminal() override { return false; }
+  bool OutputIsTerminal() override { return false; }
   bool ErrorIsTerminal() override { return false; }
+  void UseBinary(std::FILE*) override {}
   std::optional<std::string> ReadSecret(const std::string&) override { return std::nullopt; }
 };
 

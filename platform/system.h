@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -89,9 +90,13 @@ class Dialogs {
 class Console {
  public:
   virtual ~Console() = default;
-  // Standard input, or standard error, is a terminal a person types at or reads.
+  // Standard input, output or error is a terminal a person types at or reads.
   virtual bool InputIsTerminal() = 0;
+  virtual bool OutputIsTerminal() = 0;
   virtual bool ErrorIsTerminal() = 0;
+  // Makes `stream` (standard input or output) carry bytes as they are, once what was
+  // written to it has gone out: on Windows the C runtime translates line ends otherwise.
+  virtual void UseBinary(std::FILE* stream) = 0;
   // Shows `prompt` on standard error and reads one line from the terminal without
   // echoing it; nothing when standard input is not a terminal or the read fails.
   virtual std::optional<std::string> ReadSecret(const std::string& prompt) = 0;

@@ -14,7 +14,9 @@ namespace {
 class PosixConsole final : public Console {
  public:
   bool InputIsTerminal() override { return ::isatty(STDIN_FILENO) != 0; }
+  bool OutputIsTerminal() override { return ::isatty(STDOUT_FILENO) != 0; }
   bool ErrorIsTerminal() override { return ::isatty(STDERR_FILENO) != 0; }
+  void UseBinary(std::FILE* stream) override { std::fflush(stream); }  // no other mode here
 
   std::optional<std::string> ReadSecret(const std::string& prompt) override {
     if (!InputIsTerminal()) return std::nullopt;

@@ -1,5 +1,7 @@
 // Win32 adapter of the console port. Only a console counts as a terminal: the C
 // runtime's _isatty also says yes for the NUL device, which nobody types at.
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -18,7 +20,12 @@ bool IsConsole(DWORD which) {
 class Win32Console final : public Console {
  public:
   bool InputIsTerminal() override { return IsConsole(STD_INPUT_HANDLE); }
+  bool OutputIsTerminal() override { return IsConsole(STD_OUTPUT_HANDLE); }
   bool ErrorIsTerminal() override { return IsConsole(STD_ERROR_HANDLE); }
+  void UseBinary(std::FILE* stream) override {
+    std::fflush(stream);
+    ::_setmode(::_fileno(stream), _O_BINARY);
+  }
 
   std::optional<std::string> ReadSecret(const std::string& prompt) override {
     HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);

@@ -6,9 +6,10 @@
 #include "pack/lfiles.h"
 #include "pack/member_name.h"
 #include "platform/dos_time.h"
+#include "platform/ports.h"
+#include "platform/system.h"
 #include "tools/pck/cmd_common.h"
 #include "tools/pck/commands.h"
-#include "tools/pck/package_place.h"
 #include "tools/pck/pck_messages.h"
 #include "tools/pck/shown.h"
 
@@ -52,7 +53,7 @@ int RunExtract(const ReadOptions& options) {
   if (options.KeepOld && options.KeepNewer) return UsageError(msg::kKeepOneWay);
   if (options.ToStdout && (options.KeepOld || options.KeepNewer))
     return UsageError(msg::kStreamNoKeep);
-  if (options.ToStdout) UseBinaryStream(stdout);  // the members' bytes, as they are
+  if (options.ToStdout) platform::ConsolePort().UseBinary(stdout);  // the bytes as they are
   ArchivePack pack(options.Archive, options.ToStdout ? MemberMode::Stream : MemberMode::Restore);
   pack.Keep = options.KeepOld     ? KeepFiles::Old
               : options.KeepNewer ? KeepFiles::Newer

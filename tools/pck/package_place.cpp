@@ -5,13 +5,11 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/ports.h"
 #include "platform/system.h"
 #include "tools/pck/pck_messages.h"
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#else
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,11 +28,8 @@ PackagePlace PlaceToWrite(const std::string& typed) {
   PackagePlace place{typed, false, {}};
   if (IsStandardStream(typed)) {
     place.Standard = true;
-#ifdef _WIN32
-    if (::_isatty(::_fileno(stdout))) place.Refusal = msg::kStdoutIsTerminal;
-#else
-    if (::isatty(1)) place.Refusal = msg::kStdoutIsTerminal;  // a package is no text
-#endif
+    // A package is no text.
+    if (platform::ConsolePort().OutputIsTerminal()) place.Refusal = msg::kStdoutIsTerminal;
     return place;
   }
 #ifndef _WIN32
@@ -61,13 +56,6 @@ PackagePlace PlaceToWrite(const std::string& typed) {
   place.Refusal = msg::kNotRegularPackage;
 #endif
   return place;
-}
-
-void UseBinaryStream(std::FILE* stream) {
-  std::fflush(stream);
-#ifdef _WIN32
-  ::_setmode(::_fileno(stream), _O_BINARY);
-#endif
 }
 
 StagedPackage::StagedPackage() {
@@ -97,7 +85,7 @@ bool StagedPackage::FromInput(std::string& reason) {
     reason = std::strerror(errno);
     return false;
   }
-  UseBinaryStream(stdin);
+  platform::ConsolePort().UseBinary(stdin);
   std::vector<char> buffer(kChunk);
   bool ok = true;
   for (std::size_t got; ok && (got = std::fread(buffer.data(), 1, kChunk, stdin)) > 0;)
@@ -113,7 +101,7 @@ bool StagedPackage::ToOutput(std::string& reason) {
     reason = std::strerror(errno);
     return false;
   }
-  UseBinaryStream(stdout);
+  platform::ConsolePort().UseBinary(stdout);
   std::vector<char> buffer(kChunk);
   bool ok = true;
   for (std::size_t got; ok && (got = std::fread(buffer.data(), 1, kChunk, staged)) > 0;)

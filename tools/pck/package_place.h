@@ -8,7 +8,6 @@
 // the format needs to seek.
 #pragma once
 
-#include <cstdio>
 #include <string>
 
 #include "platform/interrupt.h"
@@ -26,11 +25,6 @@ PackagePlace PlaceToWrite(const std::string& typed);
 
 // True for `-`, a standard stream.
 inline bool IsStandardStream(const std::string& typed) { return typed == "-"; }
-
-// Makes `stream` (standard input or output) carry bytes as they are: on Windows the C
-// runtime's streams translate line ends unless told otherwise. What was written before
-// goes out first, as it was.
-void UseBinaryStream(std::FILE* stream);
 
 // A private temporary file for a package on its way through a standard stream, gone
 // with the object (or with an interrupted run).
