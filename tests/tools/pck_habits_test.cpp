@@ -486,6 +486,28 @@ const Habit kHabits[] = {
        std::replace(stored.begin(), stored.end(), '/', '\\');
        EXPECT_EQ(t.Names("A.PCK")[0], stored);
      }},
+    {"DereferenceFollowsLinkedFoldersButNotLoops",
+     [](HabitRun& t) {
+       t.MakeTree();
+       ASSERT_EQ(::symlink("sub/deep", (t.dir / "src/linked").c_str()), 0);
+       ASSERT_EQ(::symlink("..", (t.dir / "src/sub/deep/up").c_str()), 0);  // back to sub
+       // Stored as links, nothing is followed.
+       Outcome r = t.Pck("create " + t.P("K.PCK") + " -C " + t.P("src") + " .");
+       EXPECT_EQ(r.status, 0) << r.err;
+       EXPECT_EQ(t.Names("K.PCK"), (Names{"a.txt", "b.dat", "linked", "sub\\c.txt",
+                                          "sub\\deep\\d.h", "sub\\deep\\up"}));
+       // Followed, a linked folder's content is packed under the link's name, through
+       // links within it too, until a link leads back to a folder the walk is inside:
+       // that one is said, each time it is met (sub/deep/up from sub, and from linked/up).
+       r = t.Pck("create " + t.P("F.PCK") + " --dereference -C " + t.P("src") + " .");
+       EXPECT_EQ(r.status, 0) << r.err;
+       EXPECT_EQ(t.Names("F.PCK"),
+                 (Names{"a.txt", "b.dat", "linked\\d.h", "linked\\up\\c.txt",
+                        "linked\\up\\deep\\d.h", "sub\\c.txt", "sub\\deep\\d.h"}));
+       EXPECT_EQ(Count(r.err, "a symbolic link to a folder that holds it"), 2u) << r.err;
+       EXPECT_TRUE(Contains(r.err, "src/sub/deep/up: a symbolic link")) << r.err;
+       EXPECT_TRUE(Contains(r.err, "src/linked/up/deep/up: a symbolic link")) << r.err;
+     }},
     {"LinksToNothingAndEmptyFoldersAreSaid",
      [](HabitRun& t) {
        t.MakeTree();

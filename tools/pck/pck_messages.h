@@ -92,7 +92,8 @@ inline constexpr const char* kNothingMatches = "no file matches";
 inline constexpr const char* kLeavesBase =
     "a name with .. would leave the base folder in the package; give -C instead";
 inline constexpr const char* kEmptyFolder = "an empty folder: not stored";
-inline constexpr const char* kLinkedFolder = "a symbolic link to a folder: not followed";
+inline constexpr const char* kLinkedFolderLoop =
+    "a symbolic link to a folder that holds it: not followed, it would never end";
 inline constexpr const char* kDanglingLink = "a symbolic link to nothing: not stored";
 inline constexpr const char* kNotRegular = "not a regular file (a pipe, device or socket)";
 inline constexpr const char* kStoredNameTooLong =

@@ -1,7 +1,11 @@
 #include "tools/pck/source_walk.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <set>
+#include <utility>
+#include <vector>
 
 #include "pack/lfiles.h"
 #include "platform/files.h"
@@ -13,6 +17,8 @@
 #include "tools/pck/unix_meta.h"
 
 #ifndef _WIN32
+#include <sys/stat.h>
+
 #include <filesystem>
 #endif
 
@@ -39,6 +45,19 @@ HostKind KindAt(const std::string& path) {
   if (files.DirectoryExists(path)) return HostKind::Folder;
   return files.FileExists(path) ? HostKind::File : HostKind::Missing;
 #endif
+}
+
+// A folder as the host knows it, links followed (device and inode on POSIX); nothing
+// where the host cannot tell (Windows, whose walk meets no links).
+std::optional<std::pair<uint64_t, uint64_t>> FolderId(const std::string& path) {
+#ifndef _WIN32
+  struct stat st {};
+  if (::stat(platform::ToHostPath(path).c_str(), &st) == 0)
+    return std::make_pair(static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino));
+#else
+  (void)path;
+#endif
+  return std::nullopt;
 }
 
 // The root of an absolute path as typed (the engine's form), and the rest; no root for
@@ -144,19 +163,22 @@ class Walker {
         walk_.Notes.push_back({path, msg::kEmptyFolder});
       return;
     }
+    // The folders this search is inside, for a link (followed) that leads back to one.
+    const std::optional<std::pair<uint64_t, uint64_t>> id = FolderId(path);
+    if (id) inside_.push_back(*id);
     for (const platform::FoundFile& entry : entries) {
       const std::string child = Joined(path, entry.Name);
       const std::string name = Joined(stored, PackageName(entry.Name));
       if (excludes_.Excluded(name)) continue;
       const bool taken = !match || match->Selects(name);
-      if ((entry.Attr & platform::kAttrDirectory) == 0) {
+      const bool linked =
+          (entry.Attr & platform::kAttrDirectory) != 0 && KindAt(child) == HostKind::LinkedFolder;
+      if ((entry.Attr & platform::kAttrDirectory) == 0 || (linked && rules_.Links)) {
         if (taken) Found(child, name, entry.Name);
-      } else if (KindAt(child) == HostKind::LinkedFolder) {
-        if (taken && rules_.Links) {
-          Found(child, name, entry.Name);
-        } else if (taken) {
+      } else if (linked && LeadsBack(child)) {
+        if (taken) {
           ++found_;
-          walk_.Notes.push_back({child, msg::kLinkedFolder});
+          walk_.Notes.push_back({child, msg::kLinkedFolderLoop});
         }
       } else if (taken) {
         ++found_;
@@ -171,8 +193,15 @@ class Walker {
       if (!excludes_.Excluded(name) && (!match || match->Selects(name)))
         Found(Joined(path, other), name, other);
     }
+    if (id) inside_.pop_back();
     // Taken whole, the folder keeps its mode and time, set once what is in it is there.
     if (!match && !stored.empty() && rules_.EmptyFolders) walk_.Folders.push_back({path, stored});
+  }
+
+  // The linked folder `path` is one the walk is inside: following it would never end.
+  bool LeadsBack(const std::string& path) const {
+    const std::optional<std::pair<uint64_t, uint64_t>> id = FolderId(path);
+    return !id || std::find(inside_.begin(), inside_.end(), *id) != inside_.end();
   }
 
   // The names in the folder `path` that its search did not list (links to nothing,
@@ -240,7 +269,8 @@ class Walker {
   WalkRules rules_;
   SourceWalk walk_;
   std::set<std::string> seen_;
-  std::size_t found_ = 0;  // what the arguments led to, packed or not
+  std::vector<std::pair<uint64_t, uint64_t>> inside_;  // the folders being searched
+  std::size_t found_ = 0;                              // what the arguments led to, packed or not
 };
 
 }  // namespace
