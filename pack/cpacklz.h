@@ -107,6 +107,10 @@ class TCustomPackLz : public TCustomPack {
   Slot& FreeSlot();
   // Reading: finishes the member of `slot`, swapped into the engine for it.
   void FinishSlot(Slot& slot);
+  // Reading: with the member of `slot` in the engine, makes its new content as
+  // CloseTarget makes it (and, `restoreHere`, restores it on this thread); a failure
+  // becomes the slot's.
+  void PrepareInEngine(Slot& slot, bool restoreHere);
   // Reading: prepares the new content of the member of `slot` here and starts restoring
   // it on a worker.
   void StartRestore(Slot& slot);

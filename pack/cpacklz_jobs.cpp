@@ -83,16 +83,20 @@ bool TCustomPackLz::HandOver(const std::string& fileName) {
   return true;
 }
 
-void TCustomPackLz::StartRestore(Slot& slot) {
-  // The member's new content is made with the member in the engine, as CloseTarget makes it.
+void TCustomPackLz::PrepareInEngine(Slot& slot, bool restoreHere) {
   SwapMember(slot.Member);
   try {
     Target.reset();
     PrepareTarget(slot.Target, platform::Access::ReadWrite);
+    if (restoreHere) Restore(tempFile_, slot.Target, true);
   } catch (...) {
     slot.Early = std::current_exception();
   }
   SwapMember(slot.Member);
+}
+
+void TCustomPackLz::StartRestore(Slot& slot) {
+  PrepareInEngine(slot, false);
   if (slot.Early) return;
   compress::Tlzrw1& driver = slot.Driver;
   driver.InputFile = slot.Member.Staging;
@@ -117,15 +121,7 @@ void TCustomPackLz::RestoreAlone(Slot& slot) {
     later->Member.Target.reset();
   }
   slot.Work.reset();
-  SwapMember(slot.Member);
-  try {
-    Target.reset();
-    PrepareTarget(slot.Target, platform::Access::ReadWrite);
-    Restore(tempFile_, slot.Target, true);
-  } catch (...) {
-    slot.Early = std::current_exception();
-  }
-  SwapMember(slot.Member);
+  PrepareInEngine(slot, true);
   for (Slot* later : order)
     if (!later->Early) StartRestore(*later);
 }

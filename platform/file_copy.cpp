@@ -3,6 +3,16 @@
 
 namespace platform {
 
+CopyFailure CopyContent(File& in, File& out) {
+  char buffer[65536];
+  for (;;) {
+    const int32_t n = in.Read(buffer, sizeof buffer);
+    if (n == 0) return CopyFailure::None;
+    if (n < 0) return CopyFailure::Read;
+    if (out.Write(buffer, n) != n) return CopyFailure::Write;
+  }
+}
+
 bool CopyFileTo(const std::string& from, const std::string& to, std::string& reason) {
   FileSystem& files = FileSystemPort();
   auto in = files.Open(from, Access::Read, Share::Read, Disposition::OpenExisting);
@@ -15,16 +25,12 @@ bool CopyFileTo(const std::string& from, const std::string& to, std::string& rea
     reason = to + ": " + files.FailureReason();
     return false;
   }
-  char buffer[65536];
-  for (;;) {
-    const int32_t n = in->Read(buffer, sizeof buffer);
-    if (n == 0) break;
-    if (n < 0 || out->Write(buffer, n) != n) {
-      reason = (n < 0 ? from + ": " + in->FailureReason() : to + ": " + out->FailureReason());
-      out.reset();
-      files.Delete(to);
-      return false;
-    }
+  if (const CopyFailure failed = CopyContent(*in, *out); failed != CopyFailure::None) {
+    reason = failed == CopyFailure::Read ? from + ": " + in->FailureReason()
+                                         : to + ": " + out->FailureReason();
+    out.reset();
+    files.Delete(to);
+    return false;
   }
   uint32_t time = 0;
   if (files.GetDosTime(from, time)) out->SetDosTime(time);

@@ -150,6 +150,11 @@ class FileSystem {
   virtual std::string FailureReason() = 0;
 };
 
+// Which side of a copy failed; None when it did not.
+enum class CopyFailure { None, Read, Write };
+// Copies what is left to read of `in` to `out`; which side failed, if one did (its
+// FailureReason tells why).
+CopyFailure CopyContent(File& in, File& out);
 // Copies the file `from` to a new file `to` (which must not exist yet), with its
 // last-write time, through the files port; false, with the reason in `reason`, when it
 // cannot. A copy left half made is removed.

@@ -111,18 +111,10 @@ class SpoolReplacement final : public platform::Replacement {
       return false;
     }
     OutputFile out;
-    std::vector<uint8_t> buffer(1 << 16);
-    for (;;) {
-      const int32_t got = in->Read(buffer.data(), static_cast<int32_t>(buffer.size()));
-      if (got < 0) {
-        reason_ = in->FailureReason();
-        return false;
-      }
-      if (got == 0) break;
-      if (out.Write(buffer.data(), got) != got) {
-        reason_ = out.FailureReason();
-        return false;
-      }
+    if (const platform::CopyFailure failed = platform::CopyContent(*in, out);
+        failed != platform::CopyFailure::None) {
+      reason_ = failed == platform::CopyFailure::Read ? in->FailureReason() : out.FailureReason();
+      return false;
     }
     if (!out.Close()) {
       reason_ = out.FailureReason();
