@@ -157,7 +157,7 @@ struct Tlzrw1::Operation {
   // the same file twice fails here and leaves the input intact.
   void OpenFiles(const char* inputPrefix) {
     platform::FileSystem& files = driver.Port();
-    input = files.Open(driver.InputFile, platform::Access::Read, platform::Share::None,
+    input = files.Open(driver.InputFile, platform::Access::Read, driver.InputShare,
                        platform::Disposition::OpenExisting);
     if (!input) Fail(inputPrefix, driver.InputFile, msg::kInputSuffix, files.FailureReason());
     if (driver.ReadInputThrough) input = driver.ReadInputThrough(std::move(input));

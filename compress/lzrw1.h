@@ -69,6 +69,11 @@ class Tlzrw1 : public platform::TComponent {
   // is set (the package writer takes each source's digest on the way). Not used by the
   // method's sampling in Advise.
   std::function<std::unique_ptr<platform::File>(std::unique_ptr<platform::File>)> ReadInputThrough;
+  // How Compress and Decompress share their input while they hold it: with nobody, by
+  // default. The package engine shares reading, since the workers packing a tree may read
+  // one file under two names (a linked folder) at once; writers stay shut out either way,
+  // so an output naming the input still fails before it is created.
+  platform::Share InputShare = platform::Share::None;
 
   // Compresses InputFile into OutputFile; returns the compressed length, header included.
   int32_t Compress();

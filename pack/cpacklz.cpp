@@ -133,13 +133,18 @@ void TCustomPackLz::RelayProgress() {
 
 void TCustomPackLz::OpenSource(const std::string& FileName) {
   if (TakePacked(FileName)) return;
-  // The source's digest is taken as the driver reads it.
+  // The source's digest is taken as the driver reads it, and a worker may be reading the
+  // same file under another name.
   driver_->ReadInputThrough = [this](std::unique_ptr<platform::File> input) {
     return SourceFile(std::move(input));
   };
+  driver_->InputShare = platform::Share::Read;
   struct Unhook {
     compress::Tlzrw1& driver;
-    ~Unhook() { driver.ReadInputThrough = nullptr; }
+    ~Unhook() {
+      driver.ReadInputThrough = nullptr;
+      driver.InputShare = platform::Share::None;
+    }
   } unhook{*driver_};
   CompressFile(FileName, tempFile_);
   MemberFile = io::Open(Files(), tempFile_, platform::Access::Read, platform::Share::Read,

@@ -208,6 +208,7 @@ void TCustomPackLz::PackAhead() {
     driver.OutputFile = slot.Member.Staging;
     driver.Files = &WorkerFiles();
     driver.CompressMode = CompressMode;
+    driver.InputShare = platform::Share::Read;
     driver.OnProgress = nullptr;
     // A staging file that could not be made fails as the driver's own output would.
     driver.CreateOutput = [&slot](const std::string&) { return std::move(slot.Output); };

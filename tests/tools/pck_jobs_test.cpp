@@ -232,6 +232,27 @@ const JobsCase kCases[] = {
              << e.path() << " left beside the package";
      }},
 #endif
+    {"ASourceSomeoneElseIsReadingIsPacked",
+     [](JobsRun& t) {
+       // Another reader (a second pck on the same tree, or one worker reaching a file
+       // through a linked folder while another reads it under its own name) holds a
+       // source open, sharing reading only: packing it goes on.
+       t.MakeSources();
+       const auto held =
+           platform::FileSystemPort().Open(t.dir / "src/a/CHUNK.TXT", platform::Access::Read,
+                                           platform::Share::Read, platform::Disposition::OpenExisting);
+       ASSERT_NE(held, nullptr);
+       for (const char* method : {"fast", "good"})
+         for (const int jobs : {1, 3}) {
+           const std::string name = std::string("H") + method + std::to_string(jobs) + ".PCK";
+           const Outcome made = t.Pck("create " + t.P(name) + " -C " + t.P("src") + " --method " +
+                                      method + " -j " + std::to_string(jobs) + " .");
+           EXPECT_EQ(made.status, 0) << name << ": " << made.err;
+           const Outcome got = t.Pck("extract " + t.P(name) + " -d " + t.P("out-" + name));
+           EXPECT_EQ(got.status, 0) << got.err;
+           EXPECT_EQ(Tree(t.dir / ("out-" + name)), Tree(t.dir / "src")) << name;
+         }
+     }},
     {"AnOptionOfNoWorkersIsAUsageError",
      [](JobsRun& t) {
        t.MakeSources();
