@@ -238,9 +238,9 @@ const JobsCase kCases[] = {
        // through a linked folder while another reads it under its own name) holds a
        // source open, sharing reading only: packing it goes on.
        t.MakeSources();
-       const auto held =
-           platform::FileSystemPort().Open(t.dir / "src/a/CHUNK.TXT", platform::Access::Read,
-                                           platform::Share::Read, platform::Disposition::OpenExisting);
+       const auto held = platform::FileSystemPort().Open(
+           t.dir / "src/a/CHUNK.TXT", platform::Access::Read, platform::Share::Read,
+           platform::Disposition::OpenExisting);
        ASSERT_NE(held, nullptr);
        for (const char* method : {"fast", "good"})
          for (const int jobs : {1, 3}) {
