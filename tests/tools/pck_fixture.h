@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -184,6 +185,25 @@ class PckTool : public ::testing::Test {
   // Standard input from this file rather than from nowhere; standard output to this
   // file rather than to the one the outcome reads.
   std::string stdinFrom, stdoutTo;
+};
+
+// A row of a table of scenarios: its name, which is the test's, and what it does on a
+// fixture of kind Run. A table's test derives from ScenarioOf<Run> and is instantiated
+// with ScenarioName, so each row runs and fails under its own name.
+template <class Run>
+struct Scenario {
+  const char* name;
+  std::function<void(Run&)> run;
+};
+
+template <class Run>
+class ScenarioOf : public Run, public ::testing::WithParamInterface<Scenario<Run>> {};
+
+struct ScenarioName {
+  template <class Row>
+  std::string operator()(const ::testing::TestParamInfo<Row>& info) const {
+    return info.param.name;
+  }
 };
 
 }  // namespace pck_tool_tests

@@ -44,10 +44,7 @@ class HabitRun : public PckTool {
 
 using Names = std::vector<std::string>;
 
-struct Habit {
-  const char* name;
-  std::function<void(HabitRun&)> run;
-};
+using Habit = Scenario<HabitRun>;
 
 const Habit kHabits[] = {
     {"ExtractGoesOnPastADamagedStream",
@@ -522,14 +519,11 @@ const Habit kHabits[] = {
 #endif
 };
 
-class PckHabits : public HabitRun, public ::testing::WithParamInterface<Habit> {};
+class PckHabits : public ScenarioOf<HabitRun> {};
 
 TEST_P(PckHabits, Holds) { GetParam().run(*this); }
 
-INSTANTIATE_TEST_SUITE_P(Table, PckHabits, ::testing::ValuesIn(kHabits),
-                         [](const ::testing::TestParamInfo<Habit>& info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Table, PckHabits, ::testing::ValuesIn(kHabits), ScenarioName());
 
 }  // namespace
 }  // namespace pck_tool_tests

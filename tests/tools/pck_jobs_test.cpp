@@ -3,8 +3,6 @@
 // folders; a damaged member is reported in its place while the others land; what comes
 // out (standard output, messages) comes in the members' order; an interrupted run leaves
 // nothing unfinished. Each row of the table runs natively and under Wine with pck.exe.
-#include <functional>
-
 #include "pck_fixture.h"
 #include "pck_interrupt.h"
 
@@ -58,10 +56,7 @@ class JobsRun : public PckTool {
   using PckTool::stdoutTo;
 };
 
-struct JobsCase {
-  const char* name;
-  std::function<void(JobsRun&)> run;
-};
+using JobsCase = Scenario<JobsRun>;
 
 const JobsCase kCases[] = {
     {"APackageIsTheSameForEveryNumberOfWorkersAndRestoresTheSame",
@@ -265,14 +260,11 @@ const JobsCase kCases[] = {
      }},
 };
 
-class PckJobs : public JobsRun, public ::testing::WithParamInterface<JobsCase> {};
+class PckJobs : public ScenarioOf<JobsRun> {};
 
 TEST_P(PckJobs, Holds) { GetParam().run(*this); }
 
-INSTANTIATE_TEST_SUITE_P(Table, PckJobs, testing::ValuesIn(kCases),
-                         [](const testing::TestParamInfo<JobsCase>& info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Table, PckJobs, testing::ValuesIn(kCases), ScenarioName());
 
 }  // namespace
 }  // namespace pck_tool_tests

@@ -111,10 +111,7 @@ TEST_P(ExtractFailure, LeavesTheOlderFileAndNothingBesideIt) {
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
-INSTANTIATE_TEST_SUITE_P(Table, ExtractFailure, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<Case>& info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Table, ExtractFailure, ::testing::ValuesIn(kCases), ScenarioName());
 
 #ifndef _WIN32
 TEST_F(PckReplace, AFullTemporaryFolderOrTargetDiskLeavesTheOlderFile) {
