@@ -138,8 +138,9 @@ const Habit kHabits[] = {
              << tested.out;
        }
        // A pattern that selects nothing fails each verb, naming it.
-       for (const char* verb : {"list ", "test ", "extract "}) {
-         const Outcome r = t.Pck(verb + t.P("W.PCK") + " " + Quote("*.none") + " a.txt");
+       // (What extract takes lands in a folder of the run, not the working directory.)
+       for (const char* verb : {"list ", "test ", "extract -d none "}) {
+         const Outcome r = t.Pck(verb + t.P("W.PCK") + " " + Quote("*.none") + " a.txt", t.P(""));
          EXPECT_EQ(r.status, 1) << verb;
          EXPECT_TRUE(Contains(r.err, "*.none: no member matches")) << verb << r.err;
        }
